@@ -23,6 +23,8 @@ int cp1252ByteFor(char32_t codePoint);
 char32_t codePointOfCp1252(unsigned char byte);
 
 // A Portuguese text written in this source code, in the console's code page.
-inline std::string pt(std::string_view utf8Literal) { return cp1252FromUtf8(utf8Literal); }
+inline std::string pt(std::string_view utf8Literal) {
+  return cp1252FromUtf8(utf8Literal);
+}
 
 }  // namespace orvane

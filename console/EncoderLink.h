@@ -15,7 +15,7 @@ class EncoderLink {
   // Opens a stream socket bound to any local port, with every network event requested.
   virtual bool create() = 0;
   // Starts a non-blocking connect; the outcome arrives later as a connect-complete event.
-  // False with nothing to follow when the host cannot be used at all.
+  // False when the attempt could not even start: then no event follows.
   virtual bool connect(const std::string& host, unsigned port) = 0;
   // One send; the number of bytes accepted, or -1.
   virtual long send(const char* data, std::size_t length) = 0;
@@ -23,8 +23,9 @@ class EncoderLink {
   virtual long receive(char* buffer, std::size_t capacity) = 0;
   // Closes the socket; nothing arrives for it afterwards. Does nothing without a socket.
   virtual void close() = 0;
-  // True when `connect` failed and no connect-complete event will follow.
-  virtual bool connectFailedAtOnce() const = 0;
+  // Stops or resumes data-readable events; data keeps waiting in the socket meanwhile, and the
+  // peer's close is reported only after it has been read.
+  virtual void setReceivePaused(bool paused) = 0;
 };
 
 }  // namespace orvane

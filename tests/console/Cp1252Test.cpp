@@ -1,6 +1,6 @@
-#include "Cp1252.h"
-
 #include <gtest/gtest.h>
+
+#include "Cp1252.h"
 
 namespace orvane {
 namespace {
@@ -18,7 +18,10 @@ TEST(Cp1252, EuroAndTypographicQuotesUseTheHighControlRange) {
 
 TEST(Cp1252, CharactersOutsideTheCodePageAreReplacedAndReported) {
   bool lossless = true;
-  EXPECT_EQ(cp1252FromUtf8("a\xE2\x88\x9E" "b", &lossless), "a?b");  // infinity sign
+  EXPECT_EQ(cp1252FromUtf8("a\xE2\x88\x9E"
+                           "b",
+                           &lossless),
+            "a?b");  // infinity sign
   EXPECT_FALSE(lossless);
   EXPECT_EQ(cp1252FromUtf8("\xC3", &lossless), "?");  // truncated sequence
   EXPECT_FALSE(lossless);

@@ -7,7 +7,9 @@ namespace {
 constexpr int kProgrammeTypeEntries = 32;
 constexpr int kDecoderIdEntries = 8;
 
-int selectionWithin(int index, int entries) { return index >= 0 && index < entries ? index : -1; }
+int selectionWithin(int index, int entries) {
+  return index >= 0 && index < entries ? index : -1;
+}
 }  // namespace
 
 bool FakeConsoleWindow::transferToRecord() {

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "ConsoleHarness.h"
+#include "ConsoleTick.h"
+
+namespace orvane {
+namespace {
+
+using test::ConsoleHarness;
+
+TEST(ConsoleTick, ReadsTheWindowDrainsRotatesAndShowsTheRecord) {
+  ConsoleHarness console;
+  console.connect();
+  console.core.queue().append("TA=01");
+  console.core.queue().startBatch();
+  console.window.calls.clear();
+  console.ticks(1);
+  EXPECT_EQ(console.window.calls, (std::vector<std::string>{"toRecord", "toWindow"}));
+  EXPECT_EQ(console.link.sent.size(), 1U);
+}
+
+// A window whose read fails validation and, like a real report box, delivers further ticks
+// while the report is open.
+class ReportingWindow : public test::FakeConsoleWindow {
+ public:
+  ConsoleTick* tick = nullptr;
+  int reportsOpen = 0;
+  int deepestReports = 0;
+  bool fieldValid = false;
+  bool transferToRecord() override {
+    FakeConsoleWindow::transferToRecord();
+    if (fieldValid) return true;
+    ++reportsOpen;
+    deepestReports = std::max(deepestReports, reportsOpen);
+    for (int i = 0; i < 3; ++i) tick->onTick();  // seconds pass while the report is open
+    --reportsOpen;
+    return false;
+  }
+};
+
+TEST(ConsoleTick, AnInvalidFieldNeverStacksOneReportPerSecond) {
+  ReportingWindow window;
+  test::FakeEncoderLink link;
+  test::FakeRadiotextSource list;
+  ConsoleCore core(window, link, list);
+  window.tick = &core.tick();
+  link.open = true;
+  core.queue().append("TA=01");
+  core.queue().append("TP=01");
+  core.queue().startBatch();
+
+  core.tick().onTick();
+  EXPECT_EQ(window.deepestReports, 1);
+  EXPECT_EQ(window.transfersToRecord, 1);
+  EXPECT_EQ(link.sent.size(), 1U);  // the tick itself still drains; the nested ones did not run
+
+  // Once the field is valid, the ticks transfer, drain and rotate again.
+  window.fieldValid = true;
+  core.tick().onTick();
+  core.tick().onTick();
+  EXPECT_EQ(link.sent.size(), 2U);
+  EXPECT_EQ(core.state().busy, 0);
+}
+
+}  // namespace
+}  // namespace orvane

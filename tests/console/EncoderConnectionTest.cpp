@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "ConsoleHarness.h"
+#include "ControlId.h"
+#include "Cp1252.h"
+#include "EncoderConnection.h"
+#include "MessageStyle.h"
+
+namespace orvane {
+namespace {
+
+using test::ConsoleHarness;
+
+class EncoderConnectionTest : public ::testing::Test {
+ protected:
+  ConsoleHarness console;
+  EncoderConnection& connection = console.core.connection();
+  ConsoleState& state = console.state;
+
+  void expectDisconnectedButtons() {
+    EXPECT_TRUE(console.window.isEnabled(control::kConnect));
+    EXPECT_FALSE(console.window.isEnabled(control::kDisconnect, true));
+    for (const int button : control::kUpdateButtons) {
+      EXPECT_FALSE(console.window.isEnabled(button, true));
+    }
+  }
+};
+
+TEST_F(EncoderConnectionTest, ConnectUsesTheAddressControlAndThePort) {
+  console.window.address = 0x0A000002;
+  state.serverPort = 7000;
+  connection.connect();
+  EXPECT_EQ(console.link.creates, 1);
+  EXPECT_EQ(console.link.connectedHost, "10.0.0.2");
+  EXPECT_EQ(console.link.connectedPort, 7000U);
+  EXPECT_FALSE(console.window.isEnabled(control::kConnect, true));
+  EXPECT_TRUE(console.window.messages.empty());
+  EXPECT_EQ(state.connected, 0);  // only the connect-complete event says so
+}
+
+TEST_F(EncoderConnectionTest, TheHighestAddressBytesAreNotSignExtended) {
+  console.window.address = 0xFFFEFDFC;
+  connection.connect();
+  EXPECT_EQ(console.link.connectedHost, "255.254.253.252");
+}
+
+TEST_F(EncoderConnectionTest, ASuccessfulConnectEnablesFecharAndTheUpdateButtonsInOrder) {
+  connection.connect();
+  console.window.calls.clear();
+  connection.connectComplete(0);
+  EXPECT_EQ(state.connected, 1);
+  EXPECT_EQ(console.window.calls,
+            (std::vector<std::string>{"enable 1009 1", "enable 1008 0", "enable 1012 1",
+                                      "enable 1015 1", "enable 1018 1"}));
+}
+
+TEST_F(EncoderConnectionTest, AFailedConnectTellsTheOperatorAndGoesBackToDisconnected) {
+  connection.connect();
+  connection.connectComplete(111);
+  ASSERT_EQ(console.window.messages.size(), 1U);
+  const auto& box = console.window.messages[0];
+  EXPECT_EQ(box.title, pt("Windows Socket connect ERROR   :-("));
+  EXPECT_EQ(box.text, pt("O Servidor não está presentemente a correr,\nou os dados não estão "
+                         "correctos.\nVerifique os valores e o sistema destino."));
+  EXPECT_EQ(box.style, message::kOkStop);
+  EXPECT_EQ(state.connected, 0);
+  EXPECT_EQ(console.link.closes, 1);
+  expectDisconnectedButtons();
+}
+
+TEST_F(EncoderConnectionTest, AConnectThatCannotStartFailsLikeOneThatFailsLater) {
+  console.link.connectResult = false;  // for instance a host name that cannot be looked up
+  connection.connect();
+  ASSERT_EQ(console.window.messages.size(), 1U);
+  EXPECT_EQ(console.window.messages[0].style, message::kOkStop);
+  expectDisconnectedButtons();
+
+  ConsoleHarness noSocket;
+  noSocket.link.createResult = false;
+  noSocket.core.connection().connect();
+  EXPECT_EQ(noSocket.window.messages.size(), 1U);
+  EXPECT_TRUE(noSocket.window.isEnabled(control::kConnect));
+}
+
+TEST_F(EncoderConnectionTest, APortOutsideTcpRangeIsNeverCutTo16Bits) {
+  for (const std::uint32_t port : {0U, 65536U, 4294967295U}) {
+    ConsoleHarness fresh;
+    fresh.state.serverPort = port;
+    fresh.core.connection().connect();
+    EXPECT_EQ(fresh.link.connectedPort, 0U) << port;  // connect was never tried
+    EXPECT_EQ(fresh.window.messages.size(), 1U) << port;
+  }
+}
+
+TEST_F(EncoderConnectionTest, ClosingMidBatchDropsTheRestAndStopsTheRotation) {
+  console.connect();
+  state.radioText1 = "um";
+  console.core.updates().textUpdate();
+  state.autoRotate = 1;
+  console.ticks(1);
+  ASSERT_EQ(console.link.sent.size(), 1U);
+
+  console.window.calls.clear();
+  connection.closeProcedure();
+  EXPECT_EQ(state.connected, 0);
+  EXPECT_EQ(state.busy, 0);
+  EXPECT_EQ(state.queueActive, 0);
+  EXPECT_TRUE(state.sendQueue.empty());
+  EXPECT_EQ(state.autoRotate, 0);
+  EXPECT_EQ(console.link.closes, 1);
+  EXPECT_EQ(console.window.calls.front(), "toRecord");
+  EXPECT_EQ(console.window.calls.back(), "toWindow");
+  expectDisconnectedButtons();
+
+  console.ticks(3);
+  EXPECT_EQ(console.link.sent.size(), 1U);
+}
+
+TEST_F(EncoderConnectionTest, EveryReceivedChunkIsShownAsItCame) {
+  console.link.incoming = {"OK\r\nmais\0resto"};
+  console.link.incoming.front().assign("OK\r\nmais\0resto", 14);
+  connection.receiveText();
+  ASSERT_EQ(console.window.messages.size(), 1U);
+  EXPECT_EQ(console.window.messages[0].text, "OK\r\nmais");  // shown up to its first zero
+  EXPECT_EQ(console.window.messages[0].title, pt("Mensagem recebida por Socket."));
+  EXPECT_EQ(console.window.messages[0].style, message::kOk);
+}
+
+TEST_F(EncoderConnectionTest, AFullChunkFillsTheReceiveBufferAndItsZeroStillFits) {
+  console.link.incoming = {std::string(5000, 'r')};
+  connection.receiveText();
+  ASSERT_EQ(console.window.messages.size(), 1U);
+  EXPECT_EQ(console.window.messages[0].text.size(), kReceiveChunk);
+  EXPECT_EQ(state.receiveBuffer[kReceiveChunk], '\0');
+}
+
+TEST_F(EncoderConnectionTest, AnEmptyReceiveShowsAnEmptyBoxAndAFailedOneNothing) {
+  console.link.incoming = {""};
+  connection.receiveText();
+  ASSERT_EQ(console.window.messages.size(), 1U);
+  EXPECT_EQ(console.window.messages[0].text, "");
+  connection.receiveText();  // nothing left: the receive fails
+  EXPECT_EQ(console.window.messages.size(), 1U);
+}
+
+// A window whose reply boxes stay open while more data arrives, as a real nested event loop
+// would deliver it.
+class NestingWindow : public test::FakeConsoleWindow {
+ public:
+  std::function<void()> whileOpen;
+  int depth = 0;
+  int deepest = 0;
+  int showMessage(const std::string& text, const std::optional<std::string>& title,
+                  unsigned style) override {
+    ++depth;
+    deepest = std::max(deepest, depth);
+    FakeConsoleWindow::showMessage(text, title, style);
+    if (whileOpen) whileOpen();
+    --depth;
+    return message::kAnswerOk;
+  }
+};
+
+TEST(EncoderConnectionFlood, RepliesArrivingWhileABoxIsOpenAreShownInOrderWithoutNesting) {
+  NestingWindow window;
+  test::FakeEncoderLink link;
+  test::FakeRadiotextSource list;
+  ConsoleCore core(window, link, list);
+  EncoderConnection& connection = core.connection();
+
+  // 1 MB of numbered lines, pushed at the console while its first box is open.
+  std::string flood;
+  for (int line = 0; flood.size() < 1'000'000; ++line) flood += std::to_string(line) + "\n";
+  link.incoming = {flood};
+  int deliveries = 0;
+  window.whileOpen = [&] {
+    // The socket keeps reporting data until the console pauses it or it runs dry.
+    while (!link.receivePaused && !link.incoming.empty() && deliveries < 100000) {
+      ++deliveries;
+      connection.receiveText();
+    }
+  };
+  connection.receiveText();
+
+  EXPECT_LE(window.deepest, 1);
+  std::string shown;
+  for (const auto& box : window.messages) {
+    EXPECT_LE(box.text.size(), EncoderConnection::kPendingReplyLimit + kReceiveChunk);
+    shown += box.text;
+  }
+  EXPECT_EQ(shown, flood);
+  EXPECT_FALSE(link.receivePaused);
+}
+
+}  // namespace
+}  // namespace orvane
