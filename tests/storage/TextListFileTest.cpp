@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "ListLine.h"
 #include "RadiotextListFile.h"
 #include "TempDir.h"
 #include "TextListFile.h"
@@ -16,27 +18,23 @@ namespace orvane {
 namespace {
 
 // The editor's rows: ORD, TEXTO, TMS, as its columns hold them.
-class Rows : public TextListRows {
- public:
-  Rows() = default;
-  Rows(std::initializer_list<std::array<std::string, 3>> rows) : rows_(rows) {}
-  std::size_t rowCount() const override { return rows_.size(); }
+struct Rows : TextListRows {
+  Rows(std::initializer_list<std::array<std::string, 3>> list = {}) : cells(list) {}
+  std::size_t rowCount() const override { return cells.size(); }
   std::string cell(std::size_t row, int column) const override {
-    return rows_.at(row).at(static_cast<std::size_t>(column));
+    return cells.at(row).at(static_cast<std::size_t>(column));
   }
   void appendRow(const std::string& order, const std::string& text,
                  const std::string& dwell) override {
-    rows_.push_back({order, text, dwell});
+    cells.push_back({order, text, dwell});
   }
-  // "ORD|TMS|TEXTO" per row, one row after the other.
+  // "ORD|TMS|TEXTO;" per row.
   std::string shown() const {
     std::string out;
-    for (const auto& r : rows_) out += r[0] + "|" + r[2] + "|" + r[1] + ";";
+    for (const auto& r : cells) out += r[0] + "|" + r[2] + "|" + r[1] + ";";
     return out;
   }
-
- private:
-  std::vector<std::array<std::string, 3>> rows_;
+  std::vector<std::array<std::string, 3>> cells;
 };
 
 std::string loaded(std::string_view bytes) {
@@ -48,10 +46,7 @@ std::string loaded(std::string_view bytes) {
 
 TEST(TextList, LoadKeepsFieldsAsTheyStand) {
   const std::string tail = "\n[1][2]ok\n";
-  const struct {
-    std::string file;
-    std::string rows;
-  } cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
       {"[3][4]Bom dia  \r\n", "3|4|Bom dia  ;"},
       {"[12][4]Caf\xE9\t\r\n", "12|4|Caf;"},
       {"[1][]\r\n", "1||;"},
@@ -70,14 +65,22 @@ TEST(TextList, LoadKeepsFieldsAsTheyStand) {
       {std::string("[1][2]AB\0CD\n[1]\0[2]x\n", 22), "1|2|AB;"},
       {std::string(1 << 20, '\xFF') + tail, "1|2|ok;"},
   };
-  for (const auto& c : cases) EXPECT_EQ(loaded(c.file), c.rows) << c.file;
+  for (const auto& [file, rows] : cases) EXPECT_EQ(loaded(file), rows) << file;
+}
+
+// "text/dwell" of a lookup, "-" when nothing was found and the outputs were left alone.
+std::string lookup(const std::function<bool(std::string&, std::int32_t&)>& read) {
+  std::string text = "old";
+  std::int32_t dwell = -99;
+  if (read(text, dwell)) return text + "/" + std::to_string(dwell);
+  return text == "old" && dwell == -99 ? "-" : "touched";
 }
 
 TEST(TextList, LookupTakesTheFirstEntryWhoseOrderReadsAsTheNumber) {
   const struct {
     std::string file;
     std::int32_t order;
-    std::string found;  // "text/dwell", or "-" when not found
+    std::string found;
   } cases[] = {
       {"[5][1]a\n[5][2]b\n", 5, "a/1"},
       {"[ 7][3]x\n", 7, "x/3"},
@@ -85,131 +88,98 @@ TEST(TextList, LookupTakesTheFirstEntryWhoseOrderReadsAsTheNumber) {
       {"[7a][3]x\n", 7, "x/3"},
       {"[x][3]y\n[][3]y\n", 0, "-"},
       {"[9][]z\n[9][2]w\n", 9, "z/0"},
-      {"[9][abc]z\n", 9, "z/0"},
       {"[1][2]t\n", 3, "-"},
       {"[-2][-3]n\n", -2, "n/-3"},
-      {"[4294967303][1]w\n", 7, "w/1"},
+      {"[4294967303][1]w\n", 7, "w/1"},  // cut to 32 bits, as glibc's "%d" does
       {"[1][2]" + std::string(300, 't') + "\n", 1, std::string(249, 't') + "/2"},
   };
   for (const auto& c : cases) {
-    std::string text = "old";
-    std::int32_t dwell = -99;
-    LineReader lines(c.file);
-    const bool found = readListEntry(lines, c.order, text, dwell);
-    const std::string got = found ? text + "/" + std::to_string(dwell) : "-";
-    EXPECT_EQ(got, c.found) << c.file;
-    if (!found) {
-      EXPECT_TRUE(text == "old" && dwell == -99) << c.file;
-    }
+    EXPECT_EQ(lookup([&](std::string& text, std::int32_t& dwell) {
+                LineReader lines(c.file);
+                return readListEntry(lines, c.order, text, dwell);
+              }),
+              c.found)
+        << c.file;
   }
 }
 
-TEST(TextListFile, MissingFileGivesNothingAndLeavesOutputs) {
-  test::TempDir dir;
+// What the editor and the rotation get from a folder: its rows, then the lookup of 1.
+std::string readBack(const std::filesystem::path& folder) {
   Rows rows;
-  LoadTextList(dir.path(), rows);
-  EXPECT_EQ(rows.shown(), "");
-  std::string text = "old";
-  std::int32_t dwell = 7;
-  EXPECT_FALSE(ReadListEntry(dir.path(), 1, text, dwell));
-  EXPECT_TRUE(text == "old" && dwell == 7);
+  LoadTextList(folder, rows);
+  RadiotextListFile rotation(folder);
+  return rows.shown() + " " + lookup([&](std::string& text, std::int32_t& dwell) {
+           return rotation.readEntry(1, text, dwell);
+         });
 }
 
-TEST(TextListFile, SaveWritesCrLfAndLoadsBackUnchanged) {
+long entriesIn(const test::TempDir& dir) {
+  return std::distance(std::filesystem::directory_iterator(dir.path()), {});
+}
+
+TEST(TextListFile, MissingUnreadableOrDirectoryReadsAsEmpty) {
   test::TempDir dir;
-  const Rows rows{{" 7", "a]b[", "3"}, {"07", "Caf\xE9!", ""}, {"x", "", "y"}};
-  ASSERT_TRUE(SaveTextList(dir.path(), rows));
-  EXPECT_EQ(dir.read("RDSTXT.TXT"), "[ 7][3]a]b[\r\n[07][]Caf\xE9!\r\n[x][y]\r\n");
-  Rows back;
-  LoadTextList(dir.path(), back);
-  EXPECT_EQ(back.shown(), rows.shown());
-  RadiotextListFile rotation(dir.path());
-  std::string text;
-  std::int32_t dwell = 0;
-  EXPECT_TRUE(rotation.readEntry(7, text, dwell));
-  EXPECT_EQ(text + "/" + std::to_string(dwell), "a]b[/3");
+  EXPECT_EQ(readBack(dir.path()), " -");
+  std::filesystem::create_directory(dir.file("RDSTXT.TXT"));
+  EXPECT_EQ(readBack(dir.path()), " -");
+  EXPECT_FALSE(SaveTextList(dir.path(), Rows{{"1", "x", "1"}}));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("RDSTXT.TXT")));
+  EXPECT_EQ(entriesIn(dir), 1);
+
+  test::TempDir other;
+  other.write("RDSTXT.TXT", "[1][2]secret\n");
+  chmod(other.path().c_str(), 0755);
+  chmod(other.file("RDSTXT.TXT").c_str(), 0);
+  EXPECT_TRUE(test::runRestricted([] {}, [&] { return readBack(other.path()) == " -"; }));
 }
 
-TEST(TextListFile, SaveKeepsTheFoundNameAndPermissionsAndLeavesNoTemporary) {
+TEST(TextListFile, SaveWritesCrLfUnderTheFoundNameAndReadsBackUnchanged) {
   test::TempDir dir;
   dir.write("Rdstxt.txt", "[1][1]old\r\n");
   chmod(dir.file("Rdstxt.txt").c_str(), 0640);
-  ASSERT_TRUE(SaveTextList(dir.path(), Rows{}));  // an empty list leaves an empty file
-  EXPECT_EQ(dir.read("Rdstxt.txt"), "");
+  const Rows rows{{" 1", "a]b[", "3"}, {"07", "Caf\xE9!", ""}, {"x", "", "y"}};
+  ASSERT_TRUE(SaveTextList(dir.path(), rows));
+  EXPECT_EQ(dir.read("Rdstxt.txt"), "[ 1][3]a]b[\r\n[07][]Caf\xE9!\r\n[x][y]\r\n");
+  EXPECT_EQ(readBack(dir.path()), rows.shown() + " a]b[/3");
   struct stat saved {};
   ASSERT_EQ(stat(dir.file("Rdstxt.txt").c_str(), &saved), 0);
   EXPECT_EQ(saved.st_mode & 0777, 0640u);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  EXPECT_EQ(entriesIn(dir), 1);  // no temporary left, no second name
+
+  // A cell's LF goes out as CR LF and a NUL ends it, as "%s" in text mode did.
+  EXPECT_EQ(formatListLine("1", "2", std::string("a\nb\0c", 5)), "[1][2]a\r\nb\r\n");
+  ASSERT_TRUE(SaveTextList(dir.path(), Rows{}));
+  EXPECT_EQ(dir.read("Rdstxt.txt"), "");
 }
 
-TEST(TextListFile, DirectoryInTheWayIsNeitherReadNorReplaced) {
-  test::TempDir dir;
-  std::filesystem::create_directory(dir.file("RDSTXT.TXT"));
-  Rows rows;
-  LoadTextList(dir.path(), rows);
-  EXPECT_EQ(rows.shown(), "");
-  std::string text;
-  std::int32_t dwell = 0;
-  EXPECT_FALSE(ReadListEntry(dir.path(), 1, text, dwell));
-  EXPECT_FALSE(SaveTextList(dir.path(), Rows{{"1", "x", "1"}}));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.file("RDSTXT.TXT")));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-}
-
-// Each failing save must report false and leave the old list whole.
-class FailingSave : public ::testing::Test {
- protected:
-  void SetUp() override { dir.write("RDSTXT.TXT", kOld); }
-  bool saveRestricted(const std::function<void()>& prepare) {
-    return test::runRestricted(prepare, [&] {
+TEST(TextListFile, FailedSaveReportsFalseAndKeepsTheOldList) {
+  const std::string old = "[1][2]old\r\n";
+  const struct {
+    const char* what;
+    mode_t folderMode;
+    mode_t fileMode;
+    std::function<void()> prepare;
+  } cases[] = {
+      {"read-only folder", 0555, 0644, [] {}},
+      {"write-protected file", 0777, 0444, [] {}},
+      {"disk full part way", 0777, 0644,
+       [] {
+         signal(SIGXFSZ, SIG_IGN);
+         const rlimit limit{1000, 1000};
+         setrlimit(RLIMIT_FSIZE, &limit);
+       }},
+  };
+  for (const auto& c : cases) {
+    test::TempDir dir;
+    dir.write("RDSTXT.TXT", old);
+    chmod(dir.file("RDSTXT.TXT").c_str(), c.fileMode);
+    chmod(dir.path().c_str(), c.folderMode);
+    EXPECT_FALSE(test::runRestricted(c.prepare, [&] {
       return SaveTextList(dir.path(), Rows{{"1", std::string(4000, 'n'), "2"}});
-    });
+    })) << c.what;
+    EXPECT_EQ(dir.read("RDSTXT.TXT"), old) << c.what;
+    EXPECT_EQ(entriesIn(dir), 1) << c.what;
   }
-  void expectOldListKept() {
-    EXPECT_EQ(dir.read("RDSTXT.TXT"), kOld);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-  }
-  static constexpr const char* kOld = "[1][2]old\r\n";
-  test::TempDir dir;
-};
-
-TEST_F(FailingSave, ReadOnlyFolder) {
-  chmod(dir.path().c_str(), 0555);
-  EXPECT_FALSE(saveRestricted([] {}));
-  expectOldListKept();
-}
-
-TEST_F(FailingSave, WriteProtectedFile) {
-  chmod(dir.path().c_str(), 0777);
-  chmod(dir.file("RDSTXT.TXT").c_str(), 0444);
-  EXPECT_FALSE(saveRestricted([] {}));
-  expectOldListKept();
-}
-
-TEST_F(FailingSave, DiskFullPartWay) {
-  chmod(dir.path().c_str(), 0777);
-  EXPECT_FALSE(saveRestricted([] {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{1000, 1000};
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }));
-  expectOldListKept();
-}
-
-TEST(TextListFile, UnreadableFileGivesNothing) {
-  test::TempDir dir;
-  dir.write("RDSTXT.TXT", "[1][2]secret\n");
-  chmod(dir.path().c_str(), 0755);
-  chmod(dir.file("RDSTXT.TXT").c_str(), 0);
-  EXPECT_TRUE(test::runRestricted([] {},
-                                  [&] {
-                                    Rows rows;
-                                    LoadTextList(dir.path(), rows);
-                                    std::string text;
-                                    std::int32_t dwell = 0;
-                                    return rows.shown().empty() &&
-                                           !ReadListEntry(dir.path(), 1, text, dwell);
-                                  }));
 }
 
 }  // namespace
