@@ -45,7 +45,7 @@ int createBeside(const std::filesystem::path& target, std::filesystem::path& cre
 FileReplacement::FileReplacement(std::filesystem::path target) : target_(followLink(target)) {}
 
 FileReplacement::~FileReplacement() {
-  closeTemporary();
+  if (file_ != nullptr) std::fclose(file_);
   if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
@@ -64,17 +64,14 @@ void FileReplacement::write(std::string_view bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
 }
 
-bool FileReplacement::closeTemporary() {
-  if (file_ == nullptr) return false;
-  bool ok = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
-  ok = std::fclose(file_) == 0 && ok;
-  file_ = nullptr;
-  return ok;
-}
-
 bool FileReplacement::commit() {
   if (file_ == nullptr) return false;
-  const bool written = closeTemporary() && !failed_;
+  // The bytes reach the disk before the rename, so that not even a power cut can leave the new
+  // name on an empty file.
+  bool written = !failed_ && std::fflush(file_) == 0 && std::ferror(file_) == 0 &&
+                 ::fsync(::fileno(file_)) == 0;
+  written = std::fclose(file_) == 0 && written;
+  file_ = nullptr;
   if (!written || ::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
   committed_ = true;
   return true;

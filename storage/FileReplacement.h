@@ -25,8 +25,6 @@ class FileReplacement {
   [[nodiscard]] bool commit();
 
  private:
-  bool closeTemporary();
-
   std::filesystem::path target_;
   std::filesystem::path temporary_;
   std::FILE* file_ = nullptr;
