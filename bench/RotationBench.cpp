@@ -1,0 +1,82 @@
+// The tick that reads a pair looks up two entries in the radiotext list file, each time reading
+// it from its first line. With a very long list and the wanted numbers at its end, that tick must
+// still finish well inside its second.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "ConsoleCore.h"
+#include "RadiotextListFile.h"
+
+namespace {
+
+class NullWindow : public orvane::ConsoleWindow {
+ public:
+  bool transferToRecord() override { return true; }
+  bool transferToWindow() override { return true; }
+  void enableControl(int, bool) override {}
+  int showMessage(const std::string&, const std::optional<std::string>&, unsigned) override {
+    return 1;
+  }
+  int programmeTypeSelection() const override { return 0; }
+  void selectProgrammeType(int) override {}
+  int decoderIdSelection() const override { return 1; }
+  void selectDecoderId(int) override {}
+  std::uint32_t serverAddress() const override { return 0x7F000001; }
+  void setServerAddress(std::uint32_t) override {}
+};
+
+class NullLink : public orvane::EncoderLink {
+ public:
+  bool create() override { return true; }
+  bool connect(const std::string&, unsigned) override { return true; }
+  long send(const char*, std::size_t length) override { return static_cast<long>(length); }
+  long receive(char*, std::size_t) override { return -1; }
+  void close() override {}
+  void setReceivePaused(bool) override {}
+};
+
+std::filesystem::path writeList(int entries) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) std::abort();
+  std::ofstream out(std::filesystem::path(pattern) / "RDSTXT.TXT", std::ios::binary);
+  const std::string text = "Orvane FM: m\xFAsica, not\xED" "cias e tr\xE2nsito a toda a hora, 24h!!";
+  for (int n = 1; n <= entries; ++n) out << '[' << n << "][1]" << text << "\r\n";
+  return pattern;
+}
+
+void dueTickAtTheEndOfTheList(benchmark::State& state) {
+  const auto entries = static_cast<int>(state.range(0));
+  const std::filesystem::path folder = writeList(entries);
+  NullWindow window;
+  NullLink link;
+  orvane::RadiotextListFile list(folder);
+  orvane::ConsoleCore core(window, link, list);
+  for (auto _ : state) {
+    state.PauseTiming();
+    orvane::ConsoleState& console = core.state();
+    console.autoRotate = 1;
+    console.rotateTicks = 0;
+    console.rotateDwell = 0;
+    console.rotateIndex = entries - 1;
+    console.busy = 0;
+    console.sendQueue.clear();
+    state.ResumeTiming();
+    core.tick().onTick();
+  }
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+
+BENCHMARK(dueTickAtTheEndOfTheList)
+    ->Arg(1'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK_MAIN();
