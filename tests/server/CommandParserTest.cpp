@@ -15,6 +15,14 @@ struct Accepted {
   std::string text = {};
 };
 
+// Names a row by (the start of) its line, so a failing case reads as the command that failed.
+std::string shortName(const std::string& line) {
+  return testing::PrintToString(line.substr(0, 32));
+}
+void PrintTo(const Accepted& row, std::ostream* out) {
+  *out << shortName(row.line);
+}
+
 class ParserAccepts : public testing::TestWithParam<Accepted> {};
 
 TEST_P(ParserAccepts, WhatTheConsoleSends) {
@@ -54,6 +62,10 @@ struct Rejected {
   std::string line;
   std::string why;  // must appear in the error message
 };
+
+void PrintTo(const Rejected& row, std::ostream* out) {
+  *out << shortName(row.line);
+}
 
 class ParserRejects : public testing::TestWithParam<Rejected> {};
 
