@@ -13,7 +13,7 @@ namespace orvane {
 // The encoder's values: what is on air, and what the current batch has set but not yet released.
 // The programme type, the programme-item time, the service name and the radiotexts go on air
 // together at ENCODE, so that a receiver never shows a new first line beside an old second one.
-// The switches go on air at once: the special-settings batch ends without ENCODE, and a traffic
+// The switches go on air at once: the console sends TA, TP and MS without an ENCODE, and a traffic
 // announcement cannot wait for one.
 class EncoderState {
  public:
