@@ -1,0 +1,38 @@
+#include "ClientSession.h"
+
+#include "CommandParser.h"
+#include "Windows1252.h"
+
+namespace orvane {
+
+ClientSession::ClientSession(EncoderState& state, AirLog& log, bool echo)
+    : state_(state), log_(log), echo_(echo) {}
+
+std::string ClientSession::receive(std::string_view bytes) {
+  std::string replies;
+  for (const auto& piece : assembler_.feed(bytes)) {
+    if (piece.kind == LineAssembler::Piece::Kind::Overlong) {
+      replies +=
+          windows1252FromUtf8("ERRO: linha com mais de " +
+                              std::to_string(LineAssembler::kMaxLineLength) + " bytes, ignorada") +
+          "\n";
+    } else {
+      replies += handleLine(piece.text);
+    }
+  }
+  return replies;
+}
+
+// An empty line carries no command and gets no reply: it is what a person testing by hand sends
+// by pressing Enter once too often.
+std::string ClientSession::handleLine(const std::string& line) {
+  if (line.empty()) return {};
+  const ParseResult result = parseCommand(line);
+  if (const auto* error = std::get_if<ParseError>(&result)) {
+    return windows1252FromUtf8(error->message) + "\n";
+  }
+  log_.write(state_.apply(std::get<Command>(result)));
+  return echo_ ? "OK: " + line + "\n" : std::string{};
+}
+
+}  // namespace orvane

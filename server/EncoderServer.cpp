@@ -1,0 +1,118 @@
+#include "EncoderServer.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <array>
+#include <cerrno>
+
+#include "Listener.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::size_t kReadChunk = 4096;
+constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
+
+bool wouldBlock() {
+  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+}
+
+}  // namespace
+
+EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log,
+                             bool echo)
+    : listener_(std::move(listener)), stopFd_(stopFd), state_(state), log_(log), echo_(echo) {}
+
+// The client is served before the listener is looked at, so that a console which closes and at
+// once reconnects finds its old place already free.
+void EncoderServer::run() {
+  for (;;) {
+    std::array<pollfd, 3> fds{{{stopFd_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {-1, 0, 0}}};
+    if (client_) {
+      fds[2].fd = client_->socket.get();
+      fds[2].events = static_cast<short>((client_->inputEnded ? 0 : POLLIN) |
+                                         (client_->unsent.empty() ? 0 : POLLOUT));
+    }
+    if (poll(fds.data(), fds.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (fds[0].revents != 0) return;
+    if (client_ && fds[2].revents != 0) serveClient(fds[2].revents);
+    if (fds[1].revents != 0) acceptPending();
+  }
+}
+
+void EncoderServer::acceptPending() {
+  FileDescriptor socket(accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+  if (!socket.valid()) return;
+  if (client_) {
+    refuseBusy(std::move(socket));
+    return;
+  }
+  std::string peer = peerName(socket.get());
+  log_.write("Cliente ligado: " + peer);
+  client_.emplace(std::move(socket), std::move(peer), ClientSession(state_, log_, echo_));
+}
+
+// The refused client may already have sent something; reading it before the close keeps the
+// kernel from answering with a reset that could destroy the reply before it is read.
+void EncoderServer::refuseBusy(FileDescriptor socket) {
+  static constexpr std::string_view kBusy = "ERRO: servidor ocupado\n";
+  log_.write("Recusado " + peerName(socket.get()) + ": servidor ocupado");
+  [[maybe_unused]] auto sent = send(socket.get(), kBusy.data(), kBusy.size(), kSendFlags);
+  shutdown(socket.get(), SHUT_WR);
+  std::array<char, kReadChunk> discard;
+  for (int i = 0; i < 16 && recv(socket.get(), discard.data(), discard.size(), MSG_DONTWAIT) > 0;
+       ++i) {
+  }
+}
+
+void EncoderServer::serveClient(short events) {
+  if (!client_->inputEnded && (events & (POLLIN | POLLHUP | POLLERR)) != 0) readFromClient();
+  if (client_ && !client_->unsent.empty() && (events & POLLOUT) != 0) flushToClient();
+  if (client_ && client_->inputEnded && (events & (POLLHUP | POLLERR)) != 0) {
+    endClient("Cliente saiu");
+  }
+}
+
+void EncoderServer::readFromClient() {
+  std::array<char, kReadChunk> buffer;
+  const ssize_t got = recv(client_->socket.get(), buffer.data(), buffer.size(), MSG_DONTWAIT);
+  if (got < 0 && wouldBlock()) return;
+  if (got <= 0) {
+    client_->inputEnded = true;
+    if (got < 0 || client_->unsent.empty()) endClient("Cliente saiu");
+    return;
+  }
+  client_->unsent += client_->session.receive({buffer.data(), static_cast<std::size_t>(got)});
+  flushToClient();
+  if (client_ && client_->unsent.size() > kMaxUnsentReplies) {
+    endClient("Cliente desligado, não lê as respostas");
+  }
+}
+
+void EncoderServer::flushToClient() {
+  while (!client_->unsent.empty()) {
+    const ssize_t sent =
+        send(client_->socket.get(), client_->unsent.data(), client_->unsent.size(), kSendFlags);
+    if (sent < 0 && wouldBlock()) return;
+    if (sent <= 0) {
+      endClient("Cliente saiu");
+      return;
+    }
+    client_->unsent.erase(0, static_cast<std::size_t>(sent));
+  }
+  if (client_->inputEnded) endClient("Cliente saiu");
+}
+
+void EncoderServer::endClient(std::string_view reason) {
+  std::string line = std::string(reason) + ": " + client_->peer;
+  if (client_->session.midLine()) line += " (a meio de uma linha, descartada)";
+  log_.write(line);
+  if (state_.discardPending()) log_.write("Descartado o que esperava por ENCODE");
+  client_.reset();
+}
+
+}  // namespace orvane

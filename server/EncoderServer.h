@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "AirLog.h"
+#include "ClientSession.h"
+#include "EncoderState.h"
+#include "FileDescriptor.h"
+
+namespace orvane {
+
+// The server loop: one listening socket, at most one client, everything non-blocking under one
+// poll, so that no client can stall the server, whatever it sends or fails to read.
+class EncoderServer {
+ public:
+  // Replies a client has not taken yet, at most. A client that lets more pile up is not reading
+  // at all and is disconnected: dropping replies instead would hide errors from the operator, and
+  // keeping the connection would hold the one client place for nobody.
+  static constexpr std::size_t kMaxUnsentReplies = 64 * 1024;
+
+  // `listener` is a listening socket; the loop runs until `stopFd` becomes readable.
+  EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log, bool echo);
+
+  void run();
+
+ private:
+  struct Client {
+    Client(FileDescriptor s, std::string p, ClientSession c)
+        : socket(std::move(s)), peer(std::move(p)), session(std::move(c)) {}
+    FileDescriptor socket;
+    std::string peer;
+    ClientSession session;
+    std::string unsent;
+    bool inputEnded = false;  // the client sent its last byte; stays until its replies are out
+  };
+
+  void acceptPending();
+  void refuseBusy(FileDescriptor socket);
+  void serveClient(short events);
+  void readFromClient();
+  void flushToClient();
+  void endClient(std::string_view reason);
+
+  FileDescriptor listener_;
+  int stopFd_;
+  EncoderState& state_;
+  AirLog& log_;
+  bool echo_;
+  std::optional<Client> client_;
+};
+
+}  // namespace orvane

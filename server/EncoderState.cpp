@@ -1,0 +1,97 @@
+#include "EncoderState.h"
+
+#include "OnAirText.h"
+
+namespace orvane {
+
+std::vector<std::string> EncoderState::apply(const Command& command) {
+  const OnAirState before = onAir_;
+  switch (command.keyword) {
+    case Keyword::Pty:
+    case Keyword::Def1ATime:
+    case Keyword::Psn:
+    case Keyword::Txt0:
+    case Keyword::Txt1:
+      hold(command);
+      break;
+    case Keyword::Encode:
+      encode();
+      break;
+    default:
+      switchNow(command);
+      break;
+  }
+  return describeChanges(before, onAir_);
+}
+
+bool EncoderState::discardPending() {
+  const bool had = pending_.programmeType || pending_.programmeItemTime ||
+                   pending_.programmeServiceName || pending_.radiotext[0] || pending_.radiotext[1];
+  pending_ = {};
+  return had;
+}
+
+void EncoderState::hold(const Command& command) {
+  switch (command.keyword) {
+    case Keyword::Pty:
+      pending_.programmeType = command.number;
+      break;
+    case Keyword::Def1ATime:
+      pending_.programmeItemTime = command.time;
+      break;
+    case Keyword::Psn:
+      pending_.programmeServiceName = command.text;
+      break;
+    case Keyword::Txt0:
+      pending_.radiotext[0] = command.text;
+      break;
+    case Keyword::Txt1:
+      pending_.radiotext[1] = command.text;
+      break;
+    default:
+      break;
+  }
+}
+
+void EncoderState::switchNow(const Command& command) {
+  const bool on = command.number != 0;
+  switch (command.keyword) {
+    case Keyword::Group4A:
+      onAir_.clockTimeGroups = on;
+      break;
+    case Keyword::Group1A:
+      onAir_.programmeItemGroups = on;
+      break;
+    case Keyword::Di:
+      onAir_.decoderIdentification = command.number;
+      break;
+    case Keyword::TimeInPsn:
+      onAir_.timeInServiceName = on;
+      break;
+    case Keyword::Ta:
+      onAir_.trafficAnnouncement = on;
+      break;
+    case Keyword::Tp:
+      onAir_.trafficProgramme = on;
+      break;
+    case Keyword::Ms:
+      onAir_.music = on;
+      break;
+    default:
+      break;
+  }
+}
+
+void EncoderState::encode() {
+  auto release = [](auto& pending, auto& onAir) {
+    if (pending) onAir = std::move(*pending);
+  };
+  release(pending_.programmeType, onAir_.programmeType);
+  release(pending_.programmeItemTime, onAir_.programmeItemTime);
+  release(pending_.programmeServiceName, onAir_.programmeServiceName);
+  release(pending_.radiotext[0], onAir_.radiotext[0]);
+  release(pending_.radiotext[1], onAir_.radiotext[1]);
+  pending_ = {};
+}
+
+}  // namespace orvane

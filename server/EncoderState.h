@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Command.h"
+#include "OnAirState.h"
+
+namespace orvane {
+
+// The encoder's values: what is on air, and what the current batch has set but not yet released.
+// The programme type, the programme-item time, the service name and the radiotexts go on air
+// together at ENCODE, so that a receiver never shows a new first line beside an old second one.
+// The switches go on air at once: the console sends TA, TP and MS without an ENCODE, and a traffic
+// announcement cannot wait for one.
+class EncoderState {
+ public:
+  // Applies one command and returns the on-air changes it caused, described for the operator.
+  [[nodiscard]] std::vector<std::string> apply(const Command& command);
+
+  // Forgets whatever waits for ENCODE; true when there was something. Used when a client leaves
+  // mid-batch, so that the rest of a broken batch cannot go on air with the next client's ENCODE.
+  bool discardPending();
+
+  [[nodiscard]] const OnAirState& onAir() const { return onAir_; }
+
+ private:
+  struct Pending {
+    std::optional<int> programmeType;
+    std::optional<ProgrammeItemTime> programmeItemTime;
+    std::optional<std::string> programmeServiceName;
+    std::array<std::optional<std::string>, 2> radiotext;
+  };
+
+  void hold(const Command& command);
+  void switchNow(const Command& command);
+  void encode();
+
+  OnAirState onAir_;
+  Pending pending_;
+};
+
+}  // namespace orvane

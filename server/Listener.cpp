@@ -1,0 +1,64 @@
+#include "Listener.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace orvane {
+namespace {
+
+sockaddr_in ipv4(const std::string& address, std::uint16_t port, bool& ok) {
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_port = htons(port);
+  ok = inet_pton(AF_INET, address.c_str(), &where.sin_addr) == 1;
+  return where;
+}
+
+// The sockets API takes every address family through one generic pointer type.
+sockaddr* generic(sockaddr_in& where) {
+  return reinterpret_cast<sockaddr*>(&where);
+}
+
+}  // namespace
+
+FileDescriptor listenOn(const std::string& address, std::uint16_t port, std::string& error) {
+  bool ok = false;
+  sockaddr_in where = ipv4(address, port, ok);
+  if (!ok) {
+    error = "endereço IPv4 inválido: " + address;
+    return {};
+  }
+  FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  const int yes = 1;
+  // A restarted server must not wait for the old connections' TIME_WAIT to run out.
+  if (!socket.valid() ||
+      setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) != 0 ||
+      bind(socket.get(), generic(where), sizeof where) != 0 || listen(socket.get(), 8) != 0) {
+    error = "não foi possível escutar em " + address + ":" + std::to_string(port) + ": " +
+            std::strerror(errno);
+    return {};
+  }
+  return socket;
+}
+
+std::uint16_t localPort(int socket) {
+  sockaddr_in where{};
+  socklen_t size = sizeof where;
+  if (getsockname(socket, generic(where), &size) != 0) return 0;
+  return ntohs(where.sin_port);
+}
+
+std::string peerName(int socket) {
+  sockaddr_in where{};
+  socklen_t size = sizeof where;
+  char text[INET_ADDRSTRLEN] = "?";
+  if (getpeername(socket, generic(where), &size) != 0) return "?";
+  inet_ntop(AF_INET, &where.sin_addr, text, sizeof text);
+  return std::string(text) + ":" + std::to_string(ntohs(where.sin_port));
+}
+
+}  // namespace orvane

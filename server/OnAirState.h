@@ -1,0 +1,29 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "Command.h"
+
+namespace orvane {
+
+// What receivers are given right now. It changes only between commands, never while a value is
+// still waiting for ENCODE, so anything that builds groups from it reads a consistent picture.
+// The start values are the console's own start-up values. Texts are Windows-1252 bytes.
+struct OnAirState {
+  int programmeType = 0;                 // PTY code, 0..31
+  std::string programmeServiceName;      // PSN, may be longer than 8 and then runs through
+  std::array<std::string, 2> radiotext;  // TXT0 and TXT1, at most 64 bytes each
+  ProgrammeItemTime programmeItemTime;
+  bool clockTimeGroups = false;      // group 4A
+  bool programmeItemGroups = false;  // group 1A
+  int decoderIdentification = 1;     // DI code, 0..15
+  bool timeInServiceName = false;
+  bool trafficAnnouncement = false;
+  bool trafficProgramme = true;
+  bool music = true;  // music, or speech when false
+
+  bool operator==(const OnAirState&) const = default;
+};
+
+}  // namespace orvane

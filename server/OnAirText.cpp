@@ -1,0 +1,107 @@
+#include "OnAirText.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+#include "Windows1252.h"
+
+namespace orvane {
+namespace {
+
+// The names the console's lists give the codes, so that both ends read alike.
+constexpr std::array<std::string_view, 32> kProgrammeTypes = {
+    "Não definido",   "Noticias",         "Actualidades",      "Informação",
+    "Desporto",       "Educação",         "Rádio-Teatro",      "Cultura",
+    "Ciência",        "Variado",          "Música Pop",        "Música Rock",
+    "Música Ligeira", "Clássica Ligeira", "Música Clássica",   "Outras Músicas",
+    "Meteorologia",   "Economia",         "Programa Infantil", "Acontecimentos Sociais",
+    "Religião",       "Telefonemas",      "Viagens",           "Lazer",
+    "Música de Jazz", "Música Country",   "Música Nacional",   "Música Antiga",
+    "Música Folk",    "Documentário",     "Teste de Alarme",   "Alarme !!!"};
+
+// The low three bits of DI; the fourth says the programme type changes with the programme.
+constexpr std::array<std::string_view, 8> kDecoderModes = {"Emissão Mono.",
+                                                           "Emissão Estereo.",
+                                                           "Não definido.",
+                                                           "Emissão Estereo Simulado.",
+                                                           "Emissão Mono com Dolby NR.",
+                                                           "Emissão Estereo com Dolby NR.",
+                                                           "Não definido.",
+                                                           "Emissão Estereo Expandido."};
+
+std::string hexByte(int value) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "%02X", static_cast<unsigned>(value));
+  return buffer;
+}
+
+std::string twoDigits(int value) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "%02d", value);
+  return buffer;
+}
+
+std::string yesNo(bool on) {
+  return on ? "sim" : "não";
+}
+
+// Control bytes never pass the parser; they are masked here as well because this text goes
+// straight to a terminal.
+std::string quoted(const std::string& text) {
+  std::string visible = text;
+  for (char& c : visible) {
+    if ((c >= 0 && c < 0x20) || c == 0x7F) c = '?';
+  }
+  return "\"" + utf8FromWindows1252(visible) + "\"";
+}
+
+std::string programmeType(int code) {
+  const auto index = static_cast<std::size_t>(code);
+  return hexByte(code) + " " +
+         std::string(index < kProgrammeTypes.size() ? kProgrammeTypes[index] : "?");
+}
+
+std::string decoderIdentification(int code) {
+  std::string text =
+      hexByte(code) + " " + std::string(kDecoderModes[static_cast<std::size_t>(code) & 7]);
+  if ((code & 8) != 0) text += " PTY dinâmico.";
+  return text;
+}
+
+std::string programmeItemTime(const ProgrammeItemTime& t) {
+  return "dia " + std::to_string(t.day) + ", " + twoDigits(t.hour) + ":" + twoDigits(t.minute);
+}
+
+}  // namespace
+
+std::vector<std::string> describeChanges(const OnAirState& before, const OnAirState& after) {
+  std::vector<std::string> lines;
+  auto note = [&lines](bool changed, std::string line) {
+    if (changed) lines.push_back(std::move(line));
+  };
+  note(before.programmeType != after.programmeType, "PTY " + programmeType(after.programmeType));
+  note(before.programmeServiceName != after.programmeServiceName,
+       "PS " + quoted(after.programmeServiceName));
+  note(before.radiotext[0] != after.radiotext[0], "RTXT1 " + quoted(after.radiotext[0]));
+  note(before.radiotext[1] != after.radiotext[1], "RTXT2 " + quoted(after.radiotext[1]));
+  note(before.programmeItemTime != after.programmeItemTime,
+       "Início do programa " + programmeItemTime(after.programmeItemTime));
+  note(before.clockTimeGroups != after.clockTimeGroups,
+       "Grupo 4A (relógio) " + std::string(after.clockTimeGroups ? "ligado" : "desligado"));
+  note(before.programmeItemGroups != after.programmeItemGroups,
+       "Grupo 1A (início do programa) " +
+           std::string(after.programmeItemGroups ? "ligado" : "desligado"));
+  note(before.decoderIdentification != after.decoderIdentification,
+       "DI " + decoderIdentification(after.decoderIdentification));
+  note(before.timeInServiceName != after.timeInServiceName,
+       "Hora no PS " + yesNo(after.timeInServiceName));
+  note(before.trafficAnnouncement != after.trafficAnnouncement,
+       "TA " + yesNo(after.trafficAnnouncement) +
+           (after.trafficAnnouncement ? " (anúncio de trânsito no ar)" : ""));
+  note(before.trafficProgramme != after.trafficProgramme, "TP " + yesNo(after.trafficProgramme));
+  note(before.music != after.music, std::string("MS ") + (after.music ? "música" : "fala"));
+  return lines;
+}
+
+}  // namespace orvane

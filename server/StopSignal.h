@@ -1,0 +1,26 @@
+#pragma once
+
+#include "FileDescriptor.h"
+
+namespace orvane {
+
+// Turns SIGINT and SIGTERM into a readable descriptor, so that the poll loop sees the request to
+// stop like any other event and ends cleanly. Also ignores SIGPIPE: a client that vanishes must
+// show up as a failed send, not end the server. One instance per process.
+class StopSignal {
+ public:
+  StopSignal();
+  ~StopSignal();
+  StopSignal(const StopSignal&) = delete;
+  StopSignal& operator=(const StopSignal&) = delete;
+
+  // Readable once a stop signal arrived.
+  [[nodiscard]] int fd() const { return read_.get(); }
+  [[nodiscard]] bool valid() const { return read_.valid() && write_.valid(); }
+
+ private:
+  FileDescriptor read_;
+  FileDescriptor write_;
+};
+
+}  // namespace orvane
