@@ -13,6 +13,13 @@ struct ParseCase {
   std::optional<std::uint32_t> read;  // empty: refused
 };
 
+// Names the case by its text, tabs spelt out, so the test list stays readable.
+void PrintTo(const ParseCase& c, std::ostream* out) {
+  *out << '[';
+  for (const char ch : c.text) *out << (ch == '\t' ? std::string("\\t") : std::string(1, ch));
+  *out << ']';
+}
+
 class UnsignedParse : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(UnsignedParse, ReadsTheOperatorsNumberOrRefusesIt) {
