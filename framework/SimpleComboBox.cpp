@@ -1,0 +1,87 @@
+#include "SimpleComboBox.h"
+
+#include <QKeyEvent>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "EditControl.h"
+
+namespace orvane {
+
+SimpleComboBox::SimpleComboBox(QWidget* parent)
+    : QWidget(parent), edit_(new EditControl(this)), list_(new QListWidget(this)) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(edit_);
+  layout->addWidget(list_, 1);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setFocusPolicy(Qt::NoFocus);  // the field holds the focus, as in the platform's control
+  setFocusProxy(edit_);
+  edit_->installEventFilter(this);
+  connect(list_, &QListWidget::itemSelectionChanged, this, &SimpleComboBox::noteSelectionChanged);
+  // A click in the list puts the focus in the field, so the edit the operator came from loses it.
+  connect(list_, &QListWidget::itemPressed, this,
+          [this] { edit_->setFocus(Qt::MouseFocusReason); });
+}
+
+int SimpleComboBox::addString(const QString& text) {
+  list_->addItem(text);
+  return list_->count() - 1;
+}
+
+int SimpleComboBox::count() const {
+  return list_->count();
+}
+
+QString SimpleComboBox::itemText(int index) const {
+  const QListWidgetItem* item = list_->item(index);
+  return item ? item->text() : QString{};
+}
+
+int SimpleComboBox::currentSelection() const {
+  const QList<QListWidgetItem*> selected = list_->selectedItems();
+  return selected.isEmpty() ? -1 : list_->row(selected.first());
+}
+
+void SimpleComboBox::select(int index) {
+  selectingByProgram_ = true;
+  if (index >= 0 && index < list_->count()) {
+    list_->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    list_->scrollToItem(list_->item(index));
+    edit_->setSystemText(list_->item(index)->text());
+  } else {
+    list_->setCurrentRow(-1, QItemSelectionModel::Clear);
+    edit_->setSystemText(QString{});
+  }
+  selectingByProgram_ = false;
+  lastSelection_ = currentSelection();
+}
+
+void SimpleComboBox::noteSelectionChanged() {
+  if (selectingByProgram_) return;
+  const int row = currentSelection();
+  if (row == lastSelection_) return;
+  lastSelection_ = row;
+  if (row < 0) return;
+  edit_->setSystemText(list_->item(row)->text());
+  emit selectionChanged();
+}
+
+bool SimpleComboBox::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == edit_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+      const int current = currentSelection();
+      const int next =
+          key == Qt::Key_Up ? std::max(0, current - 1) : std::min(list_->count() - 1, current + 1);
+      if (next != current && next >= 0) {
+        list_->setCurrentRow(next, QItemSelectionModel::ClearAndSelect);
+      }
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace orvane
