@@ -1,5 +1,6 @@
 #include "GroupBuilder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -31,7 +32,7 @@ ClockTime clockTimeAt(std::int64_t unixSeconds, int offsetMinutes) {
                                             : (unixSeconds - kSecondsPerDay + 1) / kSecondsPerDay;
   const auto secondOfDay = static_cast<int>(unixSeconds - day * kSecondsPerDay);
   int halfHours = static_cast<int>(std::lround(offsetMinutes / 30.0));
-  if (std::abs(halfHours) > kMaxOffsetHalfHours) halfHours = halfHours < 0 ? -31 : 31;
+  halfHours = std::clamp(halfHours, -kMaxOffsetHalfHours, kMaxOffsetHalfHours);
   return {static_cast<int>(day) + kUnixEpochModifiedJulianDay, secondOfDay / 3600,
           secondOfDay / 60 % 60, halfHours};
 }

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <fstream>
 #include <iostream>
 #include <string_view>
@@ -59,6 +61,11 @@ int main(int argc, char** argv) {
   if (options.help) {
     std::cout << usageText();
     return 0;
+  }
+  // Samples on a terminal would only garble it.
+  if (options.mpxPath == "-" && isatty(STDOUT_FILENO)) {
+    std::cerr << "orvane-encoder: --mpx - escreve amostras binárias: redirecione a saída padrão\n";
+    return 2;
   }
 
   // Standard output carrying the signal cannot carry the log as well.
