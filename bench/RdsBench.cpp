@@ -14,7 +14,9 @@ using namespace orvane;
 
 OnAirState busyStation() {
   OnAirState state;
-  state.programmeServiceName = "R\xC1" "DIO ORVANE LISBOA";
+  state.programmeServiceName =
+      "R\xC1"
+      "DIO ORVANE LISBOA";
   state.radiotext = {std::string(64, 'a'), "Tr\xE2nsito sem filas"};
   state.programmeItemGroups = state.clockTimeGroups = state.timeInServiceName = true;
   return state;

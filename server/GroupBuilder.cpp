@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr int kUnixEpochModifiedJulianDay = 40587;  // 1970-01-01
-constexpr int kMaxOffsetHalfHours = 31;              // five bits and a sign
+constexpr int kMaxOffsetHalfHours = 31;             // five bits and a sign
 
 // Block B: group type in the top four bits, version A, then TP and PTY.
 std::uint16_t blockB(const GroupHeader& header, unsigned groupType, unsigned low5) {
@@ -59,7 +59,8 @@ RdsGroup programmeItemGroup(const GroupHeader& header, const ProgrammeItemTime& 
   const unsigned pin = ((static_cast<unsigned>(item.day) & 0x1F) << 11) |
                        ((static_cast<unsigned>(item.hour) & 0x1F) << 6) |
                        (static_cast<unsigned>(item.minute) & 0x3F);
-  return {{header.programmeIdentification, blockB(header, 1, 0), 0, static_cast<std::uint16_t>(pin)}};
+  return {
+      {header.programmeIdentification, blockB(header, 1, 0), 0, static_cast<std::uint16_t>(pin)}};
 }
 
 RdsGroup clockTimeGroup(const GroupHeader& header, const ClockTime& time) {

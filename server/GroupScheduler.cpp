@@ -35,8 +35,7 @@ RdsGroup GroupScheduler::next(const OnAirState& state, std::int64_t startMicros)
   const bool radiotextTurn = radiotextTurn_;
   radiotextTurn_ = !radiotextTurn_;
   if (!radiotextTurn) return serviceName(state, header, startMicros);
-  const auto segment =
-      radiotext_.next({rdsText(state.radiotext[0]), rdsText(state.radiotext[1])});
+  const auto segment = radiotext_.next({rdsText(state.radiotext[0]), rdsText(state.radiotext[1])});
   return radiotextGroup(header, segment.address, segment.textB, segment.characters);
 }
 

@@ -51,11 +51,11 @@ class GroupScheduler {
   int groupsSinceProgrammeItem_ = kProgrammeItemEvery;
   std::optional<std::int64_t> minute_;  // the minute edge the last group ended nearest to
 
-  std::string name_;                  // the service name the frames were made from
-  std::vector<std::string> frames_;   // in the RDS character set
+  std::string name_;                 // the service name the frames were made from
+  std::vector<std::string> frames_;  // in the RDS character set
   std::size_t frameIndex_ = 0;
   std::int64_t frameSince_ = 0;
-  std::string frame_;                 // the frame going out in the current transmission
+  std::string frame_;  // the frame going out in the current transmission
   int segment_ = 0;
   std::optional<std::int64_t> timeSlot_;  // which half minute of local time it was
   std::int64_t timeShownUntil_ = 0;

@@ -39,8 +39,7 @@ MpxModulator::MpxModulator() {
   table_.resize(data.size());
   for (std::size_t i = 0; i < data.size(); ++i) {
     const auto n = static_cast<int>(i % kSamplesPerBit);
-    const double pilot =
-        kPilotLevel * std::sin(2.0 * std::numbers::pi * n / kSamplesPerPilotCycle);
+    const double pilot = kPilotLevel * std::sin(2.0 * std::numbers::pi * n / kSamplesPerPilotCycle);
     const double rds = rdsScale * data[i] * kSubcarrier[static_cast<std::size_t>(n % 4)];
     table_[i] = static_cast<std::int16_t>(std::lround((pilot + rds) * kFullScale));
   }

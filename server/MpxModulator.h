@@ -39,8 +39,8 @@ class MpxModulator {
   void appendBit(unsigned bit, std::int16_t* out);
 
   std::vector<std::int16_t> table_;  // kSamplesPerBit samples for each pattern of kWindow symbols
-  unsigned coded_ = 0;                // the last differentially coded bit
-  unsigned window_ = 0;               // the last kWindow coded bits, newest in bit 0
+  unsigned coded_ = 0;               // the last differentially coded bit
+  unsigned window_ = 0;              // the last kWindow coded bits, newest in bit 0
 };
 
 }  // namespace orvane

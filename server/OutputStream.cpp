@@ -69,8 +69,8 @@ bool OutputStream::flush() {
 }
 
 bool OutputStream::rewriteStart(std::string_view bytes) {
-  return seekable_ && pwrite(fd_, bytes.data(), bytes.size(), 0) ==
-                          static_cast<ssize_t>(bytes.size());
+  return seekable_ &&
+         pwrite(fd_, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size());
 }
 
 }  // namespace orvane

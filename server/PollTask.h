@@ -12,7 +12,7 @@ class PollTask {
  public:
   struct Wait {
     std::array<pollfd, 2> fds{{{-1, 0, 0}, {-1, 0, 0}}};  // unused entries stay at -1
-    int timeoutMs = -1;                                     // -1: no deadline
+    int timeoutMs = -1;                                   // -1: no deadline
   };
 
   virtual ~PollTask() = default;

@@ -18,9 +18,9 @@ class RadiotextCycle {
   static constexpr int kMinimumPasses = 2;
 
   struct Segment {
-    int address = 0;        // 0..15
-    bool textB = false;     // the A/B flag
-    std::string characters; // four, in the RDS character set
+    int address = 0;         // 0..15
+    bool textB = false;      // the A/B flag
+    std::string characters;  // four, in the RDS character set
   };
 
   // `lines` are the two radiotexts in the RDS character set.
@@ -30,12 +30,12 @@ class RadiotextCycle {
   void startMessage(int line, const std::string& text);
   [[nodiscard]] int segmentCount() const;
 
-  int line_ = -1;          // the console line on air, -1 before the first group
-  std::string message_;    // its text as it went on air
+  int line_ = -1;        // the console line on air, -1 before the first group
+  std::string message_;  // its text as it went on air
   int address_ = 0;
   int groupsOnAir_ = 0;
   int passes_ = 0;
-  bool textB_ = true;      // flipped before the first message, which so goes out as A
+  bool textB_ = true;  // flipped before the first message, which so goes out as A
 };
 
 }  // namespace orvane

@@ -98,13 +98,12 @@ std::optional<OptionsError> checkCombination(const ServerOptions& o, bool consol
   if (!o.servesConsole() && consoleOptions) {
     return OptionsError{"--commands não serve a consola: sem --listen, --port nem --echo"};
   }
-  const bool fileOutput = (!o.groupsPath.empty() && o.groupsPath != "-") ||
-                          (!o.mpxPath.empty() && o.mpxPath != "-");
+  const bool fileOutput =
+      (!o.groupsPath.empty() && o.groupsPath != "-") || (!o.mpxPath.empty() && o.mpxPath != "-");
   if (!o.servesConsole() && fileOutput && !o.seconds && !o.realtime) {
     return OptionsError{"com --commands, um ficheiro de saída precisa de --seconds"};
   }
-  const double wavSeconds =
-      static_cast<double>(kMaxWavDataBytes / 2) / MpxModulator::kSampleRate;
+  const double wavSeconds = static_cast<double>(kMaxWavDataBytes / 2) / MpxModulator::kSampleRate;
   if (!o.mpxPath.empty() && o.mpxPath != "-" && o.seconds && *o.seconds > wavSeconds) {
     return OptionsError{"um WAV leva no máximo " + std::to_string(static_cast<int>(wavSeconds)) +
                         " segundos"};

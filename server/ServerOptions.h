@@ -22,11 +22,11 @@ struct ServerOptions {
   bool help = false;
 
   std::uint16_t programmeIdentification = kDefaultProgrammeIdentification;
-  std::string groupsPath;                 // empty: no group output; "-": standard output
-  std::string mpxPath;                    // likewise; a file is a WAV, standard output raw
-  std::optional<double> seconds;          // length of the signal; none: until stopped
-  bool realtime = false;                  // pace standard output by the clock
-  std::string commandsPath;               // apply this file and serve no console
+  std::string groupsPath;         // empty: no group output; "-": standard output
+  std::string mpxPath;            // likewise; a file is a WAV, standard output raw
+  std::optional<double> seconds;  // length of the signal; none: until stopped
+  bool realtime = false;          // pace standard output by the clock
+  std::string commandsPath;       // apply this file and serve no console
 
   [[nodiscard]] bool hasOutput() const { return !groupsPath.empty() || !mpxPath.empty(); }
   [[nodiscard]] bool writesToStandardOutput() const { return groupsPath == "-" || mpxPath == "-"; }

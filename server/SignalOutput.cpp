@@ -69,7 +69,9 @@ void SignalOutput::close() {
   flushAll();
   if (wav_ && mpxStream_ && mpxStream_->seekable()) {
     const auto bytes = static_cast<std::uint64_t>(samplesMade_) * 2;
-    mpxStream_->rewriteStart(wavHeader(MpxModulator::kSampleRate, bytes));
+    if (!mpxStream_->rewriteStart(wavHeader(MpxModulator::kSampleRate, bytes)) && error_.empty()) {
+      error_ = "não foi possível completar o cabeçalho WAV de " + mpxStream_->name();
+    }
   }
 }
 

@@ -16,7 +16,7 @@ namespace orvane {
 
 // How fast the signal is made.
 enum class Pacing {
-  Clock,          // at its real rate, by the monotonic clock: what goes on air now is current
+  Clock,           // at its real rate, by the monotonic clock: what goes on air now is current
   AsFastAsWritten  // as fast as the outputs take it: a pipe's reader sets the pace, files none
 };
 
@@ -29,8 +29,9 @@ class SignalOutput : public PollTask {
 
   // Output not yet taken, at most; beyond it nothing new is made until a reader catches up.
   static constexpr std::size_t kMaxPendingBytes = 64 * 1024;
-  static constexpr int kGroupsPerTurn = 12;  // about a second of signal between two looks at
-                                             // the console
+  // Groups made in one turn at most: about a second of signal between two looks at the console.
+  static constexpr int kGroupsPerTurn = 12;
+
   struct Settings {
     Pacing pacing = Pacing::Clock;
     std::optional<std::int64_t> samples;  // length of the signal; none: until stopped

@@ -14,11 +14,12 @@ constexpr GroupHeader kHeader{0x8201, true, 10};
 // The receiver's syndrome must name each block's offset, and no burst of up to ten wrong bits may
 // pass for a good block with that offset: what a wrong polynomial or offset word would break.
 TEST(Checkword, ReceiversFindEveryOffsetAndCatchEveryShortBurst) {
-  const std::array<std::pair<Offset, BlockOffset>, 5> offsets = {{{Offset::A, BlockOffset::A},
-                                                                  {Offset::B, BlockOffset::B},
-                                                                  {Offset::C, BlockOffset::C},
-                                                                  {Offset::CPrime, BlockOffset::CPrime},
-                                                                  {Offset::D, BlockOffset::D}}};
+  const std::array<std::pair<Offset, BlockOffset>, 5> offsets = {
+      {{Offset::A, BlockOffset::A},
+       {Offset::B, BlockOffset::B},
+       {Offset::C, BlockOffset::C},
+       {Offset::CPrime, BlockOffset::CPrime},
+       {Offset::D, BlockOffset::D}}};
   for (std::uint32_t info : {0x0000U, 0xFFFFU, 0x8201U, 0x2A9EU, 0x5A5AU}) {
     for (const auto& [sent, expected] : offsets) {
       const std::uint32_t block = encodeBlock(static_cast<std::uint16_t>(info), sent);
@@ -39,8 +40,8 @@ TEST(GroupBuilder, ServiceNameCarriesTheFlagsAndOneDecoderBitPerSegment) {
   // DI 0b1010: d3 (dynamic PTY) and d1 (artificial head) set.
   std::vector<RdsGroup> groups;
   for (int segment = 0; segment < 4; ++segment) {
-    groups.push_back(serviceNameGroup(kHeader, segment, std::string("ORVANE  ").substr(2 * segment, 2),
-                                      true, false, 0b1010));
+    groups.push_back(serviceNameGroup(
+        kHeader, segment, std::string("ORVANE  ").substr(2 * segment, 2), true, false, 0b1010));
   }
   for (const RdsGroup& g : groups) EXPECT_EQ(g.blocks[2], 0xE0CD);
   const Station station = decodeStation(groups);

@@ -43,7 +43,8 @@ void expectStation(const Station& station) {
   EXPECT_EQ(station.radiotexts[1], "Trânsito: ponte 25 de Abril sem filas às 8h");
 }
 
-std::span<const std::int16_t> groupSamples(const WavFile& wav, std::size_t first, std::size_t count) {
+std::span<const std::int16_t> groupSamples(const WavFile& wav, std::size_t first,
+                                           std::size_t count) {
   const std::size_t perGroup = 104 * 192;
   const std::size_t end = std::min(wav.samples.size(), (first + count) * perGroup);
   return std::span(wav.samples).subspan(first * perGroup, end - first * perGroup);
@@ -75,6 +76,12 @@ TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
   // The multiplex carries the same groups: the first fifteen seconds, and around the clock time.
   const auto wav = readWav(dir.read("out.wav"));
   ASSERT_TRUE(wav);
+  EXPECT_EQ(wav->format, 1);
+  EXPECT_EQ(wav->channels, 1);
+  EXPECT_EQ(wav->bitsPerSample, 16);
+  EXPECT_EQ(wav->sampleRate, 228000u);
+  EXPECT_EQ(wav->dataSize, 61u * 228000 * 2);
+  EXPECT_EQ(wav->riffSize, wav->dataSize + 36);
   EXPECT_EQ(wav->samples.size(), 61u * 228000);
   const auto heard = groupsFromBits(demodulate(groupSamples(*wav, 0, 172)));
   ASSERT_EQ(heard.size(), 171u);
@@ -94,7 +101,8 @@ TEST(Signal, ConsoleChangesReachTheRawStreamAReaderTakes) {
   ASSERT_NE(encoder.port(), 0);
   TestClient console(encoder.port());
   ASSERT_TRUE(encoder.skipPast("Cliente ligado"));
-  ASSERT_TRUE(console.send(windows1252FromUtf8("PSN=\"Antena Ç\"\nTXT0=\"Olá\"\nENCODE\nTA=01\nX\n")));
+  ASSERT_TRUE(
+      console.send(windows1252FromUtf8("PSN=\"Antena Ç\"\nTXT0=\"Olá\"\nENCODE\nTA=01\nX\n")));
   EXPECT_EQ(console.readLine(), "ERRO: comando desconhecido \"X\"");
 
   // Six seconds of samples from here on carry the new state.
@@ -102,7 +110,8 @@ TEST(Signal, ConsoleChangesReachTheRawStreamAReaderTakes) {
   while (raw.size() < 6 * 228000 * 2) {
     pollfd p{encoder.signalFd(), POLLIN, 0};
     char chunk[65536];
-    const ssize_t got = poll(&p, 1, kPatienceMs) == 1 ? read(encoder.signalFd(), chunk, sizeof chunk) : -1;
+    const ssize_t got =
+        poll(&p, 1, kPatienceMs) == 1 ? read(encoder.signalFd(), chunk, sizeof chunk) : -1;
     ASSERT_GT(got, 0);
     raw.append(chunk, static_cast<std::size_t>(got));
   }
@@ -122,9 +131,9 @@ TEST(Signal, OnTheClockItTakesItsRealTime) {
   TempDir dir;
   dir.write("station.txt", "PSN=\"X\"\n");
   const auto start = std::chrono::steady_clock::now();
-  EncoderProcess encoder({"--commands", dir.file("station.txt"), "--groups", "-", "--realtime",
-                          "--seconds", "0.5"},
-                         EncoderProcess::Log::OnStandardError);
+  EncoderProcess encoder(
+      {"--commands", dir.file("station.txt"), "--groups", "-", "--realtime", "--seconds", "0.5"},
+      EncoderProcess::Log::OnStandardError);
   EXPECT_EQ(encoder.waitForExit(), 0);
   // One group may go out ahead of its time.
   EXPECT_GE(std::chrono::steady_clock::now() - start,

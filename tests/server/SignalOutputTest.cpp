@@ -2,7 +2,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "MpxDemodulator.h"
 #include "RdsDecoder.h"
 #include "SignalOutput.h"
 #include "TempDir.h"
@@ -28,36 +27,6 @@ int runToEnd(SignalOutput& output, int most = 10000) {
   return turns;
 }
 
-TEST(SignalOutput, WritesExactlyTheAskedLengthAsAWavAndTheSameGroupsAsText) {
-  TempDir dir;
-  OnAirState state;
-  state.programmeServiceName = "ORVANE";
-  SignalOutput::Settings settings{Pacing::AsFastAsWritten, 228000, 0};
-  SignalOutput output(state, scheduler(), settings, [] { return 0; });
-  output.setGroupOutput(open(dir.file("g.txt")));
-  output.setMpxOutput(open(dir.file("out.wav")), true);
-  runToEnd(output);
-  ASSERT_FALSE(output.failed()) << output.error();
-  EXPECT_TRUE(output.complete());
-
-  const auto wav = readWav(dir.read("out.wav"));
-  ASSERT_TRUE(wav);
-  EXPECT_EQ(wav->format, 1);
-  EXPECT_EQ(wav->channels, 1);
-  EXPECT_EQ(wav->bitsPerSample, 16);
-  EXPECT_EQ(wav->sampleRate, 228000u);
-  EXPECT_EQ(wav->dataSize, 456000u);
-  EXPECT_EQ(wav->riffSize, 456000u + 36);
-  EXPECT_EQ(wav->samples.size(), 228000u);
-
-  const auto groups = groupsFromHex(dir.read("g.txt"));
-  ASSERT_TRUE(groups);
-  EXPECT_EQ(groups->size(), 12u);  // a second ends inside the twelfth group
-  const auto heard = groupsFromBits(demodulate(wav->samples));
-  EXPECT_EQ(heard, std::vector<RdsGroup>(groups->begin(), groups->begin() + 11));
-  EXPECT_EQ(decodeStation(heard).serviceNames, std::vector<std::string>{"ORVANE  "});
-}
-
 TEST(SignalOutput, OnTheClockEachGroupIsMadeWhenItIsDueAndReadsTheStateThen) {
   TempDir dir;
   OnAirState state;
@@ -75,7 +44,8 @@ TEST(SignalOutput, OnTheClockEachGroupIsMadeWhenItIsDueAndReadsTheStateThen) {
   const auto groups = groupsFromHex(dir.read("g.txt"));
   ASSERT_TRUE(groups);
   ASSERT_EQ(groups->size(), 13u);
-  EXPECT_FALSE(decodeStation(std::vector(groups->begin(), groups->begin() + 2)).trafficAnnouncement);
+  EXPECT_FALSE(
+      decodeStation(std::vector(groups->begin(), groups->begin() + 2)).trafficAnnouncement);
   EXPECT_TRUE(decodeStation(*groups).trafficAnnouncement);
 }
 

@@ -48,7 +48,8 @@ std::vector<std::uint8_t> demodulate(std::span<const std::int16_t> samples) {
   double bestStrength = -1;
   for (std::size_t offset = 0; offset < kSamplesPerBit; offset += 2) {
     double strength = 0;
-    for (std::size_t k = 0; k < bits; ++k) strength += std::abs(halves(offset + k * kSamplesPerBit));
+    for (std::size_t k = 0; k < bits; ++k)
+      strength += std::abs(halves(offset + k * kSamplesPerBit));
     if (strength > bestStrength) {
       bestStrength = strength;
       best = offset;
@@ -65,8 +66,8 @@ std::vector<std::uint8_t> demodulate(std::span<const std::int16_t> samples) {
 }
 
 std::optional<WavFile> readWav(const std::string& bytes) {
-  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 8, "WAVEfmt ") != 0 ||
-      bytes.compare(36, 4, "data") != 0) {
+  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 ||
+      bytes.compare(8, 8, "WAVEfmt ") != 0 || bytes.compare(36, 4, "data") != 0) {
     return std::nullopt;
   }
   WavFile wav;

@@ -20,8 +20,8 @@ constexpr std::array<std::uint16_t, 5> kSyndromes = {0x3D8, 0x3D4, 0x25C, 0x3CC,
 // The RDS character table from 0x20, sixteen characters a row.
 constexpr std::array<std::string_view, 14> kTable = {
     " !\"#¤%&'()*+,-./", "0123456789:;<=>?", "@ABCDEFGHIJKLMNO", "PQRSTUVWXYZ[\\]―_",
-    "‖abcdefghijklmno",  "pqrstuvwxyz{|}¯ ", "áàéèíìóòúùÑÇŞß¡Ĳ",  "âäêëîïôöûüñçşğıĳ",
-    "ªα©‰Ğěňőπ€£$←↑→↓", "º¹²³±İńűµ¿÷°¼½¾§", "ÁÀÉÈÍÌÓÒÚÙŘČŠŽĐĿ", "ÂÄÊËÎÏÔÖÛÜřčšžđŀ",
+    "‖abcdefghijklmno",  "pqrstuvwxyz{|}¯ ", "áàéèíìóòúùÑÇŞß¡Ĳ", "âäêëîïôöûüñçşğıĳ",
+    "ªα©‰Ğěňőπ€£$←↑→↓",  "º¹²³±İńűµ¿÷°¼½¾§", "ÁÀÉÈÍÌÓÒÚÙŘČŠŽĐĿ", "ÂÄÊËÎÏÔÖÛÜřčšžđŀ",
     "ÃÅÆŒŷÝÕØÞŊŔĆŚŹŦð",  "ãåæœŵýõøþŋŕćśźŧ "};
 
 std::string tableEntry(std::uint8_t code) {
@@ -57,9 +57,9 @@ std::optional<RdsGroup> groupAt(std::span<const std::uint8_t> bits, std::size_t 
   for (std::size_t b = 0; b < 4; ++b) {
     const std::uint32_t block = blockAt(bits, at + 26 * b);
     const auto offset = offsetOf(block);
-    const bool fits = offset && (b == 2 ? (*offset == BlockOffset::C ||
-                                           *offset == BlockOffset::CPrime)
-                                        : static_cast<std::size_t>(*offset) == (b < 2 ? b : 4));
+    const bool fits =
+        offset && (b == 2 ? (*offset == BlockOffset::C || *offset == BlockOffset::CPrime)
+                          : static_cast<std::size_t>(*offset) == (b < 2 ? b : 4));
     if (!fits) return std::nullopt;
     group.blocks[b] = static_cast<std::uint16_t>(block >> 10);
   }
@@ -95,7 +95,6 @@ class Receiver {
     const unsigned type = g.blocks[1] >> 12;
     const bool versionB = (g.blocks[1] >> 11) & 1U;
     const std::string name = std::to_string(type) + (versionB ? "B" : "A");
-    ++station.groupTypes[name];
     station.typeSequence.push_back(name);
     station.pi = g.blocks[0];
     station.trafficProgramme = (g.blocks[1] >> 10) & 1U;
@@ -133,7 +132,8 @@ class Receiver {
     rtFlag_ = flag;
     const std::array<std::uint16_t, 2> words = {g.blocks[2], g.blocks[3]};
     for (std::size_t i = 0; i < 4; ++i) {
-      rt_.text[4 * segment + i] = static_cast<char>(i % 2 == 0 ? words[i / 2] >> 8 : words[i / 2] & 0xFF);
+      rt_.text[4 * segment + i] =
+          static_cast<char>(i % 2 == 0 ? words[i / 2] >> 8 : words[i / 2] & 0xFF);
       rt_.have[4 * segment + i] = true;
     }
     const auto end = rt_.text.find('\r');

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -39,15 +38,14 @@ struct Station {
   std::optional<std::uint16_t> pi;
   int programmeType = -1;
   bool trafficProgramme = false, trafficAnnouncement = false, music = false;
-  int decoderIdentification = -1;           // once all four segments came
-  std::vector<std::string> serviceNames;    // each complete PS, UTF-8, repeats folded
-  std::vector<std::size_t> serviceNameAt;   // group index where each of them completed
-  std::vector<std::string> radiotexts;      // each complete message, UTF-8, repeats folded
-  std::vector<bool> radiotextFlags;         // the A/B flag each was sent with
+  int decoderIdentification = -1;          // once all four segments came
+  std::vector<std::string> serviceNames;   // each complete PS, UTF-8, repeats folded
+  std::vector<std::size_t> serviceNameAt;  // group index where each of them completed
+  std::vector<std::string> radiotexts;     // each complete message, UTF-8, repeats folded
+  std::vector<bool> radiotextFlags;        // the A/B flag each was sent with
   std::optional<std::uint16_t> programmeItem;
   std::vector<ClockTimeSeen> clockTimes;
-  std::map<std::string, int> groupTypes;    // "0A" -> count
-  std::vector<std::string> typeSequence;    // the type of every group, in order
+  std::vector<std::string> typeSequence;  // the type of every group, in order
 };
 
 [[nodiscard]] Station decodeStation(std::span<const RdsGroup> groups);
