@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -21,26 +22,39 @@ bool wouldBlock() {
 }  // namespace
 
 EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log,
-                             bool echo)
-    : listener_(std::move(listener)), stopFd_(stopFd), state_(state), log_(log), echo_(echo) {}
+                             bool echo, PollTask* task)
+    : listener_(std::move(listener)),
+      stopFd_(stopFd),
+      state_(state),
+      log_(log),
+      echo_(echo),
+      task_(task) {}
 
 // The client is served before the listener is looked at, so that a console which closes and at
-// once reconnects finds its old place already free.
+// once reconnects finds its old place already free. The task takes its turn after the console,
+// and never more than a short one, so that it cannot hold a command's reply back for long.
 void EncoderServer::run() {
   for (;;) {
-    std::array<pollfd, 3> fds{{{stopFd_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {-1, 0, 0}}};
+    std::array<pollfd, 5> fds{{{stopFd_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {-1, 0, 0}}};
     if (client_) {
       fds[2].fd = client_->socket.get();
       fds[2].events = static_cast<short>((client_->inputEnded ? 0 : POLLIN) |
                                          (client_->unsent.empty() ? 0 : POLLOUT));
     }
-    if (poll(fds.data(), fds.size(), -1) < 0) {
+    int timeoutMs = -1;
+    if (task_) {
+      const PollTask::Wait wait = task_->wait();
+      std::copy(wait.fds.begin(), wait.fds.end(), fds.begin() + 3);
+      timeoutMs = wait.timeoutMs;
+    }
+    if (poll(fds.data(), fds.size(), timeoutMs) < 0) {
       if (errno == EINTR) continue;
       return;
     }
     if (fds[0].revents != 0) return;
     if (client_ && fds[2].revents != 0) serveClient(fds[2].revents);
     if (fds[1].revents != 0) acceptPending();
+    if (task_ && !task_->service()) return;
   }
 }
 

@@ -9,6 +9,7 @@
 #include "ClientSession.h"
 #include "EncoderState.h"
 #include "FileDescriptor.h"
+#include "PollTask.h"
 
 namespace orvane {
 
@@ -21,8 +22,10 @@ class EncoderServer {
   // keeping the connection would hold the one client place for nobody.
   static constexpr std::size_t kMaxUnsentReplies = 64 * 1024;
 
-  // `listener` is a listening socket; the loop runs until `stopFd` becomes readable.
-  EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log, bool echo);
+  // `listener` is a listening socket, or invalid to serve no console; the loop runs until
+  // `stopFd` becomes readable or `task`, when given, is over.
+  EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log, bool echo,
+                PollTask* task = nullptr);
 
   void run();
 
@@ -49,6 +52,7 @@ class EncoderServer {
   EncoderState& state_;
   AirLog& log_;
   bool echo_;
+  PollTask* task_;
   std::optional<Client> client_;
 };
 

@@ -2,10 +2,19 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <cmath>
+
+#include "MpxModulator.h"
+#include "PcmFormat.h"
 
 namespace orvane {
 namespace {
+
+constexpr std::array<std::string_view, 7> kTakesValue = {
+    "--listen", "--port", "--pi", "--groups", "--mpx", "--seconds", "--commands"};
 
 bool isIpv4(const std::string& text) {
   in_addr parsed{};
@@ -20,13 +29,96 @@ bool readPort(std::string_view text, std::uint16_t& port) {
   return true;
 }
 
+// One to four hex digits; 0000 is no programme at all.
+bool readProgrammeIdentification(std::string_view text, std::uint16_t& pi) {
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  if (text.empty() || text.size() > 4 || error != std::errc{} || end != text.data() + text.size() ||
+      value == 0) {
+    return false;
+  }
+  pi = static_cast<std::uint16_t>(value);
+  return true;
+}
+
+bool readSeconds(std::string_view text, std::optional<double>& seconds) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value) ||
+      value <= 0 || value > kMaxSeconds) {
+    return false;
+  }
+  seconds = value;
+  return true;
+}
+
+std::optional<OptionsError> readOption(std::string_view arg, std::string_view value,
+                                       ServerOptions& options) {
+  if (arg == "--listen") {
+    options.address = std::string(value);
+    if (!isIpv4(options.address)) return OptionsError{"endereço IPv4 inválido: " + options.address};
+  } else if (arg == "--port") {
+    if (!readPort(value, options.port)) {
+      return OptionsError{"porto inválido (0 a 65535): " + std::string(value)};
+    }
+  } else if (arg == "--pi") {
+    if (!readProgrammeIdentification(value, options.programmeIdentification)) {
+      return OptionsError{"código PI inválido (1 a 4 dígitos hexadecimais, não 0): " +
+                          std::string(value)};
+    }
+  } else if (arg == "--seconds") {
+    if (!readSeconds(value, options.seconds)) {
+      return OptionsError{"duração inválida (segundos, maior que 0, até 1000000): " +
+                          std::string(value)};
+    }
+  } else if (arg == "--groups") {
+    options.groupsPath = std::string(value);
+  } else if (arg == "--mpx") {
+    options.mpxPath = std::string(value);
+  } else if (arg == "--commands") {
+    options.commandsPath = std::string(value);
+  }
+  if ((arg == "--groups" || arg == "--mpx" || arg == "--commands") && value.empty()) {
+    return OptionsError{std::string(arg) + " precisa de um nome de ficheiro"};
+  }
+  return std::nullopt;
+}
+
+// Combinations that would lose or mix up output, or that say something the program would not do.
+std::optional<OptionsError> checkCombination(const ServerOptions& o, bool consoleOptions) {
+  if ((o.seconds || o.realtime) && !o.hasOutput()) {
+    return OptionsError{"--seconds e --realtime precisam de --groups ou --mpx"};
+  }
+  if (o.groupsPath == "-" && o.mpxPath == "-") {
+    return OptionsError{"--groups e --mpx não podem ir ambos para a saída padrão"};
+  }
+  if (!o.groupsPath.empty() && o.groupsPath == o.mpxPath) {
+    return OptionsError{"--groups e --mpx não podem escrever no mesmo ficheiro"};
+  }
+  if (!o.servesConsole() && consoleOptions) {
+    return OptionsError{"--commands não serve a consola: sem --listen, --port nem --echo"};
+  }
+  const bool fileOutput =
+      (!o.groupsPath.empty() && o.groupsPath != "-") || (!o.mpxPath.empty() && o.mpxPath != "-");
+  if (!o.servesConsole() && fileOutput && !o.seconds && !o.realtime) {
+    return OptionsError{"com --commands, um ficheiro de saída precisa de --seconds"};
+  }
+  const double wavSeconds = static_cast<double>(kMaxWavDataBytes / 2) / MpxModulator::kSampleRate;
+  if (!o.mpxPath.empty() && o.mpxPath != "-" && o.seconds && *o.seconds > wavSeconds) {
+    return OptionsError{"um WAV leva no máximo " + std::to_string(static_cast<int>(wavSeconds)) +
+                        " segundos"};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::string_view>& args) {
   ServerOptions options;
+  bool consoleOptions = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
-    const bool takesValue = arg == "--listen" || arg == "--port";
+    const bool takesValue = std::ranges::find(kTakesValue, arg) != kTakesValue.end();
     if (takesValue && i + 1 == args.size()) {
       return OptionsError{std::string(arg) + " precisa de um valor"};
     }
@@ -34,32 +126,41 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
       options.help = true;
     } else if (arg == "--echo") {
       options.echo = true;
-    } else if (arg == "--listen") {
-      options.address = std::string(args[++i]);
-      if (!isIpv4(options.address)) {
-        return OptionsError{"endereço IPv4 inválido: " + options.address};
-      }
-    } else if (arg == "--port") {
-      if (!readPort(args[++i], options.port)) {
-        return OptionsError{"porto inválido (0 a 65535): " + std::string(args[i])};
-      }
+    } else if (arg == "--realtime") {
+      options.realtime = true;
+    } else if (takesValue) {
+      if (auto error = readOption(arg, args[++i], options)) return *error;
     } else {
       return OptionsError{"opção desconhecida: " + std::string(arg)};
     }
+    consoleOptions = consoleOptions || arg == "--listen" || arg == "--port" || arg == "--echo";
   }
+  if (auto error = checkCombination(options, consoleOptions)) return *error;
   return options;
 }
 
 std::string usageText() {
-  return "Uso: orvane-encoder [--listen ENDEREÇO] [--port N] [--echo] [--help]\n"
+  return "Uso: orvane-encoder [--listen ENDEREÇO] [--port N] [--echo] [--pi PI]\n"
+         "                    [--groups FICHEIRO|-] [--mpx FICHEIRO.wav|-] [--seconds N]\n"
+         "                    [--realtime] [--commands FICHEIRO] [--help]\n"
          "\n"
          "Servidor de referência do codificador RDS para a consola Orvane.\n"
-         "Atende um cliente de cada vez e mostra aqui cada alteração que vai para o ar.\n"
+         "Atende um cliente de cada vez e mostra aqui cada alteração que vai para o ar;\n"
+         "com --groups ou --mpx produz também o sinal RDS do que está no ar.\n"
          "\n"
          "  --listen ENDEREÇO  endereço IPv4 onde escutar (por omissão 127.0.0.1)\n"
          "  --port N           porto TCP (por omissão 6969; 0 escolhe um porto livre)\n"
          "  --echo             responde a todos os comandos, para experimentar as respostas\n"
-         "  --help             mostra esta ajuda\n";
+         "  --pi PI            código PI em hexadecimal (por omissão 8201)\n"
+         "  --groups F         escreve os grupos RDS em texto, \"PPPP BBBB CCCC DDDD\" por linha\n"
+         "  --mpx F            escreve o sinal multiplex: WAV mono 16 bits a 228000 amostras/s;\n"
+         "                     \"-\" dá amostras em bruto (16 bits little-endian) na saída padrão\n"
+         "  --seconds N        termina depois de N segundos de sinal\n"
+         "  --realtime         dá o sinal na saída padrão ao ritmo do relógio\n"
+         "  --commands F       aplica as linhas de comandos de F, sem consola, e termina\n"
+         "  --help             mostra esta ajuda\n"
+         "\n"
+         "Com uma saída na saída padrão, o registo vai para a saída de erros.\n";
 }
 
 }  // namespace orvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -9,12 +10,27 @@
 namespace orvane {
 
 inline constexpr std::uint16_t kDefaultPort = 6969;
+// Country 8 (Portugal), national coverage, programme 01: a code that reads as Portuguese on a
+// receiver and is easy to recognise as the default.
+inline constexpr std::uint16_t kDefaultProgrammeIdentification = 0x8201;
+inline constexpr double kMaxSeconds = 1'000'000;  // what an integer sample count takes with room
 
 struct ServerOptions {
   std::string address = "127.0.0.1";  // dotted IPv4; loopback unless asked otherwise
   std::uint16_t port = kDefaultPort;  // 0 lets the system pick a free port
   bool echo = false;
   bool help = false;
+
+  std::uint16_t programmeIdentification = kDefaultProgrammeIdentification;
+  std::string groupsPath;         // empty: no group output; "-": standard output
+  std::string mpxPath;            // likewise; a file is a WAV, standard output raw
+  std::optional<double> seconds;  // length of the signal; none: until stopped
+  bool realtime = false;          // pace standard output by the clock
+  std::string commandsPath;       // apply this file and serve no console
+
+  [[nodiscard]] bool hasOutput() const { return !groupsPath.empty() || !mpxPath.empty(); }
+  [[nodiscard]] bool writesToStandardOutput() const { return groupsPath == "-" || mpxPath == "-"; }
+  [[nodiscard]] bool servesConsole() const { return commandsPath.empty(); }
 };
 
 struct OptionsError {

@@ -1,0 +1,78 @@
+#include "GroupBuilder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace orvane {
+namespace {
+
+constexpr std::int64_t kSecondsPerDay = 86400;
+constexpr int kUnixEpochModifiedJulianDay = 40587;  // 1970-01-01
+constexpr int kMaxOffsetHalfHours = 31;             // five bits and a sign
+
+// Block B: group type in the top four bits, version A, then TP and PTY.
+std::uint16_t blockB(const GroupHeader& header, unsigned groupType, unsigned low5) {
+  return static_cast<std::uint16_t>(((groupType & 0xF) << 12) | (header.trafficProgramme << 10) |
+                                    ((static_cast<unsigned>(header.programmeType) & 0x1F) << 5) |
+                                    (low5 & 0x1F));
+}
+
+std::uint16_t characters(std::string_view text, std::size_t at) {
+  auto c = [&](std::size_t i) {
+    return i < text.size() ? static_cast<std::uint8_t>(text[i]) : std::uint8_t{' '};
+  };
+  return static_cast<std::uint16_t>((c(at) << 8) | c(at + 1));
+}
+
+}  // namespace
+
+ClockTime clockTimeAt(std::int64_t unixSeconds, int offsetMinutes) {
+  const std::int64_t day = unixSeconds >= 0 ? unixSeconds / kSecondsPerDay
+                                            : (unixSeconds - kSecondsPerDay + 1) / kSecondsPerDay;
+  const auto secondOfDay = static_cast<int>(unixSeconds - day * kSecondsPerDay);
+  int halfHours = static_cast<int>(std::lround(offsetMinutes / 30.0));
+  halfHours = std::clamp(halfHours, -kMaxOffsetHalfHours, kMaxOffsetHalfHours);
+  return {static_cast<int>(day) + kUnixEpochModifiedJulianDay, secondOfDay / 3600,
+          secondOfDay / 60 % 60, halfHours};
+}
+
+RdsGroup serviceNameGroup(const GroupHeader& header, int segment, std::string_view twoCharacters,
+                          bool trafficAnnouncement, bool music, int decoderIdentification) {
+  // Segment 0 carries d3 and segment 3 carries d0, so the code goes out highest bit first.
+  const unsigned address = static_cast<unsigned>(segment) & 3;
+  const unsigned diBit = (static_cast<unsigned>(decoderIdentification) >> (3 - address)) & 1;
+  const unsigned low5 = (trafficAnnouncement << 4) | (music << 3) | (diBit << 2) | address;
+  constexpr std::uint16_t kNoAlternativeFrequencies = 0xE0CD;  // "no AF", then the filler code
+  return {{header.programmeIdentification, blockB(header, 0, low5), kNoAlternativeFrequencies,
+           characters(twoCharacters, 0)}};
+}
+
+RdsGroup radiotextGroup(const GroupHeader& header, int segment, bool textB,
+                        std::string_view fourCharacters) {
+  const unsigned low5 = (textB << 4) | (static_cast<unsigned>(segment) & 0xF);
+  return {{header.programmeIdentification, blockB(header, 2, low5), characters(fourCharacters, 0),
+           characters(fourCharacters, 2)}};
+}
+
+RdsGroup programmeItemGroup(const GroupHeader& header, const ProgrammeItemTime& item) {
+  const unsigned pin = ((static_cast<unsigned>(item.day) & 0x1F) << 11) |
+                       ((static_cast<unsigned>(item.hour) & 0x1F) << 6) |
+                       (static_cast<unsigned>(item.minute) & 0x3F);
+  return {
+      {header.programmeIdentification, blockB(header, 1, 0), 0, static_cast<std::uint16_t>(pin)}};
+}
+
+RdsGroup clockTimeGroup(const GroupHeader& header, const ClockTime& time) {
+  const auto mjd = static_cast<std::uint32_t>(time.modifiedJulianDay) & 0x1FFFF;
+  const auto hour = static_cast<unsigned>(time.hour) & 0x1F;
+  const auto offset = static_cast<unsigned>(std::abs(time.localOffsetHalfHours)) & 0x1F;
+  const unsigned sign = time.localOffsetHalfHours < 0 ? 1 : 0;
+  return {{header.programmeIdentification, blockB(header, 4, mjd >> 15),
+           static_cast<std::uint16_t>(((mjd & 0x7FFF) << 1) | (hour >> 4)),
+           static_cast<std::uint16_t>(((hour & 0xF) << 12) |
+                                      ((static_cast<unsigned>(time.minute) & 0x3F) << 6) |
+                                      (sign << 5) | offset)}};
+}
+
+}  // namespace orvane

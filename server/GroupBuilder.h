@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "Command.h"
+#include "RdsGroup.h"
+
+namespace orvane {
+
+// What every group carries whatever its type: the PI code in block A and, in block B, the
+// traffic-programme flag and the programme type.
+struct GroupHeader {
+  std::uint16_t programmeIdentification = 0;
+  bool trafficProgramme = false;
+  int programmeType = 0;
+};
+
+// UTC date and time of a minute edge as group 4A carries it, with the local offset.
+struct ClockTime {
+  int modifiedJulianDay = 0;
+  int hour = 0;
+  int minute = 0;
+  int localOffsetHalfHours = 0;  // signed; local time is UTC plus this many half-hours
+  bool operator==(const ClockTime&) const = default;
+};
+
+// The clock time of a Unix time (seconds are dropped) for a zone `offsetMinutes` east of UTC.
+// Zones that are not on a half-hour (UTC+5:45) are given to the nearest half-hour.
+[[nodiscard]] ClockTime clockTimeAt(std::int64_t unixSeconds, int offsetMinutes);
+
+// The builders take text already in the RDS character set and fields already in range; they
+// mask every field to its width all the same, so that no value can spill into its neighbour.
+
+// 0A: segment 0..3 of the service name, its two characters, and the DI bit of that segment.
+[[nodiscard]] RdsGroup serviceNameGroup(const GroupHeader& header, int segment,
+                                        std::string_view twoCharacters, bool trafficAnnouncement,
+                                        bool music, int decoderIdentification);
+
+// 2A: segment 0..15 of a radiotext, its four characters and the text A/B flag.
+[[nodiscard]] RdsGroup radiotextGroup(const GroupHeader& header, int segment, bool textB,
+                                      std::string_view fourCharacters);
+
+// 1A: the programme-item number (day, hour, minute) with no paging and no slow labelling.
+[[nodiscard]] RdsGroup programmeItemGroup(const GroupHeader& header, const ProgrammeItemTime& item);
+
+// 4A: clock time and date.
+[[nodiscard]] RdsGroup clockTimeGroup(const GroupHeader& header, const ClockTime& time);
+
+}  // namespace orvane

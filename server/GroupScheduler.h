@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "GroupBuilder.h"
+#include "OnAirState.h"
+#include "RadiotextCycle.h"
+#include "RdsGroup.h"
+
+namespace orvane {
+
+// Decides which group goes on air next and builds it from the on-air state. Deterministic: the
+// caller gives every group its start time, so that the same state and times always give the
+// same groups, in a test as on air.
+//
+// The mix, at 11.4 groups a second: service name (0A) and radiotext (2A) take turns, so the name
+// is complete every 8 groups (0.7 s) and a 64-character radiotext every 32 (2.8 s). A group 1A
+// takes the place of the next turn every kProgrammeItemEvery groups while it is switched on, and
+// a group 4A does so once a minute, placed so that the minute edge falls within half a group of
+// its end, as receivers expect.
+class GroupScheduler {
+ public:
+  // Minutes east of UTC at a Unix time.
+  using LocalOffset = std::function<int(std::int64_t unixSeconds)>;
+
+  static constexpr std::int64_t kGroupMicros = 87579;  // 104 bits at 1187.5 bit/s
+  static constexpr int kProgrammeItemEvery = 10;       // 0.88 s, once a second even beside a 4A
+  // A frame of a long service name, and the time of day, stay on for at least this long, and
+  // change only between complete transmissions of the name.
+  static constexpr std::int64_t kFrameHoldMicros = 4'000'000;
+  static constexpr std::int64_t kTimeEverySeconds = 30;
+
+  GroupScheduler(std::uint16_t programmeIdentification, LocalOffset localOffset);
+
+  // The group that starts at `startMicros`, in microseconds of Unix time.
+  [[nodiscard]] RdsGroup next(const OnAirState& state, std::int64_t startMicros);
+
+ private:
+  [[nodiscard]] bool minuteEdgeAtEnd(std::int64_t startMicros);
+  RdsGroup serviceName(const OnAirState& state, const GroupHeader& header, std::int64_t now);
+  std::string chooseFrame(const OnAirState& state, std::int64_t now);
+  [[nodiscard]] std::int64_t localSeconds(std::int64_t unixMicros) const;
+
+  std::uint16_t programmeIdentification_;
+  LocalOffset localOffset_;
+  bool radiotextTurn_ = false;
+  int groupsSinceProgrammeItem_ = kProgrammeItemEvery;
+  std::optional<std::int64_t> minute_;  // the minute edge the last group ended nearest to
+
+  std::string name_;                 // the service name the frames were made from
+  std::vector<std::string> frames_;  // in the RDS character set
+  std::size_t frameIndex_ = 0;
+  std::int64_t frameSince_ = 0;
+  std::string frame_;  // the frame going out in the current transmission
+  int segment_ = 0;
+  std::optional<std::int64_t> timeSlot_;  // which half minute of local time it was
+  std::int64_t timeShownUntil_ = 0;
+
+  RadiotextCycle radiotext_;
+};
+
+}  // namespace orvane

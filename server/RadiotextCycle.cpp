@@ -1,0 +1,68 @@
+#include "RadiotextCycle.h"
+
+#include <algorithm>
+
+namespace orvane {
+namespace {
+
+constexpr std::size_t kRadiotextLength = 64;
+constexpr char kEndOfText = 0x0D;
+constexpr int kCharactersPerSegment = 4;
+
+// The line after `current` (line 0 first) when it has text, otherwise the one that has, and
+// line 0 when neither has.
+int nextLine(int current, const std::array<std::string, 2>& lines) {
+  const std::size_t preferred = current == 0 ? 1 : 0;
+  if (!lines[preferred].empty()) return static_cast<int>(preferred);
+  if (!lines[1 - preferred].empty()) return static_cast<int>(1 - preferred);
+  return 0;
+}
+
+}  // namespace
+
+RadiotextCycle::Segment RadiotextCycle::next(const std::array<std::string, 2>& lines) {
+  const bool lineGone = line_ < 0 || lines[static_cast<std::size_t>(line_)].empty();
+  if (lineGone) {
+    const int line = nextLine(line_, lines);
+    if (line != line_ || lines[static_cast<std::size_t>(line)] != message_) {
+      startMessage(line, lines[static_cast<std::size_t>(line)]);
+    }
+  } else if (lines[static_cast<std::size_t>(line_)] != message_) {
+    startMessage(line_, lines[static_cast<std::size_t>(line_)]);
+  } else if (address_ == 0 && groupsOnAir_ >= kDwellGroups && passes_ >= kMinimumPasses) {
+    const int line = nextLine(line_, lines);
+    if (line != line_) startMessage(line, lines[static_cast<std::size_t>(line)]);
+  }
+
+  std::string padded = message_.substr(0, kRadiotextLength);
+  if (padded.size() < kRadiotextLength) padded += kEndOfText;
+  padded.resize(static_cast<std::size_t>(segmentCount() * kCharactersPerSegment), ' ');
+  Segment segment{address_, textB_,
+                  padded.substr(static_cast<std::size_t>(address_ * kCharactersPerSegment),
+                                kCharactersPerSegment)};
+  // Counted only as far as they matter, so that an encoder left running for years cannot wrap.
+  groupsOnAir_ = std::min(groupsOnAir_ + 1, kDwellGroups);
+  if (++address_ == segmentCount()) {
+    address_ = 0;
+    passes_ = std::min(passes_ + 1, kMinimumPasses);
+  }
+  return segment;
+}
+
+void RadiotextCycle::startMessage(int line, const std::string& text) {
+  line_ = line;
+  message_ = text;
+  address_ = 0;
+  groupsOnAir_ = 0;
+  passes_ = 0;
+  textB_ = !textB_;
+}
+
+// A full 64-character text needs no end mark; a shorter one ends with a carriage return.
+int RadiotextCycle::segmentCount() const {
+  const std::size_t length = std::min(message_.size(), kRadiotextLength);
+  const std::size_t withEnd = length < kRadiotextLength ? length + 1 : length;
+  return static_cast<int>((withEnd + kCharactersPerSegment - 1) / kCharactersPerSegment);
+}
+
+}  // namespace orvane

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace orvane {
+
+// Which radiotext segment goes out next. The console's two lines are two messages that take
+// turns, each up to the 64 characters of a radiotext, so neither is ever cut. A message is sent
+// whole, again and again, until it has been on for at least kDwellGroups radiotext groups and at
+// least twice through; then the other line takes over. Receivers clear their display when the
+// A/B flag changes, so it changes at every turn and whenever the text on air is edited, and an
+// edited message starts again from its first segment. Empty lines are skipped; with both empty a
+// blank message goes out, so receivers drop the old text.
+class RadiotextCycle {
+ public:
+  static constexpr int kDwellGroups = 24;  // about 4.5 s at the usual group mix
+  static constexpr int kMinimumPasses = 2;
+
+  struct Segment {
+    int address = 0;         // 0..15
+    bool textB = false;      // the A/B flag
+    std::string characters;  // four, in the RDS character set
+  };
+
+  // `lines` are the two radiotexts in the RDS character set.
+  [[nodiscard]] Segment next(const std::array<std::string, 2>& lines);
+
+ private:
+  void startMessage(int line, const std::string& text);
+  [[nodiscard]] int segmentCount() const;
+
+  int line_ = -1;        // the console line on air, -1 before the first group
+  std::string message_;  // its text as it went on air
+  int address_ = 0;
+  int groupsOnAir_ = 0;
+  int passes_ = 0;
+  bool textB_ = true;  // flipped before the first message, which so goes out as A
+};
+
+}  // namespace orvane

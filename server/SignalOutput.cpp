@@ -1,0 +1,154 @@
+#include "SignalOutput.h"
+
+#include <algorithm>
+
+#include "PcmFormat.h"
+
+namespace orvane {
+namespace {
+
+// 104 bits at 1187.5 bit/s is 1664000/19 microseconds: group times are computed from the group
+// number in whole numbers, so that they never drift however long the signal runs.
+constexpr std::int64_t kGroupMicrosNumerator = 1'664'000;
+constexpr std::int64_t kGroupMicrosDenominator = 19;
+
+}  // namespace
+
+SignalOutput::SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Settings settings,
+                           MonotonicClock clock)
+    : onAir_(onAir),
+      scheduler_(std::move(scheduler)),
+      settings_(settings),
+      clock_(std::move(clock)),
+      clockStart_(clock_()) {}
+
+void SignalOutput::setGroupOutput(OutputStream stream) {
+  groupStream_.emplace(std::move(stream));
+}
+
+void SignalOutput::setMpxOutput(OutputStream stream, bool wav) {
+  mpxStream_.emplace(std::move(stream));
+  wav_ = wav;
+  // The largest sizes mean "until the end" to readers: right for a stream, and for a file until
+  // close() writes the real ones, so that even a file cut short by a crash can be read.
+  if (wav_) mpxStream_->append(wavHeader(MpxModulator::kSampleRate, kMaxWavDataBytes));
+}
+
+PollTask::Wait SignalOutput::wait() {
+  Wait wait;
+  std::size_t slot = 0;
+  for (OutputStream* stream : streams()) {
+    if (stream->pending() > 0) wait.fds[slot++] = {stream->fd(), POLLOUT, 0};
+  }
+  if (complete() ? pending() == 0 : mayMakeGroup()) {
+    wait.timeoutMs = 0;
+  } else if (!complete() && settings_.pacing == Pacing::Clock && pending() < kMaxPendingBytes) {
+    const std::int64_t due = groupOffsetMicros(groupsMade_) - GroupScheduler::kGroupMicros;
+    const std::int64_t micros = std::max<std::int64_t>(0, due - (clock_() - clockStart_));
+    wait.timeoutMs = static_cast<int>((micros + 999) / 1000);
+  }
+  return wait;
+}
+
+bool SignalOutput::service() {
+  if (!flushAll()) return false;
+  for (int turn = 0; turn < kGroupsPerTurn && mayMakeGroup(); ++turn) {
+    makeGroup();
+    if (!flushAll()) return false;
+  }
+  if (complete() && pending() == 0) {
+    close();
+    return false;
+  }
+  return true;
+}
+
+void SignalOutput::close() {
+  if (closed_) return;
+  closed_ = true;
+  flushAll();
+  if (wav_ && mpxStream_ && mpxStream_->seekable()) {
+    const auto bytes = static_cast<std::uint64_t>(samplesMade_) * 2;
+    if (!mpxStream_->rewriteStart(wavHeader(MpxModulator::kSampleRate, bytes)) && error_.empty()) {
+      error_ = "não foi possível completar o cabeçalho WAV de " + mpxStream_->name();
+    }
+  }
+}
+
+bool SignalOutput::complete() const {
+  const auto limit = groupLimit();
+  return limit && groupsMade_ >= *limit;
+}
+
+double SignalOutput::secondsMade() const {
+  return static_cast<double>(groupOffsetMicros(groupsMade_)) / 1e6;
+}
+
+// Never more than kMaxPendingBytes waiting, and on the clock never more than one group ahead of
+// real time: enough that a reader polling now and then does not run dry.
+bool SignalOutput::mayMakeGroup() const {
+  if (complete() || pending() >= kMaxPendingBytes) return false;
+  if (settings_.pacing == Pacing::AsFastAsWritten) return true;
+  return groupOffsetMicros(groupsMade_) - GroupScheduler::kGroupMicros <= clock_() - clockStart_;
+}
+
+void SignalOutput::makeGroup() {
+  const RdsGroup group =
+      scheduler_.next(onAir_, settings_.startUnixMicros + groupOffsetMicros(groupsMade_));
+  ++groupsMade_;
+  if (groupStream_) groupStream_->append(hexLine(group) + "\n");
+  if (!mpxStream_) return;
+  samples_.clear();
+  modulator_.modulate(group, samples_);
+  std::int64_t count = MpxModulator::kSamplesPerGroup;
+  if (settings_.samples) count = std::min(count, *settings_.samples - samplesMade_);
+  if (wav_) {
+    count = std::min(count, static_cast<std::int64_t>(kMaxWavDataBytes / 2) - samplesMade_);
+  }
+  bytes_.clear();
+  appendLittleEndian(bytes_, {samples_.data(), static_cast<std::size_t>(count)});
+  mpxStream_->append(bytes_);
+  samplesMade_ += count;
+}
+
+bool SignalOutput::flushAll() {
+  for (OutputStream* stream : streams()) {
+    if (!stream->flush()) {
+      if (error_.empty()) error_ = stream->error();
+      return false;
+    }
+  }
+  return true;
+}
+
+std::size_t SignalOutput::pending() const {
+  std::size_t most = 0;
+  if (groupStream_) most = std::max(most, groupStream_->pending());
+  if (mpxStream_) most = std::max(most, mpxStream_->pending());
+  return most;
+}
+
+std::int64_t SignalOutput::groupOffsetMicros(std::int64_t group) const {
+  return group * kGroupMicrosNumerator / kGroupMicrosDenominator;
+}
+
+// The signal ends after the group that holds its last sample; a WAV with no set length ends
+// where the format's sizes run out.
+std::optional<std::int64_t> SignalOutput::groupLimit() const {
+  std::optional<std::int64_t> samples = settings_.samples;
+  if (wav_) {
+    const auto wavSamples = static_cast<std::int64_t>(kMaxWavDataBytes / 2);
+    samples = std::min(samples.value_or(wavSamples), wavSamples);
+  }
+  if (!samples) return std::nullopt;
+  return (*samples + MpxModulator::kSamplesPerGroup - 1) / MpxModulator::kSamplesPerGroup;
+}
+
+std::vector<OutputStream*> SignalOutput::streams() {
+  std::vector<OutputStream*> out;
+  if (groupStream_) out.push_back(&*groupStream_);
+  if (mpxStream_) out.push_back(&*mpxStream_);
+  return out;
+}
+
+}  // namespace orvane

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "GroupScheduler.h"
+#include "MpxModulator.h"
+#include "OnAirState.h"
+#include "OutputStream.h"
+#include "PollTask.h"
+
+namespace orvane {
+
+// How fast the signal is made.
+enum class Pacing {
+  Clock,           // at its real rate, by the monotonic clock: what goes on air now is current
+  AsFastAsWritten  // as fast as the outputs take it: a pipe's reader sets the pace, files none
+};
+
+// The output stage: turns the on-air state into groups and the multiplex, group by group, and
+// writes them without blocking. It reads the state afresh for every group, so a change the
+// console makes is in the next group made. Runs as a task of the server's poll loop.
+class SignalOutput : public PollTask {
+ public:
+  using MonotonicClock = std::function<std::int64_t()>;  // microseconds, any origin
+
+  // Output not yet taken, at most; beyond it nothing new is made until a reader catches up.
+  static constexpr std::size_t kMaxPendingBytes = 64 * 1024;
+  // Groups made in one turn at most: about a second of signal between two looks at the console.
+  static constexpr int kGroupsPerTurn = 12;
+
+  struct Settings {
+    Pacing pacing = Pacing::Clock;
+    std::optional<std::int64_t> samples;  // length of the signal; none: until stopped
+    std::int64_t startUnixMicros = 0;     // the time the first group goes on air
+  };
+
+  SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Settings settings,
+               MonotonicClock clock);
+
+  void setGroupOutput(OutputStream stream);
+  // A WAV file when `wav`, raw samples otherwise. A WAV also ends the signal at the size the
+  // format can describe.
+  void setMpxOutput(OutputStream stream, bool wav);
+
+  [[nodiscard]] Wait wait() override;
+  bool service() override;
+
+  // Writes what can go without waiting and completes the WAV header; also when stopped early.
+  void close();
+
+  [[nodiscard]] bool failed() const { return !error_.empty(); }
+  [[nodiscard]] const std::string& error() const { return error_; }
+  [[nodiscard]] bool complete() const;
+  [[nodiscard]] std::int64_t groupsMade() const { return groupsMade_; }
+  [[nodiscard]] double secondsMade() const;
+
+ private:
+  [[nodiscard]] bool mayMakeGroup() const;
+  void makeGroup();
+  bool flushAll();
+  [[nodiscard]] std::size_t pending() const;
+  [[nodiscard]] std::int64_t groupOffsetMicros(std::int64_t group) const;
+  [[nodiscard]] std::optional<std::int64_t> groupLimit() const;
+  [[nodiscard]] std::vector<OutputStream*> streams();
+
+  const OnAirState& onAir_;
+  GroupScheduler scheduler_;
+  Settings settings_;
+  MonotonicClock clock_;
+  std::int64_t clockStart_;
+
+  std::optional<OutputStream> groupStream_;
+  std::optional<OutputStream> mpxStream_;
+  bool wav_ = false;
+  MpxModulator modulator_;
+  std::vector<std::int16_t> samples_;
+  std::string bytes_;
+  std::int64_t samplesMade_ = 0;
+  std::int64_t groupsMade_ = 0;
+  std::string error_;
+  bool closed_ = false;
+};
+
+}  // namespace orvane

@@ -1,0 +1,174 @@
+#pragma once
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The whole program as a child process, and a client that speaks to it over loopback.
+namespace orvane::test {
+
+constexpr int kPatienceMs = 10000;  // any single wait longer than this is a failure
+
+// Lines from a pipe or a socket, waiting with poll and a timeout rather than hanging.
+class LineReader {
+ public:
+  explicit LineReader(int fd) : fd_(fd) {}
+
+  // The next line without its line feed; nothing on timeout or at the end.
+  std::optional<std::string> next() {
+    std::size_t end;
+    while ((end = buffered_.find('\n')) == std::string::npos) {
+      if (readMore() <= 0) return std::nullopt;
+    }
+    std::string line = buffered_.substr(0, end);
+    buffered_.erase(0, end + 1);
+    return line;
+  }
+
+  // Reads on to the end, a reset connection included; false on timeout.
+  bool toEnd() {
+    for (long got = 1; got != 0;) {
+      if ((got = readMore()) < 0) return false;
+    }
+    return true;
+  }
+
+ private:
+  long readMore() {
+    pollfd p{fd_, POLLIN, 0};
+    char chunk[4096];
+    const ssize_t got = poll(&p, 1, kPatienceMs) == 1 ? read(fd_, chunk, sizeof chunk) : -1;
+    if (got > 0) buffered_.append(chunk, static_cast<std::size_t>(got));
+    return got < 0 && errno == ECONNRESET ? 0 : got;
+  }
+
+  int fd_;
+  std::string buffered_;
+};
+
+// The real orvane-encoder as a child process. Its log (standard output, or standard error when
+// the signal goes to standard output) comes in through `output`; standard output carrying the
+// signal, through `signalFd()`.
+class EncoderProcess {
+ public:
+  enum class Log { OnStandardOutput, OnStandardError };
+
+  explicit EncoderProcess(const std::vector<std::string>& args = {"--port", "0"},
+                          Log log = Log::OnStandardOutput) {
+    std::vector<char*> argv{const_cast<char*>(ORVANE_ENCODER_PATH)};
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    int logEnds[2], signalEnds[2];
+    if (pipe2(logEnds, O_CLOEXEC) != 0 || pipe2(signalEnds, O_CLOEXEC) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      const bool logOnStdout = log == Log::OnStandardOutput;
+      dup2(logEnds[1], logOnStdout ? STDOUT_FILENO : STDERR_FILENO);
+      if (!logOnStdout) dup2(signalEnds[1], STDOUT_FILENO);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    close(logEnds[1]);
+    close(signalEnds[1]);
+    pipe_ = logEnds[0];
+    signal_ = signalEnds[0];
+    output = LineReader(pipe_);
+  }
+
+  ~EncoderProcess() {
+    if (pid_ > 0) kill(pid_, SIGKILL);
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+    if (pipe_ >= 0) close(pipe_);
+    if (signal_ >= 0) close(signal_);
+  }
+
+  // Standard output when it carries the signal.
+  [[nodiscard]] int signalFd() const { return signal_; }
+
+  // The port announced on the first line; 0 when none was.
+  std::uint16_t port() {
+    constexpr std::string_view kAnnouncement = "orvane-encoder: a escutar em 127.0.0.1:";
+    if (port_ == 0) {
+      const std::string first = output.next().value_or("");
+      if (first.starts_with(kAnnouncement)) port_ = std::stoi(first.substr(kAnnouncement.size()));
+    }
+    return static_cast<std::uint16_t>(port_);
+  }
+
+  // The next log line, its time stamp cut off.
+  std::optional<std::string> nextEvent() {
+    auto line = output.next();
+    if (line) line->erase(0, std::string_view("2024-01-01 00:00:00  ").size());
+    return line;
+  }
+
+  bool skipPast(std::string_view prefix) {
+    while (auto event = nextEvent()) {
+      if (event->starts_with(prefix)) return true;
+    }
+    return false;
+  }
+
+  // The child lets go of the pipe only by exiting, so the end of its output is the wait.
+  int waitForExit(int signal = 0) {
+    if (signal != 0) kill(pid_, signal);
+    int status = 0;
+    if (pid_ <= 0 || !output.toEnd() || waitpid(pid_, &status, 0) != pid_) return -1;
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  LineReader output{-1};
+
+ private:
+  pid_t pid_ = -1;
+  int pipe_ = -1;
+  int signal_ = -1;
+  int port_ = 0;
+};
+
+// A blocking loopback client.
+class TestClient {
+ public:
+  explicit TestClient(std::uint16_t port, int receiveBuffer = 0)
+      : socket_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), replies_(socket_) {
+    if (receiveBuffer > 0) {
+      setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
+    const timeval patience{kPatienceMs / 1000, 0};
+    setsockopt(socket_, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(port);
+    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connect(socket_, reinterpret_cast<sockaddr*>(&server), sizeof server);
+  }
+  ~TestClient() { close(socket_); }
+
+  bool send(std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t sent = ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+      if (sent <= 0) return false;
+      bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+    return true;
+  }
+  std::optional<std::string> readLine() { return replies_.next(); }
+  bool closedByServer() { return replies_.toEnd(); }
+
+ private:
+  int socket_;
+  LineReader replies_;
+};
+
+}  // namespace orvane::test
