@@ -144,6 +144,11 @@ void CAsyncSocket::noteConnected() {
   exceptionNotifier_->setEnabled(true);
 }
 
+void CAsyncSocket::asyncSelect(long events) {
+  events_ = events;
+  if ((events_ & kRead) != 0) armRead();
+}
+
 void CAsyncSocket::armRead() {
   if (connected_ && !peerClosed_ && readNotifier_) readNotifier_->setEnabled(true);
 }

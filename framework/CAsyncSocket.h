@@ -58,6 +58,11 @@ class CAsyncSocket {
   // inside one of its own notifications.
   void close();
 
+  // Changes the events this socket is notified of. Without kRead, bytes wait in the socket
+  // unreported until kRead is asked for again; the peer's close is still reported once nothing
+  // is left to read.
+  void asyncSelect(long events);
+
   int lastError() const { return lastError_; }
   // True while an onConnect() notification is still to come for the last connect().
   bool connectPending() const { return connectPending_; }

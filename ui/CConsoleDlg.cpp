@@ -104,7 +104,7 @@ void CConsoleDlg::addAboutMenu() {
   QObject::connect(dialog, &QWidget::customContextMenuRequested, dialog,
                    [this, dialog, caption](const QPoint& at) {
                      QMenu menu(dialog);
-                     QAction* about = menu.addAction(toQString(caption));
+                     QAction* about = menu.addAction(qStringFromCp1252(caption));
                      if (menu.exec(dialog->mapToGlobal(at)) == about) onSysCommand(kAboutCommand);
                    });
 }

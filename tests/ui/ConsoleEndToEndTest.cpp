@@ -1,0 +1,57 @@
+// The real console window against the real orvane-encoder on a loopback port: what the operator
+// types reaches the air, one command per tick.
+#include <QTest>
+
+#include "ConsoleWindowFixture.h"
+#include "ControlId.h"
+#include "Cp1252.h"
+#include "EncoderProcess.h"
+
+namespace orvane::test {
+namespace {
+
+using namespace control;
+
+class ConsoleEndToEnd : public ConsoleWindowFixture {
+ protected:
+  EncoderProcess encoder;
+};
+
+TEST_F(ConsoleEndToEnd, ATypedRadiotextGoesOnAirThroughTheReferenceEncoder) {
+  const std::uint16_t port = encoder.port();
+  ASSERT_NE(port, 0);
+  whileOpen([&] {
+    type(kServerPort, QString::number(port));
+    type(kRadioText1, QString::fromUtf8("Bom dia, Lisboa"));
+    click(kConnect);
+    QTRY_VERIFY_WITH_TIMEOUT(console->state().connected == 1, 5000);
+    EXPECT_FALSE(enabled(kConnect));
+    EXPECT_TRUE(enabled(kDisconnect));
+    ASSERT_TRUE(enabled(kUpdateText));
+
+    click(kUpdateText);
+    EXPECT_FALSE(enabled(kUpdateText));
+    tick(4);  // TXT0, TXT1, ENCODE, then the queue is found empty
+    EXPECT_TRUE(enabled(kUpdateText));
+    EXPECT_TRUE(encoder.skipPast("RTXT1 \"Bom dia, Lisboa\""));
+
+    click(kDisconnect);
+    EXPECT_EQ(console->state().connected, 0);
+    EXPECT_TRUE(encoder.skipPast("Cliente saiu"));
+  });
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(ConsoleEndToEnd, ARefusedConnectionIsReportedAndTheConsoleCanTryAgain) {
+  whileOpen([&] {
+    type(kServerPort, "1");  // nothing listens there
+    click(kConnect);
+    QTRY_VERIFY_WITH_TIMEOUT(!boxes.shown.empty(), 5000);
+    EXPECT_EQ(boxes.shown[0].title, pt("Windows Socket connect ERROR   :-("));
+    EXPECT_TRUE(enabled(kConnect));
+    EXPECT_FALSE(enabled(kDisconnect));
+  });
+}
+
+}  // namespace
+}  // namespace orvane::test
