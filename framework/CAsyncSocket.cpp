@@ -71,23 +71,7 @@ bool CAsyncSocket::create(unsigned port, int type, long events, const std::strin
   fd_ = fd;
   events_ = events;
   serial_ = SocketRegistry::instance().add(*this);
-  readNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-  writeNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-  exceptionNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Exception);
-  for (QSocketNotifier* notifier :
-       {readNotifier_.get(), writeNotifier_.get(), exceptionNotifier_.get()}) {
-    notifier->setEnabled(false);
-  }
-  const std::uint64_t serial = serial_;
-  QObject::connect(readNotifier_.get(), &QSocketNotifier::activated, [this, serial] {
-    readNotifier_->setEnabled(false);  // again after the next receive, as the platform does
-    SocketRegistry::instance().post(serial, kRead, 0);
-  });
-  QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, [this] { noteWritable(); });
-  QObject::connect(exceptionNotifier_.get(), &QSocketNotifier::activated, [this, serial] {
-    exceptionNotifier_->setEnabled(false);
-    SocketRegistry::instance().post(serial, kOutOfBand, 0);
-  });
+  watch();
 
   const sockaddr_in bound = socketAddress(local, port);
   if (::bind(fd_, asGeneric(bound), sizeof bound) < 0) {
@@ -120,6 +104,27 @@ bool CAsyncSocket::connect(const std::string& host, unsigned port) {
     writeNotifier_->setEnabled(true);
   }
   return fail(error);
+}
+
+// Readiness is watched only while a notification can follow from it: reading once connected,
+// writing while connecting or after a refused send.
+void CAsyncSocket::watch() {
+  readNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  writeNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Write);
+  exceptionNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Exception);
+  for (QSocketNotifier* notifier :
+       {readNotifier_.get(), writeNotifier_.get(), exceptionNotifier_.get()}) {
+    notifier->setEnabled(false);
+  }
+  QObject::connect(readNotifier_.get(), &QSocketNotifier::activated, [this] {
+    readNotifier_->setEnabled(false);  // again after the next receive, as the platform does
+    SocketRegistry::instance().post(serial_, kRead, 0);
+  });
+  QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, [this] { noteWritable(); });
+  QObject::connect(exceptionNotifier_.get(), &QSocketNotifier::activated, [this] {
+    exceptionNotifier_->setEnabled(false);
+    SocketRegistry::instance().post(serial_, kOutOfBand, 0);
+  });
 }
 
 // Writable means a connect has finished, or sending can go on after a full buffer.

@@ -80,6 +80,7 @@ class CAsyncSocket {
   friend class SocketRegistry;
   void deliver(long event, int error);
   void deliverRead();
+  void watch();
   void noteWritable();
   void noteConnected();
   void armRead();

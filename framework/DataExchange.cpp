@@ -57,24 +57,24 @@ void DataExchange::unsupported() {
   frameworkMessageBox(kUnsupported, message::kOk | message::kIconExclamation);
 }
 
-bool DataExchange::attachFailed(bool attached) {
-  if (!attached) unsupported();
-  return !attached;
+bool DataExchange::supported(bool ok) {
+  if (!ok) unsupported();
+  return ok;
 }
 
 void DataExchange::control(int controlId, CComboBox& combo) {
   QWidget* control = prepare(controlId, false);
-  if (control && !combo.isAttached()) attachFailed(combo.attach(control));
+  if (control && !combo.isAttached()) supported(combo.attach(control));
 }
 
 void DataExchange::control(int controlId, CIPAddressCtrl& address) {
   QWidget* control = prepare(controlId, false);
-  if (control && !address.isAttached()) attachFailed(address.attach(control));
+  if (control && !address.isAttached()) supported(address.attach(control));
 }
 
 void DataExchange::control(int controlId, CListCtrl& list) {
   QWidget* control = prepare(controlId, false);
-  if (control && !list.isAttached()) attachFailed(list.attach(control));
+  if (control && !list.isAttached()) supported(list.attach(control));
 }
 
 void DataExchange::text(int controlId, std::string& value) {
@@ -82,10 +82,10 @@ void DataExchange::text(int controlId, std::string& value) {
   if (!control) return;
   if (toRecord_) {
     const auto shown = textOfControl(*control);
-    if (attachFailed(shown.has_value())) return;
+    if (!supported(shown.has_value())) return;
     value = cp1252FromQString(*shown);
   } else {
-    attachFailed(setTextOfControl(*control, qStringFromCp1252(value)));
+    supported(setTextOfControl(*control, qStringFromCp1252(value)));
   }
 }
 
@@ -93,11 +93,11 @@ void DataExchange::number(int controlId, std::uint32_t& value) {
   QWidget* control = prepare(controlId, true);
   if (!control) return;
   if (!toRecord_) {
-    attachFailed(setTextOfControl(*control, QString::number(value)));
+    supported(setTextOfControl(*control, QString::number(value)));
     return;
   }
   const auto shown = textOfControl(*control);
-  if (attachFailed(shown.has_value())) return;
+  if (!supported(shown.has_value())) return;
   const auto parsed = parseUnsigned(cp1252FromQString(shown->left(kNumberTextLimit)));
   if (!parsed) return fail(StringTable::load(strings::kEnterPositiveInteger));
   value = *parsed;
@@ -113,7 +113,7 @@ void DataExchange::check(int controlId, std::int32_t& value) {
   QWidget* control = prepare(controlId, false);
   if (!control) return;
   auto* box = qobject_cast<QCheckBox*>(control);
-  if (attachFailed(box != nullptr)) return;
+  if (!supported(box != nullptr)) return;
   if (toRecord_) {
     const Qt::CheckState state = box->checkState();
     value = state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;

@@ -59,7 +59,8 @@ class DataExchange {
   QWidget* prepare(int controlId, bool edit);
   void fail(const std::string& message);
   void unsupported();
-  bool attachFailed(bool attached);
+  // Reports an unsupported step unless `ok`; returns `ok`.
+  bool supported(bool ok);
 
   CWnd& window_;
   bool toRecord_;

@@ -79,12 +79,18 @@ TEST_F(DataExchangeTest, WritesTouchOnlyChangedTextAndLimitWhatTheOperatorTypes)
     dx.maxChars(line, 64);
   };
   whileOpen([&] {
-    QSignalSpy changes(edit(kText1), &QLineEdit::textChanged);
+    QSignalSpy writes(edit(kText1), &QLineEdit::textChanged);
     dialog.updateData(false);
-    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(writes.count(), 0);
     edit(kText1)->setFocus();
+    QSignalSpy changes(edit(kText1), &EditControl::changed);
     QTest::keyClicks(edit(kText1), QString(65, 'y'));
     EXPECT_EQ(edit(kText1)->text().size(), 64);
+    EXPECT_EQ(changes.count(), 64) << "a refused key is no change";
+    line = std::string(70, 'z');  // the program may write more than the operator may type
+    dialog.updateData(false);
+    QTest::keyClick(edit(kText1), Qt::Key_Backspace);
+    EXPECT_EQ(edit(kText1)->text().size(), 69);
   });
 }
 

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QSignalSpy>
-#include <QTest>
-
 #include "Cp1252Text.h"
-#include "EditControl.h"
 #include "EditValidator.h"
 
 namespace orvane {
@@ -51,22 +47,6 @@ TEST(Cp1252Text, ConvertsAtTheQtBoundaryWithoutLosingBytes) {
   EXPECT_EQ(cp1252FromQString(qStringFromCp1252(all)), all);
   EXPECT_EQ(qStringFromCp1252("Informa\xE7\xE3o \x80"), QString::fromUtf8("Informação €"));
   EXPECT_EQ(cp1252FromQString(QString::fromUtf8("a∞")), "a?");
-}
-
-TEST(EditTyping, TheOperatorStopsAtTheLimitTheProgramDoesNot) {
-  EditControl edit;
-  edit.show();
-  edit.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&edit));
-  edit.setInputLimit(4);
-  QTest::keyClicks(&edit, "abcd");
-  QSignalSpy changes(&edit, &EditControl::changed);
-  QTest::keyClicks(&edit, "e");
-  EXPECT_EQ(edit.text(), "abcd");
-  EXPECT_EQ(changes.count(), 0) << "a refused key is no change";
-  edit.setSystemText("0123456789");
-  QTest::keyClick(&edit, Qt::Key_Backspace);
-  EXPECT_EQ(edit.text(), "012345678");
 }
 
 }  // namespace
