@@ -20,10 +20,20 @@ DialogTemplate aboutTemplate() {
   auto& c = dialog.controls;
   c.push_back(icon);
   c.push_back({kNoControlId, K::Label, "Orvane Version 1.0", {40, 15, 119, 8}, {}, {}, {}});
-  c.push_back({kNoControlId, K::Label, pt("Consola de operador para codificadores RDS."),
-               {40, 25, 230, 8}, {}, {}, {}});
-  c.push_back({kNoControlId, K::Label, pt("Feita pelos engenheiros do Orvane, para quem está no ar."),
-               {41, 38, 230, 8}, {}, {}, {}});
+  c.push_back({kNoControlId,
+               K::Label,
+               pt("Consola de operador para codificadores RDS."),
+               {40, 25, 230, 8},
+               {},
+               {},
+               {}});
+  c.push_back({kNoControlId,
+               K::Label,
+               pt("Feita pelos engenheiros do Orvane, para quem está no ar."),
+               {41, 38, 230, 8},
+               {},
+               {},
+               {}});
   c.push_back({control::kOk, K::DefPushButton, "OK", {222, 49, 50, 14}, {}, {}, {}});
   return dialog;
 }

@@ -38,7 +38,8 @@ void CConsoleDlg::bindHandlers() {
   auto& connection = core_.connection();
   auto& updates = core_.updates();
   auto& handlers = core_.handlers();
-  onCommand(kProgrammeTypeList, notify::kSelectionChanged, [&] { handlers.programmeTypeSelected(); });
+  onCommand(kProgrammeTypeList, notify::kSelectionChanged,
+            [&] { handlers.programmeTypeSelected(); });
   onCommand(kDisconnect, notify::kClicked, [&] { connection.closeProcedure(); });
   onCommand(kConnect, notify::kClicked, [&] { connection.connect(); });
   onCommand(kUpdateProgramme, notify::kClicked, [&] { updates.programmeUpdate(); });

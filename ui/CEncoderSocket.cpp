@@ -1,11 +1,14 @@
 #include "CEncoderSocket.h"
 
-#include <cerrno>
 #include <sys/socket.h>
+
+#include <cerrno>
 
 namespace orvane {
 
-bool CEncoderSocket::create() { return CAsyncSocket::create(0, SOCK_STREAM, kAllEvents); }
+bool CEncoderSocket::create() {
+  return CAsyncSocket::create(0, SOCK_STREAM, kAllEvents);
+}
 
 bool CEncoderSocket::connect(const std::string& host, unsigned port) {
   // The console waits for the connect-complete notification either way; it only needs to know
@@ -21,7 +24,9 @@ long CEncoderSocket::receive(char* buffer, std::size_t capacity) {
   return CAsyncSocket::receive(buffer, capacity);
 }
 
-void CEncoderSocket::close() { CAsyncSocket::close(); }
+void CEncoderSocket::close() {
+  CAsyncSocket::close();
+}
 
 void CEncoderSocket::setReceivePaused(bool paused) {
   CAsyncSocket::asyncSelect(paused ? kAllEvents & ~kRead : kAllEvents);
@@ -32,7 +37,9 @@ void CEncoderSocket::onReceive(int error) {
   CAsyncSocket::onReceive(error);
 }
 
-void CEncoderSocket::onSend(int error) { CAsyncSocket::onSend(error); }
+void CEncoderSocket::onSend(int error) {
+  CAsyncSocket::onSend(error);
+}
 
 void CEncoderSocket::onConnect(int error) {
   if (console_ != nullptr) console_->connectComplete(error);

@@ -74,7 +74,9 @@ int CTextListDlg::selectedRow() const {
   return entryList_.getNextItem(-1, CListCtrl::kNextSelected);
 }
 
-void CTextListDlg::enableList(bool enabled) { enableControl(listcontrol::kEntryList, enabled); }
+void CTextListDlg::enableList(bool enabled) {
+  enableControl(listcontrol::kEntryList, enabled);
+}
 
 // A cell's text read as the standard text-to-integer conversion reads it; no digits give 0.
 std::uint32_t CTextListDlg::numberInCell(const std::string& cell) {
@@ -98,7 +100,9 @@ void CTextListDlg::dwellChanged() {
   editPending_ = 1;
 }
 
-void CTextListDlg::orderChanged() { editPending_ = 1; }
+void CTextListDlg::orderChanged() {
+  editPending_ = 1;
+}
 
 void CTextListDlg::dwellLeft() {
   const int row = selectedRow();

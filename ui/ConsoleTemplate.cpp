@@ -100,7 +100,8 @@ void addControls(DialogTemplate& dialog) {
   c.push_back(control(kServerAddress, K::IpAddress, "", {285, 15, 60, 12}));
   c.push_back(control(kServerPort, K::Edit, "", {350, 15, 32, 12}, portStyle));
   c.push_back(control(kPsName, K::Edit, "", {40, 135, 255, 12}, disabled(sunkenEdit())));
-  c.push_back(control(kUpdateProgramme, K::PushButton, "Actualizar", {215, 75, 50, 14}, disabled()));
+  c.push_back(
+      control(kUpdateProgramme, K::PushButton, "Actualizar", {215, 75, 50, 14}, disabled()));
   c.push_back(control(kConnect, K::PushButton, "Conectar", {285, 35, 50, 14}));
   c.push_back(control(kDisconnect, K::PushButton, "Fechar", {285, 55, 50, 14}, disabled()));
   c.push_back(control(kOk, K::PushButton, "Sair do programa", {320, 220, 95, 14}));
@@ -155,12 +156,14 @@ void addAccessibleNames(DialogTemplate& dialog) {
 std::vector<std::string> programmeTypeNames() {
   std::vector<std::string> names;
   for (const char* name :
-       {"Não definido", "Noticias", "Actualidades", "Informação", "Desporto", "Educação",
-        "Rádio-Teatro", "Cultura", "Ciência", "Variado", "Música Pop", "Música Rock",
-        "Música Ligeira", "Clássica Ligeira", "Música Clássica", "Outras Músicas", "Meteorologia",
-        "Economia", "Programa Infantil", "Acontecimentos Sociais", "Religião", "Telefonemas",
-        "Viagens", "Lazer", "Música de Jazz", "Música Country", "Música Nacional",
-        "Música Antiga", "Música Folk", "Documentário", "Teste de Alarme", "Alarme !!!"}) {
+       {"Não definido",   "Noticias",         "Actualidades",      "Informação",
+        "Desporto",       "Educação",         "Rádio-Teatro",      "Cultura",
+        "Ciência",        "Variado",          "Música Pop",        "Música Rock",
+        "Música Ligeira", "Clássica Ligeira", "Música Clássica",   "Outras Músicas",
+        "Meteorologia",   "Economia",         "Programa Infantil", "Acontecimentos Sociais",
+        "Religião",       "Telefonemas",      "Viagens",           "Lazer",
+        "Música de Jazz", "Música Country",   "Música Nacional",   "Música Antiga",
+        "Música Folk",    "Documentário",     "Teste de Alarme",   "Alarme !!!"}) {
     names.push_back(pt(name));
   }
   return names;
@@ -168,10 +171,10 @@ std::vector<std::string> programmeTypeNames() {
 
 std::vector<std::string> decoderIdNames() {
   std::vector<std::string> names;
-  for (const char* name : {"Emissão Mono.", "Emissão Estereo.", "Não definido.",
-                           "Emissão Estereo Simulado.", "Emissão Mono com Dolby NR.",
-                           "Emissão Estereo com Dolby NR.", "Não definido.",
-                           "Emissão Estereo Expandido."}) {
+  for (const char* name :
+       {"Emissão Mono.", "Emissão Estereo.", "Não definido.", "Emissão Estereo Simulado.",
+        "Emissão Mono com Dolby NR.", "Emissão Estereo com Dolby NR.", "Não definido.",
+        "Emissão Estereo Expandido."}) {
     names.push_back(pt(name));
   }
   return names;

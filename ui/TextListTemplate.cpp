@@ -39,7 +39,8 @@ DialogTemplate textListTemplate() {
   countStyle.noTabStop = true;
 
   auto& c = dialog.controls;
-  c.push_back({kEntryList, K::ListView, "", {5, 5, 355, 150}, listStyle, {}, pt("Lista de radio-texto")});
+  c.push_back(
+      {kEntryList, K::ListView, "", {5, 5, 355, 150}, listStyle, {}, pt("Lista de radio-texto")});
   c.push_back({kOrderNumber, K::Edit, "", {135, 175, 25, 12}, numberEdit(), {}, {}});
   c.push_back({kEntryText, K::Edit, "", {30, 160, 330, 12}, numberEdit(), {}, {}});
   c.push_back({kDwellUnits, K::Edit, "", {80, 175, 25, 12}, numberEdit(), {}, {}});

@@ -10,6 +10,7 @@
 #include "DialogTemplateRegistry.h"
 #include "EditControl.h"
 #include "MessageBoxRecorder.h"
+#include "ModalRun.h"
 
 namespace orvane::test {
 
@@ -58,9 +59,6 @@ class ScriptedDialog : public CDialog {
   }
 };
 
-// Runs `dialog` modally; `whileOpen` runs inside its loop once the window is active. A dialog
-// still open after ten seconds ends with -99, so a broken test fails instead of hanging.
-int runModal(CDialog& dialog, std::function<void()> whileOpen);
 
 // The sample template, a dialog on it and a message-box recorder.
 class DialogFixture : public ::testing::Test {

@@ -12,9 +12,28 @@ namespace {
 
 using namespace control;
 
+// A free loopback port the console accepts: its port field stops at 32767, below the range
+// the system hands out for "any port".
+std::uint16_t freeConsolePort() {
+  constexpr int kLowest = 20000;
+  constexpr int kHighest = 32767;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const int port = kLowest + (getpid() * 7 + attempt * 131) % (kHighest - kLowest);
+    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool free = bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(probe);
+    if (free) return static_cast<std::uint16_t>(port);
+  }
+  return 0;
+}
+
 class ConsoleEndToEnd : public ConsoleWindowFixture {
  protected:
-  EncoderProcess encoder;
+  EncoderProcess encoder{{"--port", std::to_string(freeConsolePort())}};
 };
 
 TEST_F(ConsoleEndToEnd, ATypedRadiotextGoesOnAirThroughTheReferenceEncoder) {
@@ -23,6 +42,7 @@ TEST_F(ConsoleEndToEnd, ATypedRadiotextGoesOnAirThroughTheReferenceEncoder) {
   whileOpen([&] {
     type(kServerPort, QString::number(port));
     type(kRadioText1, QString::fromUtf8("Bom dia, Lisboa"));
+    tick();  // "Conectar" takes the port from the record, which the tick keeps up to date
     click(kConnect);
     QTRY_VERIFY_WITH_TIMEOUT(console->state().connected == 1, 5000);
     EXPECT_FALSE(enabled(kConnect));
@@ -45,6 +65,7 @@ TEST_F(ConsoleEndToEnd, ATypedRadiotextGoesOnAirThroughTheReferenceEncoder) {
 TEST_F(ConsoleEndToEnd, ARefusedConnectionIsReportedAndTheConsoleCanTryAgain) {
   whileOpen([&] {
     type(kServerPort, "1");  // nothing listens there
+    tick();
     click(kConnect);
     QTRY_VERIFY_WITH_TIMEOUT(!boxes.shown.empty(), 5000);
     EXPECT_EQ(boxes.shown[0].title, pt("Windows Socket connect ERROR   :-("));

@@ -63,7 +63,9 @@ IpAddressEdit* ConsoleWindowFixture::address() const {
   return qobject_cast<IpAddressEdit*>(console->controlWidget(control::kServerAddress));
 }
 
-QWidget* ConsoleWindowFixture::focus() const { return console->window()->focusWidget(); }
+QWidget* ConsoleWindowFixture::focus() const {
+  return console->window()->focusWidget();
+}
 
 void ConsoleWindowFixture::choose(int listId, int index) {
   QListWidget* entries = list(listId)->list();
@@ -77,6 +79,7 @@ void ConsoleWindowFixture::type(int id, const QString& keys) {
   EditControl* target = edit(id);
   target->setFocus();
   target->selectAll();
+  QTest::keyClick(target, Qt::Key_Backspace);
   for (const QChar c : keys) {
     // Qt's key table knows only ASCII; other letters arrive as a key event carrying their text.
     if (c.unicode() < 0x80) {
@@ -87,6 +90,8 @@ void ConsoleWindowFixture::type(int id, const QString& keys) {
   }
 }
 
-void ConsoleWindowFixture::click(int id) { QTest::mouseClick(button(id), Qt::LeftButton); }
+void ConsoleWindowFixture::click(int id) {
+  QTest::mouseClick(button(id), Qt::LeftButton);
+}
 
 }  // namespace orvane::test
