@@ -116,6 +116,13 @@ QWidget* createControl(const DialogTemplate& dialog, const ControlTemplate& cont
                        const DialogUnits& units, QWidget* parent) {
   QWidget* widget = makeWidget(control, parent);
   widget->setGeometry(units.toPixels(control.rect));
+  // A picture control takes the size of its image, as bitmap controls always have; only its
+  // position comes from the template.
+  if (auto* picture = qobject_cast<QLabel*>(widget);
+      picture != nullptr && control.kind == ControlKind::Picture && !picture->pixmap().isNull()) {
+    const int frame = 2 * picture->frameWidth();
+    picture->resize(picture->pixmap().size() + QSize(frame, frame));
+  }
   applyFocusPolicy(control, widget);
   const QString name = qStringFromCp1252(accessibleNameOf(dialog, control));
   widget->setAccessibleName(name);
