@@ -11,6 +11,7 @@ namespace {
 using test::ConsoleHarness;
 using Commands = std::vector<std::string>;
 using Numbers = std::vector<std::int32_t>;
+using Texts = std::vector<std::pair<std::string, std::string>>;
 
 struct QueuedPair {
   int tick;
@@ -18,13 +19,11 @@ struct QueuedPair {
   std::string second;
 };
 
-// How many rotation (or text) batches have been queued so far, sent or not.
 std::size_t radiotextBatches(const ConsoleHarness& console) {
   std::size_t count = 0;
   for (const auto& commands : {console.sentCommands(), console.queuedCommands()}) {
-    count += static_cast<std::size_t>(
-        std::count_if(commands.begin(), commands.end(),
-                      [](const std::string& c) { return c.rfind("TXT0=", 0) == 0; }));
+    count += static_cast<std::size_t>(std::count_if(
+        commands.begin(), commands.end(), [](auto& c) { return c.rfind("TXT0=", 0) == 0; }));
   }
   return count;
 }
@@ -43,8 +42,6 @@ std::vector<QueuedPair> run(ConsoleHarness& console, int ticks) {
   return pairs;
 }
 
-using Texts = std::vector<std::pair<std::string, std::string>>;
-
 Texts texts(const std::vector<QueuedPair>& pairs) {
   Texts result;
   for (const auto& p : pairs) result.emplace_back(p.first, p.second);
@@ -58,14 +55,12 @@ class RotationTest : public ::testing::Test {
 
   void SetUp() override { console.connect(); }
   std::vector<QueuedPair> run(int ticks) { return orvane::run(console, ticks); }
-
-  void addEntries(int from, int to, std::int32_t dwell = 1) {
-    for (int n = from; n <= to; ++n) console.list.add(n, "texto " + std::to_string(n), dwell);
+  void addEntries(Numbers numbers, std::int32_t dwell = 1) {
+    for (const int n : numbers) console.list.add(n, std::to_string(n), dwell);
   }
 };
 
 TEST_F(RotationTest, WithoutUsableEntriesNothingIsQueuedAndTheTickEndsEarly) {
-  state.rotateCountdown = 1;
   console.window.transfersToWindow = 0;
   EXPECT_TRUE(run(3).empty());
   EXPECT_TRUE(state.sendQueue.empty());
@@ -75,55 +70,44 @@ TEST_F(RotationTest, WithoutUsableEntriesNothingIsQueuedAndTheTickEndsEarly) {
   EXPECT_EQ(console.list.lookups, (Numbers{0, 1, 1, 1, 1, 1}));
 }
 
-TEST_F(RotationTest, ASingleEntryIsSentWithAnEmptySecondLine) {
+TEST_F(RotationTest, ASingleEntryIsSentWithAnEmptySecondLineAndItsOwnDwell) {
   console.list.add(1, "Bom dia", 2);
   state.radioText2 = "typed but never sent";
-  const auto pairs = run(1);
-  ASSERT_EQ(pairs.size(), 1U);
+  ASSERT_EQ(run(1).size(), 1U);
   EXPECT_EQ(console.list.lookups, (Numbers{0, 1, 2}));
   EXPECT_EQ(console.queuedCommands(), (Commands{"TXT0=\"Bom dia\"", "TXT1=\"\"", "ENCODE"}));
   EXPECT_EQ(state.radioText1, "Bom dia");
   EXPECT_EQ(state.radioText2, "");
   EXPECT_EQ(state.rotateDwell, 30);
   EXPECT_EQ(state.rotateIndex, 1);
-  EXPECT_EQ(state.busy, 1);
 
-  const auto later = run(62);  // the same entry every 31 ticks
+  const auto later = run(62);  // the same entry again, every 31 ticks
   ASSERT_EQ(later.size(), 2U);
   EXPECT_EQ(later[0].tick, 31);
   EXPECT_EQ(later[1].tick, 62);
-  EXPECT_EQ(later[1].first, "Bom dia");
 }
 
-TEST_F(RotationTest, AnEvenListIsWalkedInPairsAndStartsAgain) {
-  addEntries(1, 4);  // TMS 1 each: 15 ticks on air, the next pair read on the 16th
-  const auto pairs = run(33);
-  EXPECT_EQ(texts(pairs),
-            (Texts{{"texto 1", "texto 2"}, {"texto 3", "texto 4"}, {"texto 1", "texto 2"}}));
-  EXPECT_EQ(pairs[1].tick - pairs[0].tick, 16);
-}
-
-TEST_F(RotationTest, AnOddListEndsItsCycleWithTheLastEntryAlone) {
-  addEntries(1, 3);
-  EXPECT_EQ(
-      texts(run(49)),
-      (Texts{{"texto 1", "texto 2"}, {"texto 3", ""}, {"texto 1", "texto 2"}, {"texto 3", ""}}));
-}
-
-TEST_F(RotationTest, TheRotationNeverPassesTheFirstMissingNumber) {
-  for (const int n : {1, 2, 4, 5}) console.list.add(n, std::to_string(n), 1);
-  EXPECT_EQ(texts(run(33)), (Texts{{"1", "2"}, {"1", "2"}, {"1", "2"}}));
-
-  ConsoleHarness gap;
-  gap.connect();
-  for (const int n : {1, 2, 3, 5}) gap.list.add(n, std::to_string(n), 1);
-  EXPECT_EQ(texts(orvane::run(gap, 49)), (Texts{{"1", "2"}, {"3", ""}, {"1", "2"}, {"3", ""}}));
-}
-
-TEST_F(RotationTest, AnEntryNumberedZeroIsOnlySeenInTheFirstCycle) {
-  addEntries(0, 3);
-  EXPECT_EQ(texts(run(33)),
-            (Texts{{"texto 0", "texto 1"}, {"texto 2", "texto 3"}, {"texto 1", "texto 2"}}));
+TEST_F(RotationTest, TheListIsWalkedInPairsUpToTheFirstMissingNumber) {
+  struct Case {
+    Numbers entries;
+    Texts expected;  // pairs at ticks 1, 17, 33, 49 (dwell 15 + the tick that reads)
+  };
+  const std::vector<Case> cases = {
+      {{1, 2, 3, 4}, {{"1", "2"}, {"3", "4"}, {"1", "2"}, {"3", "4"}}},
+      {{1, 2, 3}, {{"1", "2"}, {"3", ""}, {"1", "2"}, {"3", ""}}},
+      {{1, 2, 4, 5}, {{"1", "2"}, {"1", "2"}, {"1", "2"}, {"1", "2"}}},
+      {{1, 2, 3, 5}, {{"1", "2"}, {"3", ""}, {"1", "2"}, {"3", ""}}},
+      {{0, 1, 2, 3}, {{"0", "1"}, {"2", "3"}, {"1", "2"}, {"3", ""}}},  // 0 only at start-up
+  };
+  for (const Case& c : cases) {
+    ConsoleHarness fresh;
+    fresh.connect();
+    for (const int n : c.entries) fresh.list.add(n, std::to_string(n), 1);
+    const auto pairs = orvane::run(fresh, 49);
+    EXPECT_EQ(texts(pairs), c.expected) << c.entries.size() << " entries from " << c.entries[0];
+    ASSERT_EQ(pairs.size(), 4U);
+    EXPECT_EQ(pairs[1].tick, 17);
+  }
 }
 
 TEST_F(RotationTest, TwoEmptyTextsEndTheCycleLikeAMissingNumber) {
@@ -133,32 +117,24 @@ TEST_F(RotationTest, TwoEmptyTextsEndTheCycleLikeAMissingNumber) {
   console.list.add(4, "", 1);
   const auto pairs = run(18);
   ASSERT_EQ(pairs.size(), 2U);
-  EXPECT_EQ(pairs[0].tick, 1);
   EXPECT_EQ(pairs[1].tick, 18);  // tick 17 found only empty texts; tick 18 read (1, 2)
   EXPECT_EQ(pairs[1].first, "a");
 }
 
-TEST_F(RotationTest, TheDwellIsTheLargerTmsTimesFifteenPlusTheTickThatReads) {
+TEST_F(RotationTest, TheDwellIsTheLargerTmsAndTheCountdownRunsDownToIt) {
   console.list.add(1, "a", 2);
   console.list.add(2, "b", 4);
-  const auto pairs = run(62);
-  ASSERT_EQ(pairs.size(), 2U);
-  EXPECT_EQ(pairs[1].tick - pairs[0].tick, 61);
-}
-
-TEST_F(RotationTest, TheCountdownShowsZeroThenTheDwellDownToOne) {
-  console.list.add(1, "a", 1);
-  console.list.add(2, "b", 1);
-  state.autoRotate = 1;
   std::vector<std::int32_t> shown;
-  for (int tick = 0; tick < 32; ++tick) {
+  state.autoRotate = 1;
+  for (int tick = 0; tick < 62; ++tick) {
     console.ticks(1);
     shown.push_back(state.rotateCountdown);
   }
-  EXPECT_EQ(shown.front(), 0);
-  EXPECT_EQ(shown[1], 15);
-  EXPECT_EQ(shown[15], 1);
-  EXPECT_EQ(shown[16], 0);
+  EXPECT_EQ(shown[0], 0);
+  EXPECT_EQ(shown[1], 60);
+  EXPECT_EQ(shown[60], 1);
+  EXPECT_EQ(shown[61], 0);  // the tick that reads the next pair, 61 ticks after the first
+  EXPECT_EQ(radiotextBatches(console), 2U);
 }
 
 TEST_F(RotationTest, AZeroOrNegativeDwellNeverLetsTheQueueGrowAndLetsTheOperatorLeave) {
@@ -176,82 +152,54 @@ TEST_F(RotationTest, AZeroOrNegativeDwellNeverLetsTheQueueGrowAndLetsTheOperator
       if (zero.state.busy == 0) ++idleTicks;
       EXPECT_EQ(zero.state.rotateCountdown, 0) << dwell;
     }
-    const auto sent = zero.link.sent.size();
     EXPECT_LE(longestQueue, 3U) << dwell;
-    EXPECT_GT(idleTicks, 0) << dwell;  // "Sair do programa" gets its chance
-    EXPECT_GT(sent, 100U) << dwell;    // and the rotation still goes on
+    EXPECT_GT(idleTicks, 0) << dwell;                 // "Sair do programa" gets its chance
+    EXPECT_GT(zero.link.sent.size(), 100U) << dwell;  // and the rotation still goes on
   }
 }
 
 TEST_F(RotationTest, ManualUpdatesRestartTheDwellOnlyTheTextUpdateStopsTheRotation) {
-  console.list.add(1, "a", 1);
-  console.list.add(2, "b", 1);
+  addEntries({1, 2});
   run(10);
   console.core.updates().programmeUpdate();
   auto pairs = run(31);
   ASSERT_EQ(pairs.size(), 1U);
   EXPECT_EQ(pairs[0].tick, 16);  // a full 15 + 1 ticks from the update
-
   console.core.updates().specialUpdate();
   pairs = run(16);
   ASSERT_EQ(pairs.size(), 1U);
   EXPECT_EQ(pairs[0].tick, 16);
-
   console.core.updates().textUpdate();
   EXPECT_EQ(state.autoRotate, 0);
 }
 
 TEST_F(RotationTest, TurnedOffAndOnItResumesWhereItStopped) {
-  addEntries(1, 6);
+  addEntries({1, 2, 3, 4, 5, 6});
   run(1);  // (1, 2)
   state.autoRotate = 0;
   console.ticks(40);
-  EXPECT_EQ(state.rotateIndex, 3);
-  // Counting goes on against the old dwell, then the list goes on from where it was.
-  const auto pairs = run(16);
+  const auto pairs = run(16);  // counting goes on against the old dwell
   ASSERT_EQ(pairs.size(), 1U);
   EXPECT_EQ(pairs[0].tick, 16);
-  EXPECT_EQ(pairs[0].first, "texto 3");
+  EXPECT_EQ(pairs[0].first, "3");
 }
 
-TEST_F(RotationTest, AListChangedBetweenTwoDueTicksTakesEffectAtTheNext) {
-  addEntries(1, 4);
-  run(1);
-  console.list.entries.clear();
-  console.list.add(3, "novo 3", 1);
-  console.list.add(4, "novo 4", 1);
-  const auto pairs = run(16);
-  ASSERT_EQ(pairs.size(), 1U);
-  EXPECT_EQ(pairs[0].first, "novo 3");
-  EXPECT_EQ(pairs[0].second, "novo 4");
-}
-
-TEST_F(RotationTest, ListTextsLongerThanARadiotextLineAreCutTo64) {
-  console.list.add(1, std::string(200, 'x'), 1);
-  run(1);
-  EXPECT_EQ(state.radioText1, std::string(64, 'x'));
-  EXPECT_EQ(console.queuedCommands()[0].size(), 71U);
-}
-
-TEST_F(RotationTest, ARotationBatchIsAppendedBehindAManualOneAndLeavesTheButtonsAlone) {
-  console.list.add(1, "a", 1);
-  state.advancedMode = 1;
-  state.psName = "RADIO";
+TEST_F(RotationTest, ARotationBatchGoesBehindAManualOneAndLeavesTheButtonsAlone) {
+  console.list.add(1, std::string(200, 'x'), 1);  // longer than a radiotext line
   console.core.updates().specialUpdate();
   console.window.calls.clear();
   run(1);
-  EXPECT_EQ(console.sentCommands(), (Commands{"DI=01"}));
-  EXPECT_EQ(console.queuedCommands(), (Commands{"TIMEINPSN=00", "TA=00", "TP=01", "MS=01",
-                                                "TXT0=\"a\"", "TXT1=\"\"", "ENCODE"}));
-  for (const auto& call : console.window.calls)
-    EXPECT_EQ(call.rfind("enable", 0), std::string::npos);
+  EXPECT_EQ(
+      console.queuedCommands(),
+      (Commands{"TP=01", "MS=01", "TXT0=\"" + std::string(64, 'x') + "\"", "TXT1=\"\"", "ENCODE"}));
+  EXPECT_EQ(state.radioText1, std::string(64, 'x'));
+  for (const auto& call : console.window.calls) EXPECT_NE(call.rfind("enable", 0), 0U);
 }
 
 TEST_F(RotationTest, HugeOrderNumbersAndDwellsDoNotOverflow) {
   state.rotateIndex = 2147483647;
   console.list.add(2147483647, "last", 2147483647);
-  const auto pairs = run(1);
-  ASSERT_EQ(pairs.size(), 1U);
+  ASSERT_EQ(run(1).size(), 1U);
   EXPECT_EQ(state.rotateDwell, 2147483647);
   EXPECT_EQ(state.rotateIndex, 1);
 }

@@ -19,62 +19,47 @@ class UpdateActionsTest : public ::testing::Test {
   ConsoleState& state = console.state;
 };
 
-TEST_F(UpdateActionsTest, ProgrammeUpdateWithoutGroup1AQueuesExactlyFourCommands) {
+TEST_F(UpdateActionsTest, ProgrammeUpdateReadsTheWindowAndQueuesItsCommandsInOrder) {
   console.window.programmeType = 10;
   state.group4A = 1;
   updates.programmeUpdate();
   EXPECT_EQ(console.queuedCommands(), (Commands{"GROUP4A=01", "GROUP1A=00", "PTY=0A", "ENCODE"}));
-  EXPECT_EQ(state.busy, 1);
-  EXPECT_EQ(state.queueActive, 1);
-  EXPECT_TRUE(console.window.messages.empty());
-}
-
-TEST_F(UpdateActionsTest, ProgrammeUpdateReadsTheWindowFirstAndDisablesTheButtons) {
-  updates.programmeUpdate();
-  ASSERT_GE(console.window.calls.size(), 4U);
   EXPECT_EQ(console.window.calls[0], "toRecord");
   EXPECT_EQ(console.window.calls[1], "enable 1012 0");
   EXPECT_EQ(console.window.transfersToWindow, 0);
-}
+  EXPECT_EQ(state.busy, 1);
 
-TEST_F(UpdateActionsTest, ProgrammeItemTimeComesFromDayAndHourMinute) {
-  state.group1A = 1;
-  state.pinDay = 31;
-  state.pinTime = "7:5";
-  updates.programmeUpdate();
-  EXPECT_EQ(console.queuedCommands(),
-            (Commands{"GROUP4A=00", "GROUP1A=01", "DEF1ATIME=1F+0705", "PTY=00", "ENCODE"}));
+  ConsoleHarness timed;  // with group 1A, the programme-item time from day and HH:MM
+  timed.state.group1A = 1;
+  timed.state.pinDay = 31;
+  timed.state.pinTime = "7:5";
+  timed.window.programmeType = -1;  // no selection: no PTY command
+  timed.core.updates().programmeUpdate();
+  EXPECT_EQ(timed.queuedCommands(),
+            (Commands{"GROUP4A=00", "GROUP1A=01", "DEF1ATIME=1F+0705", "ENCODE"}));
 }
 
 TEST_F(UpdateActionsTest, ABadTimeIsReportedAndTheRestOfTheBatchStillGoes) {
-  struct Case {
-    const char* time;
-    bool syntax;
-  };
-  for (const Case c : {Case{"24:00", false}, Case{"12.30", true}, Case{"", true},
-                       Case{"9 :15", true}, Case{"-1:30", false}}) {
+  const std::string syntax =
+      pt("A sintaxe de entrada do Horario de emissão não é válido.\n"
+         " Insira com a sintaxe HH:MM");
+  const std::string range = pt("Valores de Horário de emissão inválidos.");
+  for (const auto& [time, text] :
+       std::vector<std::pair<std::string, std::string>>{{"24:00", range},
+                                                        {"-1:30", range},
+                                                        {"12.30", syntax},
+                                                        {"", syntax},
+                                                        {"9 :15", syntax}}) {
     ConsoleHarness fresh;
     fresh.state.group1A = 1;
-    fresh.state.pinTime = c.time;
+    fresh.state.pinTime = time;
     fresh.core.updates().programmeUpdate();
-    ASSERT_EQ(fresh.window.messages.size(), 1U) << c.time;
-    const auto& box = fresh.window.messages[0];
-    EXPECT_EQ(box.text, c.syntax ? pt("A sintaxe de entrada do Horario de emissão não é válido.\n"
-                                      " Insira com a sintaxe HH:MM")
-                                 : pt("Valores de Horário de emissão inválidos."))
-        << c.time;
-    EXPECT_FALSE(box.title.has_value());
-    EXPECT_EQ(box.style, message::kOk);
-    EXPECT_EQ(fresh.queuedCommands(), (Commands{"GROUP4A=00", "GROUP1A=01", "PTY=00", "ENCODE"}))
-        << c.time;
-    EXPECT_EQ(fresh.state.busy, 1);
+    ASSERT_EQ(fresh.window.messages.size(), 1U) << time;
+    EXPECT_EQ(fresh.window.messages[0].text, text) << time;
+    EXPECT_FALSE(fresh.window.messages[0].title.has_value());
+    EXPECT_EQ(fresh.window.messages[0].style, message::kOk);
+    EXPECT_EQ(fresh.queuedCommands(), (Commands{"GROUP4A=00", "GROUP1A=01", "PTY=00", "ENCODE"}));
   }
-}
-
-TEST_F(UpdateActionsTest, WithoutAProgrammeTypeSelectionThereIsNoPtyCommand) {
-  console.window.programmeType = -1;
-  updates.programmeUpdate();
-  EXPECT_EQ(console.queuedCommands(), (Commands{"GROUP4A=00", "GROUP1A=00", "ENCODE"}));
 }
 
 TEST_F(UpdateActionsTest, AFailedValidationDoesNotStopTheUpdate) {
@@ -86,9 +71,8 @@ TEST_F(UpdateActionsTest, AFailedValidationDoesNotStopTheUpdate) {
   EXPECT_EQ(console.queuedCommands()[2], "DEF1ATIME=20+0A00");
 }
 
-TEST_F(UpdateActionsTest, TextUpdateInNormalModeSendsBothLinesAndStopsTheRotation) {
+TEST_F(UpdateActionsTest, TextUpdateSendsBothLinesStopsTheRotationAndAddsPsnWhenUnlocked) {
   state.radioText1 = "Bom dia";
-  state.radioText2 = "";
   state.psName = "RADIO";
   state.autoRotate = 1;
   state.charWarningShown = 1;
@@ -96,19 +80,15 @@ TEST_F(UpdateActionsTest, TextUpdateInNormalModeSendsBothLinesAndStopsTheRotatio
   EXPECT_EQ(console.queuedCommands(), (Commands{"TXT0=\"Bom dia\"", "TXT1=\"\"", "ENCODE"}));
   EXPECT_EQ(state.autoRotate, 0);
   EXPECT_EQ(state.charWarningShown, 0);
-  EXPECT_EQ(console.window.calls.front(), "toRecord");
   EXPECT_EQ(console.window.calls.back(), "toWindow");  // unchecks "Automatizar RTXT list"
   EXPECT_FALSE(console.window.isEnabled(control::kUpdateProgramme, true));
-}
 
-TEST_F(UpdateActionsTest, TextUpdateInAdvancedModeSendsTheServiceNameThird) {
-  state.advancedMode = 1;
-  state.radioText1 = "a";
-  state.radioText2 = "b";
-  state.psName = "RADIO";
-  updates.textUpdate();
-  EXPECT_EQ(console.queuedCommands(),
-            (Commands{"TXT0=\"a\"", "TXT1=\"b\"", "PSN=\"RADIO\"", "ENCODE"}));
+  ConsoleHarness advanced;
+  advanced.state.advancedMode = 1;
+  advanced.state.psName = "RADIO";
+  advanced.core.updates().textUpdate();
+  EXPECT_EQ(advanced.queuedCommands(),
+            (Commands{"TXT0=\"\"", "TXT1=\"\"", "PSN=\"RADIO\"", "ENCODE"}));
 }
 
 TEST_F(UpdateActionsTest, SpecialSettingsHaveNoEncodeAndLeaveTheButtonsAlone) {
@@ -116,50 +96,34 @@ TEST_F(UpdateActionsTest, SpecialSettingsHaveNoEncodeAndLeaveTheButtonsAlone) {
   updates.specialUpdate();
   EXPECT_EQ(console.queuedCommands(), (Commands{"TA=01", "TP=01", "MS=01"}));
   EXPECT_EQ(state.busy, 1);
-  EXPECT_EQ(console.window.calls, (std::vector<std::string>{"toRecord"}));
-}
+  EXPECT_EQ(console.window.calls, (Commands{"toRecord"}));
 
-TEST_F(UpdateActionsTest, SpecialSettingsInAdvancedModeSendDecoderIdAndTimeFirst) {
-  state.advancedMode = 1;
-  state.diCode = "07";
-  state.timeInPsFlag = 1;
-  updates.specialUpdate();
-  EXPECT_EQ(console.queuedCommands(),
+  ConsoleHarness advanced;
+  advanced.state.advancedMode = 1;
+  advanced.state.diCode = "07";
+  advanced.state.timeInPsFlag = 1;
+  advanced.core.updates().specialUpdate();
+  EXPECT_EQ(advanced.queuedCommands(),
             (Commands{"DI=07", "TIMEINPSN=01", "TA=00", "TP=01", "MS=01"}));
 }
 
-TEST_F(UpdateActionsTest, AServiceNameTooLongForACommandLineRefusesTheWholeUpdate) {
+TEST_F(UpdateActionsTest, AFieldTooLongForACommandLineRefusesTheWholeUpdate) {
   state.advancedMode = 1;
   state.autoRotate = 1;
   state.psName = std::string(250, 'P');  // PSN="..." would need 256 characters
   updates.textUpdate();
+  state.diCode = std::string(300, '1');
+  updates.specialUpdate();
   EXPECT_TRUE(state.sendQueue.empty());
   EXPECT_EQ(state.busy, 0);
   EXPECT_EQ(state.autoRotate, 1);
-  ASSERT_EQ(console.window.messages.size(), 1U);
+  ASSERT_EQ(console.window.messages.size(), 2U);
   EXPECT_NE(console.window.messages[0].text.find("PSN"), std::string::npos);
+  EXPECT_NE(console.window.messages[1].text.find("DI"), std::string::npos);
 
   state.psName = std::string(249, 'P');  // exactly 255 characters: fits
   updates.textUpdate();
   EXPECT_EQ(console.queuedCommands()[2].size(), kLineCapacity);
-}
-
-TEST_F(UpdateActionsTest, ADecoderIdTooLongForACommandLineRefusesTheSpecialSettings) {
-  state.advancedMode = 1;
-  state.diCode = std::string(300, '1');
-  updates.specialUpdate();
-  EXPECT_TRUE(state.sendQueue.empty());
-  ASSERT_EQ(console.window.messages.size(), 1U);
-  EXPECT_NE(console.window.messages[0].text.find("DI"), std::string::npos);
-}
-
-TEST_F(UpdateActionsTest, AnyBytesInTheTextsGoOutUnchanged) {
-  console.connect();
-  std::string hostile = "\"q\" \xE1\xFF\x80 ";
-  state.radioText1 = hostile;
-  updates.textUpdate();
-  console.ticks(1);
-  EXPECT_EQ(console.sentCommands()[0], "TXT0=\"" + hostile + "\"");
 }
 
 }  // namespace
