@@ -9,25 +9,10 @@
 #include <string>
 
 #include "ConsoleCore.h"
+#include "NullConsoleWindow.h"
 #include "RadiotextListFile.h"
 
 namespace {
-
-class NullWindow : public orvane::ConsoleWindow {
- public:
-  bool transferToRecord() override { return true; }
-  bool transferToWindow() override { return true; }
-  void enableControl(int, bool) override {}
-  int showMessage(const std::string&, const std::optional<std::string>&, unsigned) override {
-    return 1;
-  }
-  int programmeTypeSelection() const override { return 0; }
-  void selectProgrammeType(int) override {}
-  int decoderIdSelection() const override { return 1; }
-  void selectDecoderId(int) override {}
-  std::uint32_t serverAddress() const override { return 0x7F000001; }
-  void setServerAddress(std::uint32_t) override {}
-};
 
 class NullLink : public orvane::EncoderLink {
  public:
@@ -43,7 +28,9 @@ std::filesystem::path writeList(int entries) {
   std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) std::abort();
   std::ofstream out(std::filesystem::path(pattern) / "RDSTXT.TXT", std::ios::binary);
-  const std::string text = "Orvane FM: m\xFAsica, not\xED" "cias e tr\xE2nsito a toda a hora, 24h!!";
+  const std::string text =
+      "Orvane FM: m\xFAsica, not\xED"
+      "cias e tr\xE2nsito a toda a hora, 24h!!";
   for (int n = 1; n <= entries; ++n) out << '[' << n << "][1]" << text << "\r\n";
   return pattern;
 }
@@ -51,7 +38,7 @@ std::filesystem::path writeList(int entries) {
 void dueTickAtTheEndOfTheList(benchmark::State& state) {
   const auto entries = static_cast<int>(state.range(0));
   const std::filesystem::path folder = writeList(entries);
-  NullWindow window;
+  orvane::test::NullConsoleWindow window;
   NullLink link;
   orvane::RadiotextListFile list(folder);
   orvane::ConsoleCore core(window, link, list);

@@ -14,20 +14,19 @@ constexpr unsigned char kFirstSpecialByte = 0x80;
 }  // namespace
 
 void WindowHandlers::programmeTypeSelected() {
-  (void)window_.transferToRecord();
-  const int selection = window_.programmeTypeSelection();
-  if (selection < 0) return;
-  storeLine(state_.lineBuffer, hexByte(static_cast<std::uint32_t>(selection)));
-  state_.ptyCode = lineText(state_.lineBuffer);
-  (void)window_.transferToWindow();
+  codeSelected(&ConsoleWindow::programmeTypeSelection, state_.ptyCode);
 }
 
 void WindowHandlers::decoderIdSelected() {
+  codeSelected(&ConsoleWindow::decoderIdSelection, state_.diCode);
+}
+
+void WindowHandlers::codeSelected(int (ConsoleWindow::*selection)() const, std::string& code) {
   (void)window_.transferToRecord();
-  const int selection = window_.decoderIdSelection();
-  if (selection < 0) return;
-  storeLine(state_.lineBuffer, hexByte(static_cast<std::uint32_t>(selection)));
-  state_.diCode = lineText(state_.lineBuffer);
+  const int index = (window_.*selection)();
+  if (index < 0) return;
+  storeLine(state_.lineBuffer, hexByte(static_cast<std::uint32_t>(index)));
+  code = lineText(state_.lineBuffer);
   (void)window_.transferToWindow();
 }
 

@@ -30,6 +30,8 @@ class WindowHandlers {
   bool mayLeave();
 
  private:
+  // Reads the window, then (when the list has a selection) makes its index the code.
+  void codeSelected(int (ConsoleWindow::*selection)() const, std::string& code);
   bool holdsSpecialCharacter(const std::string& text) const;
 
   ConsoleState& state_;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "NullConsoleWindow.h"
 #include "ScanNumbers.h"
 #include "SettingsLine.h"
 #include "SettingsReader.h"
@@ -11,22 +12,6 @@
 namespace {
 
 using namespace orvane;
-
-class NullWindow : public ConsoleWindow {
- public:
-  bool transferToRecord() override { return true; }
-  bool transferToWindow() override { return true; }
-  void enableControl(int, bool) override {}
-  int showMessage(const std::string&, const std::optional<std::string>&, unsigned) override {
-    return 1;
-  }
-  int programmeTypeSelection() const override { return 0; }
-  void selectProgrammeType(int) override {}
-  int decoderIdSelection() const override { return 1; }
-  void selectDecoderId(int) override {}
-  std::uint32_t serverAddress() const override { return 0; }
-  void setServerAddress(std::uint32_t) override {}
-};
 
 void expect(bool condition) {
   if (!condition) __builtin_trap();
@@ -54,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   ConsoleState state;
   applyStartupValues(state);
-  NullWindow window;
+  orvane::test::NullConsoleWindow window;
   LineReader lines(bytes);
   readSettings(lines, state, window);
   expect(state.psName.size() < kLineBufferSize && state.radioText1.size() < kLineBufferSize &&
