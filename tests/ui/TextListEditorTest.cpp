@@ -61,9 +61,9 @@ class TextListEditor : public ConsoleWindowFixture {
   void press(int id) {
     QTest::mouseClick(qobject_cast<QAbstractButton*>(editor->controlWidget(id)), Qt::LeftButton);
   }
-  void clickRow(int row, QTest::MouseAction action) {
+  void clickRow(int row, QTest::MouseAction action, Qt::MouseButton button = Qt::LeftButton) {
     const QRect cell = view()->visualItemRect(view()->topLevelItem(row));
-    QTest::mouseEvent(action, view()->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseEvent(action, view()->viewport(), button, {}, cell.center());
   }
   void pick(int row) { clickRow(row, QTest::MouseClick); }
   void openRow(int row) { clickRow(row, QTest::MouseDClick); }
@@ -126,7 +126,8 @@ TEST_F(TextListEditor, ADoubleClickedRowIsEditedThroughTheEditsAndTheCountFollow
   const std::string list = "[01][4]Bom dia\r\n[2][8]" + std::string(70, 'x') + "\r\n";
   folder.write("RDSTXT.TXT", list);
   const int ended = openEditor([&] {
-    pick(0);  // a single click only selects
+    pick(0);  // a single click only selects, and so does the other button's double click
+    clickRow(0, QTest::MouseDClick, Qt::RightButton);
     EXPECT_EQ(shown(kOrderNumber), "0");
     openRow(0);
     EXPECT_EQ(shown(kOrderNumber) + "/" + shown(kDwellUnits) + "/" + shown(kEntryText),
