@@ -1,7 +1,7 @@
 #include "ListViewControl.h"
 
-#include <QEvent>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <algorithm>
 
 namespace orvane {
@@ -58,7 +58,12 @@ void ListViewControl::shiftCellsRight(int fromColumn) {
 
 bool ListViewControl::viewportEvent(QEvent* event) {
   const bool handled = QTreeWidget::viewportEvent(event);
-  if (event->type() == QEvent::MouseButtonDblClick) emit doubleClicked();
+  // The platform's list reports a double click of the primary button only; the other buttons
+  // select a row and nothing more.
+  if (event->type() == QEvent::MouseButtonDblClick &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    emit doubleClicked();
+  }
   return handled;
 }
 

@@ -19,7 +19,7 @@ class ListViewControl : public QTreeWidget {
   Qt::Alignment columnAlignment(int column) const;
 
  signals:
-  // A double click anywhere in the list, on a row or not.
+  // A double click of the primary button anywhere in the list, on a row or not.
   void doubleClicked();
 
  protected:

@@ -75,8 +75,7 @@ void ConsoleWindowFixture::choose(int listId, int index) {
                     entries->visualItemRect(item).center());
 }
 
-void ConsoleWindowFixture::type(int id, const QString& keys) {
-  EditControl* target = edit(id);
+void typeInto(EditControl* target, const QString& keys) {
   target->setFocus();
   target->selectAll();
   QTest::keyClick(target, Qt::Key_Backspace);
@@ -88,6 +87,10 @@ void ConsoleWindowFixture::type(int id, const QString& keys) {
       QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
   }
+}
+
+void ConsoleWindowFixture::type(int id, const QString& keys) {
+  typeInto(edit(id), keys);
 }
 
 void ConsoleWindowFixture::click(int id) {

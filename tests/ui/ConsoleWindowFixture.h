@@ -15,6 +15,9 @@
 
 namespace orvane::test {
 
+// Types into an edit as the operator would, after selecting what is there.
+void typeInto(EditControl* target, const QString& keys);
+
 // The real console window in a fresh working folder, with every message box recorded. The
 // one-second timer is stopped once the window is open, so that ticks come only when a test asks.
 class ConsoleWindowFixture : public ::testing::Test {
