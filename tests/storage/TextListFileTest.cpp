@@ -160,9 +160,10 @@ TEST(TextListFile, FailedSaveReportsFalseAndKeepsTheOldList) {
     mode_t fileMode;
     std::function<void()> prepare;
   } cases[] = {
-      {"read-only folder", 0555, 0644, [] {}},
+      // The list is writable by anyone unless a case says otherwise, so that only its cause fails.
+      {"read-only folder", 0555, 0666, [] {}},
       {"write-protected file", 0777, 0444, [] {}},
-      {"disk full part way", 0777, 0644,
+      {"disk full part way", 0777, 0666,
        [] {
          signal(SIGXFSZ, SIG_IGN);
          const rlimit limit{1000, 1000};
