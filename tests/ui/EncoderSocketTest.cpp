@@ -1,0 +1,194 @@
+// The console's connection on a real socket, against a scripted peer on a loopback port.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <filesystem>
+#include <thread>
+
+#include "CEncoderSocket.h"
+#include "ConsoleCore.h"
+#include "FakeConsoleWindow.h"
+#include "FakeRadiotextSource.h"
+
+namespace orvane::test {
+namespace {
+
+constexpr int kPatienceMs = 5000;
+
+// The far end: listens on a free loopback port and takes one connection.
+class ScriptedPeer {
+ public:
+  ScriptedPeer() {
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    bind(listener_, reinterpret_cast<sockaddr*>(&address), size);
+    listen(listener_, 4);
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
+    port_ = ntohs(address.sin_port);
+  }
+  ~ScriptedPeer() {
+    closeConnection();
+    close(listener_);
+  }
+  unsigned port() const { return port_; }
+  bool accept() {
+    pollfd waiting{listener_, POLLIN, 0};
+    if (poll(&waiting, 1, kPatienceMs) != 1) return false;
+    connection_ = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    return connection_ >= 0;
+  }
+  // What has arrived within `ms`, without waiting for more once something came.
+  std::string received(int ms = 200) {
+    std::string bytes;
+    pollfd readable{connection_, POLLIN, 0};
+    char chunk[4096];
+    while (poll(&readable, 1, bytes.empty() ? ms : 20) == 1) {
+      const ssize_t got = recv(connection_, chunk, sizeof chunk, 0);
+      if (got <= 0) break;
+      bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+    return bytes;
+  }
+  void send(const std::string& bytes) {
+    for (std::size_t sent = 0; sent < bytes.size();) {
+      const ssize_t n = ::send(connection_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+      if (n <= 0) return;
+      sent += static_cast<std::size_t>(n);
+    }
+  }
+  void closeConnection() {
+    if (connection_ >= 0) close(connection_);
+    connection_ = -1;
+  }
+
+ private:
+  int listener_ = -1;
+  int connection_ = -1;
+  unsigned port_ = 0;
+};
+
+// A window whose reply boxes stay open for a moment in a real nested event loop, so that the
+// socket's notifications keep coming while one is open.
+class SlowBoxWindow : public FakeConsoleWindow {
+ public:
+  int depth = 0;
+  int deepest = 0;
+  int showMessage(const std::string& text, const std::optional<std::string>& title,
+                  unsigned style) override {
+    ++depth;
+    deepest = std::max(deepest, depth);
+    FakeConsoleWindow::showMessage(text, title, style);
+    QElapsedTimer open;
+    open.start();
+    while (open.elapsed() < 2) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    --depth;
+    return 1;
+  }
+};
+
+class EncoderSocketTest : public ::testing::Test {
+ protected:
+  EncoderSocketTest() {
+    socket.setConsole(core.connection());
+    window.address = 0x7F000001;
+    core.state().serverPort = peer.port();
+  }
+  bool connect() {
+    core.connection().connect();
+    return peer.accept() && QTest::qWaitFor([&] { return core.state().connected == 1; });
+  }
+
+  ScriptedPeer peer;
+  SlowBoxWindow window;
+  FakeRadiotextSource list;
+  CEncoderSocket socket;
+  ConsoleCore core{window, socket, list};
+};
+
+TEST_F(EncoderSocketTest, EachTickPutsExactlyOneCommandLineOnTheWire) {
+  ASSERT_TRUE(connect());
+  core.state().radioText1 = "Bom dia \xE0s 7";
+  core.updates().textUpdate();
+  EXPECT_EQ(peer.received(50), "");  // nothing before the first tick
+  for (const char* line : {"TXT0=\"Bom dia \xE0s 7\"\n", "TXT1=\"\"\n", "ENCODE\n"}) {
+    core.tick().onTick();
+    EXPECT_EQ(peer.received(), line);
+  }
+}
+
+TEST_F(EncoderSocketTest, APeerThatClosesMidBatchDropsTheRestAndStopsTheRotation) {
+  ASSERT_TRUE(connect());
+  core.updates().programmeUpdate();
+  core.state().autoRotate = 1;
+  core.tick().onTick();
+  EXPECT_EQ(peer.received(), "GROUP4A=00\n");
+  peer.closeConnection();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return core.state().connected == 0; }, kPatienceMs));
+  EXPECT_EQ(core.state().busy, 0);
+  EXPECT_EQ(core.state().autoRotate, 0);
+  EXPECT_TRUE(core.state().sendQueue.empty());
+  EXPECT_TRUE(window.messages.empty());  // the peer's close is not an error
+}
+
+TEST_F(EncoderSocketTest, ARefusedConnectIsReportedAndLeavesTheConsoleReadyToTryAgain) {
+  core.state().serverPort = 1;
+  core.connection().connect();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.messages.empty(); }, kPatienceMs));
+  EXPECT_EQ(window.messages[0].style, 16U);
+  EXPECT_TRUE(window.isEnabled(1008));
+}
+
+TEST_F(EncoderSocketTest, AReplyFloodIsShownWholeInOrderWithoutNestingBoxes) {
+  ASSERT_TRUE(connect());
+  peer.send(std::string(kReceiveChunk, 'x'));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.messages.empty(); }, kPatienceMs));
+  EXPECT_EQ(window.messages[0].text.size(), kReceiveChunk);
+
+  window.messages.clear();
+  std::string flood;
+  for (int line = 0; flood.size() < 10'000'000; ++line) flood += std::to_string(line) + "\n";
+  std::thread talker([&] { peer.send(flood); });
+  const bool allShown = QTest::qWaitFor(
+      [&] {
+        std::size_t shown = 0;
+        for (const auto& box : window.messages) shown += box.text.size();
+        return shown >= flood.size();
+      },
+      60000);
+  talker.join();
+  ASSERT_TRUE(allShown);
+  std::string all;
+  for (const auto& box : window.messages) {
+    EXPECT_LE(box.text.size(), EncoderConnection::kPendingReplyLimit + kReceiveChunk);
+    all += box.text;
+  }
+  EXPECT_TRUE(all == flood) << "shown " << all.size() << " of " << flood.size() << " bytes";
+  EXPECT_LE(window.deepest, 1);
+}
+
+TEST_F(EncoderSocketTest, ConnectingAndClosingAHundredTimesLeaksNoDescriptor) {
+  const auto descriptors = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                         std::filesystem::directory_iterator{});
+  };
+  const auto before = descriptors();
+  for (int cycle = 0; cycle < 100; ++cycle) {
+    ASSERT_TRUE(connect()) << cycle;
+    core.connection().closeProcedure();
+    peer.closeConnection();
+  }
+  EXPECT_EQ(descriptors(), before);
+}
+
+}  // namespace
+}  // namespace orvane::test
