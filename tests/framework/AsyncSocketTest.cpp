@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <QTest>
-#include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,35 +35,28 @@ struct LoopbackPort {
     port = ntohs(address.sin_port);
     if (listening) ::listen(fd, 4);
   }
-  ~LoopbackPort() { ::close(fd); }
+  ~LoopbackPort() {
+    for (const int peer : peers) ::close(peer);
+    ::close(fd);
+  }
+  // The far end of the next connection, in blocking calls; closed with the port.
+  int accept() {
+    peers.push_back(waitReadable(fd) ? ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC) : -1);
+    return peers.back();
+  }
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   unsigned port = 0;
-};
-
-// An accepted connection, in blocking calls.
-struct Peer {
-  explicit Peer(LoopbackPort& listener)
-      : fd(waitReadable(listener.fd) ? ::accept4(listener.fd, nullptr, nullptr, SOCK_CLOEXEC)
-                                     : -1) {}
-  Peer(const Peer&) = delete;
-  ~Peer() { close(); }
-  void close() {
-    if (fd >= 0) ::close(std::exchange(fd, -1));
-  }
-  int fd;
+  std::vector<int> peers;
 };
 
 // Records every notification as "kind error"; `react` runs inside each one.
 class RecordingSocket : public CAsyncSocket {
  public:
-  std::vector<std::string> events;
+  std::multiset<std::string> events;
   std::function<void(const std::string&)> react;
 
-  int count(const std::string& event) const {
-    return static_cast<int>(std::count(events.begin(), events.end(), event));
-  }
-  bool waitFor(const std::string& event, int times = 1) {
-    return QTest::qWaitFor([&] { return count(event) >= times; });
+  bool waitFor(const std::string& event, std::size_t times = 1) {
+    return QTest::qWaitFor([&] { return events.count(event) >= times; });
   }
   std::string receiveAll() {
     char buffer[2048];
@@ -88,7 +81,7 @@ class RecordingSocket : public CAsyncSocket {
  private:
   void note(const std::string& kind, int error) {
     const std::string event = kind + " " + std::to_string(error);
-    events.push_back(event);
+    events.insert(event);
     if (react) react(event);
   }
 };
@@ -101,17 +94,16 @@ TEST(AsyncSocket, ConnectsToALoopbackListenerAndCarriesBytesBothWays) {
     if (event == "receive 0") received += socket.receiveAll();
   };
   ASSERT_TRUE(socket.connectTo(listener));
-  Peer peer(listener);
-  ::send(peer.fd, "OK\n", 3, 0);
+  const int peer = listener.accept();
+  ::send(peer, "OK\n", 3, 0);
   ASSERT_TRUE(socket.waitFor("receive 0"));
   EXPECT_EQ(received, "OK\n");
   EXPECT_EQ(socket.send("ENCODE\n", 7), 7);
   char got[16] = {};
-  ASSERT_TRUE(waitReadable(peer.fd));
-  EXPECT_EQ(::recv(peer.fd, got, sizeof got, 0), 7);
+  ASSERT_TRUE(waitReadable(peer));
+  EXPECT_EQ(::recv(peer, got, sizeof got, 0), 7);
   EXPECT_STREQ(got, "ENCODE\n");
-  EXPECT_EQ(socket.events.front(), "connect 0");
-  EXPECT_EQ(socket.count("connect 0"), 1) << "one notification per connect attempt";
+  EXPECT_EQ(socket.events.count("connect 0"), 1u) << "one notification per connect attempt";
 }
 
 TEST(AsyncSocket, AConnectNobodyAnswersOrToANameNobodyKnowsFails) {
@@ -130,7 +122,7 @@ TEST(AsyncSocket, AConnectNobodyAnswersOrToANameNobodyKnowsFails) {
     } else {
       EXPECT_TRUE(socket.waitFor("connect " + std::to_string(ECONNREFUSED)));
     }
-    EXPECT_EQ(socket.count("send 0") + socket.count("connect 0"), 0);
+    EXPECT_EQ(socket.events.count("send 0") + socket.events.count("connect 0"), 0u);
   }
   EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "the destructor closes";
 }
@@ -162,18 +154,16 @@ TEST(AsyncSocket, AReadEventWhoseBytesAnEarlierReceiveTookCallsNothing) {
   RecordingSocket first;
   RecordingSocket second;
   ASSERT_TRUE(first.connectTo(listener) && second.connectTo(listener));
-  Peer firstPeer(listener);
-  Peer secondPeer(listener);
   std::string taken;
   // Whichever hears of its bytes first takes the other's too.
   first.react = [&](const std::string&) { taken += first.receiveAll() + second.receiveAll(); };
   second.react = [&](const std::string&) { taken += second.receiveAll() + first.receiveAll(); };
-  ::send(firstPeer.fd, "a", 1, 0);
-  ::send(secondPeer.fd, "b", 1, 0);
+  ::send(listener.accept(), "a", 1, 0);
+  ::send(listener.accept(), "b", 1, 0);
   ASSERT_TRUE(waitReadable(first.handle()) && waitReadable(second.handle()));
   ASSERT_TRUE(QTest::qWaitFor([&] { return taken.size() == 2; }));
   QCoreApplication::processEvents();
-  EXPECT_EQ(first.count("receive 0") + second.count("receive 0"), 1);
+  EXPECT_EQ(first.events.count("receive 0") + second.events.count("receive 0"), 1u);
 }
 
 // Both what a program does when the encoder goes: sending (which must never raise the signal
@@ -182,7 +172,7 @@ TEST(AsyncSocket, APeerThatIsGoneFailsSendsAndTheSocketCanStartAgainFromItsNotif
   LoopbackPort listener;
   RecordingSocket socket;
   ASSERT_TRUE(socket.connectTo(listener));
-  Peer peer(listener);
+  const int peer = listener.accept();
   const std::string reset = "close " + std::to_string(ECONNRESET);
   socket.react = [&](const std::string& event) {
     if (event != reset) return;
@@ -194,10 +184,10 @@ TEST(AsyncSocket, APeerThatIsGoneFailsSendsAndTheSocketCanStartAgainFromItsNotif
     socket.connect("127.0.0.1", listener.port);
   };
   const linger abortive{1, 0};  // a reset rather than an orderly close
-  ::setsockopt(peer.fd, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
-  peer.close();
+  ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+  ::close(std::exchange(listener.peers.back(), -1));
   EXPECT_TRUE(socket.waitFor("connect 0", 2));
-  EXPECT_EQ(socket.count(reset), 1);
+  EXPECT_EQ(socket.events.count(reset), 1u);
 }
 
 }  // namespace
