@@ -1,11 +1,17 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "CComboBox.h"
 #include "CDialog.h"
-#include "CIPAddressCtrl.h"
+#include "DialogTemplateRegistry.h"
+#include "EditControl.h"
+#include "MessageBoxRecorder.h"
+#include "ModalRun.h"
 
 namespace orvane::test {
 
@@ -14,7 +20,6 @@ struct StationSettings {
   std::string name = "Antena 1";
   std::uint32_t port = 6969;
   std::int32_t music = 1;
-  std::uint32_t address = 0x7F000001;
   int type = 1;
   std::string typeCode = "01";
 };
@@ -28,11 +33,11 @@ class DemoDialog : public CDialog {
   static constexpr int kName = 1016;
   static constexpr int kPort = 1011;
   static constexpr int kMusic = 1021;
-  static constexpr int kAddress = 1010;
   static constexpr int kType = 1000;
   static constexpr int kTypeCode = 1017;
 
-  static DialogTemplate dialogTemplate();
+  // `consoleButtons`: Cancel is the default button, hidden and disabled, as the console has it.
+  static DialogTemplate dialogTemplate(bool consoleButtons = false);
   explicit DemoDialog(StationSettings& settings);
 
  protected:
@@ -45,7 +50,26 @@ class DemoDialog : public CDialog {
 
   StationSettings& settings_;
   CComboBox type_;
-  CIPAddressCtrl address_;
+};
+
+// The demo dialog on its template, over `settings`, with its message boxes recorded.
+class DemoDialogTest : public ::testing::Test {
+ protected:
+  DemoDialogTest() { DialogTemplateRegistry::add(DemoDialog::dialogTemplate()); }
+  ~DemoDialogTest() override { DialogTemplateRegistry::remove(DemoDialog::kTemplateId); }
+  EditControl* edit(int id) const { return qobject_cast<EditControl*>(dialog.controlWidget(id)); }
+  QWidget* focus() const { return dialog.window()->focusWidget(); }
+  // Runs `steps` in the open dialog, then ends it with 0.
+  void whileOpen(const std::function<void()>& steps) {
+    runModal(dialog, [&] {
+      steps();
+      dialog.endDialog(0);
+    });
+  }
+
+  StationSettings settings;
+  DemoDialog dialog{settings};
+  MessageBoxRecorder boxes;
 };
 
 }  // namespace orvane::test

@@ -1,126 +1,121 @@
+#include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QPushButton>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
+#include <QTimerEvent>
 
-#include "CComboBox.h"
 #include "CWinApp.h"
-#include "Cp1252.h"
-#include "FrameworkTestSupport.h"
+#include "DemoDialog.h"
+#include "MessageBoxes.h"
 #include "Notification.h"
+#include "StringTable.h"
 
 namespace orvane::test {
 namespace {
 
-class ModalRun : public DialogFixture {
- protected:
-  ModalRun() : DialogFixture(610) {}
-};
-
-TEST_F(ModalRun, TheOwnerIsDisabledForTheRunAndGetsItsActivationBack) {
-  ScriptedDialog missing(4711);
-  EXPECT_EQ(missing.doModal(), -1) << "a missing template";
-
-  ScopedTemplate registered(sampleTemplate(611));
-  CWinApp app;
-  ScriptedDialog owned(611);
-  app.setMainWindow(&dialog);
-  std::vector<bool> ownerEnabled;
-  owned.afterInit = [&] { ownerEnabled.push_back(dialog.window()->isEnabled()); };
-  whileOpen([&] {
-    runModal(owned, [&] { owned.endDialog(2); });
-    ownerEnabled.push_back(dialog.window()->isEnabled());
-    EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.window()));
-  });
-  EXPECT_EQ(ownerEnabled, (std::vector<bool>{false, true}));
-}
-
-TEST_F(ModalRun, InitialStringsFillTheListsBeforeTheFirstTransferAndABadOneFailsTheRun) {
-  DialogTemplate lists = sampleTemplate(620);
-  lists.initialStrings = {{kList, pt("Não definido")}, {kList, "Noticias"}};
-  ScopedTemplate good(lists);
-  ScriptedDialog filled(620);
-  CComboBox combo;
-  int entriesAtFirstTransfer = -1;
-  filled.exchange = [&](DataExchange& dx) {
-    dx.control(kList, combo);
-    if (entriesAtFirstTransfer < 0) entriesAtFirstTransfer = combo.getCount();
-  };
-  runModal(filled, [&] { filled.endDialog(0); });
-  EXPECT_EQ(entriesAtFirstTransfer, 2);
-
-  lists.id = 621;
-  lists.initialStrings.push_back({kText1, "an edit has no list"});
-  ScopedTemplate bad(lists);
-  ScriptedDialog failing(621);
-  EXPECT_EQ(runModal(failing, [] {}), -1);
-}
-
-TEST_F(ModalRun, EndTakesEffectOnceTheHandlerHasReturned) {
-  bool ranOn = false;
-  dialog.onCommand(kAction, notify::kClicked, [&] {
-    dialog.endDialog(7);
-    dialog.messageBox("still running");
-    ranOn = true;
-  });
-  const int result =
-      runModal(dialog, [&] { qobject_cast<QPushButton*>(dialog.controlWidget(kAction))->click(); });
-  EXPECT_EQ(result, 7);
-  EXPECT_TRUE(ranOn);
-}
-
-TEST_F(ModalRun, TheCloseBoxCancelsAndEnterPressesTheFocusedPushButton) {
-  EXPECT_EQ(runModal(dialog, [&] { dialog.window()->close(); }), 2);
-  dialog.onCommand(kAction, notify::kClicked, [&] { dialog.endDialog(5); });
+// The console's own buttons: Cancel is the default button, hidden and disabled.
+TEST_F(DemoDialogTest, EscapeCloseAndEnterOnlyBeepWhileTheDefaultCancelIsDisabled) {
+  DialogTemplateRegistry::add(DemoDialog::dialogTemplate(true));
+  int cancels = 0;
+  dialog.onCommand(2, notify::kClicked, [&] { ++cancels; });
   const int result = runModal(dialog, [&] {
-    dialog.controlWidget(kAction)->setFocus();
-    QTest::keyClick(focus(), Qt::Key_Return);
-  });
-  EXPECT_EQ(result, 5) << "not OK, the default button";
-}
-
-// The console's own arrangement: Cancel is the default button, hidden and disabled.
-class ConsoleKeys : public DialogFixture {
- protected:
-  ConsoleKeys() : DialogFixture(613, true) {}
-};
-
-TEST_F(ConsoleKeys, EscapeCloseAndEnterOnlyBeepWhileTheirCancelTargetIsDisabled) {
-  int handled = 0;
-  for (const int id : {1, 2}) dialog.onCommand(id, notify::kClicked, [&] { ++handled; });
-  whileOpen([&] {
-    edit(kText1)->setFocus();
     QTest::keyClick(focus(), Qt::Key_Escape);
     QTest::keyClick(focus(), Qt::Key_Return);
     dialog.window()->close();
+    EXPECT_EQ(boxes.beeps, 3);
+    dialog.controlWidget(1)->setFocus();
+    QTest::keyClick(focus(), Qt::Key_Return);  // the focused push button, not the default
   });
-  EXPECT_EQ(boxes.beeps, 3);
-  EXPECT_EQ(handled, 0);
+  EXPECT_EQ(cancels, 0);
+  EXPECT_EQ(result, 1);
 }
 
-TEST_F(ConsoleKeys, LeavingAnEditIsReportedOnceEvenWhenItsHandlerOpensABox) {
-  std::vector<int> lost;
-  dialog.onCommand(kText1, notify::kEditLostFocus, [&] {
-    lost.push_back(kText1);
-    dialog.messageBox("Caracteres especiais");
-  });
-  dialog.onCommand(kText2, notify::kEditLostFocus, [&] { lost.push_back(kText2); });
+// The console is the main window. A box it opens itself is its own, with the style as given;
+// a framework box belongs to the innermost window, always under the application's title, with
+// the exclamation where the style names no icon. Each box and dialog keeps its owner disabled.
+TEST_F(DemoDialogTest, BoxesAndDialogsBelongToTheirWindowsAndKeepThemDisabled) {
+  frameworkMessageBox(strings::kSocketsFailed);
+  EXPECT_EQ(boxes.shown[0].text, "Windows sockets initialization failed.");
+  EXPECT_EQ(boxes.shown[0].owner, nullptr) << "no main window yet";
+  CWinApp app;
+  app.setMainWindow(&dialog);
+  StationSettings other;
+  DemoDialog editor(other);
+  const std::pair<unsigned, unsigned> styles[] = {
+      {0, 0x30}, {4, 0x34}, {16, 16},  {36, 36},
+      {64, 64},  {1, 0x31}, {3, 0x33}, {2, 2}};  // abort, retry and ignore: left alone
   whileOpen([&] {
-    edit(kText1)->setFocus();
-    QTest::keyClick(focus(), Qt::Key_Tab);
-    EXPECT_EQ(focus(), edit(kText2));
+    boxes.answers = {message::kAnswerNo};
+    EXPECT_EQ(dialog.messageBox("Quer?", std::nullopt, message::kYesNoQuestion),
+              message::kAnswerNo);
+    dialog.messageBox("Mensagem recebida", std::string("Socket"));
+    for (const auto& [given, used] : styles) {
+      frameworkMessageBox("x", given);
+      EXPECT_EQ(boxes.shown.back().style, used) << "style " << given;
+      EXPECT_EQ(boxes.shown.back().title, "framework_tests") << "the executable's base name";
+    }
+    for (std::size_t i = 1; i < boxes.shown.size(); ++i) {
+      EXPECT_EQ(boxes.shown[i].owner, dialog.window());
+      EXPECT_FALSE(boxes.shown[i].ownerWindowEnabled);
+    }
+    runModal(editor, [&] {
+      EXPECT_FALSE(dialog.window()->isEnabled());
+      frameworkMessageBox("over the editor");
+      EXPECT_EQ(boxes.shown.back().owner, editor.window());
+      editor.endDialog(2);
+    });
+    EXPECT_TRUE(dialog.window()->isEnabled());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.window()));
   });
-  EXPECT_EQ(lost, std::vector<int>{kText1}) << "the focus only passed through the second edit";
+  EXPECT_EQ(boxes.shown[1].title, "framework_tests") << "no title: the application's";
+  EXPECT_EQ(boxes.shown[1].style, message::kYesNoQuestion);
+  EXPECT_EQ(boxes.shown[2].title, "Socket");
+  EXPECT_EQ(boxes.shown[2].style, message::kOk) << "no icon may be added";
 }
 
-TEST_F(ConsoleKeys, DisablingTheFocusedControlDoesNotHandTheFocusOn) {
-  whileOpen([&] {
-    dialog.controlWidget(kFlag)->setFocus();
-    dialog.enableControl(kFlag, false);
-    // The next control is the combo box's field, which would later report losing a focus the
-    // operator never gave it.
-    EXPECT_EQ(QApplication::focusWidget(), dialog.window());
-    EXPECT_FALSE(dialog.isControlEnabled(kFlag));
+// Server replies reach the operator in real boxes: markup in them must stay text.
+TEST(RealMessageBox, ShowsUntrustedTextAsPlainTextAndAnswersWithTheButtonsNumber) {
+  QTimer::singleShot(0, [] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    EXPECT_EQ(box->text(), "<b>ENCODE</b> <img src=x>");
+    box->button(QMessageBox::No)->click();
   });
+  EXPECT_EQ(frameworkMessageBox("<b>ENCODE</b> <img src=x>", message::kYesNo), message::kAnswerNo);
+}
+
+// Five expiries before the loop gets to the first tick give one tick; a handler waiting in a
+// box still gets the next ones; none outlives the window.
+TEST_F(DemoDialogTest, TicksNeverPileUpYetReachAHandlerWaitingInABox) {
+  constexpr int kTick = 101;
+  std::vector<int> ticks;
+  bool tickedDuringBox = false;
+  dialog.onTimer([&](int id) {
+    ticks.push_back(id);
+    if (ticks.size() != 2) return;
+    boxes.holdNextOpen([&] { return ticks.size() >= 4; });
+    dialog.messageBox("Please enter a positive integer.");
+    tickedDuringBox = ticks.size() >= 4;
+  });
+  whileOpen([&] {
+    dialog.setTimer(kTick, 60000);
+    const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(dialog.window());
+    for (int i = 0; i < 5; ++i) {
+      QTimerEvent expired(timers.at(0).timerId);
+      QCoreApplication::sendEvent(dialog.window(), &expired);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ticks.size(), 1u);
+    dialog.setTimer(kTick, 5);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tickedDuringBox; }, 8000));
+  });
+  EXPECT_EQ(ticks.front(), kTick);
+  ticks.clear();
+  QTest::qWait(20);
+  EXPECT_TRUE(ticks.empty()) << "a tick outlived its window";
 }
 
 }  // namespace
