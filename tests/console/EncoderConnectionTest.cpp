@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-
 #include "ConsoleHarness.h"
 #include "ControlId.h"
 #include "Cp1252.h"
@@ -117,55 +114,6 @@ TEST_F(EncoderConnectionTest, EveryReceivedChunkIsShownAsItCameWithinTheReceiveB
   EXPECT_EQ(state.receiveBuffer[kReceiveChunk], '\0');
   EXPECT_EQ(console.window.messages[2].text, "r");
   EXPECT_EQ(console.window.messages[3].text, "");  // the empty receive: an empty box
-}
-
-// A window whose reply boxes stay open while more data arrives, as a real nested event loop
-// would deliver it.
-class NestingWindow : public test::FakeConsoleWindow {
- public:
-  std::function<void()> whileOpen;
-  int depth = 0;
-  int deepest = 0;
-  int showMessage(const std::string& text, const std::optional<std::string>& title,
-                  unsigned style) override {
-    ++depth;
-    deepest = std::max(deepest, depth);
-    FakeConsoleWindow::showMessage(text, title, style);
-    if (whileOpen) whileOpen();
-    --depth;
-    return message::kAnswerOk;
-  }
-};
-
-TEST(EncoderConnectionFlood, RepliesArrivingWhileABoxIsOpenAreShownInOrderWithoutNesting) {
-  NestingWindow window;
-  test::FakeEncoderLink link;
-  test::FakeRadiotextSource list;
-  ConsoleCore core(window, link, list);
-  EncoderConnection& connection = core.connection();
-
-  // 1 MB of numbered lines, pushed at the console while its first box is open.
-  std::string flood;
-  for (int line = 0; flood.size() < 1'000'000; ++line) flood += std::to_string(line) + "\n";
-  link.incoming = {flood};
-  int deliveries = 0;
-  window.whileOpen = [&] {
-    // The socket keeps reporting data until the console pauses it or it runs dry.
-    while (!link.receivePaused && !link.incoming.empty() && deliveries < 100000) {
-      ++deliveries;
-      connection.receiveText();
-    }
-  };
-  connection.receiveText();
-
-  EXPECT_LE(window.deepest, 1);
-  std::string shown;
-  for (const auto& box : window.messages) {
-    EXPECT_LE(box.text.size(), EncoderConnection::kPendingReplyLimit + kReceiveChunk);
-    shown += box.text;
-  }
-  EXPECT_EQ(shown, flood);
-  EXPECT_FALSE(link.receivePaused);
 }
 
 }  // namespace

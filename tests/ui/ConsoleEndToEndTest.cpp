@@ -4,7 +4,6 @@
 
 #include "ConsoleWindowFixture.h"
 #include "ControlId.h"
-#include "Cp1252.h"
 #include "EncoderProcess.h"
 
 namespace orvane::test {
@@ -60,18 +59,6 @@ TEST_F(ConsoleEndToEnd, ATypedRadiotextGoesOnAirThroughTheReferenceEncoder) {
     EXPECT_TRUE(encoder.skipPast("Cliente saiu"));
   });
   EXPECT_TRUE(boxes.shown.empty());
-}
-
-TEST_F(ConsoleEndToEnd, ARefusedConnectionIsReportedAndTheConsoleCanTryAgain) {
-  whileOpen([&] {
-    type(kServerPort, "1");  // nothing listens there
-    tick();
-    click(kConnect);
-    QTRY_VERIFY_WITH_TIMEOUT(!boxes.shown.empty(), 5000);
-    EXPECT_EQ(boxes.shown[0].title, pt("Windows Socket connect ERROR   :-("));
-    EXPECT_TRUE(enabled(kConnect));
-    EXPECT_FALSE(enabled(kDisconnect));
-  });
 }
 
 }  // namespace

@@ -64,17 +64,6 @@ TEST_F(ConsoleWindowTest, ASettingsFileIsShownAtStartUp) {
   });
 }
 
-TEST_F(ConsoleWindowTest, ChoosingAProgrammeTypeShowsItsCode) {
-  whileOpen([&] {
-    choose(kProgrammeTypeList, 31);
-    EXPECT_EQ(list(kProgrammeTypeList)->edit()->text(), "Alarme !!!");
-    EXPECT_EQ(text(kPtyCode), "1F");
-    choose(kProgrammeTypeList, 10);
-    EXPECT_EQ(text(kPtyCode), "0A");
-    EXPECT_EQ(list(kProgrammeTypeList)->edit()->text(), QString::fromUtf8("Música Pop"));
-  });
-}
-
 TEST_F(ConsoleWindowTest, TheAdvancedFunctionsAskFirstAndStayUnlocked) {
   whileOpen([&] {
     boxes.answers = {message::kAnswerNo};
@@ -148,13 +137,17 @@ TEST_F(ConsoleWindowTest, PortAndDayAreValidatedWithTheFrameworkMessages) {
   });
 }
 
-TEST_F(ConsoleWindowTest, ASelectionWhileTheDayIsInvalidStillShowsTheNewCode) {
+TEST_F(ConsoleWindowTest, ChoosingAProgrammeTypeShowsItsCodeEvenWhileTheDayIsInvalid) {
   whileOpen([&] {
+    choose(kProgrammeTypeList, 31);
+    EXPECT_EQ(list(kProgrammeTypeList)->edit()->text(), "Alarme !!!");
+    EXPECT_EQ(text(kPtyCode), "1F");
     type(kPinDay, "32");
-    choose(kProgrammeTypeList, 4);
-    ASSERT_FALSE(boxes.shown.empty());
-    EXPECT_EQ(boxes.shown.back().text, "Please enter an integer between 1 and 31.");
-    EXPECT_EQ(text(kPtyCode), "04");
+    choose(kProgrammeTypeList, 10);
+    EXPECT_EQ(list(kProgrammeTypeList)->edit()->text(), QString::fromUtf8("Música Pop"));
+    EXPECT_EQ(text(kPtyCode), "0A");
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(boxes.shown[0].text, "Please enter an integer between 1 and 31.");
     EXPECT_EQ(text(kPinDay), "32");
   });
 }
