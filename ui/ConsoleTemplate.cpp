@@ -1,5 +1,6 @@
 #include "ConsoleTemplate.h"
 
+#include "CodeNames.h"
 #include "ControlId.h"
 #include "Cp1252.h"
 
@@ -155,28 +156,13 @@ void addAccessibleNames(DialogTemplate& dialog) {
 
 std::vector<std::string> programmeTypeNames() {
   std::vector<std::string> names;
-  for (const char* name :
-       {"Não definido",   "Noticias",         "Actualidades",      "Informação",
-        "Desporto",       "Educação",         "Rádio-Teatro",      "Cultura",
-        "Ciência",        "Variado",          "Música Pop",        "Música Rock",
-        "Música Ligeira", "Clássica Ligeira", "Música Clássica",   "Outras Músicas",
-        "Meteorologia",   "Economia",         "Programa Infantil", "Acontecimentos Sociais",
-        "Religião",       "Telefonemas",      "Viagens",           "Lazer",
-        "Música de Jazz", "Música Country",   "Música Nacional",   "Música Antiga",
-        "Música Folk",    "Documentário",     "Teste de Alarme",   "Alarme !!!"}) {
-    names.push_back(pt(name));
-  }
+  for (const std::string_view name : kProgrammeTypeNames) names.push_back(pt(name));
   return names;
 }
 
 std::vector<std::string> decoderIdNames() {
   std::vector<std::string> names;
-  for (const char* name :
-       {"Emissão Mono.", "Emissão Estereo.", "Não definido.", "Emissão Estereo Simulado.",
-        "Emissão Mono com Dolby NR.", "Emissão Estereo com Dolby NR.", "Não definido.",
-        "Emissão Estereo Expandido."}) {
-    names.push_back(pt(name));
-  }
+  for (const std::string_view name : kDecoderIdNames) names.push_back(pt(name));
   return names;
 }
 
