@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <memory>
 #include <random>
@@ -120,15 +121,35 @@ TEST_F(EncoderServer, DisconnectsAClientThatNeverReadsItsReplies) {
   EXPECT_EQ(next->readLine(), kProbeReply);
 }
 
-TEST(EncoderCommandLine, EchoesWhenAskedAndStopsCleanlyOnSignalsMidLine) {
+double childCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  const auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Started at the end of a pipeline whose writer is gone, the server still sleeps until a client
+// or a signal comes; a signal stops it cleanly, a client's half line and all.
+TEST(EncoderCommandLine, IdlesQuietlyEchoesWhenAskedAndStopsCleanlyOnSignals) {
   for (int signal : {SIGINT, SIGTERM}) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const int input = dup(STDIN_FILENO);
+    dup2(ends[0], STDIN_FILENO);
+    close(ends[0]);
+    close(ends[1]);
+    const double cpuBefore = childCpuSeconds();
     EncoderProcess running({"--port", "0", "--echo"});
+    dup2(input, STDIN_FILENO);
+    close(input);
     TestClient client(running.port());
     ASSERT_TRUE(client.send("TXT0=\"ol\xE1\"\nPTY=99\nTXT0=\"a meio"));
     EXPECT_EQ(client.readLine(), "OK: TXT0=\"ol\xE1\"");
     EXPECT_EQ(client.readLine(), "ERRO: PTY=99: fora do intervalo 00 a 1F");
+    usleep(200'000);
     EXPECT_EQ(running.waitForExit(signal), 0);
     EXPECT_TRUE(client.closedByServer());
+    EXPECT_LT(childCpuSeconds() - cpuBefore, 0.05);
   }
 }
 
