@@ -35,7 +35,10 @@ EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& 
 // and never more than a short one, so that it cannot hold a command's reply back for long.
 void EncoderServer::run() {
   for (;;) {
-    std::array<pollfd, 5> fds{{{stopFd_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {-1, 0, 0}}};
+    // Unused entries must be -1: poll reports a hang-up even on an entry that asks for nothing,
+    // so a 0 there (standard input, a finished pipe) would wake the loop at once, forever.
+    std::array<pollfd, 5> fds{
+        {{stopFd_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}}};
     if (client_) {
       fds[2].fd = client_->socket.get();
       fds[2].events = static_cast<short>((client_->inputEnded ? 0 : POLLIN) |

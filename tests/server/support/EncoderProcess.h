@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The whole program as a child process, and a client that speaks to it over loopback.
@@ -37,10 +38,10 @@ class LineReader {
 
   // Reads on to the end, a reset connection included; false on timeout.
   bool toEnd() {
-    for (long got = 1; got != 0;) {
-      if ((got = readMore()) < 0) return false;
+    long got;
+    while ((got = readMore()) > 0) {
     }
-    return true;
+    return got == 0;
   }
 
  private:
@@ -56,9 +57,8 @@ class LineReader {
   std::string buffered_;
 };
 
-// The real orvane-encoder as a child process. Its log (standard output, or standard error when
-// the signal goes to standard output) comes in through `output`; standard output carrying the
-// signal, through `signalFd()`.
+// The real orvane-encoder as a child process. Its log is on standard output, or on standard
+// error when the signal goes to standard output, which then comes in through `signalFd()`.
 class EncoderProcess {
  public:
   enum class Log { OnStandardOutput, OnStandardError };
@@ -70,36 +70,35 @@ class EncoderProcess {
     argv.push_back(nullptr);
     int logEnds[2], signalEnds[2];
     if (pipe2(logEnds, O_CLOEXEC) != 0 || pipe2(signalEnds, O_CLOEXEC) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      const bool logOnStdout = log == Log::OnStandardOutput;
-      dup2(logEnds[1], logOnStdout ? STDOUT_FILENO : STDERR_FILENO);
-      if (!logOnStdout) dup2(signalEnds[1], STDOUT_FILENO);
+    if ((pid_ = fork()) == 0) {
+      dup2(logEnds[1], log == Log::OnStandardOutput ? STDOUT_FILENO : STDERR_FILENO);
+      if (log == Log::OnStandardError) dup2(signalEnds[1], STDOUT_FILENO);
       execv(argv[0], argv.data());
       _exit(127);
     }
     close(logEnds[1]);
     close(signalEnds[1]);
-    pipe_ = logEnds[0];
-    signal_ = signalEnds[0];
-    output = LineReader(pipe_);
+    log_ = LineReader(logFd_ = logEnds[0]);
+    signalFd_ = signalEnds[0];
   }
 
   ~EncoderProcess() {
-    if (pid_ > 0) kill(pid_, SIGKILL);
-    if (pid_ > 0) waitpid(pid_, nullptr, 0);
-    if (pipe_ >= 0) close(pipe_);
-    if (signal_ >= 0) close(signal_);
+    if (pid_ > 0 && kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
+    close(logFd_);
+    closeSignal();
   }
 
-  // Standard output when it carries the signal.
-  [[nodiscard]] int signalFd() const { return signal_; }
+  // Standard output when it carries the signal; closing it is its reader going away.
+  [[nodiscard]] int signalFd() const { return signalFd_; }
+  void closeSignal() {
+    if (signalFd_ >= 0) close(std::exchange(signalFd_, -1));
+  }
 
   // The port announced on the first line; 0 when none was.
   std::uint16_t port() {
     constexpr std::string_view kAnnouncement = "orvane-encoder: a escutar em 127.0.0.1:";
     if (port_ == 0) {
-      const std::string first = output.next().value_or("");
+      const std::string first = log_.next().value_or("");
       if (first.starts_with(kAnnouncement)) port_ = std::stoi(first.substr(kAnnouncement.size()));
     }
     return static_cast<std::uint16_t>(port_);
@@ -107,7 +106,7 @@ class EncoderProcess {
 
   // The next log line, its time stamp cut off.
   std::optional<std::string> nextEvent() {
-    auto line = output.next();
+    auto line = log_.next();
     if (line) line->erase(0, std::string_view("2024-01-01 00:00:00  ").size());
     return line;
   }
@@ -119,22 +118,18 @@ class EncoderProcess {
     return false;
   }
 
-  // The child lets go of the pipe only by exiting, so the end of its output is the wait.
+  // The child lets go of the log only by exiting, so the end of the log is the wait.
   int waitForExit(int signal = 0) {
     if (signal != 0) kill(pid_, signal);
     int status = 0;
-    if (pid_ <= 0 || !output.toEnd() || waitpid(pid_, &status, 0) != pid_) return -1;
-    pid_ = -1;
+    if (pid_ <= 0 || !log_.toEnd() || waitpid(std::exchange(pid_, -1), &status, 0) < 0) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  LineReader output{-1};
-
  private:
   pid_t pid_ = -1;
-  int pipe_ = -1;
-  int signal_ = -1;
-  int port_ = 0;
+  int logFd_ = -1, signalFd_ = -1, port_ = 0;
+  LineReader log_{-1};
 };
 
 // A blocking loopback client.

@@ -10,7 +10,7 @@ namespace {
 constexpr double kRate = 228000.0;
 constexpr int kSamplesPerBit = 192;
 
-std::uint32_t le(const std::string& bytes, std::size_t at, int size) {
+std::uint32_t littleEndian(const std::string& bytes, std::size_t at, int size) {
   std::uint32_t value = 0;
   for (int i = size - 1; i >= 0; --i) {
     value = (value << 8) | static_cast<std::uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
@@ -22,13 +22,14 @@ std::uint32_t le(const std::string& bytes, std::size_t at, int size) {
 
 PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz) {
   double inPhase = 0, quadrature = 0;
+  const auto count = static_cast<double>(samples.size());
   for (std::size_t n = 0; n < samples.size(); ++n) {
+    const double window = 1 - std::cos(2 * std::numbers::pi * static_cast<double>(n) / count);
     const double angle = 2 * std::numbers::pi * hertz * static_cast<double>(n) / kRate;
-    inPhase += samples[n] * std::sin(angle);
-    quadrature += samples[n] * std::cos(angle);
+    inPhase += window * samples[n] * std::sin(angle);
+    quadrature += window * samples[n] * std::cos(angle);
   }
-  const double scale = 2.0 / (static_cast<double>(samples.size()) * 32767.0);
-  return {std::hypot(inPhase, quadrature) * scale, std::atan2(quadrature, inPhase)};
+  return {std::hypot(inPhase, quadrature) * 2 / (count * 32767), std::atan2(quadrature, inPhase)};
 }
 
 std::vector<std::uint8_t> demodulate(std::span<const std::int16_t> samples) {
@@ -65,23 +66,20 @@ std::vector<std::uint8_t> demodulate(std::span<const std::int16_t> samples) {
   return data;
 }
 
-std::optional<WavFile> readWav(const std::string& bytes) {
-  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 ||
-      bytes.compare(8, 8, "WAVEfmt ") != 0 || bytes.compare(36, 4, "data") != 0) {
+std::optional<std::vector<std::int16_t>> readWav(const std::string& bytes) {
+  const std::size_t data = bytes.size() - 44;
+  const auto le = [&](std::size_t at, int size) { return littleEndian(bytes, at, size); };
+  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || le(4, 4) != data + 36 ||
+      bytes.compare(8, 8, "WAVEfmt ") != 0 || le(16, 4) != 16 || le(20, 2) != 1 || le(22, 2) != 1 ||
+      le(24, 4) != 228000 || le(28, 4) != 456000 || le(32, 2) != 2 || le(34, 2) != 16 ||
+      bytes.compare(36, 4, "data") != 0 || le(40, 4) != data) {
     return std::nullopt;
   }
-  WavFile wav;
-  wav.riffSize = le(bytes, 4, 4);
-  wav.format = static_cast<std::uint16_t>(le(bytes, 20, 2));
-  wav.channels = static_cast<std::uint16_t>(le(bytes, 22, 2));
-  wav.sampleRate = le(bytes, 24, 4);
-  wav.bitsPerSample = static_cast<std::uint16_t>(le(bytes, 34, 2));
-  wav.dataSize = le(bytes, 40, 4);
-  wav.samples.resize((bytes.size() - 44) / 2);
-  for (std::size_t i = 0; i < wav.samples.size(); ++i) {
-    wav.samples[i] = static_cast<std::int16_t>(le(bytes, 44 + 2 * i, 2));
+  std::vector<std::int16_t> samples(data / 2);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    samples[i] = static_cast<std::int16_t>(le(44 + 2 * i, 2));
   }
-  return wav;
+  return samples;
 }
 
 }  // namespace orvane::test

@@ -11,11 +11,12 @@
 namespace orvane::test {
 
 struct PilotMeasure {
-  double amplitude;  // of the 19 kHz pilot, full scale 1
-  double phase;      // radians: the pilot is amplitude * sin(2 pi 19k t + phase)
+  double amplitude;  // full scale 1
+  double phase;      // radians: the tone is amplitude * sin(2 pi f t + phase)
 };
 
-// The pilot found by correlation over the whole signal.
+// A tone found by correlation over the whole signal, Hann-windowed so that strong tones nearby
+// do not leak into it.
 [[nodiscard]] PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz);
 
 // Data bits: the subcarrier is regenerated from the pilot (its third harmonic), the product
@@ -23,14 +24,8 @@ struct PilotMeasure {
 // the differential coding undone.
 [[nodiscard]] std::vector<std::uint8_t> demodulate(std::span<const std::int16_t> samples);
 
-struct WavFile {
-  std::uint32_t sampleRate = 0;
-  std::uint16_t channels = 0, bitsPerSample = 0, format = 0;
-  std::uint32_t riffSize = 0, dataSize = 0;
-  std::vector<std::int16_t> samples;
-};
-
-// A 16-bit PCM WAV file as written by the encoder; none if the file is not one.
-[[nodiscard]] std::optional<WavFile> readWav(const std::string& bytes);
+// The samples of a WAV file as a player must find it: 16-bit PCM mono at 228 kHz, its sizes
+// those of its length; none if the file is anything else.
+[[nodiscard]] std::optional<std::vector<std::int16_t>> readWav(const std::string& bytes);
 
 }  // namespace orvane::test

@@ -1,5 +1,6 @@
 #include "RdsDecoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <sstream>
@@ -66,43 +67,28 @@ std::optional<RdsGroup> groupAt(std::span<const std::uint8_t> bits, std::size_t 
   return group;
 }
 
-// A text whose segments arrive one group at a time, complete once all have come in a row.
-struct Assembly {
-  std::string text;
-  std::vector<bool> have;
-  void reset(std::size_t size) {
-    text.assign(size, ' ');
-    have.assign(size, false);
-  }
-  bool complete(std::size_t upTo) const {
-    for (std::size_t i = 0; i < upTo; ++i) {
-      if (!have[i]) return false;
-    }
-    return true;
-  }
-};
-
-void fold(std::vector<std::string>& seen, const std::string& text, bool& added) {
-  added = seen.empty() || seen.back() != text;
-  if (added) seen.push_back(text);
+// Adds `text` unless it repeats the last one; true when added.
+bool fold(std::vector<std::string>& seen, std::string text) {
+  if (!seen.empty() && seen.back() == text) return false;
+  seen.push_back(std::move(text));
+  return true;
 }
 
+// Texts come a segment a group; each bit of a `have` mask is a segment received since the text
+// began, so that a text counts only once all its segments came.
 class Receiver {
  public:
   Station station;
 
   void read(const RdsGroup& g, std::size_t index) {
-    const unsigned type = g.blocks[1] >> 12;
-    const bool versionB = (g.blocks[1] >> 11) & 1U;
-    const std::string name = std::to_string(type) + (versionB ? "B" : "A");
-    station.typeSequence.push_back(name);
+    const unsigned type = g.blocks[1] >> 11;  // the group type and its version, 0A as 0
     station.pi = g.blocks[0];
     station.trafficProgramme = (g.blocks[1] >> 10) & 1U;
     station.programmeType = (g.blocks[1] >> 5) & 0x1F;
-    if (name == "0A") serviceName(g, index);
-    if (name == "2A") radiotext(g);
-    if (name == "1A") station.programmeItem = g.blocks[3];
-    if (name == "4A") clockTime(g, index);
+    if (type == 0) serviceName(g, index);
+    if (type == 4) radiotext(g);
+    if (type == 2) station.programmeItem = g.blocks[3];
+    if (type == 8) clockTime(g, index);
   }
 
  private:
@@ -110,38 +96,33 @@ class Receiver {
     const unsigned segment = g.blocks[1] & 3U;
     station.trafficAnnouncement = (g.blocks[1] >> 4) & 1U;
     station.music = (g.blocks[1] >> 3) & 1U;
-    diBits_[segment] = static_cast<int>((g.blocks[1] >> 2) & 1U);
-    if (segment == 0) ps_.reset(8);
-    if (ps_.have.empty()) return;  // joined mid-name: wait for its start
-    ps_.text[2 * segment] = static_cast<char>(g.blocks[3] >> 8);
-    ps_.text[2 * segment + 1] = static_cast<char>(g.blocks[3] & 0xFF);
-    ps_.have[2 * segment] = ps_.have[2 * segment + 1] = true;
-    if (segment == 3 && ps_.complete(8)) {
-      bool added = false;
-      fold(station.serviceNames, utf8FromRds(ps_.text), added);
-      if (added) station.serviceNameAt.push_back(index);
-      station.decoderIdentification =
-          diBits_[0] << 3 | diBits_[1] << 2 | diBits_[2] << 1 | diBits_[3];
+    di_ = (di_ & ~(8U >> segment)) | (((g.blocks[1] >> 2) & 1U) << (3 - segment));
+    psHave_ = (segment == 0 ? 0 : psHave_) | 1U << segment;
+    ps_[2 * segment] = static_cast<char>(g.blocks[3] >> 8);
+    ps_[2 * segment + 1] = static_cast<char>(g.blocks[3] & 0xFF);
+    if (psHave_ == 0xF) {
+      if (fold(station.serviceNames, utf8FromRds(ps_))) station.serviceNameAt.push_back(index);
+      station.decoderIdentification = static_cast<int>(di_);
     }
   }
 
   void radiotext(const RdsGroup& g) {
     const unsigned segment = g.blocks[1] & 0xFU;
     const bool flag = (g.blocks[1] >> 4) & 1U;
-    if (rt_.have.empty() || flag != rtFlag_) rt_.reset(64);
-    rtFlag_ = flag;
-    const std::array<std::uint16_t, 2> words = {g.blocks[2], g.blocks[3]};
-    for (std::size_t i = 0; i < 4; ++i) {
-      rt_.text[4 * segment + i] =
-          static_cast<char>(i % 2 == 0 ? words[i / 2] >> 8 : words[i / 2] & 0xFF);
-      rt_.have[4 * segment + i] = true;
+    if (flag != rtFlag_) {
+      rt_.assign(64, ' ');
+      rtHave_ = 0;
+      rtFlag_ = flag;
     }
-    const auto end = rt_.text.find('\r');
-    const std::size_t length = end == std::string::npos ? 64 : end;
-    if (rt_.complete(length == 64 ? 64 : length + 1)) {
-      bool added = false;
-      fold(station.radiotexts, utf8FromRds(rt_.text.substr(0, length)), added);
-      if (added) station.radiotextFlags.push_back(flag);
+    for (unsigned i = 0; i < 4; ++i) {
+      rt_[4 * segment + i] = static_cast<char>(g.blocks[2 + i / 2] >> (i % 2 == 0 ? 8 : 0));
+    }
+    rtHave_ |= 1U << segment;
+    const std::size_t length = std::min(rt_.find('\r'), std::size_t{64});
+    const unsigned needed = (1U << (std::min(length + 1, std::size_t{64}) + 3) / 4) - 1;
+    if ((rtHave_ & needed) == needed &&
+        fold(station.radiotexts, utf8FromRds(rt_.substr(0, length)))) {
+      station.radiotextFlags.push_back(flag);
     }
   }
 
@@ -153,9 +134,9 @@ class Receiver {
     station.clockTimes.push_back({mjd, hour, minute, offset, index});
   }
 
-  Assembly ps_, rt_;
+  std::string ps_ = std::string(8, ' '), rt_ = std::string(64, ' ');
+  unsigned psHave_ = 0, rtHave_ = 0, di_ = 0;
   bool rtFlag_ = false;
-  std::array<int, 4> diBits_{};
 };
 
 }  // namespace

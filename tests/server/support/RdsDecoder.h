@@ -45,7 +45,6 @@ struct Station {
   std::vector<bool> radiotextFlags;        // the A/B flag each was sent with
   std::optional<std::uint16_t> programmeItem;
   std::vector<ClockTimeSeen> clockTimes;
-  std::vector<std::string> typeSequence;  // the type of every group, in order
 };
 
 [[nodiscard]] Station decodeStation(std::span<const RdsGroup> groups);
