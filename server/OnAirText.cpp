@@ -4,31 +4,11 @@
 #include <cstdio>
 #include <string_view>
 
+#include "CodeNames.h"
 #include "Windows1252.h"
 
 namespace orvane {
 namespace {
-
-// The names the console's lists give the codes, so that both ends read alike.
-constexpr std::array<std::string_view, 32> kProgrammeTypes = {
-    "Não definido",   "Noticias",         "Actualidades",      "Informação",
-    "Desporto",       "Educação",         "Rádio-Teatro",      "Cultura",
-    "Ciência",        "Variado",          "Música Pop",        "Música Rock",
-    "Música Ligeira", "Clássica Ligeira", "Música Clássica",   "Outras Músicas",
-    "Meteorologia",   "Economia",         "Programa Infantil", "Acontecimentos Sociais",
-    "Religião",       "Telefonemas",      "Viagens",           "Lazer",
-    "Música de Jazz", "Música Country",   "Música Nacional",   "Música Antiga",
-    "Música Folk",    "Documentário",     "Teste de Alarme",   "Alarme !!!"};
-
-// The low three bits of DI; the fourth says the programme type changes with the programme.
-constexpr std::array<std::string_view, 8> kDecoderModes = {"Emissão Mono.",
-                                                           "Emissão Estereo.",
-                                                           "Não definido.",
-                                                           "Emissão Estereo Simulado.",
-                                                           "Emissão Mono com Dolby NR.",
-                                                           "Emissão Estereo com Dolby NR.",
-                                                           "Não definido.",
-                                                           "Emissão Estereo Expandido."};
 
 std::string hexByte(int value) {
   char buffer[8];
@@ -59,12 +39,12 @@ std::string quoted(const std::string& text) {
 std::string programmeType(int code) {
   const auto index = static_cast<std::size_t>(code);
   return hexByte(code) + " " +
-         std::string(index < kProgrammeTypes.size() ? kProgrammeTypes[index] : "?");
+         std::string(index < kProgrammeTypeNames.size() ? kProgrammeTypeNames[index] : "?");
 }
 
 std::string decoderIdentification(int code) {
   std::string text =
-      hexByte(code) + " " + std::string(kDecoderModes[static_cast<std::size_t>(code) & 7]);
+      hexByte(code) + " " + std::string(kDecoderIdNames[static_cast<std::size_t>(code) & 7]);
   if ((code & 8) != 0) text += " PTY dinâmico.";
   return text;
 }
