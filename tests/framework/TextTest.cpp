@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string_view>
+#include <tuple>
 
 #include "Cp1252Text.h"
 #include "EditValidator.h"
@@ -31,26 +32,21 @@ TEST(UnsignedParse, ReadsTheOperatorsNumberOrRefusesIt) {
 
 // What is left of the operator's key or paste (the cursor at the end of `proposed`).
 TEST(OperatorInput, KeepsOnlyWhatTheEditAllows) {
-  struct Case {
-    QString before, proposed;
-    int limit;
-    bool digitsOnly;
-    QString kept;
-  };
-  const Case table[] = {{"", QString::fromUtf8("ção€"), 0, false, QString::fromUtf8("ção€")},
-                        {"a", QString::fromUtf8("a∞😀b"), 0, false, "ab"},  // outside the code page
-                        {"", "a\nb", 0, false, "ab"},
-                        {"1", "1a2", 0, true, "12"},
-                        {"abcd", "abcde", 4, false, "abcd"},
-                        {"ab", "abXYZ", 4, false, "abXY"},  // a paste, cut to fit
-                        {"ad", "abcd", 3, false, "abd"},    // in the middle
-                        // text the program wrote beyond the limit may shrink, not grow
-                        {"abcdef", "abcde", 4, false, "abcde"},
-                        {"abcdef", "abcdefg", 4, false, "abcdef"}};
-  for (const Case& c : table) {
+  const std::tuple<QString, QString, int, bool, QString> table[] = {
+      {"", QString::fromUtf8("ção€"), 0, false, QString::fromUtf8("ção€")},
+      {"a", QString::fromUtf8("a∞😀b"), 0, false, "ab"},  // outside the code page
+      {"", "a\nb", 0, false, "ab"},
+      {"1", "1a2", 0, true, "12"},
+      {"abcd", "abcde", 4, false, "abcd"},
+      {"ab", "abXYZ", 4, false, "abXY"},  // a paste, cut to fit
+      {"ad", "abcd", 3, false, "abd"},    // in the middle
+      // text the program wrote beyond the limit may shrink, not grow
+      {"abcdef", "abcde", 4, false, "abcde"},
+      {"abcdef", "abcdefg", 4, false, "abcdef"}};
+  for (const auto& [before, proposed, limit, digitsOnly, kept] : table) {
     const auto change = EditValidator::filterOperatorChange(
-        c.before, c.proposed, static_cast<int>(c.proposed.size()), c.limit, c.digitsOnly);
-    EXPECT_EQ(change.text, c.kept) << c.before.toStdString() << " to " << c.proposed.toStdString();
+        before, proposed, static_cast<int>(proposed.size()), limit, digitsOnly);
+    EXPECT_EQ(change.text, kept) << before.toStdString() << " to " << proposed.toStdString();
   }
 }
 
