@@ -15,7 +15,7 @@ TEST(Checkword, ReceiversFindEveryOffset) {
     for (int offset = 0; offset < 5; ++offset) {
       const std::uint32_t block = encodeBlock(info, static_cast<Offset>(offset));
       EXPECT_EQ(block >> 10, info);
-      EXPECT_EQ(offsetOf(block), static_cast<BlockOffset>(offset)) << info << " " << offset;
+      EXPECT_EQ(offsetOf(block), static_cast<Offset>(offset)) << info << " " << offset;
     }
   }
 }

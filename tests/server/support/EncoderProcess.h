@@ -38,9 +38,8 @@ class LineReader {
 
   // Reads on to the end, a reset connection included; false on timeout.
   bool toEnd() {
-    long got;
-    while ((got = readMore()) > 0) {
-    }
+    long got = 1;
+    while (got > 0) got = readMore();
     return got == 0;
   }
 
@@ -97,10 +96,8 @@ class EncoderProcess {
   // The port announced on the first line; 0 when none was.
   std::uint16_t port() {
     constexpr std::string_view kAnnouncement = "orvane-encoder: a escutar em 127.0.0.1:";
-    if (port_ == 0) {
-      const std::string first = log_.next().value_or("");
-      if (first.starts_with(kAnnouncement)) port_ = std::stoi(first.substr(kAnnouncement.size()));
-    }
+    const std::string first = port_ == 0 ? log_.next().value_or("") : "";
+    if (first.starts_with(kAnnouncement)) port_ = std::stoi(first.substr(kAnnouncement.size()));
     return static_cast<std::uint16_t>(port_);
   }
 
@@ -112,7 +109,7 @@ class EncoderProcess {
   }
 
   bool skipPast(std::string_view prefix) {
-    while (auto event = nextEvent()) {
+    for (auto event = nextEvent(); event; event = nextEvent()) {
       if (event->starts_with(prefix)) return true;
     }
     return false;
@@ -132,20 +129,15 @@ class EncoderProcess {
   LineReader log_{-1};
 };
 
-// A blocking loopback client.
+// A blocking loopback client; one with a small receive buffer fills it soon when it never reads.
 class TestClient {
  public:
   explicit TestClient(std::uint16_t port, int receiveBuffer = 0)
       : socket_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), replies_(socket_) {
-    if (receiveBuffer > 0) {
-      setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    }
+    if (receiveBuffer > 0) setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof(int));
     const timeval patience{kPatienceMs / 1000, 0};
     setsockopt(socket_, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
-    sockaddr_in server{};
-    server.sin_family = AF_INET;
-    server.sin_port = htons(port);
-    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in server{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
     connect(socket_, reinterpret_cast<sockaddr*>(&server), sizeof server);
   }
   ~TestClient() { close(socket_); }

@@ -7,16 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "Checkword.h"
 #include "RdsGroup.h"
 
 // A small RDS receiver for tests, written from the standard's side rather than the encoder's:
 // syndromes from its parity-check matrix, groups from its tables.
 namespace orvane::test {
 
-enum class BlockOffset { A, B, C, CPrime, D };
-
 // The offset a 26-bit block was sent with, known by its syndrome; none for a damaged block.
-[[nodiscard]] std::optional<BlockOffset> offsetOf(std::uint32_t block);
+[[nodiscard]] std::optional<Offset> offsetOf(std::uint32_t block);
 
 // Groups from a stream of data bits: synchronises where four blocks in a row carry offsets A, B,
 // C or C', D, and again after any group that fails the check.
