@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <numbers>
+#include <set>
 #include <tuple>
 
 #include "EncoderProcess.h"
@@ -69,13 +70,12 @@ std::vector<RdsGroup> hear(std::span<const std::int16_t> samples, std::size_t fi
 // no ENCODE: its end is one.
 TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
   TempDir dir;
-  const std::string texts[] = {"Bom dia, Lisboa! A música não pára.",
-                               "Trânsito: ponte 25 de Abril sem filas às 8h"};
-  // clang-format off
-  dir.write("station.txt", windows1252FromUtf8(
-      "PTY=1A\nPSN=\"RÁDIO ORVANE\"\nTXT0=\"" + texts[0] + "\"\nTXT1=\"" + texts[1] + "\"\n"
-      "DEF1ATIME=05+0A1E\nDI=0B\nTA=01\nTP=01\nMS=00\nGROUP1A=01\nGROUP4A=01\n"));
-  // clang-format on
+  dir.write("station.txt",
+            windows1252FromUtf8(
+                "PTY=1A\nPSN=\"RÁDIO ORVANE\"\n"
+                "TXT0=\"Bom dia, Lisboa! A música não pára.\"\n"
+                "TXT1=\"Trânsito: ponte 25 de Abril sem filas às 8h\"\n"
+                "DEF1ATIME=05+0A1E\nDI=0B\nTA=01\nTP=01\nMS=00\nGROUP1A=01\nGROUP4A=01\n"));
   const time_t before = time(nullptr);
   EncoderProcess encoder({"--commands", dir.file("station.txt"), "--pi", "1234", "--groups",
                           dir.file("g.txt"), "--mpx", dir.file("out.wav"), "--seconds", "61"});
@@ -84,18 +84,16 @@ TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
   const auto groups = groupsFromHex(dir.read("g.txt")).value_or(std::vector<RdsGroup>{});
   EXPECT_EQ(groups.size(), 697u);  // 61 s at 1187.5 bit/s, the last group begun
   const Station station = decodeStation(groups);
+  // The name's frames and both lines, nothing else; their turns are for the scheduler's tests.
+  const auto seen = [](const auto& texts) { return std::set(texts.begin(), texts.end()); };
   EXPECT_EQ(std::tuple(station.pi.value_or(0), station.programmeType, station.trafficAnnouncement,
                        station.trafficProgramme, station.music, station.decoderIdentification,
-                       station.programmeItem.value_or(0)),
-            std::tuple(0x1234, 0x1A, true, true, false, 0x0B, (5 << 11) | (10 << 6) | 30));
-  // The long name in its frames, and the two lines, each in turn.
-  ASSERT_GE(std::min(station.serviceNames.size(), station.radiotexts.size()), 2u);
-  for (std::size_t i = 0; i < station.serviceNames.size(); ++i) {
-    EXPECT_EQ(station.serviceNames[i], i % 2 == 0 ? "RÁDIO   " : "ORVANE  ");
-  }
-  for (std::size_t i = 0; i < station.radiotexts.size(); ++i) {
-    EXPECT_EQ(station.radiotexts[i], texts[i % 2]);
-  }
+                       station.programmeItem.value_or(0), seen(station.serviceNames),
+                       seen(station.radiotexts)),
+            std::tuple(0x1234, 0x1A, true, true, false, 0x0B, (5 << 11) | (10 << 6) | 30,
+                       std::set<std::string>{"RÁDIO   ", "ORVANE  "},
+                       std::set<std::string>{"Bom dia, Lisboa! A música não pára.",
+                                             "Trânsito: ponte 25 de Abril sem filas às 8h"}));
   ASSERT_FALSE(station.clockTimes.empty());  // two when the signal began just past a minute
   for (const ClockTimeSeen& clock : station.clockTimes) {
     const std::int64_t edge = (std::int64_t{clock.modifiedJulianDay} - 40587) * 86400 +
@@ -165,16 +163,13 @@ TEST(Signal, ConsoleChangesReachTheRawStreamAReaderTakes) {
   EXPECT_EQ(encoder.waitForExit(), 1);
 }
 
-// One group may go out ahead of its time.
+// On the clock the signal takes its real time, but for one group that may go out ahead of it.
 TEST(Signal, OnTheClockItTakesItsRealTime) {
-  TempDir dir;
-  dir.write("station.txt", "PSN=\"X\"\n");
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(EncoderProcess({"--commands", dir.file("station.txt"), "--groups", "-", "--realtime",
-                            "--seconds", "0.5"},
-                           EncoderProcess::Log::OnStandardError)
-                .waitForExit(),
-            0);
+  EncoderProcess encoder(
+      {"--commands", "/dev/null", "--groups", "-", "--realtime", "--seconds", "0.5"},
+      EncoderProcess::Log::OnStandardError);
+  EXPECT_EQ(encoder.waitForExit(), 0);
   EXPECT_GE(std::chrono::steady_clock::now() - start,
             std::chrono::duration<double>(0.5 - 2 * 104 / 1187.5));
 }

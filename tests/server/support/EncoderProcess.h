@@ -57,7 +57,8 @@ class LineReader {
 };
 
 // The real orvane-encoder as a child process. Its log is on standard output, or on standard
-// error when the signal goes to standard output, which then comes in through `signalFd()`.
+// error when the signal goes to standard output, which then comes in through `signalFd()`. Its
+// standard input has hung up, as at the end of a finished pipeline.
 class EncoderProcess {
  public:
   enum class Log { OnStandardOutput, OnStandardError };
@@ -67,16 +68,18 @@ class EncoderProcess {
     std::vector<char*> argv{const_cast<char*>(ORVANE_ENCODER_PATH)};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    int logEnds[2], signalEnds[2];
-    if (pipe2(logEnds, O_CLOEXEC) != 0 || pipe2(signalEnds, O_CLOEXEC) != 0) return;
+    int logEnds[2], signalEnds[2], inputEnds[2];
+    for (int* ends : {logEnds, signalEnds, inputEnds}) {
+      if (pipe2(ends, O_CLOEXEC) != 0) return;
+    }
     if ((pid_ = fork()) == 0) {
+      dup2(inputEnds[0], STDIN_FILENO);
       dup2(logEnds[1], log == Log::OnStandardOutput ? STDOUT_FILENO : STDERR_FILENO);
       if (log == Log::OnStandardError) dup2(signalEnds[1], STDOUT_FILENO);
       execv(argv[0], argv.data());
       _exit(127);
     }
-    close(logEnds[1]);
-    close(signalEnds[1]);
+    for (int end : {logEnds[1], signalEnds[1], inputEnds[0], inputEnds[1]}) close(end);
     log_ = LineReader(logFd_ = logEnds[0]);
     signalFd_ = signalEnds[0];
   }
