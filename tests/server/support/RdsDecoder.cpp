@@ -77,7 +77,7 @@ PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz) {
   return {std::hypot(inPhase, quadrature) * 2 / (count * 32767), std::atan2(quadrature, inPhase)};
 }
 
-std::vector<std::uint8_t> demodulate(std::span<const std::int16_t> samples) {
+std::vector<RdsGroup> groupsFromSamples(std::span<const std::int16_t> samples) {
   const double pilotPhase = measureTone(samples, 19000).phase;
   // Running sum of the signal times the regenerated subcarrier.
   std::vector<double> sum(samples.size() + 1, 0.0);
@@ -102,7 +102,13 @@ std::vector<std::uint8_t> demodulate(std::span<const std::int16_t> samples) {
     data.push_back(level != previous ? 1 : 0);
     previous = level;
   }
-  return data;
+  std::vector<RdsGroup> groups;
+  for (std::size_t at = 0; at + 104 <= data.size();) {
+    const auto group = groupAt(data, at);
+    if (group) groups.push_back(*group);
+    at += group ? 104 : 1;
+  }
+  return groups;
 }
 
 std::optional<std::vector<std::int16_t>> readWav(const std::string& bytes) {
@@ -132,16 +138,6 @@ std::optional<Offset> offsetOf(std::uint32_t block) {
   const auto found = std::ranges::find(kSyndromes, s);
   if (found == kSyndromes.end()) return std::nullopt;
   return static_cast<Offset>(found - kSyndromes.begin());
-}
-
-std::vector<RdsGroup> groupsFromBits(std::span<const std::uint8_t> bits) {
-  std::vector<RdsGroup> groups;
-  for (std::size_t at = 0; at + 104 <= bits.size();) {
-    const auto group = groupAt(bits, at);
-    if (group) groups.push_back(*group);
-    at += group ? 104 : 1;
-  }
-  return groups;
 }
 
 std::optional<std::vector<RdsGroup>> groupsFromHex(std::string_view text) {
@@ -185,8 +181,7 @@ Station decodeStation(std::span<const RdsGroup> groups) {
       station.music = (b >> 3) & 1U;
       di = (di & ~(8U >> segment)) | (((b >> 2) & 1U) << (3 - segment));
       psHave = (segment == 0 ? 0 : psHave) | 1U << segment;
-      ps[2 * segment] = static_cast<char>(d >> 8);
-      ps[2 * segment + 1] = static_cast<char>(d);
+      ps.replace(2 * segment, 2, {static_cast<char>(d >> 8), static_cast<char>(d)});
       if (psHave == 0xF && fold(station.serviceNames, utf8FromRds(ps))) {
         station.serviceNameAt.push_back(index);
       }
@@ -198,9 +193,9 @@ Station decodeStation(std::span<const RdsGroup> groups) {
         rt.assign(64, ' ');
         rtHave = 0;
       }
-      for (unsigned i = 0; i < 4; ++i) {
-        rt[4 * segment + i] = static_cast<char>((i < 2 ? c : d) >> (i % 2 == 0 ? 8 : 0));
-      }
+      rt.replace(4 * segment, 4,
+                 {static_cast<char>(c >> 8), static_cast<char>(c), static_cast<char>(d >> 8),
+                  static_cast<char>(d)});
       rtHave |= 1U << segment;
       const std::size_t length = std::min(rt.find('\r'), std::size_t{64});
       const unsigned needed = (1U << (std::min(length + 1, std::size_t{64}) + 3) / 4) - 1;

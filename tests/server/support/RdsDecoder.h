@@ -28,17 +28,14 @@ struct PilotMeasure {
 // do not leak into it.
 [[nodiscard]] PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz);
 
-// Data bits: the subcarrier is regenerated from the pilot (its third harmonic), the product
-// integrated over each half bit, the bit clock found where the biphase halves differ most, and
-// the differential coding undone.
-[[nodiscard]] std::vector<std::uint8_t> demodulate(std::span<const std::int16_t> samples);
+// The groups a receiver hears: the subcarrier is regenerated from the pilot (its third harmonic),
+// the product integrated over each half bit, the bit clock found where the biphase halves differ
+// most, the differential coding undone, and the bits taken as groups where four blocks in a row
+// carry offsets A, B, C or C', D, and again after any group that fails the check.
+[[nodiscard]] std::vector<RdsGroup> groupsFromSamples(std::span<const std::int16_t> samples);
 
 // The offset a 26-bit block was sent with, known by its syndrome; none for a damaged block.
 [[nodiscard]] std::optional<Offset> offsetOf(std::uint32_t block);
-
-// Groups from a stream of data bits: synchronises where four blocks in a row carry offsets A, B,
-// C or C', D, and again after any group that fails the check.
-[[nodiscard]] std::vector<RdsGroup> groupsFromBits(std::span<const std::uint8_t> bits);
 
 // Groups from the "PPPP BBBB CCCC DDDD" text format, one per line; none if any line is not.
 [[nodiscard]] std::optional<std::vector<RdsGroup>> groupsFromHex(std::string_view text);
