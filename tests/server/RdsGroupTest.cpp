@@ -138,14 +138,9 @@ TEST(GroupScheduler, RadiotextLinesTakeTurnsAndTheFlagChangesWithEveryText) {
 // longer one runs through frames of whole words, a word too long cut in pieces of eight, each
 // frame on for a hold; so does the time of day, at every :00 and :30.
 TEST(GroupScheduler, ServiceNameFramesAndTheTimeEachStayOnForAHold) {
-  struct Row {
-    std::string name;
-    bool time;
-    double seconds;
-    std::vector<std::string> shown;
-  };
   // clang-format off
-  const Row rows[] = {
+  // The name, with the time or not, run for some seconds, and the frames a receiver shows.
+  const std::tuple<std::string, bool, double, std::vector<std::string>> rows[] = {
       {" RADIO", false, 3, {" RADIO  "}}, {"", false, 3, {"        "}},
       {"A B C D E F", false, 6, {"A B C D ", "E F     "}},
       {"ANTENA1LISBOA FM", false, 6, {"ANTENA1L", "ISBOA FM"}},
@@ -153,14 +148,14 @@ TEST(GroupScheduler, ServiceNameFramesAndTheTimeEachStayOnForAHold) {
        {"RADIO   ", "ORVANE  ", "LISBOA  ", "98.5    ", "RADIO   "}},
       {"ORVANE", true, 48, {"ORVANE  ", "  07:30 ", "ORVANE  ", "  07:30 ", "ORVANE  "}}};
   // clang-format on
-  for (const Row& row : rows) {
+  for (const auto& [name, time, seconds, shown] : rows) {
     OnAir air;  // 48 s: 07:29:50 to 07:30:38 local
-    air.state.programmeServiceName = row.name;
-    air.state.timeInServiceName = row.time;
-    const Station station = air.run(row.seconds);
-    EXPECT_EQ(station.serviceNames, row.shown) << row.name;
+    air.state.programmeServiceName = name;
+    air.state.timeInServiceName = time;
+    const Station station = air.run(seconds);
+    EXPECT_EQ(station.serviceNames, shown) << name;
     for (std::size_t i = 1; i + 1 < station.serviceNameAt.size(); ++i) {
-      if (station.serviceNames[i] == "ORVANE  " && row.time) continue;  // between two times
+      if (station.serviceNames[i] == "ORVANE  " && time) continue;  // between two times
       const auto held =
           static_cast<double>(station.serviceNameAt[i + 1] - station.serviceNameAt[i]);
       EXPECT_GE(held * kGroupSeconds, 4.0) << station.serviceNames[i];

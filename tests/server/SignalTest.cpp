@@ -58,11 +58,6 @@ TEST(SignalOutput, MakesEachGroupWhenItIsDueOrWhenTheReaderTakesIt) {
   close(ends[0]);
 }
 
-// The receiver's groups from `count` groups' worth of samples starting at group `first`.
-std::vector<RdsGroup> hear(std::span<const std::int16_t> samples, std::size_t first, int count) {
-  return groupsFromSamples(samples.subspan(first * 104 * 192, count * 104 * 192));
-}
-
 // A minute and a bit, so that one minute edge and its clock-time group fall inside. The file has
 // no ENCODE: its end is one.
 TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
@@ -103,9 +98,12 @@ TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
   // The multiplex carries the same groups: the first nine seconds, and around the clock time.
   const auto wav = readWav(dir.read("out.wav")).value_or(std::vector<std::int16_t>{});
   ASSERT_EQ(wav.size(), 61u * 228000);
-  EXPECT_EQ(hear(wav, 0, 100), std::vector(groups.begin(), groups.begin() + 99));
+  const auto hear = [&](std::size_t firstGroup, std::size_t count) {
+    return groupsFromSamples(std::span(wav).subspan(firstGroup * 104 * 192, count * 104 * 192));
+  };
+  EXPECT_EQ(hear(0, 100), std::vector(groups.begin(), groups.begin() + 99));
   const std::size_t clockGroup = station.clockTimes[0].group;
-  EXPECT_EQ(std::ranges::count(hear(wav, clockGroup - 2, 5), groups[clockGroup]), 1);
+  EXPECT_EQ(std::ranges::count(hear(clockGroup - 2, 5), groups[clockGroup]), 1);
 
   // Its first second: the pilot at 9 %, RDS peaking at 4.5 % and within 57 kHz +- 2.4 kHz, clear
   // of the programme audio, the pilot and the stereo band, where receivers would hear it as noise.
