@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Checkword.h"
+#include "Cp1252.h"
+#include "GroupScheduler.h"
 #include "RdsCharset.h"
 #include "RdsDecoder.h"
 #include "Windows1252.h"
 
+// The text and what goes into the groups, and in which order and how often, read back by the
+// test receiver.
 namespace orvane::test {
 namespace {
 
@@ -12,26 +18,149 @@ namespace {
 // sent: what a wrong polynomial or offset word would break.
 TEST(Checkword, ReceiversFindEveryOffset) {
   for (std::uint16_t info : {0x0000, 0xFFFF, 0x8201, 0x2A9E}) {
-    for (int offset = 0; offset < 5; ++offset) {
-      const std::uint32_t block = encodeBlock(info, static_cast<Offset>(offset));
-      EXPECT_EQ(block >> 10, info);
-      EXPECT_EQ(offsetOf(block), static_cast<BlockOffset>(offset)) << info << " " << offset;
+    for (Offset offset : {Offset::A, Offset::B, Offset::C, Offset::CPrime, Offset::D}) {
+      const std::uint32_t block = encodeBlock(info, offset);
+      EXPECT_TRUE(block >> 10 == info && offsetOf(block) == offset) << info << " " << int(offset);
     }
   }
+}
+
+// The console's converter is the project's reference for the code page; the two must agree on
+// every byte, except that the server masks the undefined ones rather than emit C1 controls.
+TEST(Windows1252, AgreesWithTheConsoleAndMarksWhatItLacks) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    const bool undefined = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+    EXPECT_EQ(utf8FromWindows1252(byte), undefined ? "\uFFFD" : utf8FromCp1252(byte)) << b;
+  }
+  EXPECT_EQ(windows1252FromUtf8("não € “x” a∞b\uFFFD\xC3"), "n\xE3o \x80 \x93x\x94 a?b??");
 }
 
 // Portuguese as the console types it comes back off a receiver's display as typed; what the set
 // lacks becomes a look-alike, never a raw or control byte.
 TEST(RdsCharset, CharactersComeBackAsTypedOrAsALookAlike) {
-  for (const std::string text :
-       {"áàâãéêíóôõúçÁÀÂÃÉÊÍÓÔÕÚÇºª", "€£$©‰µ¿¡§°±²³¼½¾÷ßŠšŽžŒœÄÖÜäöüÑñÅåÆæØøðÞþÝý"}) {
-    EXPECT_EQ(utf8FromRds(rdsText(windows1252FromUtf8(text))), text);
-  }
-  EXPECT_EQ(utf8FromRds(rdsText(windows1252FromUtf8("^ ` ~ ‘x’ “y” – … ™ ÿ Ð×¢"))),
-            "? ' - 'x' \"y\" - . ? y Đxc");
+  const std::string typed =
+      "áàâãéêíóôõúçÁÀÂÃÉÊÍÓÔÕÚÇºª€£$©‰µ¿¡§°±²³¼½¾÷ßŠšŽžŒœÄÖÜäöüÑñÅåÆæØøðÞþÝý ";
+  EXPECT_EQ(utf8FromRds(rdsText(windows1252FromUtf8(typed + "^ ` ~ ‘x’ “y” – … ™ ÿ Ð×¢"))),
+            typed + "? ' - 'x' \"y\" - . ? y Đxc");
   for (int b = 0; b < 256; ++b) {
     const std::uint8_t code = rdsCharacter(static_cast<char>(b));
     EXPECT_TRUE(code >= 0x20 && code != 0x7F && code != 0xFF) << b;
+  }
+}
+
+constexpr std::int64_t kStart = 1709980190LL * 1'000'000;  // 2024-03-09 10:29:50 UTC
+constexpr double kGroupSeconds = 104 / 1187.5;
+
+// The scheduler on a simulated clock, three hours west of UTC as in Brasília, with a state a test
+// may change between groups.
+struct OnAir {
+  OnAirState state;
+  GroupScheduler scheduler{0x8201, [](std::int64_t) { return -180; }};
+  std::vector<RdsGroup> groups;
+
+  Station run(double seconds) {
+    for (auto k = static_cast<std::int64_t>(seconds / kGroupSeconds); k > 0; --k) {
+      const auto n = static_cast<std::int64_t>(groups.size());
+      groups.push_back(scheduler.next(state, kStart + n * 1'664'000 / 19));
+    }
+    return decodeStation(groups);
+  }
+};
+
+// 0A as 0, 1A as 1 and so on.
+unsigned typeOf(const RdsGroup& g) {
+  return g.blocks[1] >> 12;
+}
+
+// The longest time, in seconds, that `count` more groups of a kind take, from group `from` on.
+double longestFor(const std::vector<RdsGroup>& groups, std::size_t from, std::size_t count,
+                  auto isOfTheKind) {
+  std::vector<double> at;
+  for (std::size_t i = from; i < groups.size(); ++i) {
+    if (isOfTheKind(groups[i])) at.push_back(static_cast<double>(i) * kGroupSeconds);
+  }
+  double longest = 0;
+  for (std::size_t i = 0; i + count < at.size(); ++i)
+    longest = std::max(longest, at[i + count] - at[i]);
+  return longest;
+}
+
+// A whole name every second, the programme item every second, a 64-character radiotext within
+// five seconds, and the clock time once a minute, on its edge, never for a minute gone by.
+TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
+  OnAir air;
+  air.state.programmeServiceName = "ORVANE";
+  air.state.radiotext = {std::string(64, 'x'), "Segunda linha"};
+  air.state.programmeItemTime = {9, 10, 30};
+  Station station = air.run(15);  // switched off across the 10:30 edge
+  EXPECT_FALSE(station.programmeItem);
+  EXPECT_TRUE(station.clockTimes.empty());
+
+  const std::size_t on = air.groups.size();
+  air.state.programmeItemGroups = air.state.clockTimeGroups = true;
+  station = air.run(150);
+  EXPECT_EQ(typeOf(air.groups[on]), 1u);
+  EXPECT_LE(longestFor(air.groups, on, 1,
+                       [](auto& g) { return typeOf(g) == 0 && (g.blocks[1] & 3) == 3; }),
+            1.0);
+  EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 1; }), 1.0);
+  EXPECT_LE(longestFor(air.groups, on, 16, [](auto& g) { return typeOf(g) == 2; }), 5.0);
+  ASSERT_EQ(station.clockTimes.size(), 2u);
+  for (int i = 0; i < 2; ++i) {
+    const ClockTimeSeen& seen = station.clockTimes[static_cast<std::size_t>(i)];
+    EXPECT_EQ(std::tuple(seen.modifiedJulianDay, seen.hour, seen.minute, seen.offsetHalfHours),
+              std::tuple(60378, 10, 31 + i, -6));
+    EXPECT_NEAR(static_cast<double>(seen.group + 1) * kGroupSeconds, 70 + 60 * i, 0.1);
+  }
+}
+
+// Receivers clear their display when the A/B flag changes, so it changes with every text. An
+// edit goes on air at once; an empty line drops out, and with both empty a blank text replaces
+// the old one on receivers.
+TEST(GroupScheduler, RadiotextLinesTakeTurnsAndTheFlagChangesWithEveryText) {
+  OnAir air;
+  const std::string full(64, 'y');
+  air.state.radiotext = {"Bom dia", full};
+  air.run(20);
+  air.state.radiotext = {"Boa tarde", ""};
+  air.run(20);
+  air.state.radiotext = {"", ""};
+  const Station station = air.run(3);
+  EXPECT_EQ(station.radiotexts, (std::vector<std::string>{"Bom dia", full, "Bom dia", full,
+                                                          "Bom dia", "Boa tarde", ""}));
+  for (std::size_t i = 1; i < station.radiotextFlags.size(); ++i) {
+    EXPECT_NE(station.radiotextFlags[i], station.radiotextFlags[i - 1]) << i;
+  }
+}
+
+// A name of up to eight characters goes out as typed, so an operator's own centring stays. A
+// longer one runs through frames of whole words, a word too long cut in pieces of eight, each
+// frame on for a hold; so does the time of day, at every :00 and :30.
+TEST(GroupScheduler, ServiceNameFramesAndTheTimeEachStayOnForAHold) {
+  // clang-format off
+  // The name, with the time or not, run for some seconds, and the frames a receiver shows.
+  const std::tuple<std::string, bool, double, std::vector<std::string>> rows[] = {
+      {" RADIO", false, 3, {" RADIO  "}}, {"", false, 3, {"        "}},
+      {"A B C D E F", false, 6, {"A B C D ", "E F     "}},
+      {"ANTENA1LISBOA FM", false, 6, {"ANTENA1L", "ISBOA FM"}},
+      {"RADIO ORVANE LISBOA 98.5", false, 20,
+       {"RADIO   ", "ORVANE  ", "LISBOA  ", "98.5    ", "RADIO   "}},
+      {"ORVANE", true, 48, {"ORVANE  ", "  07:30 ", "ORVANE  ", "  07:30 ", "ORVANE  "}}};
+  // clang-format on
+  for (const auto& [name, time, seconds, shown] : rows) {
+    OnAir air;  // 48 s: 07:29:50 to 07:30:38 local
+    air.state.programmeServiceName = name;
+    air.state.timeInServiceName = time;
+    const Station station = air.run(seconds);
+    EXPECT_EQ(station.serviceNames, shown) << name;
+    for (std::size_t i = 1; i + 1 < station.serviceNameAt.size(); ++i) {
+      if (station.serviceNames[i] == "ORVANE  " && time) continue;  // between two times
+      const auto held =
+          static_cast<double>(station.serviceNameAt[i + 1] - station.serviceNameAt[i]);
+      EXPECT_GE(held * kGroupSeconds, 4.0) << station.serviceNames[i];
+      EXPECT_LT(held * kGroupSeconds, 5.0) << station.serviceNames[i];
+    }
   }
 }
 

@@ -38,9 +38,8 @@ class LineReader {
 
   // Reads on to the end, a reset connection included; false on timeout.
   bool toEnd() {
-    long got;
-    while ((got = readMore()) > 0) {
-    }
+    long got = 1;
+    while (got > 0) got = readMore();
     return got == 0;
   }
 
@@ -58,7 +57,8 @@ class LineReader {
 };
 
 // The real orvane-encoder as a child process. Its log is on standard output, or on standard
-// error when the signal goes to standard output, which then comes in through `signalFd()`.
+// error when the signal goes to standard output, which then comes in through `signalFd()`. Its
+// standard input has hung up, as at the end of a finished pipeline.
 class EncoderProcess {
  public:
   enum class Log { OnStandardOutput, OnStandardError };
@@ -68,16 +68,18 @@ class EncoderProcess {
     std::vector<char*> argv{const_cast<char*>(ORVANE_ENCODER_PATH)};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    int logEnds[2], signalEnds[2];
-    if (pipe2(logEnds, O_CLOEXEC) != 0 || pipe2(signalEnds, O_CLOEXEC) != 0) return;
+    int logEnds[2], signalEnds[2], inputEnds[2];
+    for (int* ends : {logEnds, signalEnds, inputEnds}) {
+      if (pipe2(ends, O_CLOEXEC) != 0) return;
+    }
     if ((pid_ = fork()) == 0) {
+      dup2(inputEnds[0], STDIN_FILENO);
       dup2(logEnds[1], log == Log::OnStandardOutput ? STDOUT_FILENO : STDERR_FILENO);
       if (log == Log::OnStandardError) dup2(signalEnds[1], STDOUT_FILENO);
       execv(argv[0], argv.data());
       _exit(127);
     }
-    close(logEnds[1]);
-    close(signalEnds[1]);
+    for (int end : {logEnds[1], signalEnds[1], inputEnds[0], inputEnds[1]}) close(end);
     log_ = LineReader(logFd_ = logEnds[0]);
     signalFd_ = signalEnds[0];
   }
@@ -97,10 +99,8 @@ class EncoderProcess {
   // The port announced on the first line; 0 when none was.
   std::uint16_t port() {
     constexpr std::string_view kAnnouncement = "orvane-encoder: a escutar em 127.0.0.1:";
-    if (port_ == 0) {
-      const std::string first = log_.next().value_or("");
-      if (first.starts_with(kAnnouncement)) port_ = std::stoi(first.substr(kAnnouncement.size()));
-    }
+    const std::string first = port_ == 0 ? log_.next().value_or("") : "";
+    if (first.starts_with(kAnnouncement)) port_ = std::stoi(first.substr(kAnnouncement.size()));
     return static_cast<std::uint16_t>(port_);
   }
 
@@ -112,7 +112,7 @@ class EncoderProcess {
   }
 
   bool skipPast(std::string_view prefix) {
-    while (auto event = nextEvent()) {
+    for (auto event = nextEvent(); event; event = nextEvent()) {
       if (event->starts_with(prefix)) return true;
     }
     return false;
@@ -132,20 +132,15 @@ class EncoderProcess {
   LineReader log_{-1};
 };
 
-// A blocking loopback client.
+// A blocking loopback client; one with a small receive buffer fills it soon when it never reads.
 class TestClient {
  public:
   explicit TestClient(std::uint16_t port, int receiveBuffer = 0)
       : socket_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), replies_(socket_) {
-    if (receiveBuffer > 0) {
-      setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    }
+    if (receiveBuffer > 0) setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof(int));
     const timeval patience{kPatienceMs / 1000, 0};
     setsockopt(socket_, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
-    sockaddr_in server{};
-    server.sin_family = AF_INET;
-    server.sin_port = htons(port);
-    server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in server{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
     connect(socket_, reinterpret_cast<sockaddr*>(&server), sizeof server);
   }
   ~TestClient() { close(socket_); }

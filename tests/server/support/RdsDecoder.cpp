@@ -2,20 +2,27 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
+#include <charconv>
+#include <cmath>
+#include <numbers>
 #include <sstream>
+#include <utility>
 
 namespace orvane::test {
 namespace {
 
-// The parity-check matrix of IEC 62106, one row per bit of the block, first bit first.
-constexpr std::array<std::uint16_t, 26> kParityCheck = {
-    0b1000000000, 0b0100000000, 0b0010000000, 0b0001000000, 0b0000100000, 0b0000010000,
-    0b0000001000, 0b0000000100, 0b0000000010, 0b0000000001, 0b1011011100, 0b0101101110,
-    0b0010110111, 0b1010000111, 0b1110011111, 0b1100010011, 0b1101010101, 0b1101110110,
-    0b0110111011, 0b1000000001, 0b1111011100, 0b0111101110, 0b0011110111, 0b1010100111,
-    0b1110001111, 0b1100011011};
+constexpr double kRate = 228000.0;
+constexpr std::size_t kSamplesPerBit = 192;
 
+double angle(double hertz, std::size_t n) {
+  return 2 * std::numbers::pi * hertz * static_cast<double>(n) / kRate;
+}
+
+// The parity-check matrix of IEC 62106, one row per bit of the block, first bit first, and the
+// syndromes that offsets A, B, C, C' and D leave.
+constexpr std::array<std::uint16_t, 26> kParityCheck = {
+    0x200, 0x100, 0x080, 0x040, 0x020, 0x010, 0x008, 0x004, 0x002, 0x001, 0x2DC, 0x16E, 0x0B7,
+    0x287, 0x39F, 0x313, 0x355, 0x376, 0x1BB, 0x201, 0x3DC, 0x1EE, 0x0F7, 0x2A7, 0x38F, 0x31B};
 constexpr std::array<std::uint16_t, 5> kSyndromes = {0x3D8, 0x3D4, 0x25C, 0x3CC, 0x258};
 
 // The RDS character table from 0x20, sixteen characters a row.
@@ -27,41 +34,24 @@ constexpr std::array<std::string_view, 14> kTable = {
 
 std::string tableEntry(std::uint8_t code) {
   if (code < 0x20) return "<" + std::to_string(code) + ">";
-  std::string_view row = kTable[(code - 0x20) / 16];
-  // Walk to the wanted UTF-8 character of the row.
-  std::size_t at = 0;
-  for (int column = code % 16; column > 0; --column) {
-    do ++at;
-    while (at < row.size() && (static_cast<unsigned char>(row[at]) & 0xC0) == 0x80);
+  const std::string_view row = kTable[(code - 0x20) / 16];
+  std::size_t at = 0, end = 0;  // the wanted character's UTF-8 bytes in its row
+  for (int column = 0; column <= code % 16; ++column) {
+    at = end;
+    do ++end;
+    while (end < row.size() && (row[end] & 0xC0) == 0x80);
   }
-  std::size_t end = at + 1;
-  while (end < row.size() && (static_cast<unsigned char>(row[end]) & 0xC0) == 0x80) ++end;
   return std::string(row.substr(at, end - at));
 }
 
-std::uint16_t syndrome(std::uint32_t block) {
-  std::uint16_t s = 0;
-  for (int i = 0; i < 26; ++i) {
-    if ((block >> (25 - i)) & 1U) s ^= kParityCheck[static_cast<std::size_t>(i)];
-  }
-  return s;
-}
-
-std::uint32_t blockAt(std::span<const std::uint8_t> bits, std::size_t at) {
-  std::uint32_t block = 0;
-  for (std::size_t i = 0; i < 26; ++i) block = (block << 1) | bits[at + i];
-  return block;
-}
-
 std::optional<RdsGroup> groupAt(std::span<const std::uint8_t> bits, std::size_t at) {
+  constexpr std::array<unsigned, 4> kOffsetsAllowed = {0b00001, 0b00010, 0b01100, 0b10000};
   RdsGroup group;
   for (std::size_t b = 0; b < 4; ++b) {
-    const std::uint32_t block = blockAt(bits, at + 26 * b);
+    std::uint32_t block = 0;
+    for (std::size_t i = 0; i < 26; ++i) block = (block << 1) | bits[at + 26 * b + i];
     const auto offset = offsetOf(block);
-    const bool fits =
-        offset && (b == 2 ? (*offset == BlockOffset::C || *offset == BlockOffset::CPrime)
-                          : static_cast<std::size_t>(*offset) == (b < 2 ? b : 4));
-    if (!fits) return std::nullopt;
+    if (!offset || !((kOffsetsAllowed[b] >> static_cast<int>(*offset)) & 1U)) return std::nullopt;
     group.blocks[b] = static_cast<std::uint16_t>(block >> 10);
   }
   return group;
@@ -74,109 +64,94 @@ bool fold(std::vector<std::string>& seen, std::string text) {
   return true;
 }
 
-// Texts come a segment a group; each bit of a `have` mask is a segment received since the text
-// began, so that a text counts only once all its segments came.
-class Receiver {
- public:
-  Station station;
-
-  void read(const RdsGroup& g, std::size_t index) {
-    const unsigned type = g.blocks[1] >> 11;  // the group type and its version, 0A as 0
-    station.pi = g.blocks[0];
-    station.trafficProgramme = (g.blocks[1] >> 10) & 1U;
-    station.programmeType = (g.blocks[1] >> 5) & 0x1F;
-    if (type == 0) serviceName(g, index);
-    if (type == 4) radiotext(g);
-    if (type == 2) station.programmeItem = g.blocks[3];
-    if (type == 8) clockTime(g, index);
-  }
-
- private:
-  void serviceName(const RdsGroup& g, std::size_t index) {
-    const unsigned segment = g.blocks[1] & 3U;
-    station.trafficAnnouncement = (g.blocks[1] >> 4) & 1U;
-    station.music = (g.blocks[1] >> 3) & 1U;
-    di_ = (di_ & ~(8U >> segment)) | (((g.blocks[1] >> 2) & 1U) << (3 - segment));
-    psHave_ = (segment == 0 ? 0 : psHave_) | 1U << segment;
-    ps_[2 * segment] = static_cast<char>(g.blocks[3] >> 8);
-    ps_[2 * segment + 1] = static_cast<char>(g.blocks[3] & 0xFF);
-    if (psHave_ == 0xF) {
-      if (fold(station.serviceNames, utf8FromRds(ps_))) station.serviceNameAt.push_back(index);
-      station.decoderIdentification = static_cast<int>(di_);
-    }
-  }
-
-  void radiotext(const RdsGroup& g) {
-    const unsigned segment = g.blocks[1] & 0xFU;
-    const bool flag = (g.blocks[1] >> 4) & 1U;
-    if (flag != rtFlag_) {
-      rt_.assign(64, ' ');
-      rtHave_ = 0;
-      rtFlag_ = flag;
-    }
-    for (unsigned i = 0; i < 4; ++i) {
-      rt_[4 * segment + i] = static_cast<char>(g.blocks[2 + i / 2] >> (i % 2 == 0 ? 8 : 0));
-    }
-    rtHave_ |= 1U << segment;
-    const std::size_t length = std::min(rt_.find('\r'), std::size_t{64});
-    const unsigned needed = (1U << (std::min(length + 1, std::size_t{64}) + 3) / 4) - 1;
-    if ((rtHave_ & needed) == needed &&
-        fold(station.radiotexts, utf8FromRds(rt_.substr(0, length)))) {
-      station.radiotextFlags.push_back(flag);
-    }
-  }
-
-  void clockTime(const RdsGroup& g, std::size_t index) {
-    const int mjd = static_cast<int>(((g.blocks[1] & 3U) << 15) | (g.blocks[2] >> 1));
-    const int hour = static_cast<int>(((g.blocks[2] & 1U) << 4) | (g.blocks[3] >> 12));
-    const int minute = (g.blocks[3] >> 6) & 0x3F;
-    const int offset = (g.blocks[3] & 0x1F) * (((g.blocks[3] >> 5) & 1U) ? -1 : 1);
-    station.clockTimes.push_back({mjd, hour, minute, offset, index});
-  }
-
-  std::string ps_ = std::string(8, ' '), rt_ = std::string(64, ' ');
-  unsigned psHave_ = 0, rtHave_ = 0, di_ = 0;
-  bool rtFlag_ = false;
-};
-
 }  // namespace
 
-std::optional<BlockOffset> offsetOf(std::uint32_t block) {
-  const std::uint16_t s = syndrome(block);
-  for (std::size_t i = 0; i < kSyndromes.size(); ++i) {
-    if (kSyndromes[i] == s) return static_cast<BlockOffset>(i);
+PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz) {
+  double inPhase = 0, quadrature = 0;
+  const auto count = static_cast<double>(samples.size());
+  for (std::size_t n = 0; n < samples.size(); ++n) {
+    const double window = 1 - std::cos(angle(kRate, n) / count);
+    inPhase += window * samples[n] * std::sin(angle(hertz, n));
+    quadrature += window * samples[n] * std::cos(angle(hertz, n));
   }
-  return std::nullopt;
+  return {std::hypot(inPhase, quadrature) * 2 / (count * 32767), std::atan2(quadrature, inPhase)};
 }
 
-std::vector<RdsGroup> groupsFromBits(std::span<const std::uint8_t> bits) {
+std::vector<RdsGroup> groupsFromSamples(std::span<const std::int16_t> samples) {
+  const double pilotPhase = measureTone(samples, 19000).phase;
+  // Running sum of the signal times the regenerated subcarrier.
+  std::vector<double> sum(samples.size() + 1, 0.0);
+  for (std::size_t n = 0; n < samples.size(); ++n) {
+    sum[n + 1] = sum[n] + samples[n] * std::sin(3 * (angle(19000, n) + pilotPhase));
+  }
+  auto halves = [&](std::size_t start) {
+    const std::size_t middle = start + kSamplesPerBit / 2, end = start + kSamplesPerBit;
+    return (sum[middle] - sum[start]) - (sum[end] - sum[middle]);
+  };
+  const std::size_t bits = samples.size() / kSamplesPerBit - 1;
+  std::pair<double, std::size_t> best{-1, 0};  // the strength of the bit clock, and its offset
+  for (std::size_t offset = 0; offset < kSamplesPerBit; offset += 2) {
+    double strength = 0;
+    for (std::size_t k = 0; k < bits; ++k)
+      strength += std::abs(halves(offset + k * kSamplesPerBit));
+    best = std::max(best, {strength, offset});
+  }
+  std::vector<std::uint8_t> data;
+  for (std::size_t k = 0, previous = 0; k < bits; ++k) {
+    const std::size_t level = halves(best.second + k * kSamplesPerBit) > 0 ? 1 : 0;
+    data.push_back(level != previous ? 1 : 0);
+    previous = level;
+  }
   std::vector<RdsGroup> groups;
-  for (std::size_t at = 0; at + 104 <= bits.size();) {
-    if (auto group = groupAt(bits, at)) {
-      groups.push_back(*group);
-      at += 104;
-    } else {
-      ++at;
-    }
+  for (std::size_t at = 0; at + 104 <= data.size();) {
+    const auto group = groupAt(data, at);
+    if (group) groups.push_back(*group);
+    at += group ? 104 : 1;
   }
   return groups;
+}
+
+std::optional<std::vector<std::int16_t>> readWav(const std::string& bytes) {
+  const auto le = [&](std::size_t at, int size) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+      value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
+    return value;
+  };
+  const std::size_t data = bytes.size() - 44;
+  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || le(4, 4) != data + 36 ||
+      bytes.compare(8, 8, "WAVEfmt ") != 0 || le(16, 4) != 16 || le(20, 2) != 1 || le(22, 2) != 1 ||
+      le(24, 4) != 228000 || le(28, 4) != 456000 || le(32, 2) != 2 || le(34, 2) != 16 ||
+      bytes.compare(36, 4, "data") != 0 || le(40, 4) != data) {
+    return std::nullopt;
+  }
+  std::vector<std::int16_t> samples(data / 2);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    samples[i] = static_cast<std::int16_t>(le(44 + 2 * i, 2));
+  }
+  return samples;
+}
+
+std::optional<Offset> offsetOf(std::uint32_t block) {
+  std::uint16_t s = 0;
+  for (std::size_t i = 0; i < 26; ++i) s ^= ((block >> (25 - i)) & 1U) ? kParityCheck[i] : 0;
+  const auto found = std::ranges::find(kSyndromes, s);
+  if (found == kSyndromes.end()) return std::nullopt;
+  return static_cast<Offset>(found - kSyndromes.begin());
 }
 
 std::optional<std::vector<RdsGroup>> groupsFromHex(std::string_view text) {
   std::vector<RdsGroup> groups;
   std::istringstream in{std::string(text)};
-  std::string line;
-  while (std::getline(in, line)) {
-    RdsGroup g;
-    unsigned a, b, c, d;
-    char extra;
-    if (std::sscanf(line.c_str(), "%4x %4x %4x %4x%c", &a, &b, &c, &d, &extra) != 4 ||
-        line.size() != 19) {
-      return std::nullopt;
+  for (std::string line; std::getline(in, line);) {
+    RdsGroup& g = groups.emplace_back();
+    for (std::size_t b = 0; b < 4; ++b) {
+      const char* first = line.data() + 5 * b;
+      if (line.size() != 19 || (b > 0 && first[-1] != ' ') ||
+          std::from_chars(first, first + 4, g.blocks[b], 16).ptr != first + 4) {
+        return std::nullopt;
+      }
     }
-    g.blocks = {static_cast<std::uint16_t>(a), static_cast<std::uint16_t>(b),
-                static_cast<std::uint16_t>(c), static_cast<std::uint16_t>(d)};
-    groups.push_back(g);
   }
   return groups;
 }
@@ -187,10 +162,56 @@ std::string utf8FromRds(std::string_view rds) {
   return out;
 }
 
+// Texts come a segment a group; each bit of a `have` mask is a segment received since the text
+// began, so that a text counts only once all its segments came.
 Station decodeStation(std::span<const RdsGroup> groups) {
-  Receiver receiver;
-  for (std::size_t i = 0; i < groups.size(); ++i) receiver.read(groups[i], i);
-  return receiver.station;
+  Station station;
+  std::string ps(8, ' '), rt(64, ' ');
+  unsigned psHave = 0, rtHave = 0, di = 0;
+  bool rtFlag = false;
+  for (std::size_t index = 0; index < groups.size(); ++index) {
+    const auto [a, b, c, d] = groups[index].blocks;
+    const unsigned type = b >> 11;  // the group type and its version, 0A as 0
+    station.pi = a;
+    station.trafficProgramme = (b >> 10) & 1U;
+    station.programmeType = (b >> 5) & 0x1F;
+    if (type == 0) {
+      const unsigned segment = b & 3U;
+      station.trafficAnnouncement = (b >> 4) & 1U;
+      station.music = (b >> 3) & 1U;
+      di = (di & ~(8U >> segment)) | (((b >> 2) & 1U) << (3 - segment));
+      psHave = (segment == 0 ? 0 : psHave) | 1U << segment;
+      ps.replace(2 * segment, 2, {static_cast<char>(d >> 8), static_cast<char>(d)});
+      if (psHave == 0xF && fold(station.serviceNames, utf8FromRds(ps))) {
+        station.serviceNameAt.push_back(index);
+      }
+      if (psHave == 0xF) station.decoderIdentification = static_cast<int>(di);
+    } else if (type == 4) {
+      const unsigned segment = b & 0xFU;
+      const bool flag = (b >> 4) & 1U;
+      if (std::exchange(rtFlag, flag) != flag) {
+        rt.assign(64, ' ');
+        rtHave = 0;
+      }
+      rt.replace(4 * segment, 4,
+                 {static_cast<char>(c >> 8), static_cast<char>(c), static_cast<char>(d >> 8),
+                  static_cast<char>(d)});
+      rtHave |= 1U << segment;
+      const std::size_t length = std::min(rt.find('\r'), std::size_t{64});
+      const unsigned needed = (1U << (std::min(length + 1, std::size_t{64}) + 3) / 4) - 1;
+      if ((rtHave & needed) == needed &&
+          fold(station.radiotexts, utf8FromRds(rt.substr(0, length)))) {
+        station.radiotextFlags.push_back(flag);
+      }
+    } else if (type == 2) {
+      station.programmeItem = d;
+    } else if (type == 8) {
+      station.clockTimes.push_back({static_cast<int>(((b & 3U) << 15) | (c >> 1)),
+                                    static_cast<int>(((c & 1U) << 4) | (d >> 12)), (d >> 6) & 0x3F,
+                                    (d & 0x1F) * ((d >> 5) & 1U ? -1 : 1), index});
+    }
+  }
+  return station;
 }
 
 }  // namespace orvane::test

@@ -7,20 +7,35 @@
 #include <string_view>
 #include <vector>
 
+#include "Checkword.h"
 #include "RdsGroup.h"
 
 // A small RDS receiver for tests, written from the standard's side rather than the encoder's:
-// syndromes from its parity-check matrix, groups from its tables.
+// the multiplex taken down to data bits the way a receiver does, syndromes from the standard's
+// parity-check matrix, groups from its tables.
 namespace orvane::test {
 
-enum class BlockOffset { A, B, C, CPrime, D };
+// The samples of a WAV file as a player must find it: 16-bit PCM mono at 228 kHz, its sizes
+// those of its length; none if the file is anything else.
+[[nodiscard]] std::optional<std::vector<std::int16_t>> readWav(const std::string& bytes);
+
+struct PilotMeasure {
+  double amplitude;  // full scale 1
+  double phase;      // radians: the tone is amplitude * sin(2 pi f t + phase)
+};
+
+// A tone found by correlation over the whole signal, Hann-windowed so that strong tones nearby
+// do not leak into it.
+[[nodiscard]] PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz);
+
+// The groups a receiver hears: the subcarrier is regenerated from the pilot (its third harmonic),
+// the product integrated over each half bit, the bit clock found where the biphase halves differ
+// most, the differential coding undone, and the bits taken as groups where four blocks in a row
+// carry offsets A, B, C or C', D, and again after any group that fails the check.
+[[nodiscard]] std::vector<RdsGroup> groupsFromSamples(std::span<const std::int16_t> samples);
 
 // The offset a 26-bit block was sent with, known by its syndrome; none for a damaged block.
-[[nodiscard]] std::optional<BlockOffset> offsetOf(std::uint32_t block);
-
-// Groups from a stream of data bits: synchronises where four blocks in a row carry offsets A, B,
-// C or C', D, and again after any group that fails the check.
-[[nodiscard]] std::vector<RdsGroup> groupsFromBits(std::span<const std::uint8_t> bits);
+[[nodiscard]] std::optional<Offset> offsetOf(std::uint32_t block);
 
 // Groups from the "PPPP BBBB CCCC DDDD" text format, one per line; none if any line is not.
 [[nodiscard]] std::optional<std::vector<RdsGroup>> groupsFromHex(std::string_view text);
