@@ -1,11 +1,12 @@
 #include "ConsoleWindowFixture.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QListWidget>
 #include <QTest>
 
 #include "ConsoleTemplate.h"
 #include "ConsoleTick.h"
-#include "ControlId.h"
 #include "DialogTemplateRegistry.h"
 #include "ModalRun.h"
 #include "TextListTemplate.h"
@@ -24,18 +25,11 @@ ConsoleWindowFixture::~ConsoleWindowFixture() {
   DialogTemplateRegistry::remove(kTextListTemplateId);
 }
 
-void ConsoleWindowFixture::whileOpen(const std::function<void()>& steps) {
-  runModal(*console, [&] {
-    console->killTimer(ConsoleTick::kTimerId);
-    steps();
-    console->endDialog(0);
-  });
-}
-
-int ConsoleWindowFixture::runModalAndLeave(const std::function<void()>& steps) {
+int ConsoleWindowFixture::whileOpen(const std::function<void()>& steps, bool stepsLeave) {
   return runModal(*console, [&] {
     console->killTimer(ConsoleTick::kTimerId);
     steps();
+    if (!stepsLeave) console->endDialog(0);
   });
 }
 
@@ -43,28 +37,22 @@ void ConsoleWindowFixture::tick(int count) {
   for (int i = 0; i < count; ++i) console->core().tick().onTick();
 }
 
-EditControl* ConsoleWindowFixture::edit(int id) const {
-  return qobject_cast<EditControl*>(console->controlWidget(id));
+std::string textsOf(const CWnd& dialog, std::initializer_list<int> ids) {
+  std::string all;
+  for (const int id : ids) all += "|" + dialog.controlText(id);
+  return all.erase(0, 1);
 }
 
-QCheckBox* ConsoleWindowFixture::checkBox(int id) const {
-  return qobject_cast<QCheckBox*>(console->controlWidget(id));
+std::string ConsoleWindowFixture::enabled(std::initializer_list<int> ids) const {
+  std::string all;
+  for (const int id : ids) all += console->isControlEnabled(id) ? '1' : '0';
+  return all;
 }
 
-QPushButton* ConsoleWindowFixture::button(int id) const {
-  return qobject_cast<QPushButton*>(console->controlWidget(id));
-}
-
-SimpleComboBox* ConsoleWindowFixture::list(int id) const {
-  return qobject_cast<SimpleComboBox*>(console->controlWidget(id));
-}
-
-IpAddressEdit* ConsoleWindowFixture::address() const {
-  return qobject_cast<IpAddressEdit*>(console->controlWidget(control::kServerAddress));
-}
-
-QWidget* ConsoleWindowFixture::focus() const {
-  return console->window()->focusWidget();
+std::string ConsoleWindowFixture::ticked(std::initializer_list<int> ids) const {
+  std::string all;
+  for (const int id : ids) all += widget<QCheckBox>(id)->isChecked() ? '1' : '0';
+  return all;
 }
 
 void ConsoleWindowFixture::choose(int listId, int index) {
@@ -73,6 +61,14 @@ void ConsoleWindowFixture::choose(int listId, int index) {
   entries->scrollToItem(item);
   QTest::mouseClick(entries->viewport(), Qt::LeftButton, {},
                     entries->visualItemRect(item).center());
+}
+
+void ConsoleWindowFixture::click(int id) {
+  QTest::mouseClick(widget<QAbstractButton>(id), Qt::LeftButton);
+}
+
+void ConsoleWindowFixture::key(Qt::Key pressed, Qt::KeyboardModifiers modifiers) {
+  QTest::keyClick(QApplication::focusWidget(), pressed, modifiers);
 }
 
 void typeInto(EditControl* target, const QString& keys) {
@@ -87,14 +83,6 @@ void typeInto(EditControl* target, const QString& keys) {
       QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
   }
-}
-
-void ConsoleWindowFixture::type(int id, const QString& keys) {
-  typeInto(edit(id), keys);
-}
-
-void ConsoleWindowFixture::click(int id) {
-  QTest::mouseClick(button(id), Qt::LeftButton);
 }
 
 }  // namespace orvane::test

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QPushButton>
 #include <functional>
+#include <initializer_list>
 
 #include "CConsoleDlg.h"
 #include "EditControl.h"
-#include "IpAddressEdit.h"
 #include "MessageBoxRecorder.h"
 #include "SimpleComboBox.h"
 #include "TempDir.h"
@@ -17,6 +16,8 @@ namespace orvane::test {
 
 // Types into an edit as the operator would, after selecting what is there.
 void typeInto(EditControl* target, const QString& keys);
+// The texts of a dialog's controls, joined with "|".
+std::string textsOf(const CWnd& dialog, std::initializer_list<int> ids);
 
 // The real console window in a fresh working folder, with every message box recorded. The
 // one-second timer is stopped once the window is open, so that ticks come only when a test asks.
@@ -25,25 +26,27 @@ class ConsoleWindowFixture : public ::testing::Test {
   ConsoleWindowFixture();
   ~ConsoleWindowFixture() override;
 
-  // Opens the console, runs `steps` in it, and closes it again.
-  void whileOpen(const std::function<void()>& steps);
-  // Opens the console and runs `steps`, which must end it; returns the dialog's result.
-  int runModalAndLeave(const std::function<void()>& steps);
+  // Opens the console and runs `steps` in it; closes it after them unless they leave by
+  // themselves. Returns the dialog's result.
+  int whileOpen(const std::function<void()>& steps, bool stepsLeave = false);
   void tick(int count = 1);
 
-  EditControl* edit(int id) const;
-  QCheckBox* checkBox(int id) const;
-  QPushButton* button(int id) const;
-  SimpleComboBox* list(int id) const;
-  IpAddressEdit* address() const;
-  QWidget* focus() const;
-  bool enabled(int id) const { return console->isControlEnabled(id); }
+  template <class Widget>
+  Widget* widget(int id) const {
+    return qobject_cast<Widget*>(console->controlWidget(id));
+  }
+  SimpleComboBox* list(int id) const { return widget<SimpleComboBox>(id); }
+  QWidget* focus() const { return console->window()->focusWidget(); }
   std::string text(int id) const { return console->controlText(id); }
+  std::string texts(std::initializer_list<int> ids) const { return textsOf(*console, ids); }
+  // Which controls are enabled, and which are ticked, one digit each.
+  std::string enabled(std::initializer_list<int> ids) const;
+  std::string ticked(std::initializer_list<int> ids) const;
   // Chooses a list entry as the operator would, with the mouse.
   void choose(int listId, int index);
-  // Types into an edit as the operator would, after selecting what is there.
-  void type(int id, const QString& keys);
+  void type(int id, const QString& keys) { typeInto(widget<EditControl>(id), keys); }
   void click(int id);
+  void key(Qt::Key pressed, Qt::KeyboardModifiers modifiers = {});
 
   TempDir folder;
   MessageBoxRecorder boxes;

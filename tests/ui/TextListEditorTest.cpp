@@ -21,7 +21,6 @@ namespace orvane::test {
 namespace {
 
 using namespace listcontrol;
-using Rows = std::vector<std::string>;
 
 // Root ignores permission bits: while this lives, files are created as the user "nobody".
 struct Unprivileged {
@@ -38,25 +37,23 @@ class TextListEditor : public ConsoleWindowFixture {
     editor = &dialog;
     return runModal(dialog, steps);
   }
-  EditControl* field(int id) const { return qobject_cast<EditControl*>(editor->controlWidget(id)); }
   ListViewControl* view() const {
     return qobject_cast<ListViewControl*>(editor->controlWidget(kEntryList));
   }
-  std::string shown(int id) const { return editor->controlText(id); }
+  std::string shown(std::initializer_list<int> ids) const { return textsOf(*editor, ids); }
   bool listEnabled() const { return editor->isControlEnabled(kEntryList); }
-  // Each row as "ORD|TEXTO|TMS".
-  Rows rows() const {
-    Rows all;
+  // A row as "ORD|TEXTO|TMS"; all of them joined with "; ".
+  std::string row(int r) const {
     CListCtrl& list = editor->entryList();
-    for (int row = 0; row < list.getItemCount(); ++row) {
-      all.push_back(list.getItemText(row, 0) + "|" + list.getItemText(row, 1) + "|" +
-                    list.getItemText(row, 2));
-    }
-    return all;
+    return list.getItemText(r, 0) + "|" + list.getItemText(r, 1) + "|" + list.getItemText(r, 2);
   }
-  void typeIn(int id, const QString& keys) { typeInto(field(id), keys); }
-  void key(Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
-    QTest::keyClick(QApplication::focusWidget(), pressed, modifiers);
+  std::string rows() const {
+    std::string all;
+    for (int r = 0; r < editor->entryList().getItemCount(); ++r) all += "; " + row(r);
+    return all.erase(0, 2);
+  }
+  void typeIn(int id, const QString& keys) {
+    typeInto(qobject_cast<EditControl*>(editor->controlWidget(id)), keys);
   }
   void press(int id) {
     QTest::mouseClick(qobject_cast<QAbstractButton*>(editor->controlWidget(id)), Qt::LeftButton);
@@ -65,36 +62,49 @@ class TextListEditor : public ConsoleWindowFixture {
     const QRect cell = view()->visualItemRect(view()->topLevelItem(row));
     QTest::mouseEvent(action, view()->viewport(), button, {}, cell.center());
   }
-  void pick(int row) { clickRow(row, QTest::MouseClick); }
   void openRow(int row) { clickRow(row, QTest::MouseDClick); }
 
   CTextListDlg* editor = nullptr;
 };
 
-TEST_F(TextListEditor, WithoutAFileNovaLinhaNumbersNewRowsFromOne) {
+TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenumbersNothing) {
   const int ended = openEditor([&] {
     EXPECT_TRUE(view()->headerItem()->textAlignment(1) & Qt::AlignRight);  // TEXTO
-    EXPECT_EQ(rows(), Rows{});
-    EXPECT_EQ(shown(kOrderNumber) + shown(kDwellUnits) + shown(kCharsLeft), "000");
+    EXPECT_EQ(shown({kOrderNumber, kDwellUnits, kCharsLeft}), "0|0|0");
     EXPECT_EQ(QApplication::focusWidget(), view());
+    press(kNewRow);
+    EXPECT_EQ(shown({kOrderNumber, kDwellUnits, kEntryText}), "1|4|");
+    press(kNewRow);
+    press(kNewRow);
+    press(kDeleteRow);  // nothing selected, nothing asked
+    EXPECT_TRUE(boxes.shown.empty());
 
+    clickRow(1, QTest::MouseClick);
+    boxes.answers = {message::kAnswerNo};
+    press(kDeleteRow);
+    ASSERT_EQ(boxes.shown.size(), 1U);
+    EXPECT_EQ(boxes.shown[0].title, "Confirme apagamento de linha.");
+    EXPECT_EQ(boxes.shown[0].style, message::kYesNo);
+    openRow(1);
+    EXPECT_FALSE(listEnabled());
+    press(kDeleteRow);  // Yes
+    EXPECT_TRUE(listEnabled());
+    EXPECT_TRUE(view()->selectedItems().isEmpty());
     press(kNewRow);
-    EXPECT_EQ(shown(kOrderNumber) + "/" + shown(kDwellUnits) + "/" + shown(kEntryText), "1/4/");
-    EXPECT_EQ(rows(), (Rows{"1||4"}));
-    press(kNewRow);
+    EXPECT_EQ(rows(), "1||4; 3||4; 4||4");
 
     // With a row selected it only offers the next number, and frees the list.
     openRow(0);
     EXPECT_FALSE(listEnabled());
     press(kNewRow);
     EXPECT_TRUE(listEnabled());
-    EXPECT_EQ(shown(kOrderNumber), "3");
-    EXPECT_EQ(rows(), (Rows{"1||4", "2||4"}));
-    press(control::kOk);
+    EXPECT_EQ(shown({kOrderNumber}), "5");
+    EXPECT_EQ(rows(), "1||4; 3||4; 4||4");
+    press(control::kCancel);  // rows deleted and appended, yet no question
   });
-  EXPECT_EQ(ended, 1);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]\r\n[2][4]\r\n");
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(ended, 2);
+  EXPECT_EQ(boxes.shown.size(), 2U);
+  EXPECT_FALSE(std::filesystem::exists(folder.file("RDSTXT.TXT")));
 }
 
 TEST_F(TextListEditor, LeavingTheOrderEditWithNoRowSelectedAppendsOnlyAnUnknownNumber) {
@@ -103,18 +113,18 @@ TEST_F(TextListEditor, LeavingTheOrderEditWithNoRowSelectedAppendsOnlyAnUnknownN
   const int ended = openEditor([&] {
     key(Qt::Key_Tab);  // from the list into the order edit, which shows 0
     key(Qt::Key_Tab);  // and on into the text edit
-    EXPECT_EQ(rows(), (Rows{" 5|Bom dia|2", "-1|menos um|3", "0||4"}));
+    EXPECT_EQ(rows(), " 5|Bom dia|2; -1|menos um|3; 0||4");
     key(Qt::Key_Tab, Qt::ShiftModifier);
     key(Qt::Key_Tab);  // 0 is there now
 
     press(kNewRow);  // -1 is the largest number, compared unsigned
-    EXPECT_EQ(shown(kOrderNumber), "0");
+    EXPECT_EQ(shown({kOrderNumber}), "0");
     typeIn(kOrderNumber, "5");  // " 5" reads as 5
     key(Qt::Key_Tab);
     typeIn(kEntryText, "solto");  // no row takes it
     typeIn(kOrderNumber, "9");
     key(Qt::Key_Tab);
-    EXPECT_EQ(rows(), (Rows{" 5|Bom dia|2", "-1|menos um|3", "0||4", "9||4"}));
+    EXPECT_EQ(rows(), " 5|Bom dia|2; -1|menos um|3; 0||4; 9||4");
     press(control::kCancel);  // no question: the text edit was never left with a row selected
   });
   EXPECT_EQ(ended, 2);
@@ -126,15 +136,13 @@ TEST_F(TextListEditor, ADoubleClickedRowIsEditedThroughTheEditsAndTheCountFollow
   const std::string list = "[01][4]Bom dia\r\n[2][8]" + std::string(70, 'x') + "\r\n";
   folder.write("RDSTXT.TXT", list);
   const int ended = openEditor([&] {
-    pick(0);  // a single click only selects, and so does the other button's double click
-    clickRow(0, QTest::MouseDClick, Qt::RightButton);
-    EXPECT_EQ(shown(kOrderNumber), "0");
+    clickRow(0, QTest::MouseClick);  // a single click only selects, and so does the other
+    clickRow(0, QTest::MouseDClick, Qt::RightButton);  // button's double click
+    EXPECT_EQ(shown({kOrderNumber}), "0");
     openRow(0);
-    EXPECT_EQ(shown(kOrderNumber) + "/" + shown(kDwellUnits) + "/" + shown(kEntryText),
-              "1/4/Bom dia");
-    EXPECT_EQ(shown(kCharsLeft), "57");
+    EXPECT_EQ(shown({kOrderNumber, kDwellUnits, kEntryText, kCharsLeft}), "1|4|Bom dia|57");
     EXPECT_FALSE(listEnabled());
-    field(kOrderNumber)->setFocus();
+    editor->controlWidget(kOrderNumber)->setFocus();
     key(Qt::Key_Tab);  // nothing typed: the row keeps its "01"
     EXPECT_TRUE(listEnabled());
     key(Qt::Key_Tab);  // leaving the text edit, changed or not, makes Cancel ask
@@ -143,17 +151,16 @@ TEST_F(TextListEditor, ADoubleClickedRowIsEditedThroughTheEditsAndTheCountFollow
     ASSERT_EQ(boxes.shown.size(), 1U);
     EXPECT_EQ(boxes.shown[0].title, "Sair sem alterar dados.");
     EXPECT_EQ(boxes.shown[0].style, message::kYesNoQuestion);
-    EXPECT_EQ(rows()[0], "01|Bom dia|4");
+    EXPECT_EQ(row(0), "01|Bom dia|4");
 
     openRow(0);
     const QString text = QString::fromUtf8("Olá, até já");
     for (int typed = 0; typed <= text.size(); ++typed) {
       typeIn(kEntryText, text.left(typed));
-      EXPECT_EQ(shown(kCharsLeft), std::to_string(64 - typed));
+      EXPECT_EQ(shown({kCharsLeft}), std::to_string(64 - typed));
     }
     typeIn(kEntryText, QString(70, 'y'));
-    EXPECT_EQ(shown(kEntryText), std::string(64, 'y'));
-    EXPECT_EQ(shown(kCharsLeft), "0");
+    EXPECT_EQ(shown({kEntryText, kCharsLeft}), std::string(64, 'y') + "|0");
     key(Qt::Key_Tab);
     EXPECT_TRUE(listEnabled());
     openRow(0);
@@ -161,44 +168,15 @@ TEST_F(TextListEditor, ADoubleClickedRowIsEditedThroughTheEditsAndTheCountFollow
     EXPECT_FALSE(listEnabled());
     key(Qt::Key_Tab);
     EXPECT_TRUE(listEnabled());
-    EXPECT_EQ(rows()[0], "01|" + std::string(64, 'y') + "|7");
+    EXPECT_EQ(row(0), "01|" + std::string(64, 'y') + "|7");
 
     // A text written longer by other means: no wrapped count beside it.
     openRow(1);
-    EXPECT_EQ(shown(kEntryText), std::string(70, 'x'));
-    EXPECT_EQ(shown(kCharsLeft), "0");
+    EXPECT_EQ(shown({kEntryText, kCharsLeft}), std::string(70, 'x') + "|0");
     EXPECT_EQ(boxes.shown.back().text, "Please enter no more than 64 characters.");
     key(Qt::Key_Escape);  // Yes
   });
   EXPECT_EQ(ended, 2);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), list);
-}
-
-TEST_F(TextListEditor, DeletingARowAsksFirstAndRenumbersNothing) {
-  const std::string list = "[1][4]um\r\n[2][4]dois\r\n[3][4]tres\r\n";
-  folder.write("RDSTXT.TXT", list);
-  const int ended = openEditor([&] {
-    press(kDeleteRow);  // nothing selected, nothing asked
-    EXPECT_TRUE(boxes.shown.empty());
-    pick(1);
-    boxes.answers = {message::kAnswerNo};
-    press(kDeleteRow);
-    ASSERT_EQ(boxes.shown.size(), 1U);
-    EXPECT_EQ(boxes.shown[0].title, "Confirme apagamento de linha.");
-    EXPECT_EQ(boxes.shown[0].style, message::kYesNo);
-    EXPECT_EQ(rows().size(), 3U);
-
-    openRow(1);
-    press(kDeleteRow);  // Yes
-    EXPECT_EQ(rows(), (Rows{"1|um|4", "3|tres|4"}));
-    EXPECT_TRUE(listEnabled());
-    EXPECT_TRUE(view()->selectedItems().isEmpty());
-    press(kNewRow);
-    EXPECT_EQ(rows().back(), "4||4");
-    press(control::kCancel);  // rows deleted and appended, yet no question
-  });
-  EXPECT_EQ(ended, 2);
-  EXPECT_EQ(boxes.shown.size(), 2U);
   EXPECT_EQ(folder.read("RDSTXT.TXT"), list);
 }
 
@@ -219,8 +197,7 @@ TEST_F(TextListEditor, EnterSavesWithoutThePendingChangeAndTheOkButtonWithIt) {
 }
 
 TEST_F(TextListEditor, ASaveIntoAReadOnlyFolderKeepsTheRowsAndTheOldList) {
-  const std::string old = "[1][4]Bom dia\r\n";
-  folder.write("RDSTXT.TXT", old);
+  folder.write("RDSTXT.TXT", "[1][4]Bom dia\r\n");
   chmod(folder.path().c_str(), 0555);
   const int ended = openEditor([&] {
     press(kNewRow);
@@ -232,9 +209,8 @@ TEST_F(TextListEditor, ASaveIntoAReadOnlyFolderKeepsTheRowsAndTheOldList) {
     EXPECT_EQ(boxes.shown[0].title, "ERRO DE ESCRITA A RDSTXT.TXT");
     EXPECT_EQ(boxes.shown[0].style, message::kOkInformation);
     EXPECT_EQ(boxes.shown[0].owner, editor->window());
-    EXPECT_EQ(rows(), (Rows{"1|Bom dia|4", "2||4"}));
-    EXPECT_EQ(folder.read("RDSTXT.TXT"), old);
-
+    EXPECT_EQ(rows(), "1|Bom dia|4; 2||4");
+    EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Bom dia\r\n");
     chmod(folder.path().c_str(), 0755);
     press(control::kOk);
   });
@@ -247,7 +223,7 @@ TEST_F(TextListEditor, TheConsoleRotationReadsTheListAsLastSavedWhileTheEditorIs
   CWinApp application;
   application.setMainWindow(console.get());
   whileOpen([&] {
-    checkBox(control::kAutoRotate)->setChecked(true);
+    widget<QCheckBox>(control::kAutoRotate)->setChecked(true);
     tick();  // the first pair goes on air for 15 seconds
     QTimer::singleShot(0, [&] {
       editor = dynamic_cast<CTextListDlg*>(CDialog::innermostModal());
@@ -263,7 +239,6 @@ TEST_F(TextListEditor, TheConsoleRotationReadsTheListAsLastSavedWhileTheEditorIs
       key(Qt::Key_Tab);
       tick(16);  // due, but the change is only in the editor's rows
       EXPECT_EQ(console->state().radioText1, "Bom dia");
-
       typeIn(kDwellUnits, "x");
       key(Qt::Key_Return);  // saved; the bad dwell keeps the editor open
       EXPECT_EQ(boxes.shown.at(0).text, "Please enter a positive integer.");
