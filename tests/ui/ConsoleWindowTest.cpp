@@ -1,8 +1,9 @@
-#include <QTest>
-
+// The console window on real widgets, driven with the mouse and keys, and against the real
+// orvane-encoder on a loopback port.
 #include "ConsoleWindowFixture.h"
 #include "ControlId.h"
 #include "Cp1252.h"
+#include "EncoderProcess.h"
 #include "IpAddressEdit.h"
 #include "MessageStyle.h"
 
@@ -17,23 +18,23 @@ class ConsoleWindowTest : public ConsoleWindowFixture {
   std::string settingsShown() const {
     return QString::number(widget<IpAddressEdit>(kServerAddress)->address(), 16).toStdString() +
            "|" +
-           texts({kServerPort, kPtyCode, kDiCode, kPinDay, kPinTime, kRadioText1, kRadioText2,
-                  kPsName, kRotateCountdown}) +
-           " lists " + std::to_string(list(kProgrammeTypeList)->currentSelection()) + " " +
-           std::to_string(list(kDecoderIdList)->currentSelection()) + " ticked " +
+           texts({kServerPort, kProgrammeTypeList, kPtyCode, kDecoderIdList, kDiCode, kPinDay,
+                  kPinTime, kRadioText1, kRadioText2, kPsName, kRotateCountdown}) +
+           "|" +
            ticked({kMusicFlag, kTpFlag, kTaFlag, kTimeInPsFlag, kGroup1A, kGroup4A, kAutoRotate});
   }
 };
 
 TEST_F(ConsoleWindowTest, ItStartsFromTheSettingsFileOrElseFromTheBuiltInValues) {
   whileOpen([&] {
-    EXPECT_EQ(settingsShown(), "7f000001|6969|00|01|1|00:00||||0 lists 0 1 ticked 1100000");
-    EXPECT_EQ(list(kProgrammeTypeList)->count(), 32);
+    EXPECT_EQ(settingsShown(),
+              pt("7f000001|6969|Não definido|00|Emissão Estereo.|01|1|00:00||||0|1100000"));
+    EXPECT_EQ(widget<SimpleComboBox>(kProgrammeTypeList)->count(), 32);
     EXPECT_EQ(enabled({kConnect, kEditList, kAdvancedFunctions, kOk, kDisconnect, kUpdateProgramme,
                        kUpdateText, kUpdateSpecial, kPsName, kTimeInPsFlag, kDecoderIdList}),
               "11110000000");
-    EXPECT_FALSE(widget<QWidget>(kCancel)->isVisible());
-    EXPECT_EQ(focus(), widget<QWidget>(kRadioText1));
+    EXPECT_FALSE(widget(kCancel)->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), widget(kRadioText1));
   });
   folder.write("def.ini",  // copied from Windows in another letter case
                "[CLIENT]SOCKET=0A000002@7000\r\n[CLIENT]SETPTY=0A\r\n[CLIENT]SETDI=03\r\n"
@@ -41,18 +42,14 @@ TEST_F(ConsoleWindowTest, ItStartsFromTheSettingsFileOrElseFromTheBuiltInValues)
                "[CLIENT]SETPSN=RADIO\r\n");
   console = std::make_unique<CConsoleDlg>(folder.path());
   whileOpen([&] {
-    EXPECT_EQ(settingsShown(),
-              "a000002|7000|0A|03|1|00:00|Bom dia a todos||RADIO|0 lists 10 3 ticked 0100010");
+    EXPECT_EQ(settingsShown(), pt("a000002|7000|Música Pop|0A|Emissão Estereo Simulado.|03|1|00:00|"
+                                  "Bom dia a todos||RADIO|0|0100010"));
   });
   EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(ConsoleWindowTest, TheCodeListsShowTheirCodesEvenWhileAFieldIsInvalid) {
   whileOpen([&] {
-    boxes.answers = {message::kAnswerNo};
-    click(kAdvancedFunctions);
-    EXPECT_EQ(boxes.shown.at(0).title, pt("ATENÇÃO : Importante !"));
-    EXPECT_EQ(enabled({kAdvancedFunctions, kPsName}), "10");
     boxes.answers = {message::kAnswerYes};
     click(kAdvancedFunctions);
     EXPECT_EQ(enabled({kAdvancedFunctions, kPsName, kTimeInPsFlag, kDecoderIdList}), "0111");
@@ -63,8 +60,8 @@ TEST_F(ConsoleWindowTest, TheCodeListsShowTheirCodesEvenWhileAFieldIsInvalid) {
     choose(kProgrammeTypeList, 10);
     choose(kDecoderIdList, 7);
     EXPECT_EQ(texts({kProgrammeTypeList, kPtyCode, kDiCode, kPinDay}), pt("Música Pop|0A|07|32"));
-    ASSERT_EQ(boxes.shown.size(), 4U);
-    EXPECT_EQ(boxes.shown[3].text, "Please enter an integer between 1 and 31.");
+    ASSERT_EQ(boxes.shown.size(), 3U);
+    EXPECT_EQ(boxes.shown[2].text, "Please enter an integer between 1 and 31.");
   });
 }
 
@@ -74,8 +71,8 @@ TEST_F(ConsoleWindowTest, SpecialCharactersAreWarnedAboutOnceBetweenTextUpdates)
     key(Qt::Key_Tab);  // into RTXT2
     ASSERT_EQ(boxes.shown.size(), 1U);
     EXPECT_EQ(boxes.shown[0].text, pt("Caracteres especiais não devem ser usados."));
-    EXPECT_EQ(text(kRadioText1), pt("Informação"));  // kept as typed
-    key(Qt::Key_Tab);                                // leaving RTXT2: RTXT1 still holds the letters
+    EXPECT_EQ(texts({kRadioText1}), pt("Informação"));  // kept as typed
+    key(Qt::Key_Tab);  // leaving RTXT2: RTXT1 still holds the letters
     EXPECT_EQ(boxes.shown.size(), 1U);
 
     console->core().updates().textUpdate();
@@ -89,10 +86,11 @@ TEST_F(ConsoleWindowTest, SpecialCharactersAreWarnedAboutOnceBetweenTextUpdates)
 
 TEST_F(ConsoleWindowTest, PortAndDayAreValidatedWithTheFrameworkMessages) {
   whileOpen([&] {
-    type(kServerPort, "abc");  // the port takes digits only
+    type(kServerPort, "");
     tick();
-    EXPECT_EQ(focus(), widget<QWidget>(kServerPort));
-    type(kServerPort, "40000");
+    EXPECT_EQ(QApplication::focusWidget(), widget(kServerPort));
+    type(kServerPort, "4x0000");  // the port takes digits only
+    EXPECT_EQ(texts({kServerPort}), "40000");
     tick();
     type(kServerPort, "7000");
     type(kPinDay, "32");
@@ -135,10 +133,45 @@ TEST_F(ConsoleWindowTest, OnlyTheExitButtonLeavesAndNotDuringABatchNorPastAnInva
 TEST_F(ConsoleWindowTest, TheAboutCommandIsRecognisedWithItsLowBitsCleared) {
   int abouts = 0;
   console->setAboutHandler([&] { ++abouts; });
-  console->onSysCommand(16);
-  console->onSysCommand(16 | 0x7);
-  console->onSysCommand(0xF060);  // the window's Close
-  EXPECT_EQ(abouts, 2);
+  for (const unsigned command : {16U, 16U | 0x7, 0xF060U}) console->onSysCommand(command);
+  EXPECT_EQ(abouts, 2);  // not for the window's Close
+}
+
+// A free loopback port the console accepts: its port field stops at 32767, below the range
+// the system hands out for "any port".
+std::uint16_t freeConsolePort() {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto port = static_cast<std::uint16_t>(20000 + (getpid() * 7 + attempt * 131) % 12767);
+    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+    const bool free = bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(probe);
+    if (free) return port;
+  }
+  return 0;
+}
+
+TEST_F(ConsoleWindowTest, ATypedRadiotextGoesOnAirThroughTheEncoder) {
+  EncoderProcess encoder{{"--port", std::to_string(freeConsolePort())}};
+  const std::uint16_t port = encoder.port();
+  ASSERT_NE(port, 0);
+  whileOpen([&] {
+    type(kServerPort, QString::number(port));
+    type(kRadioText1, QString::fromUtf8("Bom dia, Lisboa"));
+    tick();  // "Conectar" takes the port from the record, which the tick keeps up to date
+    click(kConnect);
+    QTRY_VERIFY_WITH_TIMEOUT(console->state().connected == 1, 5000);
+    EXPECT_EQ(enabled({kConnect, kDisconnect, kUpdateText}), "011");
+    click(kUpdateText);
+    EXPECT_EQ(enabled({kUpdateText}), "0");
+    tick(4);  // TXT0, TXT1, ENCODE, then the queue is found empty
+    EXPECT_EQ(enabled({kUpdateText}), "1");
+    EXPECT_TRUE(encoder.skipPast("RTXT1 \"Bom dia, Lisboa\""));
+    click(kDisconnect);
+    EXPECT_EQ(console->state().connected, 0);
+    EXPECT_TRUE(encoder.skipPast("Cliente saiu"));
+  });
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
 }  // namespace

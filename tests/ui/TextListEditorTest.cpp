@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -14,8 +12,6 @@
 #include "ControlId.h"
 #include "ListViewControl.h"
 #include "MessageStyle.h"
-#include "ModalRun.h"
-#include "TextListTemplate.h"
 
 namespace orvane::test {
 namespace {
@@ -31,38 +27,35 @@ struct Unprivileged {
 
 class TextListEditor : public ConsoleWindowFixture {
  protected:
-  // Runs a fresh editor on the folder's list; returns how it ended.
+  // Runs a fresh editor on the folder's list in front; returns how it ended.
   int openEditor(const std::function<void()>& steps) {
     CTextListDlg dialog(folder.path());
-    editor = &dialog;
-    return runModal(dialog, steps);
+    inFront = editor = &dialog;
+    const int ended = runModal(dialog, steps);
+    inFront = nullptr;
+    return ended;
   }
-  ListViewControl* view() const {
-    return qobject_cast<ListViewControl*>(editor->controlWidget(kEntryList));
+  ListViewControl* view() const { return widget<ListViewControl>(kEntryList); }
+  // The edits as "ORD|TMS|TEXTO|left", and whether they hold the list locked.
+  std::string fields() const {
+    return texts({kOrderNumber, kDwellUnits, kEntryText, kCharsLeft}) +
+           (enabled({kEntryList}) == "1" ? "" : " locked");
   }
-  std::string shown(std::initializer_list<int> ids) const { return textsOf(*editor, ids); }
-  bool listEnabled() const { return editor->isControlEnabled(kEntryList); }
-  // A row as "ORD|TEXTO|TMS"; all of them joined with "; ".
-  std::string row(int r) const {
-    CListCtrl& list = editor->entryList();
-    return list.getItemText(r, 0) + "|" + list.getItemText(r, 1) + "|" + list.getItemText(r, 2);
-  }
+  // Each row as "ORD|TEXTO|TMS", joined with "; ".
   std::string rows() const {
     std::string all;
-    for (int r = 0; r < editor->entryList().getItemCount(); ++r) all += "; " + row(r);
+    CListCtrl& list = editor->entryList();
+    for (int r = 0; r < list.getItemCount(); ++r) {
+      for (int column = 0; column < 3; ++column)
+        all += (column ? "|" : "; ") + list.getItemText(r, column);
+    }
     return all.erase(0, 2);
   }
-  void typeIn(int id, const QString& keys) {
-    typeInto(qobject_cast<EditControl*>(editor->controlWidget(id)), keys);
-  }
-  void press(int id) {
-    QTest::mouseClick(qobject_cast<QAbstractButton*>(editor->controlWidget(id)), Qt::LeftButton);
-  }
-  void clickRow(int row, QTest::MouseAction action, Qt::MouseButton button = Qt::LeftButton) {
+  void clickRow(int row, QTest::MouseAction action = QTest::MouseDClick,
+                Qt::MouseButton button = Qt::LeftButton) {
     const QRect cell = view()->visualItemRect(view()->topLevelItem(row));
     QTest::mouseEvent(action, view()->viewport(), button, {}, cell.center());
   }
-  void openRow(int row) { clickRow(row, QTest::MouseDClick); }
 
   CTextListDlg* editor = nullptr;
 };
@@ -70,37 +63,32 @@ class TextListEditor : public ConsoleWindowFixture {
 TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenumbersNothing) {
   const int ended = openEditor([&] {
     EXPECT_TRUE(view()->headerItem()->textAlignment(1) & Qt::AlignRight);  // TEXTO
-    EXPECT_EQ(shown({kOrderNumber, kDwellUnits, kCharsLeft}), "0|0|0");
+    EXPECT_EQ(fields(), "0|0||0");
     EXPECT_EQ(QApplication::focusWidget(), view());
-    press(kNewRow);
-    EXPECT_EQ(shown({kOrderNumber, kDwellUnits, kEntryText}), "1|4|");
-    press(kNewRow);
-    press(kNewRow);
-    press(kDeleteRow);  // nothing selected, nothing asked
+    click(kNewRow);
+    EXPECT_EQ(fields(), "1|4||0");
+    click(kNewRow);
+    click(kNewRow);
+    click(kDeleteRow);  // nothing selected, nothing asked
     EXPECT_TRUE(boxes.shown.empty());
 
     clickRow(1, QTest::MouseClick);
     boxes.answers = {message::kAnswerNo};
-    press(kDeleteRow);
-    ASSERT_EQ(boxes.shown.size(), 1U);
-    EXPECT_EQ(boxes.shown[0].title, "Confirme apagamento de linha.");
-    EXPECT_EQ(boxes.shown[0].style, message::kYesNo);
-    openRow(1);
-    EXPECT_FALSE(listEnabled());
-    press(kDeleteRow);  // Yes
-    EXPECT_TRUE(listEnabled());
+    click(kDeleteRow);
+    EXPECT_EQ(boxes.shown.at(0).title + " " + std::to_string(boxes.shown[0].style),
+              "Confirme apagamento de linha. " + std::to_string(message::kYesNo));
+    clickRow(1);
+    click(kDeleteRow);  // Yes; the list, locked by the double click, is free again
+    EXPECT_EQ(fields(), "2|4||64");
     EXPECT_TRUE(view()->selectedItems().isEmpty());
-    press(kNewRow);
+    click(kNewRow);
     EXPECT_EQ(rows(), "1||4; 3||4; 4||4");
 
-    // With a row selected it only offers the next number, and frees the list.
-    openRow(0);
-    EXPECT_FALSE(listEnabled());
-    press(kNewRow);
-    EXPECT_TRUE(listEnabled());
-    EXPECT_EQ(shown({kOrderNumber}), "5");
+    clickRow(0);  // with a row selected it only offers the next number, and frees the list
+    click(kNewRow);
+    EXPECT_EQ(fields(), "5|4||64");
     EXPECT_EQ(rows(), "1||4; 3||4; 4||4");
-    press(control::kCancel);  // rows deleted and appended, yet no question
+    click(control::kCancel);  // rows deleted and appended, yet no question
   });
   EXPECT_EQ(ended, 2);
   EXPECT_EQ(boxes.shown.size(), 2U);
@@ -117,15 +105,15 @@ TEST_F(TextListEditor, LeavingTheOrderEditWithNoRowSelectedAppendsOnlyAnUnknownN
     key(Qt::Key_Tab, Qt::ShiftModifier);
     key(Qt::Key_Tab);  // 0 is there now
 
-    press(kNewRow);  // -1 is the largest number, compared unsigned
-    EXPECT_EQ(shown({kOrderNumber}), "0");
-    typeIn(kOrderNumber, "5");  // " 5" reads as 5
+    click(kNewRow);  // -1 is the largest number, compared unsigned
+    EXPECT_EQ(fields(), "0|4||0");
+    type(kOrderNumber, "5");  // " 5" reads as 5
     key(Qt::Key_Tab);
-    typeIn(kEntryText, "solto");  // no row takes it
-    typeIn(kOrderNumber, "9");
+    type(kEntryText, "solto");  // no row takes it
+    type(kOrderNumber, "9");
     key(Qt::Key_Tab);
     EXPECT_EQ(rows(), " 5|Bom dia|2; -1|menos um|3; 0||4; 9||4");
-    press(control::kCancel);  // no question: the text edit was never left with a row selected
+    click(control::kCancel);  // no question: the text edit was never left with a row selected
   });
   EXPECT_EQ(ended, 2);
   EXPECT_TRUE(boxes.shown.empty());
@@ -138,41 +126,35 @@ TEST_F(TextListEditor, ADoubleClickedRowIsEditedThroughTheEditsAndTheCountFollow
   const int ended = openEditor([&] {
     clickRow(0, QTest::MouseClick);  // a single click only selects, and so does the other
     clickRow(0, QTest::MouseDClick, Qt::RightButton);  // button's double click
-    EXPECT_EQ(shown({kOrderNumber}), "0");
-    openRow(0);
-    EXPECT_EQ(shown({kOrderNumber, kDwellUnits, kEntryText, kCharsLeft}), "1|4|Bom dia|57");
-    EXPECT_FALSE(listEnabled());
-    editor->controlWidget(kOrderNumber)->setFocus();
+    EXPECT_EQ(fields(), "0|0||0");
+    clickRow(0);
+    EXPECT_EQ(fields(), "1|4|Bom dia|57 locked");
+    widget(kOrderNumber)->setFocus();
     key(Qt::Key_Tab);  // nothing typed: the row keeps its "01"
-    EXPECT_TRUE(listEnabled());
+    EXPECT_EQ(fields(), "1|4|Bom dia|57");
     key(Qt::Key_Tab);  // leaving the text edit, changed or not, makes Cancel ask
     boxes.answers = {message::kAnswerNo};
     key(Qt::Key_Escape);
-    ASSERT_EQ(boxes.shown.size(), 1U);
-    EXPECT_EQ(boxes.shown[0].title, "Sair sem alterar dados.");
-    EXPECT_EQ(boxes.shown[0].style, message::kYesNoQuestion);
-    EXPECT_EQ(row(0), "01|Bom dia|4");
+    EXPECT_EQ(boxes.shown.at(0).title, "Sair sem alterar dados.");
 
-    openRow(0);
+    clickRow(0);
     const QString text = QString::fromUtf8("Olá, até já");
     for (int typed = 0; typed <= text.size(); ++typed) {
-      typeIn(kEntryText, text.left(typed));
-      EXPECT_EQ(shown({kCharsLeft}), std::to_string(64 - typed));
+      type(kEntryText, text.left(typed));
+      EXPECT_EQ(texts({kCharsLeft}), std::to_string(64 - typed));
     }
-    typeIn(kEntryText, QString(70, 'y'));
-    EXPECT_EQ(shown({kEntryText, kCharsLeft}), std::string(64, 'y') + "|0");
+    type(kEntryText, QString(70, 'y'));
+    EXPECT_EQ(fields(), "1|4|" + std::string(64, 'y') + "|0 locked");
     key(Qt::Key_Tab);
-    EXPECT_TRUE(listEnabled());
-    openRow(0);
-    typeIn(kDwellUnits, "007");
-    EXPECT_FALSE(listEnabled());
+    clickRow(0);
+    type(kDwellUnits, "007");
+    EXPECT_EQ(fields(), "1|007|" + std::string(64, 'y') + "|0 locked");
     key(Qt::Key_Tab);
-    EXPECT_TRUE(listEnabled());
-    EXPECT_EQ(row(0), "01|" + std::string(64, 'y') + "|7");
+    EXPECT_EQ(rows(), "01|" + std::string(64, 'y') + "|7; 2|" + std::string(70, 'x') + "|8");
 
     // A text written longer by other means: no wrapped count beside it.
-    openRow(1);
-    EXPECT_EQ(shown({kEntryText, kCharsLeft}), std::string(70, 'x') + "|0");
+    clickRow(1);
+    EXPECT_EQ(fields(), "2|8|" + std::string(70, 'x') + "|0 locked");
     EXPECT_EQ(boxes.shown.back().text, "Please enter no more than 64 characters.");
     key(Qt::Key_Escape);  // Yes
   });
@@ -180,42 +162,35 @@ TEST_F(TextListEditor, ADoubleClickedRowIsEditedThroughTheEditsAndTheCountFollow
   EXPECT_EQ(folder.read("RDSTXT.TXT"), list);
 }
 
-TEST_F(TextListEditor, EnterSavesWithoutThePendingChangeAndTheOkButtonWithIt) {
+TEST_F(TextListEditor, EnterSavesWithoutThePendingChangeOkWithItAndAFailedSaveKeepsTheRows) {
   folder.write("RDSTXT.TXT", "[1][4]Bom dia\r\n");
   const auto changeAndSave = [&](const std::function<void()>& save) {
     return openEditor([&] {
-      openRow(0);
-      typeIn(kEntryText, "Boa tarde");
+      clickRow(0);
+      type(kEntryText, "Boa tarde");
       save();
     });
   };
   EXPECT_EQ(changeAndSave([&] { key(Qt::Key_Return); }), 1);
   EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Bom dia\r\n");
-  EXPECT_EQ(changeAndSave([&] { press(control::kOk); }), 1);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Boa tarde\r\n");
-  EXPECT_TRUE(boxes.shown.empty());
-}
 
-TEST_F(TextListEditor, ASaveIntoAReadOnlyFolderKeepsTheRowsAndTheOldList) {
-  folder.write("RDSTXT.TXT", "[1][4]Bom dia\r\n");
   chmod(folder.path().c_str(), 0555);
-  const int ended = openEditor([&] {
-    press(kNewRow);
+  const int ended = changeAndSave([&] {
     {
       const Unprivileged operatorAccount;
-      press(control::kOk);
+      click(control::kOk);
     }
     ASSERT_EQ(boxes.shown.size(), 1U);
     EXPECT_EQ(boxes.shown[0].title, "ERRO DE ESCRITA A RDSTXT.TXT");
     EXPECT_EQ(boxes.shown[0].style, message::kOkInformation);
     EXPECT_EQ(boxes.shown[0].owner, editor->window());
-    EXPECT_EQ(rows(), "1|Bom dia|4; 2||4");
+    EXPECT_EQ(rows(), "1|Boa tarde|4");
     EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Bom dia\r\n");
     chmod(folder.path().c_str(), 0755);
-    press(control::kOk);
+    click(control::kOk);
   });
   EXPECT_EQ(ended, 1);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Bom dia\r\n[2][4]\r\n");
+  EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Boa tarde\r\n");
 }
 
 TEST_F(TextListEditor, TheConsoleRotationReadsTheListAsLastSavedWhileTheEditorIsOpen) {
@@ -226,7 +201,7 @@ TEST_F(TextListEditor, TheConsoleRotationReadsTheListAsLastSavedWhileTheEditorIs
     widget<QCheckBox>(control::kAutoRotate)->setChecked(true);
     tick();  // the first pair goes on air for 15 seconds
     QTimer::singleShot(0, [&] {
-      editor = dynamic_cast<CTextListDlg*>(CDialog::innermostModal());
+      inFront = editor = dynamic_cast<CTextListDlg*>(CDialog::innermostModal());
       ASSERT_NE(editor, nullptr);
       editor->window()->activateWindow();
       ASSERT_TRUE(QTest::qWaitForWindowActive(editor->window()));
@@ -234,12 +209,12 @@ TEST_F(TextListEditor, TheConsoleRotationReadsTheListAsLastSavedWhileTheEditorIs
       EXPECT_EQ(editor->window()->windowHandle()->transientParent(),
                 console->window()->windowHandle());
 
-      openRow(0);
-      typeIn(kEntryText, "Boa noite");
+      clickRow(0);
+      type(kEntryText, "Boa noite");
       key(Qt::Key_Tab);
       tick(16);  // due, but the change is only in the editor's rows
       EXPECT_EQ(console->state().radioText1, "Bom dia");
-      typeIn(kDwellUnits, "x");
+      type(kDwellUnits, "x");
       key(Qt::Key_Return);  // saved; the bad dwell keeps the editor open
       EXPECT_EQ(boxes.shown.at(0).text, "Please enter a positive integer.");
       tick(15);
