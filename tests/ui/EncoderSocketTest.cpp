@@ -137,20 +137,20 @@ TEST_F(EncoderSocketTest, AReplyFloodIsShownWholeInOrderWithoutNestingBoxes) {
   std::string flood;
   for (int line = 0; flood.size() < 10'000'000; ++line) flood += std::to_string(line) + "\n";
   std::thread talker([&] { peer.send(flood); });
+  std::string all;
+  std::size_t seen = 0;
   const bool allShown = QTest::qWaitFor(
       [&] {
-        std::size_t shown = 0;
-        for (const auto& box : window.messages) shown += box.text.size();
-        return shown >= flood.size();
+        for (; seen < window.messages.size(); ++seen) {
+          EXPECT_LE(window.messages[seen].text.size(),
+                    EncoderConnection::kPendingReplyLimit + kReceiveChunk);
+          all += window.messages[seen].text;
+        }
+        return all.size() >= flood.size();
       },
       60000);
   talker.join();
   ASSERT_TRUE(allShown);
-  std::string all;
-  for (const auto& box : window.messages) {
-    EXPECT_LE(box.text.size(), EncoderConnection::kPendingReplyLimit + kReceiveChunk);
-    all += box.text;
-  }
   EXPECT_TRUE(all == flood) << "shown " << all.size() << " of " << flood.size() << " bytes";
   EXPECT_LE(window.deepest, 1);
 }
