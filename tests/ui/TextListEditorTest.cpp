@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -12,16 +10,14 @@
 #include "CWinApp.h"
 #include "ConsoleWindowFixture.h"
 #include "ControlId.h"
+#include "Cp1252.h"
 #include "ListViewControl.h"
 #include "MessageStyle.h"
-#include "ModalRun.h"
-#include "TextListTemplate.h"
 
 namespace orvane::test {
 namespace {
 
 using namespace listcontrol;
-using Rows = std::vector<std::string>;
 
 // Root ignores permission bits: while this lives, files are created as the user "nobody".
 struct Unprivileged {
@@ -32,214 +28,161 @@ struct Unprivileged {
 
 class TextListEditor : public ConsoleWindowFixture {
  protected:
-  // Runs a fresh editor on the folder's list; returns how it ended.
-  int openEditor(const std::function<void()>& steps) {
+  // Writes `list` unless it is empty, runs a fresh editor on it in front, and returns how the
+  // editor ended and the list file it left: "2 " and the same list after a Cancel.
+  std::string edit(const std::string& list, const std::function<void()>& steps) {
+    if (!list.empty()) folder.write("RDSTXT.TXT", list);
     CTextListDlg dialog(folder.path());
-    editor = &dialog;
-    return runModal(dialog, steps);
+    inFront = editor = &dialog;
+    const int ended = runModal(dialog, steps);
+    inFront = nullptr;
+    return std::to_string(ended) + " " + folder.read("RDSTXT.TXT");
   }
-  EditControl* field(int id) const { return qobject_cast<EditControl*>(editor->controlWidget(id)); }
-  ListViewControl* view() const {
-    return qobject_cast<ListViewControl*>(editor->controlWidget(kEntryList));
+  ListViewControl* view() const { return widget<ListViewControl>(kEntryList); }
+  // The edits as "ORD|TMS|TEXTO|left", and whether they hold the list locked.
+  std::string fields() const {
+    return texts({kOrderNumber, kDwellUnits, kEntryText, kCharsLeft}) +
+           (enabled({kEntryList}) == "1" ? "" : " locked");
   }
-  std::string shown(int id) const { return editor->controlText(id); }
-  bool listEnabled() const { return editor->isControlEnabled(kEntryList); }
-  // Each row as "ORD|TEXTO|TMS".
-  Rows rows() const {
-    Rows all;
+  // Each row as "ORD|TEXTO|TMS", joined with "; ".
+  std::string rows() const {
+    std::string all;
     CListCtrl& list = editor->entryList();
-    for (int row = 0; row < list.getItemCount(); ++row) {
-      all.push_back(list.getItemText(row, 0) + "|" + list.getItemText(row, 1) + "|" +
-                    list.getItemText(row, 2));
+    for (int r = 0; r < list.getItemCount(); ++r) {
+      for (int column = 0; column < 3; ++column)
+        all += (column ? "|" : "; ") + list.getItemText(r, column);
     }
-    return all;
+    return all.erase(0, 2);
   }
-  void typeIn(int id, const QString& keys) { typeInto(field(id), keys); }
-  void key(Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
-    QTest::keyClick(QApplication::focusWidget(), pressed, modifiers);
-  }
-  void press(int id) {
-    QTest::mouseClick(qobject_cast<QAbstractButton*>(editor->controlWidget(id)), Qt::LeftButton);
-  }
-  void clickRow(int row, QTest::MouseAction action, Qt::MouseButton button = Qt::LeftButton) {
+  void clickRow(int row, QTest::MouseAction action = QTest::MouseDClick,
+                Qt::MouseButton button = Qt::LeftButton) {
     const QRect cell = view()->visualItemRect(view()->topLevelItem(row));
     QTest::mouseEvent(action, view()->viewport(), button, {}, cell.center());
   }
-  void pick(int row) { clickRow(row, QTest::MouseClick); }
-  void openRow(int row) { clickRow(row, QTest::MouseDClick); }
 
   CTextListDlg* editor = nullptr;
 };
 
-TEST_F(TextListEditor, WithoutAFileNovaLinhaNumbersNewRowsFromOne) {
-  const int ended = openEditor([&] {
+TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenumbersNothing) {
+  const std::string left = edit("", [&] {
     EXPECT_TRUE(view()->headerItem()->textAlignment(1) & Qt::AlignRight);  // TEXTO
-    EXPECT_EQ(rows(), Rows{});
-    EXPECT_EQ(shown(kOrderNumber) + shown(kDwellUnits) + shown(kCharsLeft), "000");
+    EXPECT_EQ(fields(), "0|0||0");
     EXPECT_EQ(QApplication::focusWidget(), view());
+    click(kNewRow);
+    EXPECT_EQ(fields(), "1|4||0");
+    click(kNewRow);
+    click(kNewRow);
+    click(kDeleteRow);  // nothing selected, nothing asked
+    EXPECT_TRUE(boxes.shown.empty());
 
-    press(kNewRow);
-    EXPECT_EQ(shown(kOrderNumber) + "/" + shown(kDwellUnits) + "/" + shown(kEntryText), "1/4/");
-    EXPECT_EQ(rows(), (Rows{"1||4"}));
-    press(kNewRow);
+    clickRow(1, QTest::MouseClick);
+    boxes.answers = {message::kAnswerNo};
+    click(kDeleteRow);
+    EXPECT_EQ(boxes.shown.at(0).title + " " + std::to_string(boxes.shown[0].style),
+              "Confirme apagamento de linha. " + std::to_string(message::kYesNo));
+    clickRow(1);
+    click(kDeleteRow);  // Yes; the list, locked by the double click, is free again
+    EXPECT_EQ(fields(), "2|4||64");
+    EXPECT_TRUE(view()->selectedItems().isEmpty());
+    click(kNewRow);
+    EXPECT_EQ(rows(), "1||4; 3||4; 4||4");
 
-    // With a row selected it only offers the next number, and frees the list.
-    openRow(0);
-    EXPECT_FALSE(listEnabled());
-    press(kNewRow);
-    EXPECT_TRUE(listEnabled());
-    EXPECT_EQ(shown(kOrderNumber), "3");
-    EXPECT_EQ(rows(), (Rows{"1||4", "2||4"}));
-    press(control::kOk);
+    clickRow(0);  // with a row selected it only offers the next number, and frees the list
+    click(kNewRow);
+    EXPECT_EQ(fields(), "5|4||64");
+    EXPECT_EQ(rows(), "1||4; 3||4; 4||4");
+    click(control::kCancel);  // rows deleted and appended, yet no question
   });
-  EXPECT_EQ(ended, 1);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]\r\n[2][4]\r\n");
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(left, "2 ");
+  EXPECT_EQ(boxes.shown.size(), 2U);
 }
 
 TEST_F(TextListEditor, LeavingTheOrderEditWithNoRowSelectedAppendsOnlyAnUnknownNumber) {
   const std::string list = "[ 5][2]Bom dia\r\n[-1][3]menos um\r\n";
-  folder.write("RDSTXT.TXT", list);
-  const int ended = openEditor([&] {
+  const std::string left = edit(list, [&] {
     key(Qt::Key_Tab);  // from the list into the order edit, which shows 0
     key(Qt::Key_Tab);  // and on into the text edit
-    EXPECT_EQ(rows(), (Rows{" 5|Bom dia|2", "-1|menos um|3", "0||4"}));
+    EXPECT_EQ(rows(), " 5|Bom dia|2; -1|menos um|3; 0||4");
     key(Qt::Key_Tab, Qt::ShiftModifier);
     key(Qt::Key_Tab);  // 0 is there now
 
-    press(kNewRow);  // -1 is the largest number, compared unsigned
-    EXPECT_EQ(shown(kOrderNumber), "0");
-    typeIn(kOrderNumber, "5");  // " 5" reads as 5
+    click(kNewRow);  // -1 is the largest number, compared unsigned
+    EXPECT_EQ(fields(), "0|4||0");
+    type(kOrderNumber, "5");  // " 5" reads as 5
     key(Qt::Key_Tab);
-    typeIn(kEntryText, "solto");  // no row takes it
-    typeIn(kOrderNumber, "9");
+    type(kEntryText, "solto");  // no row takes it
+    type(kOrderNumber, "9");
     key(Qt::Key_Tab);
-    EXPECT_EQ(rows(), (Rows{" 5|Bom dia|2", "-1|menos um|3", "0||4", "9||4"}));
-    press(control::kCancel);  // no question: the text edit was never left with a row selected
+    EXPECT_EQ(rows(), " 5|Bom dia|2; -1|menos um|3; 0||4; 9||4");
+    click(control::kCancel);  // no question: the text edit was never left with a row selected
   });
-  EXPECT_EQ(ended, 2);
+  EXPECT_EQ(left, "2 " + list);
   EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), list);
 }
 
 TEST_F(TextListEditor, ADoubleClickedRowIsEditedThroughTheEditsAndTheCountFollowsTheText) {
   const std::string list = "[01][4]Bom dia\r\n[2][8]" + std::string(70, 'x') + "\r\n";
-  folder.write("RDSTXT.TXT", list);
-  const int ended = openEditor([&] {
-    pick(0);  // a single click only selects, and so does the other button's double click
-    clickRow(0, QTest::MouseDClick, Qt::RightButton);
-    EXPECT_EQ(shown(kOrderNumber), "0");
-    openRow(0);
-    EXPECT_EQ(shown(kOrderNumber) + "/" + shown(kDwellUnits) + "/" + shown(kEntryText),
-              "1/4/Bom dia");
-    EXPECT_EQ(shown(kCharsLeft), "57");
-    EXPECT_FALSE(listEnabled());
-    field(kOrderNumber)->setFocus();
+  const std::string left = edit(list, [&] {
+    clickRow(0, QTest::MouseClick);  // a single click only selects, and so does the other
+    clickRow(0, QTest::MouseDClick, Qt::RightButton);  // button's double click
+    EXPECT_EQ(fields(), "0|0||0");
+    clickRow(0);
+    EXPECT_EQ(fields(), "1|4|Bom dia|57 locked");
+    widget(kOrderNumber)->setFocus();
     key(Qt::Key_Tab);  // nothing typed: the row keeps its "01"
-    EXPECT_TRUE(listEnabled());
+    EXPECT_EQ(fields(), "1|4|Bom dia|57");
     key(Qt::Key_Tab);  // leaving the text edit, changed or not, makes Cancel ask
     boxes.answers = {message::kAnswerNo};
     key(Qt::Key_Escape);
-    ASSERT_EQ(boxes.shown.size(), 1U);
-    EXPECT_EQ(boxes.shown[0].title, "Sair sem alterar dados.");
-    EXPECT_EQ(boxes.shown[0].style, message::kYesNoQuestion);
-    EXPECT_EQ(rows()[0], "01|Bom dia|4");
+    EXPECT_EQ(boxes.shown.at(0).title, "Sair sem alterar dados.");
 
-    openRow(0);
-    const QString text = QString::fromUtf8("Olá, até já");
-    for (int typed = 0; typed <= text.size(); ++typed) {
-      typeIn(kEntryText, text.left(typed));
-      EXPECT_EQ(shown(kCharsLeft), std::to_string(64 - typed));
-    }
-    typeIn(kEntryText, QString(70, 'y'));
-    EXPECT_EQ(shown(kEntryText), std::string(64, 'y'));
-    EXPECT_EQ(shown(kCharsLeft), "0");
+    clickRow(0);
+    type(kEntryText, QString::fromUtf8("Olá, até já"));  // counted in characters
+    EXPECT_EQ(fields(), pt("1|4|Olá, até já|53 locked"));
+    type(kEntryText, QString(70, 'y'));
+    EXPECT_EQ(fields(), "1|4|" + std::string(64, 'y') + "|0 locked");
     key(Qt::Key_Tab);
-    EXPECT_TRUE(listEnabled());
-    openRow(0);
-    typeIn(kDwellUnits, "007");
-    EXPECT_FALSE(listEnabled());
+    clickRow(0);
+    type(kDwellUnits, "007");
+    EXPECT_EQ(fields(), "1|007|" + std::string(64, 'y') + "|0 locked");
     key(Qt::Key_Tab);
-    EXPECT_TRUE(listEnabled());
-    EXPECT_EQ(rows()[0], "01|" + std::string(64, 'y') + "|7");
+    EXPECT_EQ(rows(), "01|" + std::string(64, 'y') + "|7; 2|" + std::string(70, 'x') + "|8");
 
     // A text written longer by other means: no wrapped count beside it.
-    openRow(1);
-    EXPECT_EQ(shown(kEntryText), std::string(70, 'x'));
-    EXPECT_EQ(shown(kCharsLeft), "0");
+    clickRow(1);
+    EXPECT_EQ(fields(), "2|8|" + std::string(70, 'x') + "|0 locked");
     EXPECT_EQ(boxes.shown.back().text, "Please enter no more than 64 characters.");
     key(Qt::Key_Escape);  // Yes
   });
-  EXPECT_EQ(ended, 2);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), list);
+  EXPECT_EQ(left, "2 " + list);
 }
 
-TEST_F(TextListEditor, DeletingARowAsksFirstAndRenumbersNothing) {
-  const std::string list = "[1][4]um\r\n[2][4]dois\r\n[3][4]tres\r\n";
-  folder.write("RDSTXT.TXT", list);
-  const int ended = openEditor([&] {
-    press(kDeleteRow);  // nothing selected, nothing asked
-    EXPECT_TRUE(boxes.shown.empty());
-    pick(1);
-    boxes.answers = {message::kAnswerNo};
-    press(kDeleteRow);
-    ASSERT_EQ(boxes.shown.size(), 1U);
-    EXPECT_EQ(boxes.shown[0].title, "Confirme apagamento de linha.");
-    EXPECT_EQ(boxes.shown[0].style, message::kYesNo);
-    EXPECT_EQ(rows().size(), 3U);
-
-    openRow(1);
-    press(kDeleteRow);  // Yes
-    EXPECT_EQ(rows(), (Rows{"1|um|4", "3|tres|4"}));
-    EXPECT_TRUE(listEnabled());
-    EXPECT_TRUE(view()->selectedItems().isEmpty());
-    press(kNewRow);
-    EXPECT_EQ(rows().back(), "4||4");
-    press(control::kCancel);  // rows deleted and appended, yet no question
-  });
-  EXPECT_EQ(ended, 2);
-  EXPECT_EQ(boxes.shown.size(), 2U);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), list);
-}
-
-TEST_F(TextListEditor, EnterSavesWithoutThePendingChangeAndTheOkButtonWithIt) {
-  folder.write("RDSTXT.TXT", "[1][4]Bom dia\r\n");
-  const auto changeAndSave = [&](const std::function<void()>& save) {
-    return openEditor([&] {
-      openRow(0);
-      typeIn(kEntryText, "Boa tarde");
+TEST_F(TextListEditor, EnterSavesWithoutThePendingChangeOkWithItAndAFailedSaveKeepsTheRows) {
+  const auto changeAndSave = [&](const std::string& list, const std::function<void()>& save) {
+    return edit(list, [&] {
+      clickRow(0);
+      type(kEntryText, "Boa tarde");
       save();
     });
   };
-  EXPECT_EQ(changeAndSave([&] { key(Qt::Key_Return); }), 1);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Bom dia\r\n");
-  EXPECT_EQ(changeAndSave([&] { press(control::kOk); }), 1);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Boa tarde\r\n");
-  EXPECT_TRUE(boxes.shown.empty());
-}
+  EXPECT_EQ(changeAndSave("[1][4]Bom dia\r\n", [&] { key(Qt::Key_Return); }),
+            "1 [1][4]Bom dia\r\n");
 
-TEST_F(TextListEditor, ASaveIntoAReadOnlyFolderKeepsTheRowsAndTheOldList) {
-  const std::string old = "[1][4]Bom dia\r\n";
-  folder.write("RDSTXT.TXT", old);
   chmod(folder.path().c_str(), 0555);
-  const int ended = openEditor([&] {
-    press(kNewRow);
+  const std::string left = changeAndSave("", [&] {
     {
       const Unprivileged operatorAccount;
-      press(control::kOk);
+      click(control::kOk);
     }
-    ASSERT_EQ(boxes.shown.size(), 1U);
-    EXPECT_EQ(boxes.shown[0].title, "ERRO DE ESCRITA A RDSTXT.TXT");
+    EXPECT_EQ(boxes.shown.at(0).title, "ERRO DE ESCRITA A RDSTXT.TXT");
     EXPECT_EQ(boxes.shown[0].style, message::kOkInformation);
     EXPECT_EQ(boxes.shown[0].owner, editor->window());
-    EXPECT_EQ(rows(), (Rows{"1|Bom dia|4", "2||4"}));
-    EXPECT_EQ(folder.read("RDSTXT.TXT"), old);
-
+    EXPECT_EQ(rows(), "1|Boa tarde|4");
+    EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Bom dia\r\n");
     chmod(folder.path().c_str(), 0755);
-    press(control::kOk);
+    click(control::kOk);
   });
-  EXPECT_EQ(ended, 1);
-  EXPECT_EQ(folder.read("RDSTXT.TXT"), "[1][4]Bom dia\r\n[2][4]\r\n");
+  EXPECT_EQ(left, "1 [1][4]Boa tarde\r\n");
 }
 
 TEST_F(TextListEditor, TheConsoleRotationReadsTheListAsLastSavedWhileTheEditorIsOpen) {
@@ -247,10 +190,10 @@ TEST_F(TextListEditor, TheConsoleRotationReadsTheListAsLastSavedWhileTheEditorIs
   CWinApp application;
   application.setMainWindow(console.get());
   whileOpen([&] {
-    checkBox(control::kAutoRotate)->setChecked(true);
+    widget<QCheckBox>(control::kAutoRotate)->setChecked(true);
     tick();  // the first pair goes on air for 15 seconds
     QTimer::singleShot(0, [&] {
-      editor = dynamic_cast<CTextListDlg*>(CDialog::innermostModal());
+      inFront = editor = dynamic_cast<CTextListDlg*>(CDialog::innermostModal());
       ASSERT_NE(editor, nullptr);
       editor->window()->activateWindow();
       ASSERT_TRUE(QTest::qWaitForWindowActive(editor->window()));
@@ -258,13 +201,12 @@ TEST_F(TextListEditor, TheConsoleRotationReadsTheListAsLastSavedWhileTheEditorIs
       EXPECT_EQ(editor->window()->windowHandle()->transientParent(),
                 console->window()->windowHandle());
 
-      openRow(0);
-      typeIn(kEntryText, "Boa noite");
+      clickRow(0);
+      type(kEntryText, "Boa noite");
       key(Qt::Key_Tab);
       tick(16);  // due, but the change is only in the editor's rows
       EXPECT_EQ(console->state().radioText1, "Bom dia");
-
-      typeIn(kDwellUnits, "x");
+      type(kDwellUnits, "x");
       key(Qt::Key_Return);  // saved; the bad dwell keeps the editor open
       EXPECT_EQ(boxes.shown.at(0).text, "Please enter a positive integer.");
       tick(15);
