@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -12,15 +14,38 @@ namespace orvane::test {
 // receives.
 class FakeEncoderLink : public EncoderLink {
  public:
-  bool create() override;
-  bool connect(const std::string& host, unsigned port) override;
-  long send(const char* data, std::size_t length) override;
-  long receive(char* buffer, std::size_t capacity) override;
-  void close() override;
+  bool create() override {
+    ++creates;
+    open = createResult;
+    return createResult;
+  }
+  bool connect(const std::string& host, unsigned port) override {
+    connectedHost = host;
+    connectedPort = port;
+    return connectResult;
+  }
+  long send(const char* data, std::size_t length) override {
+    if (!open) return -1;
+    sent.emplace_back(data, length);
+    return static_cast<long>(length);
+  }
+  // Takes up to `capacity` bytes from the front chunk; no chunk left gives -1.
+  long receive(char* buffer, std::size_t capacity) override {
+    if (incoming.empty()) return -1;
+    std::string& chunk = incoming.front();
+    const std::size_t count = std::min(capacity, chunk.size());
+    std::memcpy(buffer, chunk.data(), count);
+    chunk.erase(0, count);
+    if (chunk.empty()) incoming.pop_front();
+    return static_cast<long>(count);
+  }
+  void close() override {
+    ++closes;
+    open = false;
+  }
   void setReceivePaused(bool paused) override { receivePaused = paused; }
 
-  // The bytes of every send, one entry per call.
-  std::vector<std::string> sent;
+  std::vector<std::string> sent;  // the bytes of every send, one entry per call
   bool createResult = true;
   bool connectResult = true;
   int creates = 0;
@@ -29,7 +54,6 @@ class FakeEncoderLink : public EncoderLink {
   std::string connectedHost;
   unsigned connectedPort = 0;
   bool receivePaused = false;
-  // Each receive takes up to `capacity` bytes from the front chunk; an empty deque gives -1.
   std::deque<std::string> incoming;
 };
 
