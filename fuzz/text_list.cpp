@@ -51,7 +51,7 @@ void checkLookup(std::string_view bytes, const Rows& rows, std::int32_t number) 
   std::string text = "untouched";
   std::int32_t dwell = -12345;
   LineReader lines(bytes);
-  const bool found = readListEntry(lines, number, text, dwell);
+  const bool found = readListEntryFrom(lines, number, text, dwell);
   const auto* expected = firstWithOrder(rows, number);
   expect(found == (expected != nullptr));
   if (!found) expect(text == "untouched" && dwell == -12345);
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   Rows rows;
   LineReader lines(bytes);
-  loadTextList(lines, rows);
+  loadTextListFrom(lines, rows);
 
   std::set<std::int32_t> numbers;
   for (std::size_t i = 0; i < rows.rows.size(); ++i) {

@@ -80,10 +80,6 @@ bool SignalOutput::complete() const {
   return limit && groupsMade_ >= *limit;
 }
 
-double SignalOutput::secondsMade() const {
-  return static_cast<double>(groupOffsetMicros(groupsMade_)) / 1e6;
-}
-
 // Never more than kMaxPendingBytes waiting, and on the clock never more than one group ahead of
 // real time: enough that a reader polling now and then does not run dry.
 bool SignalOutput::mayMakeGroup() const {

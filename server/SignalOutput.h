@@ -56,7 +56,6 @@ class SignalOutput : public PollTask {
   [[nodiscard]] const std::string& error() const { return error_; }
   [[nodiscard]] bool complete() const;
   [[nodiscard]] std::int64_t groupsMade() const { return groupsMade_; }
-  [[nodiscard]] double secondsMade() const;
 
  private:
   [[nodiscard]] bool mayMakeGroup() const;

@@ -15,7 +15,7 @@ std::filesystem::path listFile(const std::filesystem::path& folder) {
 
 }  // namespace
 
-void loadTextList(LineReader& lines, TextListRows& rows) {
+void loadTextListFrom(LineReader& lines, TextListRows& rows) {
   while (const auto piece = lines.next()) {
     if (const auto entry = parseListLine(*piece)) {
       rows.appendRow(std::string(entry->order), std::string(entry->text),
@@ -24,7 +24,7 @@ void loadTextList(LineReader& lines, TextListRows& rows) {
   }
 }
 
-bool readListEntry(LineReader& lines, std::int32_t orderNumber, std::string& text,
+bool readListEntryFrom(LineReader& lines, std::int32_t orderNumber, std::string& text,
                    std::int32_t& dwell) {
   while (const auto piece = lines.next()) {
     const auto entry = parseListLine(*piece);
@@ -40,7 +40,7 @@ void LoadTextList(const std::filesystem::path& folder, TextListRows& rows) {
   const FileHandle file = openForReading(listFile(folder));
   if (!file) return;
   LineReader lines(file.get());
-  loadTextList(lines, rows);
+  loadTextListFrom(lines, rows);
 }
 
 bool SaveTextList(const std::filesystem::path& folder, const TextListRows& rows) {
@@ -58,7 +58,7 @@ bool ReadListEntry(const std::filesystem::path& folder, std::int32_t orderNumber
   const FileHandle file = openForReading(listFile(folder));
   if (!file) return false;
   LineReader lines(file.get());
-  return readListEntry(lines, orderNumber, text, dwell);
+  return readListEntryFrom(lines, orderNumber, text, dwell);
 }
 
 }  // namespace orvane

@@ -29,8 +29,8 @@ bool ReadListEntry(const std::filesystem::path& folder, std::int32_t orderNumber
                    std::int32_t& dwell);
 
 // The two readers on lines from any source.
-void loadTextList(LineReader& lines, TextListRows& rows);
-bool readListEntry(LineReader& lines, std::int32_t orderNumber, std::string& text,
+void loadTextListFrom(LineReader& lines, TextListRows& rows);
+bool readListEntryFrom(LineReader& lines, std::int32_t orderNumber, std::string& text,
                    std::int32_t& dwell);
 
 }  // namespace orvane

@@ -170,10 +170,10 @@ TEST(EncoderCommandLine, IdlesQuietlyEchoesWhenAskedAndStopsCleanlyOnSignals) {
     ASSERT_TRUE(client.send("TXT0=\"ol\xE1\"\nPTY=99\nTXT0=\"a meio"));
     EXPECT_EQ(client.readLine(), "OK: TXT0=\"ol\xE1\"");
     EXPECT_EQ(client.readLine(), "ERRO: PTY=99: fora do intervalo 00 a 1F");
-    usleep(200'000);
+    usleep(500'000);  // long enough that a busy loop would burn far more than the limit
     EXPECT_EQ(running.waitForExit(signal), 0);
     EXPECT_TRUE(client.closedByServer());
-    EXPECT_LT(childCpuSeconds() - cpuBefore, 0.05);
+    EXPECT_LT(childCpuSeconds() - cpuBefore, 0.2);  // start-up and exit included
   }
 }
 

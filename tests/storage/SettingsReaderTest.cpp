@@ -59,7 +59,7 @@ void expectEffects(const std::vector<std::pair<std::string, std::string>>& cases
   }
 }
 
-TEST(SettingsReader, WorkedExamples) {
+TEST(SettingsReader, EachKeyWordOnItsOwnLine) {
   expectEffects({
       {"[CLIENT]SOCKET=7F000001@ 6969\r\n", "address=[7F000001] port=[6969]"},
       {"[CLIENT]SETPTY=0A\r\n", "pty=[10] ptyCode=[0A]"},
