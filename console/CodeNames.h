@@ -17,14 +17,13 @@ inline constexpr std::array<std::string_view, 32> kProgrammeTypeNames = {
     "Música de Jazz", "Música Country",   "Música Nacional",   "Música Antiga",
     "Música Folk",    "Documentário",     "Teste de Alarme",   "Alarme !!!"};
 
-inline constexpr std::array<std::string_view, 8> kDecoderIdNames = {
-    "Emissão Mono.",
-    "Emissão Estereo.",
-    "Não definido.",
-    "Emissão Estereo Simulado.",
-    "Emissão Mono com Dolby NR.",
-    "Emissão Estereo com Dolby NR.",
-    "Não definido.",
-    "Emissão Estereo Expandido."};
+inline constexpr std::array<std::string_view, 8> kDecoderIdNames = {"Emissão Mono.",
+                                                                    "Emissão Estereo.",
+                                                                    "Não definido.",
+                                                                    "Emissão Estereo Simulado.",
+                                                                    "Emissão Mono com Dolby NR.",
+                                                                    "Emissão Estereo com Dolby NR.",
+                                                                    "Não definido.",
+                                                                    "Emissão Estereo Expandido."};
 
 }  // namespace orvane

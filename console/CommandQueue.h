@@ -10,7 +10,7 @@ namespace orvane {
 
 // The paced send queue. Commands wait in `sendQueue`, each followed by the separator byte 0x1F,
 // and the one-second tick sends exactly one of them per tick: that pacing is the only flow
-// control the encoder servers have ever had.
+// control towards the encoder server, which never acknowledges a command.
 class CommandQueue {
  public:
   static constexpr char kSeparator = '\x1F';

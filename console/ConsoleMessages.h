@@ -12,8 +12,8 @@ struct ConsoleMessage {
   unsigned style = 0;
 };
 
-// The console's own messages, in the workstation's code page. Operators know them by heart, so
-// their wording, line breaks and even their spelling stay as they always were.
+// The console's own messages, in the workstation's code page. Operators know them by heart and
+// station documentation quotes them, so their wording, line breaks and spelling are kept as is.
 namespace messages {
 ConsoleMessage pinTimeSyntax();
 ConsoleMessage pinTimeRange();

@@ -17,6 +17,7 @@ inline constexpr std::size_t kReceiveChunk = 2048;  // most bytes taken from the
 // One byte more than a chunk, so that the zero after a full chunk still fits.
 inline constexpr std::size_t kReceiveBufferSize = kReceiveChunk + 1;
 
+inline constexpr std::size_t kRadioTextLength = 64;  // characters in one radiotext line
 inline constexpr std::uint32_t kDefaultServerPort = 6969;
 inline constexpr std::uint32_t kDefaultServerAddress = 0x7F000001;  // 127.0.0.1
 

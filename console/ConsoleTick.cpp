@@ -3,7 +3,7 @@
 namespace orvane {
 
 void ConsoleTick::onTick() {
-  if (inTick_) return;
+  if (inTick_ || window_.isTransferring()) return;
   inTick_ = true;
   (void)window_.transferToRecord();
   if (state_.queueActive == 1) queue_.drainStep();

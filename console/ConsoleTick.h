@@ -24,9 +24,9 @@ class ConsoleTick {
   ConsoleWindow& window_;
   CommandQueue& queue_;
   Rotation& rotation_;
-  // A field that fails validation shows a report from inside the tick's first transfer, and the
-  // report's own event loop keeps delivering ticks; each would open one more report. A tick that
-  // arrives while an earlier one is still inside its report is skipped.
+  // A field that fails validation shows a report from inside a transfer, and the report's own
+  // event loop keeps delivering ticks; each would open one more report on top. A tick that arrives
+  // while a transfer (the tick's own or a handler's) is still inside its report is skipped.
   bool inTick_ = false;
 };
 

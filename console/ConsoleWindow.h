@@ -18,6 +18,9 @@ class ConsoleWindow {
   // Moves every operator value from the record into the controls.
   virtual bool transferToWindow() = 0;
 
+  // True while a transfer is under way, which includes the time its validation report is open.
+  virtual bool isTransferring() const { return false; }
+
   virtual void enableControl(int controlId, bool enabled) = 0;
 
   // A message box owned by the window. No title means the application's title. Returns the

@@ -6,8 +6,8 @@
 namespace orvane {
 
 // The console's view of its socket. The Qt build implements it with the framework's asynchronous
-// socket; tests use a fake. Results are returned as the socket layer gives them and, like the
-// console always has, mostly not looked at.
+// socket; tests use a fake. Results are returned as the socket layer gives them; the console
+// mostly does not look at them, since the tick's pacing is its only flow control.
 class EncoderLink {
  public:
   virtual ~EncoderLink() = default;

@@ -4,9 +4,9 @@
 
 namespace orvane {
 
-// The programme-item time as the operator types it, "HH:MM". The reading follows the console's
-// long-standing rule: optional blanks, a decimal number, a colon straight after it, optional
-// blanks, a decimal number; whatever follows is ignored.
+// The programme-item time as the operator types it, "HH:MM". Operators' habits were formed on this
+// exact reading, so it stays strict about the colon: optional blanks, a decimal number, a colon
+// straight after it, optional blanks, a decimal number; whatever follows is ignored.
 struct PinTime {
   enum class Result { valid, badSyntax, outOfRange };
   Result result = Result::badSyntax;

@@ -23,7 +23,7 @@ enum class TickOutcome {
 class Rotation {
  public:
   // A radiotext line holds 64 characters; longer list texts are cut to that.
-  static constexpr std::size_t kMaxTextLength = 64;
+  static constexpr std::size_t kMaxTextLength = kRadioTextLength;
   // A list entry's dwell is counted in units of 15 seconds (ticks).
   static constexpr std::int32_t kTicksPerDwellUnit = 15;
 

@@ -44,8 +44,9 @@ class CAsyncSocket {
               const std::string& address = {});
   // Starts connecting to `host` (a dotted quad, else a name to look up). True only when
   // connected at once; otherwise false, and lastError() says why: EINPROGRESS while the attempt
-  // goes on. Either way onConnect() then reports the outcome. A name that cannot be looked up
-  // gives false with EINVAL, and nothing follows.
+  // goes on, and then onConnect() reports the outcome. Any other error (a name that cannot be
+  // looked up gives EINVAL, a refusal the system knows at once gives its own) means nothing
+  // follows: check connectPending().
   bool connect(const std::string& host, unsigned port);
   // One send; the bytes taken (possibly fewer than `length`) or -1. A peer that is gone gives
   // -1, never a signal that would end the program.

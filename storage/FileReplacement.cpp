@@ -50,7 +50,8 @@ FileReplacement::~FileReplacement() {
 }
 
 bool FileReplacement::open() {
-  // A write-protected list stays protected: the operator is told to check it, as always.
+  // A write-protected list stays protected: renaming over it would bypass the protection, and the
+  // failure message tells the operator to check exactly that.
   if (::access(target_.c_str(), F_OK) == 0 && ::access(target_.c_str(), W_OK) != 0) return false;
   const int fd = createBeside(target_, temporary_);
   if (fd < 0) return false;

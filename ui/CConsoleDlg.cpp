@@ -19,7 +19,6 @@ constexpr std::uint32_t kFirstDay = 1;
 constexpr std::uint32_t kLastDay = 31;
 constexpr std::uint32_t kFirstPort = 1;
 constexpr std::uint32_t kLastPort = 32767;
-constexpr std::size_t kRadioTextLength = 64;
 constexpr int kFirstProgrammeType = 0;
 constexpr int kStereoDecoderId = 1;
 

@@ -36,6 +36,7 @@ class CConsoleDlg : public CDialog, public ConsoleWindow {
   // ConsoleWindow
   bool transferToRecord() override { return updateData(true); }
   bool transferToWindow() override { return updateData(false); }
+  bool isTransferring() const override { return transferRunning(); }
   void enableControl(int controlId, bool enabled) override;
   int showMessage(const std::string& text, const std::optional<std::string>& title,
                   unsigned style) override;

@@ -139,7 +139,7 @@ void CTextListDlg::orderLeft() {
   for (std::size_t r = 0; r < rows.rowCount(); ++r) {
     if (numberInCell(rows.cell(r, kOrderColumn)) == orderNumber_) return;
   }
-  rows.appendRow(order, "", kNewRowDwell);
+  rows.appendRow(order, "", std::to_string(kNewRowDwellUnits));
 }
 
 void CTextListDlg::rowDoubleClicked() {
@@ -159,7 +159,8 @@ void CTextListDlg::newRow() {
   (void)updateData(true);
   dwellUnits_ = kNewRowDwellUnits;
   entryText_.clear();
-  // Compared unsigned from 0, as it always was: a row reading -1 makes the next number 0.
+  // Compared unsigned from 0, so a row reading -1 makes the next number 0: operators number their
+  // lists around that.
   std::uint32_t largest = 0;
   ListViewRows rows(entryList_);
   for (std::size_t r = 0; r < rows.rowCount(); ++r) {

@@ -6,6 +6,7 @@
 
 #include "CDialog.h"
 #include "CListCtrl.h"
+#include "ConsoleState.h"
 
 namespace orvane {
 
@@ -14,9 +15,8 @@ namespace orvane {
 // whole list over RDSTXT.TXT; Cancel drops the changes.
 class CTextListDlg : public CDialog {
  public:
-  static constexpr std::size_t kMaxTextLength = 64;
-  static constexpr const char* kNewRowDwell = "4";
-  static constexpr std::uint32_t kNewRowDwellUnits = 4;
+  static constexpr std::size_t kMaxTextLength = kRadioTextLength;
+  static constexpr std::uint32_t kNewRowDwellUnits = 4;  // one minute on air
 
   explicit CTextListDlg(std::filesystem::path workingFolder = ".", CWnd* parent = nullptr);
 

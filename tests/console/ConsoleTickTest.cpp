@@ -16,6 +16,8 @@ class ReportingWindow : public test::FakeConsoleWindow {
   int reportsOpen = 0;
   int deepestReports = 0;
   bool fieldValid = false;
+  bool handlerReportOpen = false;
+  bool isTransferring() const override { return handlerReportOpen; }
   bool transferToRecord() override {
     FakeConsoleWindow::transferToRecord();
     if (fieldValid) return true;
@@ -44,8 +46,14 @@ TEST(ConsoleTick, AnInvalidFieldNeverStacksOneReportPerSecond) {
   EXPECT_EQ(link.sent.size(), 1U);  // the tick itself still drains; the nested ones did not run
   EXPECT_EQ(window.transfersToWindow, 1);
 
-  // Once the field is valid, the ticks transfer, drain and rotate again.
+  // Nor does a tick start while a handler's report is open.
   window.fieldValid = true;
+  window.handlerReportOpen = true;
+  core.tick().onTick();
+  EXPECT_EQ(window.transfersToRecord, 1);
+  window.handlerReportOpen = false;
+
+  // Once the field is valid, the ticks transfer, drain and rotate again.
   core.tick().onTick();
   core.tick().onTick();
   EXPECT_EQ(link.sent.size(), 2U);
