@@ -34,21 +34,24 @@ CConsoleDlg::CConsoleDlg(std::filesystem::path workingFolder, CWnd* parent)
 
 void CConsoleDlg::bindHandlers() {
   using namespace control;
-  auto& connection = core_.connection();
-  auto& updates = core_.updates();
-  auto& handlers = core_.handlers();
+  // The parts live as long as the dialog; the handlers hold them by pointer.
+  EncoderConnection* connection = &core_.connection();
+  UpdateActions* updates = &core_.updates();
+  WindowHandlers* handlers = &core_.handlers();
   onCommand(kProgrammeTypeList, notify::kSelectionChanged,
-            [&] { handlers.programmeTypeSelected(); });
-  onCommand(kDisconnect, notify::kClicked, [&] { connection.closeProcedure(); });
-  onCommand(kConnect, notify::kClicked, [&] { connection.connect(); });
-  onCommand(kUpdateProgramme, notify::kClicked, [&] { updates.programmeUpdate(); });
-  onCommand(kUpdateText, notify::kClicked, [&] { updates.textUpdate(); });
-  onCommand(kRadioText1, notify::kEditLostFocus, [&] { handlers.radioTextLeft(); });
+            [handlers] { handlers->programmeTypeSelected(); });
+  onCommand(kDisconnect, notify::kClicked, [connection] { connection->closeProcedure(); });
+  onCommand(kConnect, notify::kClicked, [connection] { connection->connect(); });
+  onCommand(kUpdateProgramme, notify::kClicked, [updates] { updates->programmeUpdate(); });
+  onCommand(kUpdateText, notify::kClicked, [updates] { updates->textUpdate(); });
+  onCommand(kRadioText1, notify::kEditLostFocus, [handlers] { handlers->radioTextLeft(); });
   onTimer([this](int) { core_.tick().onTick(); });
-  onCommand(kUpdateSpecial, notify::kClicked, [&] { updates.specialUpdate(); });
-  onCommand(kAdvancedFunctions, notify::kClicked, [&] { handlers.unlockAdvancedFunctions(); });
-  onCommand(kDecoderIdList, notify::kSelectionChanged, [&] { handlers.decoderIdSelected(); });
-  onCommand(kRadioText2, notify::kEditLostFocus, [&] { handlers.radioTextLeft(); });
+  onCommand(kUpdateSpecial, notify::kClicked, [updates] { updates->specialUpdate(); });
+  onCommand(kAdvancedFunctions, notify::kClicked,
+            [handlers] { handlers->unlockAdvancedFunctions(); });
+  onCommand(kDecoderIdList, notify::kSelectionChanged,
+            [handlers] { handlers->decoderIdSelected(); });
+  onCommand(kRadioText2, notify::kEditLostFocus, [handlers] { handlers->radioTextLeft(); });
   onCommand(kEditList, notify::kClicked, [this] { openListEditor(); });
 }
 
