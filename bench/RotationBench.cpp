@@ -3,12 +3,10 @@
 // still finish well inside its second.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "ConsoleCore.h"
+#include "ListFolder.h"
 #include "NullConsoleWindow.h"
 #include "RadiotextListFile.h"
 
@@ -24,23 +22,12 @@ class NullLink : public orvane::EncoderLink {
   void setReceivePaused(bool) override {}
 };
 
-std::filesystem::path writeList(int entries) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  std::ofstream out(std::filesystem::path(pattern) / "RDSTXT.TXT", std::ios::binary);
-  const std::string text =
-      "Orvane FM: m\xFAsica, not\xED"
-      "cias e tr\xE2nsito a toda a hora, 24h!!";
-  for (int n = 1; n <= entries; ++n) out << '[' << n << "][1]" << text << "\r\n";
-  return pattern;
-}
-
 void dueTickAtTheEndOfTheList(benchmark::State& state) {
   const auto entries = static_cast<int>(state.range(0));
-  const std::filesystem::path folder = writeList(entries);
+  const ListFolder folder(entries);
   orvane::test::NullConsoleWindow window;
   NullLink link;
-  orvane::RadiotextListFile list(folder);
+  orvane::RadiotextListFile list(folder.path());
   orvane::ConsoleCore core(window, link, list);
   for (auto _ : state) {
     state.PauseTiming();
@@ -54,7 +41,6 @@ void dueTickAtTheEndOfTheList(benchmark::State& state) {
     state.ResumeTiming();
     core.tick().onTick();
   }
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

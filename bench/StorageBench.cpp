@@ -3,35 +3,12 @@
 // the whole file is read. It must stay well inside one tick, even for a very long list.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "ListFolder.h"
 #include "TextListFile.h"
 
 namespace {
-
-// A folder holding a list of `lines` entries numbered from 1, each with a full 64-byte text.
-class ListFolder {
- public:
-  explicit ListFolder(std::int64_t lines) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvane-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    path_ = pattern;
-    std::ofstream out(path_ / "RDSTXT.TXT", std::ios::binary);
-    const std::string text =
-        "Boa tarde, ouvintes: informa\xE7\xE3o de tr\xE2nsito a cada meia hora!!";
-    for (std::int64_t n = 1; n <= lines; ++n) out << '[' << n << "][2]" << text << "\r\n";
-  }
-  ~ListFolder() { std::filesystem::remove_all(path_); }
-  ListFolder(const ListFolder&) = delete;
-  ListFolder& operator=(const ListFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 void readListEntryNotFound(benchmark::State& state) {
   const ListFolder folder(state.range(0));

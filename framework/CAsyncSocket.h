@@ -24,6 +24,7 @@ namespace orvane {
 // Error codes are errno values; lastError() is that of the last call on this object.
 class CAsyncSocket {
  public:
+  // Network events, one bit each.
   static constexpr long kRead = 1;
   static constexpr long kWrite = 2;
   static constexpr long kOutOfBand = 4;

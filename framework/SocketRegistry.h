@@ -19,14 +19,6 @@ class CAsyncSocket;
 // queued for the old one must never reach the new one.
 class SocketRegistry {
  public:
-  // Network events, one bit each.
-  static constexpr long kRead = 1;
-  static constexpr long kWrite = 2;
-  static constexpr long kOutOfBand = 4;
-  static constexpr long kAccept = 8;
-  static constexpr long kConnect = 16;
-  static constexpr long kClose = 32;
-
   // Sets up delivery on the calling thread; false when that thread has no event dispatcher.
   static bool start();
   static SocketRegistry& instance();
