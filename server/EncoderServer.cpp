@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <span>
 
 #include "Listener.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr std::size_t kReadChunk = 4096;
 constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
+constexpr std::size_t kLoopFds = 3;  // the stop signal, the listener and the client
 
 bool wouldBlock() {
   return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
@@ -22,34 +24,28 @@ bool wouldBlock() {
 }  // namespace
 
 EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log,
-                             bool echo, PollTask* task)
+                             bool echo, std::vector<PollTask*> tasks)
     : listener_(std::move(listener)),
       stopFd_(stopFd),
       state_(state),
       log_(log),
       echo_(echo),
-      task_(task) {}
+      tasks_(std::move(tasks)) {}
 
 // The client is served before the listener is looked at, so that a console which closes and at
-// once reconnects finds its old place already free. The task takes its turn after the console,
-// and never more than a short one, so that it cannot hold a command's reply back for long.
+// once reconnects finds its old place already free. The tasks take their turns after the console,
+// and never more than short ones, so that they cannot hold a command's reply back for long.
 void EncoderServer::run() {
   for (;;) {
     // Unused entries must be -1: poll reports a hang-up even on an entry that asks for nothing,
     // so a 0 there (standard input, a finished pipe) would wake the loop at once, forever.
-    std::array<pollfd, 5> fds{
-        {{stopFd_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}}};
+    std::vector<pollfd> fds{{stopFd_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {-1, 0, 0}};
     if (client_) {
       fds[2].fd = client_->socket.get();
       fds[2].events = static_cast<short>((client_->inputEnded ? 0 : POLLIN) |
                                          (client_->unsent.empty() ? 0 : POLLOUT));
     }
-    int timeoutMs = -1;
-    if (task_) {
-      const PollTask::Wait wait = task_->wait();
-      std::copy(wait.fds.begin(), wait.fds.end(), fds.begin() + 3);
-      timeoutMs = wait.timeoutMs;
-    }
+    const int timeoutMs = addTaskWaits(fds);
     if (poll(fds.data(), fds.size(), timeoutMs) < 0) {
       if (errno == EINTR) continue;
       return;
@@ -57,8 +53,34 @@ void EncoderServer::run() {
     if (fds[0].revents != 0) return;
     if (client_ && fds[2].revents != 0) serveClient(fds[2].revents);
     if (fds[1].revents != 0) acceptPending();
-    if (task_ && !task_->service()) return;
+    if (!serviceTasks(fds)) return;
   }
+}
+
+// Each task's descriptors follow the loop's own three, in the order of the tasks; the earliest
+// deadline wins.
+int EncoderServer::addTaskWaits(std::vector<pollfd>& fds) {
+  int timeoutMs = -1;
+  taskFdCounts_.clear();
+  for (PollTask* task : tasks_) {
+    PollTask::Wait wait = task->wait();
+    fds.insert(fds.end(), wait.fds.begin(), wait.fds.end());
+    taskFdCounts_.push_back(wait.fds.size());
+    if (wait.timeoutMs >= 0 && (timeoutMs < 0 || wait.timeoutMs < timeoutMs)) {
+      timeoutMs = wait.timeoutMs;
+    }
+  }
+  return timeoutMs;
+}
+
+bool EncoderServer::serviceTasks(const std::vector<pollfd>& fds) {
+  std::size_t first = kLoopFds;
+  for (std::size_t i = 0; i < tasks_.size(); ++i) {
+    const std::span<const pollfd> own(fds.data() + first, taskFdCounts_[i]);
+    first += taskFdCounts_[i];
+    if (!tasks_[i]->service(own)) return false;
+  }
+  return true;
 }
 
 void EncoderServer::acceptPending() {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "AirLog.h"
 #include "ClientSession.h"
@@ -23,9 +24,9 @@ class EncoderServer {
   static constexpr std::size_t kMaxUnsentReplies = 64 * 1024;
 
   // `listener` is a listening socket, or invalid to serve no console; the loop runs until
-  // `stopFd` becomes readable or `task`, when given, is over.
+  // `stopFd` becomes readable or one of `tasks` is over.
   EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log, bool echo,
-                PollTask* task = nullptr);
+                std::vector<PollTask*> tasks = {});
 
   void run();
 
@@ -40,6 +41,8 @@ class EncoderServer {
     bool inputEnded = false;  // the client sent its last byte; stays until its replies are out
   };
 
+  int addTaskWaits(std::vector<pollfd>& fds);
+  bool serviceTasks(const std::vector<pollfd>& fds);
   void acceptPending();
   void refuseBusy(FileDescriptor socket);
   void serveClient(short events);
@@ -52,7 +55,8 @@ class EncoderServer {
   EncoderState& state_;
   AirLog& log_;
   bool echo_;
-  PollTask* task_;
+  std::vector<PollTask*> tasks_;
+  std::vector<std::size_t> taskFdCounts_;  // how many of the polled descriptors each task gave
   std::optional<Client> client_;
 };
 

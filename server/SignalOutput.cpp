@@ -36,9 +36,8 @@ void SignalOutput::setMpxOutput(OutputStream stream, bool wav) {
 
 PollTask::Wait SignalOutput::wait() {
   Wait wait;
-  std::size_t slot = 0;
   for (OutputStream* stream : streams()) {
-    if (stream->pending() > 0) wait.fds[slot++] = {stream->fd(), POLLOUT, 0};
+    if (stream->pending() > 0) wait.fds.push_back({stream->fd(), POLLOUT, 0});
   }
   if (complete() ? pending() == 0 : mayMakeGroup()) {
     wait.timeoutMs = 0;
@@ -50,7 +49,8 @@ PollTask::Wait SignalOutput::wait() {
   return wait;
 }
 
-bool SignalOutput::service() {
+// Writing is tried whatever poll found: a stream that cannot take more says so itself.
+bool SignalOutput::service(std::span<const pollfd>) {
   if (!flushAll()) return false;
   for (int turn = 0; turn < kGroupsPerTurn && mayMakeGroup(); ++turn) {
     makeGroup();

@@ -47,7 +47,7 @@ class SignalOutput : public PollTask {
   void setMpxOutput(OutputStream stream, bool wav);
 
   [[nodiscard]] Wait wait() override;
-  bool service() override;
+  bool service(std::span<const pollfd> polled = {}) override;
 
   // Writes what can go without waiting and completes the WAV header; also when stopped early.
   void close();

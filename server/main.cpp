@@ -97,7 +97,9 @@ int main(int argc, char** argv) {
 
   int code = 0;
   if (options.servesConsole() || output) {
-    EncoderServer(std::move(listener), stop.fd(), state, log, options.echo, output.get()).run();
+    std::vector<PollTask*> tasks;
+    if (output) tasks.push_back(output.get());
+    EncoderServer(std::move(listener), stop.fd(), state, log, options.echo, tasks).run();
   }
   if (output) code = reportSignal(*output, log);
   log.write(options.servesConsole() ? "Servidor terminado" : "Terminado");
