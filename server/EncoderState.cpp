@@ -4,6 +4,11 @@
 
 namespace orvane {
 
+EncoderState::EncoderState(std::optional<std::uint16_t> programmeIdentification) {
+  onAir_.programmeIdentification = programmeIdentification;
+  if (programmeIdentification) assigned_.set(OnAirField::ProgrammeIdentification);
+}
+
 std::vector<std::string> EncoderState::apply(const Command& command) {
   const OnAirState before = onAir_;
   switch (command.keyword) {
@@ -24,6 +29,14 @@ std::vector<std::string> EncoderState::apply(const Command& command) {
   return describeChanges(before, onAir_);
 }
 
+std::vector<std::string> EncoderState::replaceOnAir(const OnAirState& next,
+                                                    const AssignedFields& fields) {
+  const OnAirState before = onAir_;
+  onAir_ = next;
+  assigned_ |= fields;
+  return describeChanges(before, onAir_);
+}
+
 bool EncoderState::discardPending() {
   const bool had = pending_.programmeType || pending_.programmeItemTime ||
                    pending_.programmeServiceName || pending_.radiotext[0] || pending_.radiotext[1];
@@ -32,6 +45,8 @@ bool EncoderState::discardPending() {
 }
 
 void EncoderState::hold(const Command& command) {
+  OnAirField field{};
+  if (fieldOf(command.keyword, field)) pending_.fields.set(field);
   switch (command.keyword) {
     case Keyword::Pty:
       pending_.programmeType = command.number;
@@ -55,6 +70,8 @@ void EncoderState::hold(const Command& command) {
 
 void EncoderState::switchNow(const Command& command) {
   const bool on = command.number != 0;
+  OnAirField field{};
+  if (fieldOf(command.keyword, field)) assigned_.set(field);
   switch (command.keyword) {
     case Keyword::Group4A:
       onAir_.clockTimeGroups = on;
@@ -91,6 +108,7 @@ void EncoderState::encode() {
   release(pending_.programmeServiceName, onAir_.programmeServiceName);
   release(pending_.radiotext[0], onAir_.radiotext[0]);
   release(pending_.radiotext[1], onAir_.radiotext[1]);
+  assigned_ |= pending_.fields;
   pending_ = {};
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "OnAirField.h"
 #include "OnAirState.h"
 
 namespace orvane {
@@ -17,6 +18,9 @@ namespace orvane {
 // announcement cannot wait for one.
 class EncoderState {
  public:
+  // `programmeIdentification`: a PI code the operator chose, which peers are to be told.
+  explicit EncoderState(std::optional<std::uint16_t> programmeIdentification = std::nullopt);
+
   // Applies one command and returns the on-air changes it caused, described for the operator.
   [[nodiscard]] std::vector<std::string> apply(const Command& command);
 
@@ -24,7 +28,14 @@ class EncoderState {
   // mid-batch, so that the rest of a broken batch cannot go on air with the next client's ENCODE.
   bool discardPending();
 
+  // Puts `next` on air at once, leaving whatever waits for ENCODE alone, and returns the changes
+  // described for the operator. For peers that set values one by one and mean each at once: a
+  // UECP client must not release a console's half-sent batch.
+  [[nodiscard]] std::vector<std::string> replaceOnAir(const OnAirState& next,
+                                                      const AssignedFields& fields);
+
   [[nodiscard]] const OnAirState& onAir() const { return onAir_; }
+  [[nodiscard]] const AssignedFields& assigned() const { return assigned_; }
 
  private:
   struct Pending {
@@ -32,6 +43,7 @@ class EncoderState {
     std::optional<ProgrammeItemTime> programmeItemTime;
     std::optional<std::string> programmeServiceName;
     std::array<std::optional<std::string>, 2> radiotext;
+    AssignedFields fields;
   };
 
   void hold(const Command& command);
@@ -40,6 +52,7 @@ class EncoderState {
 
   OnAirState onAir_;
   Pending pending_;
+  AssignedFields assigned_;
 };
 
 }  // namespace orvane

@@ -22,7 +22,8 @@ GroupScheduler::GroupScheduler(std::uint16_t programmeIdentification, LocalOffse
     : programmeIdentification_(programmeIdentification), localOffset_(std::move(localOffset)) {}
 
 RdsGroup GroupScheduler::next(const OnAirState& state, std::int64_t startMicros) {
-  const GroupHeader header{programmeIdentification_, state.trafficProgramme, state.programmeType};
+  const GroupHeader header{state.programmeIdentification.value_or(programmeIdentification_),
+                           state.trafficProgramme, state.programmeType};
   groupsSinceProgrammeItem_ = std::min(groupsSinceProgrammeItem_ + 1, kProgrammeItemEvery);
   if (minuteEdgeAtEnd(startMicros) && state.clockTimeGroups) {
     const std::int64_t edge = *minute_ * 60;

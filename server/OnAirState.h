@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Command.h"
@@ -11,6 +13,8 @@ namespace orvane {
 // still waiting for ENCODE, so anything that builds groups from it reads a consistent picture.
 // The start values are the console's own start-up values. Texts are Windows-1252 bytes.
 struct OnAirState {
+  // PI code; none: the encoder's own (--pi or its default), which a peer need not be told.
+  std::optional<std::uint16_t> programmeIdentification;
   int programmeType = 0;                 // PTY code, 0..31
   std::string programmeServiceName;      // PSN, may be longer than 8 and then runs through
   std::array<std::string, 2> radiotext;  // TXT0 and TXT1, at most 64 bytes each

@@ -36,6 +36,12 @@ std::string quoted(const std::string& text) {
   return "\"" + utf8FromWindows1252(visible) + "\"";
 }
 
+std::string programmeIdentification(std::optional<std::uint16_t> code) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "%04X", static_cast<unsigned>(code.value_or(0)));
+  return code ? buffer : "do codificador";
+}
+
 std::string programmeType(int code) {
   const auto index = static_cast<std::size_t>(code);
   return hexByte(code) + " " +
@@ -60,6 +66,8 @@ std::vector<std::string> describeChanges(const OnAirState& before, const OnAirSt
   auto note = [&lines](bool changed, std::string line) {
     if (changed) lines.push_back(std::move(line));
   };
+  note(before.programmeIdentification != after.programmeIdentification,
+       "PI " + programmeIdentification(after.programmeIdentification));
   note(before.programmeType != after.programmeType, "PTY " + programmeType(after.programmeType));
   note(before.programmeServiceName != after.programmeServiceName,
        "PS " + quoted(after.programmeServiceName));

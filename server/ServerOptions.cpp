@@ -62,6 +62,7 @@ std::optional<OptionsError> readOption(std::string_view arg, std::string_view va
       return OptionsError{"porto inválido (0 a 65535): " + std::string(value)};
     }
   } else if (arg == "--pi") {
+    options.programmeIdentificationGiven = true;
     if (!readProgrammeIdentification(value, options.programmeIdentification)) {
       return OptionsError{"código PI inválido (1 a 4 dígitos hexadecimais, não 0): " +
                           std::string(value)};

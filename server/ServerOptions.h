@@ -28,6 +28,9 @@ struct ServerOptions {
   bool realtime = false;          // pace standard output by the clock
   std::string commandsPath;       // apply this file and serve no console
 
+  // --pi was given, so that UECP peers are told the code too; the default is ours alone.
+  bool programmeIdentificationGiven = false;
+
   [[nodiscard]] bool hasOutput() const { return !groupsPath.empty() || !mpxPath.empty(); }
   [[nodiscard]] bool writesToStandardOutput() const { return groupsPath == "-" || mpxPath == "-"; }
   [[nodiscard]] bool servesConsole() const { return commandsPath.empty(); }

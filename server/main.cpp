@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
   // Standard output carrying the signal cannot carry the log as well.
   std::ostream& logStream = options.writesToStandardOutput() ? std::cerr : std::cout;
   StopSignal stop;
-  EncoderState state;
+  EncoderState state(options.programmeIdentificationGiven
+                         ? std::optional(options.programmeIdentification)
+                         : std::nullopt);
   AirLog log(logStream);
   FileDescriptor listener;
   std::string error;
