@@ -13,8 +13,9 @@
 namespace orvane {
 namespace {
 
-constexpr std::array<std::string_view, 7> kTakesValue = {
-    "--listen", "--port", "--pi", "--groups", "--mpx", "--seconds", "--commands"};
+constexpr std::array<std::string_view, 9> kTakesValue = {"--listen",   "--port", "--pi",
+                                                         "--groups",   "--mpx",  "--seconds",
+                                                         "--commands", "--uecp", "--uecp-listen"};
 
 bool isIpv4(const std::string& text) {
   in_addr parsed{};
@@ -52,6 +53,23 @@ bool readSeconds(std::string_view text, std::optional<double>& seconds) {
   return true;
 }
 
+std::optional<OptionsError> readUecp(std::string_view arg, std::string_view value,
+                                     ServerOptions& options) {
+  std::string error;
+  if (arg == "--uecp") {
+    auto target = parseUecpTarget(value, error);
+    if (!target) return OptionsError{error};
+    options.uecpTargets.push_back(std::move(*target));
+    return std::nullopt;
+  }
+  options.uecpListen = parseUecpListen(value, error);
+  if (!options.uecpListen) return OptionsError{error};
+  if (!isIpv4(options.uecpListen->address)) {
+    return OptionsError{"endereço IPv4 inválido: " + options.uecpListen->address};
+  }
+  return std::nullopt;
+}
+
 std::optional<OptionsError> readOption(std::string_view arg, std::string_view value,
                                        ServerOptions& options) {
   if (arg == "--listen") {
@@ -72,6 +90,8 @@ std::optional<OptionsError> readOption(std::string_view arg, std::string_view va
       return OptionsError{"duração inválida (segundos, maior que 0, até 1000000): " +
                           std::string(value)};
     }
+  } else if (arg == "--uecp" || arg == "--uecp-listen") {
+    return readUecp(arg, value, options);
   } else if (arg == "--groups") {
     options.groupsPath = std::string(value);
   } else if (arg == "--mpx") {
@@ -143,7 +163,8 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
 std::string usageText() {
   return "Uso: orvane-encoder [--listen ENDEREÇO] [--port N] [--echo] [--pi PI]\n"
          "                    [--groups FICHEIRO|-] [--mpx FICHEIRO.wav|-] [--seconds N]\n"
-         "                    [--realtime] [--commands FICHEIRO] [--help]\n"
+         "                    [--realtime] [--commands FICHEIRO] [--uecp DESTINO]...\n"
+         "                    [--uecp-listen [ENDEREÇO:]PORTO] [--help]\n"
          "\n"
          "Servidor de referência do codificador RDS para a consola Orvane.\n"
          "Atende um cliente de cada vez e mostra aqui cada alteração que vai para o ar;\n"
@@ -159,6 +180,11 @@ std::string usageText() {
          "  --seconds N        termina depois de N segundos de sinal\n"
          "  --realtime         dá o sinal na saída padrão ao ritmo do relógio\n"
          "  --commands F       aplica as linhas de comandos de F, sem consola, e termina\n"
+         "  --uecp DESTINO     envia cada alteração por UECP a um codificador: tcp:ENDEREÇO:PORTO\n"
+         "                     ou serial:DISPOSITIVO[:VELOCIDADE], com ,site=N,encoder=N;\n"
+         "                     pode repetir-se\n"
+         "  --uecp-listen P    aceita tramas UECP de sistemas de automação em [ENDEREÇO:]PORTO\n"
+         "                     (por omissão 127.0.0.1), com ,site=N,encoder=N\n"
          "  --help             mostra esta ajuda\n"
          "\n"
          "Com uma saída na saída padrão, o registo vai para a saída de erros.\n";

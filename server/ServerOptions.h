@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "UecpTargetSpec.h"
+
 namespace orvane {
 
 inline constexpr std::uint16_t kDefaultPort = 6969;
@@ -27,6 +29,9 @@ struct ServerOptions {
   std::optional<double> seconds;  // length of the signal; none: until stopped
   bool realtime = false;          // pace standard output by the clock
   std::string commandsPath;       // apply this file and serve no console
+
+  std::vector<UecpTargetSpec> uecpTargets;   // peer encoders that get every change
+  std::optional<UecpListenSpec> uecpListen;  // where automation systems reach us
 
   // --pi was given, so that UECP peers are told the code too; the default is ours alone.
   bool programmeIdentificationGiven = false;

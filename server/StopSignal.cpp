@@ -1,6 +1,7 @@
 #include "StopSignal.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 
 #include <cerrno>
@@ -37,6 +38,11 @@ StopSignal::StopSignal() {
   gWakeFd = ends[1];
   handle(SIGINT, onStopSignal);
   handle(SIGTERM, onStopSignal);
+}
+
+bool StopSignal::requested() const {
+  pollfd readable{read_.get(), POLLIN, 0};
+  return poll(&readable, 1, 0) == 1;
 }
 
 StopSignal::~StopSignal() {

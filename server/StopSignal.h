@@ -16,6 +16,8 @@ class StopSignal {
 
   // Readable once a stop signal arrived.
   [[nodiscard]] int fd() const { return read_.get(); }
+  // True once a stop signal arrived; does not wait.
+  [[nodiscard]] bool requested() const;
   [[nodiscard]] bool valid() const { return read_.valid() && write_.valid(); }
 
  private:

@@ -47,7 +47,7 @@ constexpr std::array<Layout, 13> kLayouts = {{
     {UecpCode::TrafficFlags, 4, false, "TA/TP"},
     {UecpCode::DecoderIdentification, 4, false, "DI"},
     {UecpCode::Music, 4, false, "MS"},
-    {UecpCode::ProgrammeItem, 6, false, "PIN"},
+    {UecpCode::ProgrammeItem, 5, false, "PIN"},
     {UecpCode::ProgrammeType, 4, false, "PTY"},
     {UecpCode::Radiotext, 3, true, "RT"},
     {UecpCode::ClockSet, 9, false, "relógio"},

@@ -14,6 +14,7 @@
 #include "ServerOptions.h"
 #include "SignalSetup.h"
 #include "StopSignal.h"
+#include "UecpSetup.h"
 
 namespace {
 
@@ -96,14 +97,35 @@ int main(int argc, char** argv) {
     std::cerr << "orvane-encoder: " << error << '\n';
     return 1;
   }
+  std::uint16_t uecpPort = 0;
+  const auto uecpListener = openUecpListener(options, state, log, error, uecpPort);
+  if (options.uecpListen && !uecpListener) {
+    std::cerr << "orvane-encoder: " << error << '\n';
+    return 1;
+  }
+  if (uecpListener) {
+    logStream << "orvane-encoder: UECP a escutar em " << options.uecpListen->address << ':'
+              << uecpPort << std::endl;
+  }
+  const auto bridge = openUecpBridge(options, state, log, error);
+  if (!options.uecpTargets.empty() && !bridge) {
+    std::cerr << "orvane-encoder: " << error << '\n';
+    return 1;
+  }
 
   int code = 0;
-  if (options.servesConsole() || output) {
+  if (options.servesConsole() || output || uecpListener) {
     std::vector<PollTask*> tasks;
-    if (output) tasks.push_back(output.get());
+    for (PollTask* task :
+         std::initializer_list<PollTask*>{output.get(), uecpListener.get(), bridge.get()}) {
+      if (task) tasks.push_back(task);
+    }
     EncoderServer(std::move(listener), stop.fd(), state, log, options.echo, tasks).run();
   }
   if (output) code = reportSignal(*output, log);
+  // A run that ends by itself gives the peers time to take its last state; a stop request does
+  // not wait for them.
+  if (bridge && !stop.requested() && !finishUecp(*bridge, stop.fd(), state, log)) code = 1;
   log.write(options.servesConsole() ? "Servidor terminado" : "Terminado");
   return code;
 }

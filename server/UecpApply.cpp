@@ -1,0 +1,178 @@
+#include "UecpApply.h"
+
+#include <cstdint>
+#include <string>
+
+#include "CommandParser.h"
+#include "RdsToWindows1252.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::uint8_t kAllDataSets = 0xFF;
+constexpr std::uint8_t kOurDataSet = 0x01;
+constexpr std::uint8_t kOtherMainService = 0x01;
+constexpr std::size_t kDataAt = 3;  // after MEC, DSN and PSN
+constexpr unsigned kMaxProgrammeType = 0x1F;
+constexpr unsigned kMaxDecoderIdentification = 0x0F;
+constexpr unsigned kMaxTrafficFlags = 0x03;
+constexpr std::uint8_t kEndOfText = 0x0D;  // receivers' end mark; some clients send it
+
+// 00: the message replaces the buffer; 10: it is added to it. The other two are not defined.
+constexpr unsigned kReplaceBuffer = 0b00;
+constexpr unsigned kAddToBuffer = 0b10;
+
+std::uint8_t at(std::string_view element, std::size_t i) {
+  return static_cast<std::uint8_t>(element[i]);
+}
+
+std::string trimmedText(std::string_view rds) {
+  rds = rds.substr(0, rds.find(static_cast<char>(kEndOfText)));
+  std::string text = windows1252FromRdsText(rds);
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+// The one data set and the main programme service are all this encoder has; widely used encoders
+// take 0 and 1 for them alike.
+UecpAnswer checkAddressing(std::string_view element) {
+  const std::uint8_t dataSet = at(element, 1);
+  if (dataSet != kUecpCurrentDataSet && dataSet != kOurDataSet && dataSet != kAllDataSets) {
+    return UecpAnswer::BadDataSet;
+  }
+  const std::uint8_t service = at(element, 2);
+  if (service != kUecpMainService && service != kOtherMainService) return UecpAnswer::BadService;
+  return UecpAnswer::Ok;
+}
+
+UecpAnswer applyRadiotext(std::string_view element, OnAirState& state) {
+  const std::uint8_t length = at(element, kDataAt);
+  if (length == 0) {
+    state.radiotext = {};
+    return UecpAnswer::Ok;
+  }
+  const unsigned buffer = at(element, kDataAt + 1) >> 5 & 0b11;
+  const std::string text = trimmedText(element.substr(kDataAt + 2));
+  if (text.size() > kMaxRadiotextLength) return UecpAnswer::OutOfRange;
+  if (buffer == kReplaceBuffer) {
+    state.radiotext = {text, ""};
+  } else if (buffer == kAddToBuffer && state.radiotext[0].empty()) {
+    state.radiotext[0] = text;
+  } else if (buffer == kAddToBuffer) {
+    if (!state.radiotext[1].empty()) state.radiotext[0] = state.radiotext[1];
+    state.radiotext[1] = text;
+  } else {
+    return UecpAnswer::OutOfRange;
+  }
+  return UecpAnswer::Ok;
+}
+
+// Day 0 is RDS's "no programme item": group 1A goes off, the time stays for when it comes back.
+UecpAnswer applyProgrammeItem(std::string_view element, OnAirState& state) {
+  const unsigned pin = at(element, kDataAt) << 8 | at(element, kDataAt + 1);
+  const ProgrammeItemTime time{static_cast<int>(pin >> 11), static_cast<int>(pin >> 6 & 0x1F),
+                               static_cast<int>(pin & 0x3F)};
+  if (time.day == 0) {
+    state.programmeItemGroups = false;
+    return UecpAnswer::Ok;
+  }
+  if (time.hour > 23 || time.minute > 59) return UecpAnswer::OutOfRange;
+  state.programmeItemTime = time;
+  state.programmeItemGroups = true;
+  return UecpAnswer::Ok;
+}
+
+// The encoder's clock is the system's: a client's time is checked and otherwise left alone.
+UecpAnswer checkClock(std::string_view e) {
+  const bool valid = at(e, 2) >= 1 && at(e, 2) <= 12 && at(e, 3) >= 1 && at(e, 3) <= 31 &&
+                     at(e, 4) <= 23 && at(e, 5) <= 59 && at(e, 6) <= 59 && at(e, 7) <= 99 &&
+                     at(e, 8) <= 0x3F;
+  return valid ? UecpAnswer::Ok : UecpAnswer::OutOfRange;
+}
+
+UecpAnswer applyFlag(bool& flag, std::uint8_t value) {
+  if (value > 1) return UecpAnswer::OutOfRange;
+  flag = value == 1;
+  return UecpAnswer::Ok;
+}
+
+UecpAnswer applyAddressed(UecpCode code, std::string_view element, OnAirState& state) {
+  const std::uint8_t value = at(element, kDataAt);
+  switch (code) {
+    case UecpCode::ProgrammeIdentification: {
+      const auto pi = static_cast<std::uint16_t>(value << 8 | at(element, kDataAt + 1));
+      if (pi == 0) return UecpAnswer::OutOfRange;
+      state.programmeIdentification = pi;
+      return UecpAnswer::Ok;
+    }
+    case UecpCode::ServiceName:
+      state.programmeServiceName = trimmedText(element.substr(kDataAt));
+      return UecpAnswer::Ok;
+    case UecpCode::TrafficFlags:
+      if (value > kMaxTrafficFlags) return UecpAnswer::OutOfRange;
+      state.trafficAnnouncement = (value & 1) != 0;
+      state.trafficProgramme = (value & 2) != 0;
+      return UecpAnswer::Ok;
+    case UecpCode::DecoderIdentification:
+      if (value > kMaxDecoderIdentification) return UecpAnswer::OutOfRange;
+      state.decoderIdentification = value;
+      return UecpAnswer::Ok;
+    case UecpCode::Music:
+      return applyFlag(state.music, value);
+    case UecpCode::ProgrammeItem:
+      return applyProgrammeItem(element, state);
+    case UecpCode::ProgrammeType:
+      if (value > kMaxProgrammeType) return UecpAnswer::OutOfRange;
+      state.programmeType = value;
+      return UecpAnswer::Ok;
+    case UecpCode::Radiotext:
+      return applyRadiotext(element, state);
+    default:
+      return UecpAnswer::UnknownElement;
+  }
+}
+
+OnAirField fieldOf(UecpCode code) {
+  switch (code) {
+    case UecpCode::ProgrammeIdentification:
+      return OnAirField::ProgrammeIdentification;
+    case UecpCode::ServiceName:
+      return OnAirField::ServiceName;
+    case UecpCode::TrafficFlags:
+      return OnAirField::TrafficFlags;
+    case UecpCode::DecoderIdentification:
+      return OnAirField::DecoderIdentification;
+    case UecpCode::Music:
+      return OnAirField::Music;
+    case UecpCode::ProgrammeItem:
+      return OnAirField::ProgrammeItem;
+    case UecpCode::ProgrammeType:
+      return OnAirField::ProgrammeType;
+    case UecpCode::Radiotext:
+      return OnAirField::Radiotext;
+    default:
+      return OnAirField::ClockTime;
+  }
+}
+
+}  // namespace
+
+UecpAnswer applyUecpElement(std::string_view element, OnAirState& state, AssignedFields& fields) {
+  const auto code = static_cast<UecpCode>(element[0]);
+  if (code == UecpCode::ClockSet) return checkClock(element);
+  OnAirState next = state;
+  UecpAnswer answer;
+  if (code == UecpCode::ClockTimeSwitch) {
+    answer = applyFlag(next.clockTimeGroups, at(element, 1));
+  } else {
+    answer = checkAddressing(element);
+    if (answer == UecpAnswer::Ok) answer = applyAddressed(code, element, next);
+  }
+  if (answer == UecpAnswer::Ok) {
+    state = std::move(next);
+    fields.set(fieldOf(code));
+  }
+  return answer;
+}
+
+}  // namespace orvane

@@ -1,0 +1,100 @@
+#include "UecpBridge.h"
+
+#include <time.h>
+
+#include <algorithm>
+
+namespace orvane {
+namespace {
+
+constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+constexpr std::int64_t kMicrosPerHour = 3600 * kMicrosPerSecond;
+constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr int kMinutesPerHalfHour = 30;
+constexpr int kCentisecondMicros = 10'000;
+// How often a finishing bridge looks whether the peers have taken the last bytes: no event says.
+constexpr int kFinishPollMs = 20;
+
+}  // namespace
+
+UecpBridge::UecpBridge(const EncoderState& state, Clocks clocks)
+    : state_(state), clocks_(std::move(clocks)), serviceName_(clocks_.localOffsetMinutes) {}
+
+void UecpBridge::addTarget(UecpTargetSpec spec, std::optional<sockaddr_in> resolved, AirLog& log) {
+  targets_.emplace_back(std::move(spec), resolved, log,
+                        [this] { return clockAt(clocks_.unixMicros()); });
+}
+
+PollTask::Wait UecpBridge::wait() {
+  Wait wait;
+  std::optional<std::int64_t> next;
+  auto earliest = [&next](std::optional<std::int64_t> when) {
+    if (when) next = next ? std::min(*next, *when) : *when;
+  };
+  for (const UecpTarget& target : targets_) {
+    wait.fds.push_back(target.pollEntry());
+    earliest(target.deadline());
+  }
+  const std::int64_t now = clocks_.monotonicMicros();
+  const std::int64_t unixNow = clocks_.unixMicros();
+  // The wall clock's events, moved onto the monotonic one.
+  if (const auto change = serviceName_.nextChange(state_.onAir()))
+    earliest(now + *change - unixNow);
+  earliest(now + (unixNow / kMicrosPerHour + 1) * kMicrosPerHour - unixNow);
+  earliest(finishBy_);
+  if (next) {
+    wait.timeoutMs = static_cast<int>(
+        (std::max<std::int64_t>(0, *next - now) + kMicrosPerMilli - 1) / kMicrosPerMilli);
+  }
+  if (finishBy_)
+    wait.timeoutMs = std::min(wait.timeoutMs < 0 ? kFinishPollMs : wait.timeoutMs, kFinishPollMs);
+  return wait;
+}
+
+bool UecpBridge::service(std::span<const pollfd> polled) {
+  const std::int64_t now = clocks_.monotonicMicros();
+  const std::int64_t unixNow = clocks_.unixMicros();
+  const std::int64_t hour = unixNow / kMicrosPerHour;
+  if (hour_ && hour != *hour_) {
+    for (UecpTarget& target : targets_) target.setClockDue();
+  }
+  hour_ = hour;
+  wanted_ = wanted(unixNow);
+  for (std::size_t i = 0; i < targets_.size(); ++i) {
+    targets_[i].service(i < polled.size() ? polled[i].revents : 0, wanted_, now);
+  }
+  return !finishBy_ || (now < *finishBy_ && !lagging().empty());
+}
+
+std::vector<std::string> UecpBridge::lagging() const {
+  std::vector<std::string> names;
+  for (const UecpTarget& target : targets_) {
+    if (!target.holds(wanted_)) names.push_back(target.name());
+  }
+  return names;
+}
+
+UecpSnapshot UecpBridge::wanted(std::int64_t unixMicros) {
+  return uecpSnapshot(state_.onAir(), state_.assigned(),
+                      serviceName_.frameAt(state_.onAir(), unixMicros));
+}
+
+UecpClock UecpBridge::clockAt(std::int64_t unixMicros) const {
+  const auto seconds = static_cast<time_t>(unixMicros / kMicrosPerSecond);
+  struct tm utc {};
+  gmtime_r(&seconds, &utc);
+  UecpClock clock;
+  clock.year = utc.tm_year + 1900;
+  clock.month = utc.tm_mon + 1;
+  clock.day = utc.tm_mday;
+  clock.hour = utc.tm_hour;
+  clock.minute = utc.tm_min;
+  clock.second = utc.tm_sec;
+  clock.centisecond = static_cast<int>(unixMicros % kMicrosPerSecond / kCentisecondMicros);
+  const int offset = clocks_.localOffsetMinutes(seconds);
+  clock.offsetHalfHours = (offset + (offset < 0 ? -kMinutesPerHalfHour : kMinutesPerHalfHour) / 2) /
+                          kMinutesPerHalfHour;
+  return clock;
+}
+
+}  // namespace orvane

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "EncoderState.h"
+#include "PollTask.h"
+#include "TimedServiceName.h"
+#include "UecpTarget.h"
+
+namespace orvane {
+
+// Orvane's on-air state, mirrored to peer encoders over UECP: a task of the server's poll loop
+// that looks at the state after every turn of the loop, so that a change goes out the moment it
+// goes on air here (flags at once, texts at ENCODE), and steps the timed service name and the
+// hourly clock setting between changes.
+class UecpBridge : public PollTask {
+ public:
+  struct Clocks {
+    std::function<std::int64_t()> monotonicMicros;
+    std::function<std::int64_t()> unixMicros;
+    std::function<int(std::int64_t unixSeconds)> localOffsetMinutes;
+  };
+
+  UecpBridge(const EncoderState& state, Clocks clocks);
+
+  // Builds its target's clock readings from the bridge's clocks, so `target` is made here.
+  void addTarget(UecpTargetSpec spec, std::optional<sockaddr_in> resolved, AirLog& log);
+
+  [[nodiscard]] Wait wait() override;
+  bool service(std::span<const pollfd> polled) override;
+
+  // From now on the task is over as soon as every target holds the state, or at `byMicros` of
+  // the monotonic clock, whichever comes first.
+  void finishBy(std::int64_t byMicros) { finishBy_ = byMicros; }
+
+  // The targets that do not hold the whole state yet.
+  [[nodiscard]] std::vector<std::string> lagging() const;
+
+ private:
+  UecpSnapshot wanted(std::int64_t unixMicros);
+  [[nodiscard]] UecpClock clockAt(std::int64_t unixMicros) const;
+
+  const EncoderState& state_;
+  Clocks clocks_;
+  TimedServiceName serviceName_;
+  std::vector<UecpTarget> targets_;
+  UecpSnapshot wanted_;
+  std::optional<std::int64_t> hour_;  // the UTC hour the clocks were last set in
+  std::optional<std::int64_t> finishBy_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "FileDescriptor.h"
+#include "UecpTargetSpec.h"
+
+namespace orvane {
+
+// The system side of a link to a UECP peer: a TCP connection made without waiting, or a serial
+// line set to 8N1 at its speed. Descriptors are non-blocking; failures come back as text for the
+// log.
+
+// The peer's address; a name is looked up here, once, so that a slow name server can never
+// stall the poll loop later.
+[[nodiscard]] std::optional<sockaddr_in> resolveTarget(const UecpTargetSpec& spec,
+                                                       std::string& error);
+
+// A socket whose connection to `to` is under way (or already made); invalid on failure.
+[[nodiscard]] FileDescriptor startConnect(const sockaddr_in& to, std::string& error);
+
+// The outcome of a connection attempt, once poll reports the socket writable: empty on success.
+[[nodiscard]] std::string connectOutcome(int socket);
+
+[[nodiscard]] FileDescriptor openSerialLine(const std::string& device, int baud,
+                                            std::string& error);
+
+// Bytes written but not yet taken by the peer: unacknowledged on TCP, unsent on a serial line.
+[[nodiscard]] std::size_t bytesInFlight(int fd);
+
+}  // namespace orvane

@@ -1,0 +1,61 @@
+#include "UecpSetup.h"
+
+#include <chrono>
+
+#include "EncoderServer.h"
+#include "Listener.h"
+#include "SignalSetup.h"
+#include "UecpLink.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+
+std::int64_t monotonicMicros() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::int64_t unixMicros() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options, const EncoderState& state,
+                                           AirLog& log, std::string& error) {
+  if (options.uecpTargets.empty()) return nullptr;
+  auto bridge = std::make_unique<UecpBridge>(
+      state, UecpBridge::Clocks{monotonicMicros, unixMicros, systemLocalOffsetMinutes});
+  for (const UecpTargetSpec& spec : options.uecpTargets) {
+    std::optional<sockaddr_in> address;
+    if (spec.kind == UecpTargetSpec::Kind::Tcp) {
+      address = resolveTarget(spec, error);
+      if (!address) return nullptr;
+    }
+    bridge->addTarget(spec, address, log);
+  }
+  return bridge;
+}
+
+std::unique_ptr<UecpListener> openUecpListener(const ServerOptions& options, EncoderState& state,
+                                               AirLog& log, std::string& error,
+                                               std::uint16_t& port) {
+  if (!options.uecpListen) return nullptr;
+  FileDescriptor socket = listenOn(options.uecpListen->address, options.uecpListen->port, error);
+  if (!socket.valid()) return nullptr;
+  port = localPort(socket.get());
+  return std::make_unique<UecpListener>(std::move(socket), state, log, options.uecpListen->own);
+}
+
+bool finishUecp(UecpBridge& bridge, int stopFd, EncoderState& state, AirLog& log) {
+  bridge.finishBy(monotonicMicros() + kFinishSeconds * kMicrosPerSecond);
+  EncoderServer(FileDescriptor{}, stopFd, state, log, false, {&bridge}).run();
+  const std::vector<std::string> lagging = bridge.lagging();
+  for (const std::string& name : lagging) log.write("UECP " + name + ": não recebeu o estado");
+  return lagging.empty();
+}
+
+}  // namespace orvane

@@ -1,0 +1,85 @@
+#include "UecpSnapshot.h"
+
+#include <algorithm>
+
+#include "RdsCharset.h"
+#include "UecpElement.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::size_t kCharactersPerGroup = 4;
+constexpr std::size_t kRadiotextLength = 64;  // a shorter text is sent with its end mark
+constexpr int kGroupsPerMessage = 24;
+constexpr int kMinTransmissions = 2;
+constexpr int kMaxTransmissions = 15;
+
+std::uint16_t programmeItemNumber(const OnAirState& state) {
+  if (!state.programmeItemGroups) return 0;  // day 0: no programme item
+  const ProgrammeItemTime& t = state.programmeItemTime;
+  return static_cast<std::uint16_t>(t.day << 11 | t.hour << 6 | t.minute);
+}
+
+// The two lines as a buffer of two messages that the peer sends in turn, the first replacing
+// whatever it held; an empty line is left out, as the software encoder skips it.
+std::vector<std::string> radiotext(const OnAirState& state) {
+  std::vector<std::string> elements;
+  for (const std::string& line : state.radiotext) {
+    if (line.empty()) continue;
+    UecpRadiotextSetting setting;
+    setting.append = !elements.empty();
+    setting.transmissions = uecpTransmissionsFor(line.size());
+    elements.push_back(uecpRadiotext(rdsText(line), setting));
+  }
+  if (elements.empty()) elements.push_back(uecpRadiotextClear());
+  return elements;
+}
+
+std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
+                                     const std::string& serviceNameFrame) {
+  switch (field) {
+    case OnAirField::ProgrammeIdentification:
+      if (!state.programmeIdentification) return {};
+      return {uecpProgrammeIdentification(*state.programmeIdentification)};
+    case OnAirField::ProgrammeType:
+      return {uecpProgrammeType(state.programmeType)};
+    case OnAirField::ServiceName:
+      return {uecpServiceName(rdsText(serviceNameFrame))};
+    case OnAirField::Radiotext:
+      return radiotext(state);
+    case OnAirField::ProgrammeItem:
+      return {uecpProgrammeItem(programmeItemNumber(state))};
+    case OnAirField::ClockTime:
+      return {uecpClockTimeSwitch(state.clockTimeGroups)};
+    case OnAirField::DecoderIdentification:
+      return {uecpDecoderIdentification(state.decoderIdentification)};
+    case OnAirField::TrafficFlags:
+      return {uecpTrafficFlags(state.trafficAnnouncement, state.trafficProgramme)};
+    case OnAirField::Music:
+      return {uecpMusic(state.music)};
+    case OnAirField::Count:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+UecpSnapshot uecpSnapshot(const OnAirState& state, const AssignedFields& assigned,
+                          const std::string& serviceNameFrame) {
+  UecpSnapshot snapshot;
+  for (std::size_t i = 0; i < snapshot.size(); ++i) {
+    const auto field = static_cast<OnAirField>(i);
+    if (assigned.has(field)) snapshot[i] = elementsFor(field, state, serviceNameFrame);
+  }
+  return snapshot;
+}
+
+int uecpTransmissionsFor(std::size_t textLength) {
+  const std::size_t sent = std::min(textLength + 1, kRadiotextLength);
+  const auto groups = static_cast<int>((sent + kCharactersPerGroup - 1) / kCharactersPerGroup);
+  return std::clamp((kGroupsPerMessage + groups - 1) / groups, kMinTransmissions,
+                    kMaxTransmissions);
+}
+
+}  // namespace orvane

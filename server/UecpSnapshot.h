@@ -1,0 +1,26 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "OnAirField.h"
+#include "OnAirState.h"
+
+namespace orvane {
+
+// What a UECP peer should hold, field by field: the elements that set each field, one frame each,
+// in the order they are to be sent; empty for a field nobody has given a value, which is left as
+// the peer has it.
+using UecpSnapshot =
+    std::array<std::vector<std::string>, static_cast<std::size_t>(OnAirField::Count)>;
+
+// `serviceNameFrame` is the 8 characters the name shows now (see TimedServiceName).
+[[nodiscard]] UecpSnapshot uecpSnapshot(const OnAirState& state, const AssignedFields& assigned,
+                                        const std::string& serviceNameFrame);
+
+// How often a peer is to send a radiotext message before the next: about as long as the
+// software encoder keeps one on (24 groups), and at least twice.
+[[nodiscard]] int uecpTransmissionsFor(std::size_t textLength);
+
+}  // namespace orvane

@@ -1,0 +1,232 @@
+#include "UecpTarget.h"
+
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "UecpLink.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::size_t kReadChunk = 512;
+constexpr std::uint8_t kLastSequence = 0xFF;
+
+bool wouldBlock() {
+  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+}
+
+std::string clockOfDay() {
+  const time_t now = time(nullptr);
+  struct tm local {};
+  localtime_r(&now, &local);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+  return text;
+}
+
+std::string answerText(std::uint8_t answer) {
+  switch (static_cast<UecpAnswer>(answer)) {
+    case UecpAnswer::BadCrc:
+      return "CRC errado";
+    case UecpAnswer::UnknownElement:
+      return "elemento desconhecido";
+    case UecpAnswer::OutOfRange:
+      return "valor fora do intervalo";
+    default:
+      return "erro " + std::to_string(answer);
+  }
+}
+
+}  // namespace
+
+UecpTarget::UecpTarget(UecpTargetSpec spec, std::optional<sockaddr_in> resolved, AirLog& log,
+                       ClockReading clock)
+    : spec_(std::move(spec)), resolved_(resolved), log_(log), clock_(std::move(clock)) {
+  report(Status::Connecting, {});
+}
+
+pollfd UecpTarget::pollEntry() const {
+  if (!link_.valid()) return {-1, 0, 0};
+  short events = POLLIN;
+  if (status_ == Status::Connecting || !unsent_.empty()) events |= POLLOUT;
+  return {link_.get(), events, 0};
+}
+
+std::optional<std::int64_t> UecpTarget::deadline() const {
+  switch (status_) {
+    case Status::Down:
+      return retryAt_;
+    case Status::Connecting:
+      return connectBy_;
+    case Status::Up:
+      if (!unsent_.empty()) return lastProgress_ + kStallMicros;
+      break;
+  }
+  return std::nullopt;
+}
+
+void UecpTarget::service(short revents, const UecpSnapshot& wanted, std::int64_t now) {
+  if (status_ == Status::Down && now >= retryAt_) connect(now);
+  if (status_ == Status::Connecting) {
+    if ((revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+      const std::string outcome = connectOutcome(link_.get());
+      if (outcome.empty()) {
+        becomeUp(now);
+      } else {
+        fail(outcome, now);
+      }
+    } else if (now >= connectBy_) {
+      fail("sem resposta em " + std::to_string(kConnectMicros / 1'000'000) + " s", now);
+    }
+  }
+  if (status_ != Status::Up) return;
+  if ((revents & (POLLIN | POLLHUP | POLLERR)) != 0) readAnswers(now);
+  if (status_ != Status::Up) return;
+  if (unsent_.empty()) fill(wanted);
+  if (!unsent_.empty()) flush(now);
+  if (status_ == Status::Up && !unsent_.empty() && now - lastProgress_ >= kStallMicros) {
+    fail("não recebe o que lhe é enviado", now);
+  }
+}
+
+bool UecpTarget::holds(const UecpSnapshot& wanted) const {
+  return status_ == Status::Up && unsent_.empty() && !clockDue_ && sent_ == wanted &&
+         bytesInFlight(link_.get()) == 0;
+}
+
+void UecpTarget::connect(std::int64_t now) {
+  std::string error;
+  if (spec_.kind == UecpTargetSpec::Kind::Serial) {
+    link_ = openSerialLine(spec_.device, spec_.baud, error);
+    if (link_.valid()) {
+      becomeUp(now);
+    } else {
+      fail(error, now);
+    }
+    return;
+  }
+  link_ = startConnect(*resolved_, error);
+  if (!link_.valid()) {
+    fail(error, now);
+    return;
+  }
+  status_ = Status::Connecting;
+  connectBy_ = now + kConnectMicros;
+}
+
+void UecpTarget::becomeUp(std::int64_t now) {
+  status_ = Status::Up;
+  retryMicros_ = kFirstRetryMicros;
+  lastProgress_ = now;
+  sent_ = {};
+  clockDue_ = true;
+  modeSent_ = false;
+  unsent_.clear();
+  decoder_ = {};
+  report(Status::Up, {});
+}
+
+void UecpTarget::fail(const std::string& why, std::int64_t now) {
+  link_.reset();
+  status_ = Status::Down;
+  retryAt_ = now + retryMicros_;
+  retryMicros_ = std::min(retryMicros_ * 2, kLastRetryMicros);
+  report(Status::Down, why);
+}
+
+// One line per change: a retry that fails as the last one did says nothing new.
+void UecpTarget::report(Status status, const std::string& error) {
+  if (reported_ == status && reportedError_ == error) return;
+  const bool wasDown = reported_ == Status::Down;
+  reported_ = status;
+  reportedError_ = error;
+  const std::string prefix = "UECP " + spec_.name + ": ";
+  switch (status) {
+    case Status::Connecting:
+      log_.write(prefix + "a ligar");
+      break;
+    case Status::Up:
+      log_.write(prefix + "ligado");
+      break;
+    case Status::Down:
+      if (!wasDown) downSince_ = clockOfDay();
+      log_.write(prefix + "em baixo desde " + downSince_ + ": " + error);
+      break;
+  }
+}
+
+void UecpTarget::readAnswers(std::int64_t now) {
+  std::array<char, kReadChunk> buffer;
+  const ssize_t got = ::read(link_.get(), buffer.data(), buffer.size());
+  if (got < 0 && wouldBlock()) return;
+  if (got <= 0) {
+    fail(got == 0 ? "a ligação foi fechada pelo codificador" : std::strerror(errno), now);
+    return;
+  }
+  events_.clear();
+  decoder_.feed({buffer.data(), static_cast<std::size_t>(got)}, events_);
+  for (const auto& event : events_) {
+    if (!event.isFrame) continue;
+    for (std::string_view element : splitUecpMessage(event.frame.message).elements) {
+      if (static_cast<UecpCode>(element[0]) == UecpCode::Acknowledgement && element[1] != 0) {
+        logRefusal(event.frame, element);
+      }
+    }
+  }
+}
+
+// Asking for answers is a courtesy some peers do not know; their refusal of it is not news.
+void UecpTarget::logRefusal(const UecpFrame& frame, std::string_view element) {
+  const auto sequence = element.size() > 2 ? static_cast<std::uint8_t>(element[2]) : frame.sequence;
+  const std::uint8_t code = elementBySequence_[sequence];
+  if (static_cast<UecpCode>(code) == UecpCode::CommunicationMode) return;
+  log_.write("UECP " + spec_.name + ": o codificador recusou " + uecpElementName(code) + ": " +
+             answerText(static_cast<std::uint8_t>(element[1])));
+}
+
+// The peer is asked to answer every frame, so that a refusal can be logged; then its clock, then
+// every field that differs from what it was sent.
+void UecpTarget::fill(const UecpSnapshot& wanted) {
+  if (!modeSent_) add(uecpCommunicationMode(UecpMode::AnswerEveryFrame));
+  modeSent_ = true;
+  if (clockDue_) add(uecpClockSet(clock_()));
+  clockDue_ = false;
+  for (std::size_t i = 0; i < wanted.size(); ++i) {
+    if (wanted[i].empty() || wanted[i] == sent_[i]) continue;
+    for (const std::string& element : wanted[i]) add(element);
+    sent_[i] = wanted[i];
+  }
+}
+
+// One element a frame: some encoders read only the first element of a message field, and a
+// refusal then names the element it is about.
+void UecpTarget::add(const std::string& element) {
+  sequence_ = sequence_ == kLastSequence ? 1 : static_cast<std::uint8_t>(sequence_ + 1);
+  elementBySequence_[sequence_] = static_cast<std::uint8_t>(element[0]);
+  appendUecpFrame(unsent_, {spec_.address, sequence_, element});
+}
+
+void UecpTarget::flush(std::int64_t now) {
+  while (!unsent_.empty()) {
+    const ssize_t sent =
+        spec_.kind == UecpTargetSpec::Kind::Tcp
+            ? ::send(link_.get(), unsent_.data(), unsent_.size(), MSG_NOSIGNAL | MSG_DONTWAIT)
+            : ::write(link_.get(), unsent_.data(), unsent_.size());
+    if (sent < 0 && wouldBlock()) return;
+    if (sent <= 0) {
+      fail(std::strerror(errno), now);
+      return;
+    }
+    unsent_.erase(0, static_cast<std::size_t>(sent));
+    lastProgress_ = now;
+  }
+}
+
+}  // namespace orvane

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <netinet/in.h>
+#include <poll.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "AirLog.h"
+#include "FileDescriptor.h"
+#include "UecpElement.h"
+#include "UecpFrameDecoder.h"
+#include "UecpSnapshot.h"
+#include "UecpTargetSpec.h"
+
+namespace orvane {
+
+// One peer encoder that Orvane drives over UECP, and the link to it. It never waits: the link is
+// made and written without blocking, a peer that is down is tried again after 1 s, then 2, 4 …
+// up to 30 s, and a peer that stops taking bytes is let go and tried again. What it keeps is not
+// a queue of frames but what the peer holds, field by field: whatever changed since is sent when
+// the link can take it, the latest value only, and after every (re)connection everything is.
+// The log gets one line per change of state, never one per attempt.
+class UecpTarget {
+ public:
+  static constexpr std::int64_t kFirstRetryMicros = 1'000'000;
+  static constexpr std::int64_t kLastRetryMicros = 30'000'000;
+  static constexpr std::int64_t kConnectMicros = 5'000'000;  // a connection not made by then failed
+  static constexpr std::int64_t kStallMicros = 20'000'000;   // a peer that takes nothing that long
+
+  using ClockReading = std::function<UecpClock()>;  // the UTC time to set the peer's clock to
+
+  // `resolved` is the peer's address for a TCP target. The first attempt is made at once.
+  UecpTarget(UecpTargetSpec spec, std::optional<sockaddr_in> resolved, AirLog& log,
+             ClockReading clock);
+
+  // What to poll for; the descriptor is -1 while there is no link.
+  [[nodiscard]] pollfd pollEntry() const;
+  // The monotonic time of its next timed step, if any: a retry, a connection's time limit, the
+  // limit of a stalled peer.
+  [[nodiscard]] std::optional<std::int64_t> deadline() const;
+
+  // One turn: makes the link, reads the peer's answers, sends what it lacks of `wanted`.
+  void service(short revents, const UecpSnapshot& wanted, std::int64_t now);
+
+  // The peer's clock is to be set again at the next chance.
+  void setClockDue() { clockDue_ = true; }
+
+  // True once the peer has taken everything of `wanted`, down to the last byte.
+  [[nodiscard]] bool holds(const UecpSnapshot& wanted) const;
+
+  [[nodiscard]] const std::string& name() const { return spec_.name; }
+
+ private:
+  enum class Status { Connecting, Up, Down };
+
+  void connect(std::int64_t now);
+  void becomeUp(std::int64_t now);
+  void fail(const std::string& why, std::int64_t now);
+  void report(Status status, const std::string& error);
+  void readAnswers(std::int64_t now);
+  void logRefusal(const UecpFrame& frame, std::string_view element);
+  void fill(const UecpSnapshot& wanted);
+  void add(const std::string& element);
+  void flush(std::int64_t now);
+
+  UecpTargetSpec spec_;
+  std::optional<sockaddr_in> resolved_;
+  AirLog& log_;
+  ClockReading clock_;
+
+  FileDescriptor link_;
+  Status status_ = Status::Down;
+  std::optional<Status> reported_;
+  std::string reportedError_;
+  std::string downSince_;
+  std::int64_t retryAt_ = 0;
+  std::int64_t retryMicros_ = kFirstRetryMicros;
+  std::int64_t connectBy_ = 0;
+  std::int64_t lastProgress_ = 0;
+
+  UecpSnapshot sent_;  // what the peer has been sent since the link was made
+  bool clockDue_ = true;
+  bool modeSent_ = false;
+  std::string unsent_;
+  std::uint8_t sequence_ = 0;
+  std::array<std::uint8_t, 256> elementBySequence_{};  // which element each counter carried
+  UecpFrameDecoder decoder_;
+  std::vector<UecpFrameDecoder::Event> events_;
+};
+
+}  // namespace orvane
