@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <chrono>
+#include <sstream>
+#include <tuple>
+
+#include "CommandParser.h"
+#include "FileDescriptor.h"
+#include "Listener.h"
+#include "ServiceName.h"
+#include "UecpApply.h"
+#include "UecpBridge.h"
+#include "UecpFrameDecoder.h"
+#include "UecpPeer.h"
+#include "UecpSession.h"
+#include "Windows1252.h"
+
+// UECP in process: elements and frames read back by the test's own peer, the listener's side
+// fed frames by hand, and the bridge against peers on loopback, on a clock the test moves.
+namespace orvane::test {
+namespace {
+
+std::string w(std::string_view utf8) {
+  return windows1252FromUtf8(utf8);
+}
+
+std::string frame(UecpAddress to, std::uint8_t sequence, const std::string& message) {
+  std::string bytes;
+  appendUecpFrame(bytes, {to, sequence, message});
+  return bytes;
+}
+
+AssignedFields everything() {
+  AssignedFields all;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(OnAirField::Count); ++i) {
+    all.set(static_cast<OnAirField>(i));
+  }
+  return all;
+}
+
+OnAirState station() {
+  OnAirState state;
+  state.programmeIdentification = 0xFEFD;  // both bytes need stuffing
+  state.programmeType = 0x1A;
+  state.programmeServiceName = w("RÁDIO");
+  state.radiotext = {w("Bom dia, Lisboa! Música às 8h"), w("Trânsito sem filas")};
+  state.programmeItemTime = {31, 23, 59};
+  state.programmeItemGroups = state.clockTimeGroups = true;
+  state.decoderIdentification = 0x0B;
+  state.trafficAnnouncement = true;
+  state.trafficProgramme = state.music = false;
+  return state;
+}
+
+// Every field the bridge sends, at an address and with counters that need stuffing, split across
+// reads: the test's peer reads what an encoder would hold, and the listener's side takes the
+// same bytes back to the very state they came from.
+TEST(Uecp, EveryFieldRoundTripsThroughTheWire) {
+  const OnAirState sent = station();
+  std::string wire;
+  std::uint8_t sequence = 0xFC;
+  for (const auto& field :
+       uecpSnapshot(sent, everything(), serviceNameFrames(sent.programmeServiceName)[0])) {
+    for (const std::string& element : field) wire += frame({1023, 63}, sequence++, element);
+  }
+  wire += frame({}, 1, uecpClockSet({2024, 3, 9, 10, 30, 5, 42, -6}));
+  UecpPeer peer;
+  peer.feed(wire.substr(0, 7));
+  peer.feed(wire.substr(7));
+  EXPECT_EQ(std::tuple(peer.badFrames, peer.pi, peer.pty, peer.serviceName, peer.trafficFlags,
+                       peer.di, peer.music, peer.pin, peer.clockTime, peer.clockSet),
+            std::tuple(0, 0xFEFD, 0x1A, "RÁDIO   ", 1, 0x0B, 0, 31 << 11 | 23 << 6 | 59, 1,
+                       std::string("\x18\x03\x09\x0A\x1E\x05\x2A\x26", 8)));
+  EXPECT_EQ(peer.addresses.front(), std::pair(1023, 63));
+  // A buffer of two: the first replaces what the peer held, the second is added; each is sent
+  // three or five times (about 24 groups) and toggles the A/B flag when it starts.
+  ASSERT_EQ(peer.radiotext.size(), 2u);
+  EXPECT_EQ(std::tuple(peer.radiotext[0].text, peer.radiotext[0].configuration,
+                       peer.radiotext[1].text, peer.radiotext[1].configuration),
+            std::tuple("Bom dia, Lisboa! Música às 8h", 0b0'00'0011'1, "Trânsito sem filas",
+                       0b0'10'0101'1));
+
+  UecpFrameDecoder decoder;
+  std::vector<UecpFrameDecoder::Event> events;
+  decoder.feed(wire, events);
+  OnAirState back;
+  AssignedFields fields;
+  for (const auto& event : events) {
+    for (std::string_view element : splitUecpMessage(event.frame.message).elements) {
+      EXPECT_EQ(applyUecpElement(element, back, fields), UecpAnswer::Ok);
+    }
+  }
+  EXPECT_EQ(back, sent);
+}
+
+// Whatever comes, memory stays put and the next good frame is found: each broken frame is one
+// fault, and ten megabytes without a start byte are none.
+TEST(UecpFrameDecoder, DropsBrokenFramesKeepsNoNoiseAndFindsTheNextGoodFrame) {
+  const std::string good = frame({}, 7, uecpProgrammeType(5));
+  std::string badCrc = good, longerThanSent = good;
+  badCrc[badCrc.size() - 2] ^= 1;
+  longerThanSent[4] = 0x40;
+  using Fault = UecpFrameDecoder::Fault;
+  const std::pair<std::string, Fault> rows[] = {
+      {badCrc, Fault::BadCrc},
+      {std::string("\xFE\x00\x00\x07\xFD\x07\xFF", 7), Fault::BadStuffing},
+      {longerThanSent, Fault::BadLength},
+      {"\xFE" + std::string(300, 'x'), Fault::TooLong},
+      {std::string("\xFE\x00\x00\x07", 4), Fault::Incomplete},
+  };
+  UecpFrameDecoder decoder;
+  std::vector<UecpFrameDecoder::Event> events;
+  for (const auto& [broken, fault] : rows) {
+    events.clear();
+    decoder.feed(broken + good, events);
+    ASSERT_EQ(events.size(), 2u) << static_cast<int>(fault);
+    EXPECT_TRUE(!events[0].isFrame && events[0].fault == fault && events[1].isFrame)
+        << static_cast<int>(fault);
+  }
+  events.clear();
+  std::string noise(10 << 20, '\0');
+  for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 7919 % 0xFE);
+  decoder.feed(noise, events);
+  EXPECT_TRUE(events.empty() && !decoder.midFrame());
+  for (char c : good) decoder.feed({&c, 1}, events);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].frame.message, uecpProgrammeType(5));
+}
+
+// A client's frames as the listener takes them: whole or not at all, for its address only, and
+// answered the way the client asked.
+TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
+  EncoderState state;
+  std::ostringstream out;
+  AirLog log(out, [] { return WallClockTime{2024, 3, 9, 10, 30, 0}; });
+  UecpSession session(state, log, {5, 2}, "10.0.0.9:4001");
+  UecpPeer answers;
+  EXPECT_EQ(session.receive(frame({5, 0}, 1, uecpProgrammeType(10) + uecpServiceName("NOTICIAS"))),
+            "");
+  const OnAirState taken = state.onAir();
+  EXPECT_EQ(std::tuple(taken.programmeType, taken.programmeServiceName),
+            std::tuple(10, "NOTICIAS"));
+  answers.feed(session.receive(frame({6, 0}, 2, uecpProgrammeType(3))));
+  answers.feed(session.receive(
+      frame({5, 2}, 3, uecpServiceName("OUTRO") + std::string("\x07\x00\x00\x20", 4))));
+  answers.feed(session.receive(frame({}, 4, uecpRequest(UecpCode::Acknowledgement))));
+  answers.feed(session.receive(frame({}, 5, uecpRequest(UecpCode::Acknowledgement))));
+  EXPECT_EQ(state.onAir(), taken);
+  answers.feed(session.receive(frame({}, 6, uecpCommunicationMode(UecpMode::AnswerEveryFrame))));
+  std::string badCrc = frame({}, 7, uecpMusic(false));
+  badCrc[badCrc.size() - 2] ^= 1;
+  answers.feed(session.receive(badCrc + frame({}, 8, "\x3E\x00\x00" + std::string(8, 'x')) +
+                               frame({}, 9, uecpTrafficFlags(true, true))));
+  EXPECT_EQ(answers.answers,
+            (std::vector<std::pair<int, int>>{{6, 3}, {0, -1}, {0, -1}, {1, 7}, {3, 8}, {0, -1}}));
+  EXPECT_EQ(answers.addresses.front(), std::pair(5, 2));
+  EXPECT_TRUE(state.onAir().trafficAnnouncement);
+  const std::string logged = out.str();
+  EXPECT_NE(logged.find("PS \"NOTICIAS\" (UECP 10.0.0.9:4001)"), std::string::npos);
+  EXPECT_NE(logged.find("trama recusada, valor fora do intervalo"), std::string::npos);
+  EXPECT_EQ(logged.find("CRC"), std::string::npos);  // one refusal logged, the rest counted
+  EXPECT_EQ(session.refused(), 3u);
+}
+
+// A peer encoder on loopback, driven by the test. Until started it refuses connections.
+class FakePeer {
+ public:
+  FakePeer() : listening_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) {
+    sockaddr_in at{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    bind(listening_.get(), reinterpret_cast<sockaddr*>(&at), sizeof at);
+    port = localPort(listening_.get());
+  }
+  void start() { listen(listening_.get(), 4); }
+  void hangUp() {
+    link_.reset();
+    view = {};
+  }
+  void serve() {
+    if (!link_.valid()) link_.reset(accept4(listening_.get(), nullptr, nullptr, SOCK_NONBLOCK));
+    char chunk[4096];
+    for (ssize_t got; link_.valid() && (got = read(link_.get(), chunk, sizeof chunk)) > 0;) {
+      view.feed({chunk, static_cast<std::size_t>(got)});
+    }
+  }
+  void send(const std::string& bytes) { ::send(link_.get(), bytes.data(), bytes.size(), 0); }
+
+  std::uint16_t port = 0;
+  UecpPeer view;
+
+ private:
+  FileDescriptor listening_, link_;
+};
+
+struct BridgeRig {
+  BridgeRig() {
+    for (const char* line : {"PSN=\"R\xC1"
+                             "DIO\"",
+                             "TXT0=\"Ol\xE1\"", "ENCODE", "TA=01"}) {
+      (void)state.apply(std::get<Command>(parseCommand(line)));
+    }
+  }
+  void add(const FakePeer& peer, int site) {
+    const std::string at = "tcp:127.0.0.1:" + std::to_string(peer.port);
+    std::string error;
+    bridge.addTarget(*parseUecpTarget(at + ",site=" + std::to_string(site), error),
+                     sockaddr_in{AF_INET, htons(peer.port), {htonl(INADDR_LOOPBACK)}, {}}, log);
+  }
+  // Turns of the poll loop until `done`, with a few seconds of real patience.
+  template <typename Done>
+  bool run(std::vector<FakePeer*> peers, Done done) {
+    const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < patience) {
+      PollTask::Wait wait = bridge.wait();
+      poll(wait.fds.data(), wait.fds.size(), std::clamp(wait.timeoutMs, 0, 20));
+      bridge.service(wait.fds);
+      for (FakePeer* peer : peers) peer->serve();
+      if (done()) return true;
+    }
+    return false;
+  }
+  std::size_t logged(std::string_view text) const {
+    std::size_t count = 0;
+    for (auto at = out.str().find(text); at != std::string::npos;
+         at = out.str().find(text, at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+
+  std::int64_t now = 0;
+  EncoderState state;
+  std::ostringstream out;
+  AirLog log{out, [] { return WallClockTime{2024, 3, 9, 10, 30, 0}; }};
+  UecpBridge bridge{state,
+                    {[this] { return now; }, [this] { return 1'710'000'000'000'000 + now; },
+                     [](std::int64_t) { return 0; }}};
+};
+
+// A peer that is down at the start gets everything once it comes up, one that restarts gets
+// everything again, and a change reaches every peer at its own address. The log says each
+// change of a peer's state once, not each retry, and names the element a peer refused.
+TEST(UecpBridge, ReachesPeersWhenTheyComeAndResendsEverythingAfterARestart) {
+  BridgeRig rig;
+  FakePeer late, first;
+  first.start();
+  rig.add(late, 1);
+  rig.add(first, 2);
+  auto holds = [](const FakePeer& peer, int flags) {
+    return peer.view.serviceName == "RÁDIO   " && peer.view.radiotext.size() == 1 &&
+           peer.view.trafficFlags == flags && peer.view.clockSet && peer.view.mode == 2;
+  };
+  ASSERT_TRUE(rig.run({&first}, [&] { return holds(first, 3); }));
+  for (int retry = 0; retry < 3; ++retry) {  // refused each time, and said once
+    rig.now += UecpTarget::kLastRetryMicros;
+    int turns = 0;
+    rig.run({}, [&] { return ++turns == 10; });
+  }
+  late.start();
+  rig.now += UecpTarget::kLastRetryMicros;
+  ASSERT_TRUE(rig.run({&late}, [&] { return holds(late, 3); }));
+  (void)rig.state.apply(std::get<Command>(parseCommand("TA=00")));
+  ASSERT_TRUE(rig.run({&late, &first}, [&] { return holds(late, 2) && holds(first, 2); }));
+  EXPECT_EQ(late.view.addresses.back(), std::pair(1, 0));
+  EXPECT_EQ(first.view.addresses.back(), std::pair(2, 0));
+
+  first.hangUp();
+  ASSERT_TRUE(rig.run({}, [&] { return rig.logged("em baixo") == 2; }));
+  rig.now += 1'000'000;
+  ASSERT_TRUE(rig.run({&first}, [&] { return holds(first, 2); }));
+  int psCounter = 0;
+  for (const auto& [code, counter] : first.view.elements)
+    psCounter = code == 2 ? counter : psCounter;
+  first.send(frame(
+      {}, 0, uecpAcknowledgement(UecpAnswer::OutOfRange, static_cast<std::uint8_t>(psCounter))));
+  ASSERT_TRUE(rig.run({&first}, [&] { return rig.logged("recusou PS: valor fora") == 1; }));
+  EXPECT_EQ(std::tuple(rig.logged(": a ligar"), rig.logged(": ligado"), rig.logged("em baixo")),
+            std::tuple(2u, 3u, 2u));
+}
+
+}  // namespace
+}  // namespace orvane::test

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "RdsDecoder.h"
+
+// A UECP peer encoder as a test sees it, written from the protocol's layouts rather than from
+// Orvane's codec: frames found, unstuffed and checked byte by byte the slow way, elements read
+// into what an encoder would hold.
+namespace orvane::test {
+
+inline std::uint16_t slowUecpCrc(std::string_view bytes) {
+  std::uint16_t crc = 0xFFFF;
+  for (unsigned char byte : bytes) {
+    crc ^= static_cast<std::uint16_t>(byte << 8);
+    for (int bit = 0; bit < 8; ++bit) {
+      crc = static_cast<std::uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x1021 : crc << 1);
+    }
+  }
+  return static_cast<std::uint16_t>(~crc);
+}
+
+struct UecpPeer {
+  struct Message {
+    std::string text;  // UTF-8
+    int configuration;
+  };
+  std::vector<std::pair<int, int>> addresses;  // site and encoder of each good frame
+  std::vector<std::pair<int, int>> elements;   // every element's code and its frame's counter
+  int badFrames = 0;
+  std::optional<int> pi, pty, di, trafficFlags, music, pin, clockTime, mode;
+  std::optional<std::string> serviceName, clockSet;  // UTF-8; the 8 clock bytes as sent
+  std::vector<Message> radiotext;                    // the buffer of messages
+  std::vector<std::pair<int, int>> answers;          // each acknowledgement: code, counter
+  std::string pending;                               // a frame not yet complete
+
+  void feed(std::string_view bytes) {
+    pending += bytes;
+    for (std::size_t start; (start = pending.find('\xFE')) != std::string::npos;) {
+      const std::size_t stop = pending.find('\xFF', start);
+      if (stop == std::string::npos) break;
+      frame(pending.substr(start + 1, stop - start - 1));
+      pending.erase(0, stop + 1);
+    }
+  }
+
+  void frame(std::string_view stuffed) {
+    std::string body;
+    for (std::size_t i = 0; i < stuffed.size(); ++i) {
+      body += stuffed[i] == '\xFD' ? static_cast<char>(0xFD + stuffed[++i]) : stuffed[i];
+    }
+    const auto byte = [&body](std::size_t i) { return static_cast<unsigned char>(body[i]); };
+    if (body.size() < 6 || byte(3) != body.size() - 6 ||
+        slowUecpCrc(std::string_view(body).substr(0, body.size() - 2)) !=
+            (byte(body.size() - 2) << 8 | byte(body.size() - 1))) {
+      ++badFrames;
+      return;
+    }
+    addresses.emplace_back((byte(0) << 8 | byte(1)) >> 6, byte(1) & 0x3F);
+    for (std::size_t at = 4; at < body.size() - 2;) at += element(body, at, byte(2));
+  }
+
+  // The element at `at`; returns its length.
+  std::size_t element(const std::string& body, std::size_t at, int sequence) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(body[at + i]); };
+    const int code = byte(0);
+    elements.emplace_back(code, sequence);
+    switch (code) {
+      case 0x01:
+        pi = byte(3) << 8 | byte(4);
+        return 5;
+      case 0x02:
+        serviceName = utf8FromRds(body.substr(at + 3, 8));
+        return 11;
+      case 0x03:
+        trafficFlags = byte(3);
+        return 4;
+      case 0x04:
+        di = byte(3);
+        return 4;
+      case 0x05:
+        music = byte(3);
+        return 4;
+      case 0x06:
+        pin = byte(3) << 8 | byte(4);
+        return 5;
+      case 0x07:
+        pty = byte(3);
+        return 4;
+      case 0x0A:
+        if (byte(3) == 0 || (byte(4) & 0x60) == 0) radiotext.clear();
+        if (byte(3) > 0)
+          radiotext.push_back({utf8FromRds(body.substr(at + 5, byte(3) - 1)), byte(4)});
+        return 4 + byte(3);
+      case 0x0D:
+        clockSet = body.substr(at + 1, 8);
+        return 9;
+      case 0x19:
+        clockTime = byte(1);
+        return 2;
+      case 0x2C:
+        mode = byte(1);
+        return 2;
+      case 0x18:
+        answers.emplace_back(byte(1), byte(1) == 0 ? -1 : byte(2));
+        return byte(1) == 0 ? 2 : 3;
+      default:
+        return body.size();  // nothing after an unknown element can be read
+    }
+  }
+};
+
+}  // namespace orvane::test
