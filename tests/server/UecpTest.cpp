@@ -166,35 +166,6 @@ TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
   EXPECT_EQ(session.refused(), 3u);
 }
 
-// A peer encoder on loopback, driven by the test. Until started it refuses connections.
-class FakePeer {
- public:
-  FakePeer() : listening_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) {
-    sockaddr_in at{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    bind(listening_.get(), reinterpret_cast<sockaddr*>(&at), sizeof at);
-    port = localPort(listening_.get());
-  }
-  void start() { listen(listening_.get(), 4); }
-  void hangUp() {
-    link_.reset();
-    view = {};
-  }
-  void serve() {
-    if (!link_.valid()) link_.reset(accept4(listening_.get(), nullptr, nullptr, SOCK_NONBLOCK));
-    char chunk[4096];
-    for (ssize_t got; link_.valid() && (got = read(link_.get(), chunk, sizeof chunk)) > 0;) {
-      view.feed({chunk, static_cast<std::size_t>(got)});
-    }
-  }
-  void send(const std::string& bytes) { ::send(link_.get(), bytes.data(), bytes.size(), 0); }
-
-  std::uint16_t port = 0;
-  UecpPeer view;
-
- private:
-  FileDescriptor listening_, link_;
-};
-
 struct BridgeRig {
   BridgeRig() {
     for (const char* line : {"PSN=\"R\xC1"
@@ -203,7 +174,7 @@ struct BridgeRig {
       (void)state.apply(std::get<Command>(parseCommand(line)));
     }
   }
-  void add(const FakePeer& peer, int site) {
+  void add(const LoopbackPeer& peer, int site) {
     const std::string at = "tcp:127.0.0.1:" + std::to_string(peer.port);
     std::string error;
     bridge.addTarget(*parseUecpTarget(at + ",site=" + std::to_string(site), error),
@@ -211,13 +182,13 @@ struct BridgeRig {
   }
   // Turns of the poll loop until `done`, with a few seconds of real patience.
   template <typename Done>
-  bool run(std::vector<FakePeer*> peers, Done done) {
+  bool run(std::vector<LoopbackPeer*> peers, Done done) {
     const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < patience) {
       PollTask::Wait wait = bridge.wait();
       poll(wait.fds.data(), wait.fds.size(), std::clamp(wait.timeoutMs, 0, 20));
       bridge.service(wait.fds);
-      for (FakePeer* peer : peers) peer->serve();
+      for (LoopbackPeer* peer : peers) peer->serve();
       if (done()) return true;
     }
     return false;
@@ -245,11 +216,11 @@ struct BridgeRig {
 // change of a peer's state once, not each retry, and names the element a peer refused.
 TEST(UecpBridge, ReachesPeersWhenTheyComeAndResendsEverythingAfterARestart) {
   BridgeRig rig;
-  FakePeer late, first;
+  LoopbackPeer late, first;
   first.start();
   rig.add(late, 1);
   rig.add(first, 2);
-  auto holds = [](const FakePeer& peer, int flags) {
+  auto holds = [](const LoopbackPeer& peer, int flags) {
     return peer.view.serviceName == "RÁDIO   " && peer.view.radiotext.size() == 1 &&
            peer.view.trafficFlags == flags && peer.view.clockSet && peer.view.mode == 2;
   };
@@ -279,6 +250,33 @@ TEST(UecpBridge, ReachesPeersWhenTheyComeAndResendsEverythingAfterARestart) {
   ASSERT_TRUE(rig.run({&first}, [&] { return rig.logged("recusou PS: valor fora") == 1; }));
   EXPECT_EQ(std::tuple(rig.logged(": a ligar"), rig.logged(": ligado"), rig.logged("em baixo")),
             std::tuple(2u, 3u, 2u));
+}
+
+// However much changes while a peer does not read, what waits for it is the latest state, not
+// every change: its memory stays put, and once it reads it is not days behind.
+TEST(UecpBridge, APeerThatDoesNotReadIsSentTheLatestStateNotEveryChange) {
+  BridgeRig rig;
+  LoopbackPeer deaf(2048);
+  deaf.start();
+  rig.add(deaf, 0);
+  ASSERT_TRUE(rig.run({}, [&] { return rig.logged(": ligado") == 1; }));
+  // A slow line: the system holds little for the peer, and then only the bridge could.
+  const int small = 4096;
+  setsockopt(rig.bridge.wait().fds[0].fd, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  for (int i = 0; i < 20000; ++i) {
+    const std::string line = "TXT0=\"" + std::to_string(i) + std::string(56, 'x') + "\"";
+    for (const std::string& command : {line, std::string("ENCODE")}) {
+      (void)rig.state.apply(std::get<Command>(parseCommand(command)));
+    }
+    PollTask::Wait wait = rig.bridge.wait();
+    poll(wait.fds.data(), wait.fds.size(), 0);
+    rig.bridge.service(wait.fds);
+  }
+  const std::string last = "19999" + std::string(56, 'x');
+  ASSERT_TRUE(rig.run({&deaf}, [&] {
+    return !deaf.view.radiotext.empty() && deaf.view.radiotext[0].text == last;
+  }));
+  EXPECT_LT(std::ranges::count(deaf.view.elements, 0x0A, &std::pair<int, int>::first), 2000);
 }
 
 }  // namespace

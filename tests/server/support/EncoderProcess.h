@@ -104,6 +104,9 @@ class EncoderProcess {
     return static_cast<std::uint16_t>(port_);
   }
 
+  [[nodiscard]] pid_t pid() const { return pid_; }
+  std::optional<std::string> nextLine() { return log_.next(); }
+
   // The next log line, its time stamp cut off.
   std::optional<std::string> nextEvent() {
     auto line = log_.next();

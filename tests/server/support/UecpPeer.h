@@ -1,5 +1,9 @@
 #pragma once
 
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "FileDescriptor.h"
+#include "Listener.h"
 #include "RdsDecoder.h"
 
 // A UECP peer encoder as a test sees it, written from the protocol's layouts rather than from
@@ -113,6 +119,41 @@ struct UecpPeer {
         return body.size();  // nothing after an unknown element can be read
     }
   }
+};
+
+// A peer encoder on loopback, driven by the test. Until started it refuses connections.
+class LoopbackPeer {
+ public:
+  // A small `receiveBuffer` makes a peer that never reads fill up soon.
+  explicit LoopbackPeer(int receiveBuffer = 0)
+      : listening_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) {
+    if (receiveBuffer > 0) {
+      setsockopt(listening_.get(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
+    sockaddr_in at{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    bind(listening_.get(), reinterpret_cast<sockaddr*>(&at), sizeof at);
+    port = localPort(listening_.get());
+  }
+  void start() { listen(listening_.get(), 4); }
+  [[nodiscard]] bool connected() const { return link_.valid(); }
+  void hangUp() {
+    link_.reset();
+    view = {};
+  }
+  void serve() {
+    if (!link_.valid()) link_.reset(accept4(listening_.get(), nullptr, nullptr, SOCK_NONBLOCK));
+    char chunk[4096];
+    for (ssize_t got; link_.valid() && (got = read(link_.get(), chunk, sizeof chunk)) > 0;) {
+      view.feed({chunk, static_cast<std::size_t>(got)});
+    }
+  }
+  void send(const std::string& bytes) { ::send(link_.get(), bytes.data(), bytes.size(), 0); }
+
+  std::uint16_t port = 0;
+  UecpPeer view;
+
+ private:
+  FileDescriptor listening_, link_;
 };
 
 }  // namespace orvane::test
