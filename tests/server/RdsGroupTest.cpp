@@ -211,9 +211,7 @@ TEST(RadiotextPlus, EveryTagGroupDescribesTheRadiotextOnAir) {
       EXPECT_EQ(seen.items, expected->second) << seen.text;
       EXPECT_EQ(seen.itemRunning, !seen.items.empty()) << seen.text;
       if (!seen.itemRunning) continue;
-      if (song) {
-        EXPECT_EQ(seen.itemToggle != song->itemToggle, seen.items != song->items) << seen.text;
-      }
+      EXPECT_TRUE(!song || (seen.itemToggle != song->itemToggle) == (seen.items != song->items));
       song = &seen;
     }
     EXPECT_EQ(textsTagged.size(), tagged.size());
