@@ -13,9 +13,9 @@
 namespace orvane {
 namespace {
 
-constexpr std::array<std::string_view, 9> kTakesValue = {"--listen",   "--port", "--pi",
-                                                         "--groups",   "--mpx",  "--seconds",
-                                                         "--commands", "--uecp", "--uecp-listen"};
+constexpr std::array<std::string_view, 11> kTakesValue = {
+    "--listen", "--port",          "--pi",   "--groups",     "--mpx", "--seconds", "--commands",
+    "--af",     "--rtplus-format", "--uecp", "--uecp-listen"};
 
 bool isIpv4(const std::string& text) {
   in_addr parsed{};
@@ -98,6 +98,18 @@ std::optional<OptionsError> readOption(std::string_view arg, std::string_view va
     options.mpxPath = std::string(value);
   } else if (arg == "--commands") {
     options.commandsPath = std::string(value);
+  } else if (arg == "--af") {
+    std::string error;
+    auto list = AlternativeFrequencies::parse(value, error);
+    if (!list) return OptionsError{error};
+    options.alternativeFrequencies = std::move(*list);
+  } else if (arg == "--rtplus-format") {
+    if (value != "artist-title" && value != "title-artist") {
+      return OptionsError{"--rtplus-format: artist-title ou title-artist, não " +
+                          std::string(value)};
+    }
+    options.radiotextPlus =
+        value == "artist-title" ? RtPlusFormat::ArtistTitle : RtPlusFormat::TitleArtist;
   }
   if ((arg == "--groups" || arg == "--mpx" || arg == "--commands") && value.empty()) {
     return OptionsError{std::string(arg) + " precisa de um nome de ficheiro"};
@@ -136,7 +148,7 @@ std::optional<OptionsError> checkCombination(const ServerOptions& o, bool consol
 
 std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::string_view>& args) {
   ServerOptions options;
-  bool consoleOptions = false;
+  bool consoleOptions = false, rtplus = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const bool takesValue = std::ranges::find(kTakesValue, arg) != kTakesValue.end();
@@ -149,6 +161,8 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
       options.echo = true;
     } else if (arg == "--realtime") {
       options.realtime = true;
+    } else if (arg == "--rtplus") {
+      rtplus = true;
     } else if (takesValue) {
       if (auto error = readOption(arg, args[++i], options)) return *error;
     } else {
@@ -156,6 +170,9 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
     }
     consoleOptions = consoleOptions || arg == "--listen" || arg == "--port" || arg == "--echo";
   }
+  // A format alone would say RadioText Plus is on without turning it on.
+  if (options.radiotextPlus && !rtplus) return OptionsError{"--rtplus-format precisa de --rtplus"};
+  if (rtplus && !options.radiotextPlus) options.radiotextPlus = RtPlusFormat::ArtistTitle;
   if (auto error = checkCombination(options, consoleOptions)) return *error;
   return options;
 }
@@ -163,8 +180,9 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
 std::string usageText() {
   return "Uso: orvane-encoder [--listen ENDEREÇO] [--port N] [--echo] [--pi PI]\n"
          "                    [--groups FICHEIRO|-] [--mpx FICHEIRO.wav|-] [--seconds N]\n"
-         "                    [--realtime] [--commands FICHEIRO] [--uecp DESTINO]...\n"
-         "                    [--uecp-listen [ENDEREÇO:]PORTO] [--help]\n"
+         "                    [--realtime] [--commands FICHEIRO] [--af LISTA]\n"
+         "                    [--rtplus [--rtplus-format artist-title|title-artist]]\n"
+         "                    [--uecp DESTINO]... [--uecp-listen [ENDEREÇO:]PORTO] [--help]\n"
          "\n"
          "Servidor de referência do codificador RDS para a consola Orvane.\n"
          "Atende um cliente de cada vez e mostra aqui cada alteração que vai para o ar;\n"
@@ -180,6 +198,9 @@ std::string usageText() {
          "  --seconds N        termina depois de N segundos de sinal\n"
          "  --realtime         dá o sinal na saída padrão ao ritmo do relógio\n"
          "  --commands F       aplica as linhas de comandos de F, sem consola, e termina\n"
+         "  --af LISTA         frequências alternativas em MHz, até 25: 87.6,101.2,105.4\n"
+         "  --rtplus           RadioText Plus: artista e título de \"ARTISTA - TÍTULO\"\n"
+         "  --rtplus-format F  artist-title (por omissão) ou title-artist\n"
          "  --uecp DESTINO     envia cada alteração por UECP a um codificador: tcp:ENDEREÇO:PORTO\n"
          "                     ou serial:DISPOSITIVO[:VELOCIDADE], com ,site=N,encoder=N;\n"
          "                     pode repetir-se\n"

@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "AlternativeFrequencies.h"
+#include "RtPlusTagger.h"
 #include "UecpTargetSpec.h"
 
 namespace orvane {
@@ -29,6 +31,9 @@ struct ServerOptions {
   std::optional<double> seconds;  // length of the signal; none: until stopped
   bool realtime = false;          // pace standard output by the clock
   std::string commandsPath;       // apply this file and serve no console
+
+  AlternativeFrequencies alternativeFrequencies;  // none: block C says "no AF"
+  std::optional<RtPlusFormat> radiotextPlus;      // none: no RadioText Plus
 
   std::vector<UecpTargetSpec> uecpTargets;   // peer encoders that get every change
   std::optional<UecpListenSpec> uecpListen;  // where automation systems reach us
