@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,9 @@ class UecpListener : public PollTask {
   void end(Client& client);
 
   FileDescriptor listener_;
+  // After a failed accept (no descriptors left) the listener rests a while: poll would report it
+  // ready again at once, and the loop would spin.
+  std::optional<std::chrono::steady_clock::time_point> restUntil_;
   EncoderState& state_;
   AirLog& log_;
   UecpAddress own_;
