@@ -197,7 +197,9 @@ TEST(EncoderCommandLine, ExitCodes) {
       "1 --commands" + d + "ok.txt --mpx /nonexistent/x.wav --seconds 1", "2 --af 87.5",
       "2 --af 108.0", "2 --af 101.25", "2 --af 99.9,99.90", "2 --af 99.9,",
       "2 --af " + af26, "0 --af " + af26.substr(5) + " --help", "2 --rtplus-format title-artist",
-      "2 --rtplus --rtplus-format artist"};
+      "2 --rtplus --rtplus-format artist", "2 --uecp udp:10.0.0.5:5000",
+      "2 --uecp tcp:10.0.0.5:0", "2 --uecp serial:/dev/ttyS0:1234", "2 --uecp-listen 1.2.3:5000",
+      "2 --uecp tcp:10.0.0.5:5000,site=1024", "1 --uecp-listen " + busy};
   // clang-format on
   for (const std::string& row : rows) {
     std::istringstream words(row.substr(2));

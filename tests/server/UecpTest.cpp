@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -250,6 +251,25 @@ TEST(UecpBridge, ReachesPeersWhenTheyComeAndResendsEverythingAfterARestart) {
   ASSERT_TRUE(rig.run({&first}, [&] { return rig.logged("recusou PS: valor fora") == 1; }));
   EXPECT_EQ(std::tuple(rig.logged(": a ligar"), rig.logged(": ligado"), rig.logged("em baixo")),
             std::tuple(2u, 3u, 2u));
+}
+
+// A serial line is a target like any other: a pseudo-terminal stands in for the encoder's port.
+TEST(UecpBridge, ASerialLineGetsTheStateToo) {
+  BridgeRig rig;
+  FileDescriptor port(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK));
+  ASSERT_TRUE(port.valid() && grantpt(port.get()) == 0 && unlockpt(port.get()) == 0);
+  std::string error;
+  const std::string line = "serial:" + std::string(ptsname(port.get())) + ":19200,encoder=7";
+  rig.bridge.addTarget(*parseUecpTarget(line, error), std::nullopt, rig.log);
+  UecpPeer peer;
+  ASSERT_TRUE(rig.run({}, [&] {
+    char chunk[512];
+    for (ssize_t got; (got = read(port.get(), chunk, sizeof chunk)) > 0;) {
+      peer.feed({chunk, static_cast<std::size_t>(got)});
+    }
+    return peer.serviceName == "RÁDIO   ";
+  }));
+  EXPECT_EQ(peer.addresses.back(), std::pair(0, 7));
 }
 
 // However much changes while a peer does not read, what waits for it is the latest state, not
