@@ -1,11 +1,19 @@
 // The console window on real widgets, driven with the mouse and keys, and against the real
 // orvane-encoder on a loopback port.
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
+#include <QWindow>
+
 #include "ConsoleWindowFixture.h"
 #include "ControlId.h"
 #include "Cp1252.h"
+#include "Cp1252Text.h"
 #include "EncoderProcess.h"
 #include "IpAddressEdit.h"
 #include "MessageStyle.h"
+#include "ToolkitTranslations.h"
 
 namespace orvane::test {
 namespace {
@@ -22,6 +30,41 @@ class ConsoleWindowTest : public ConsoleWindowFixture {
                   kPinTime, kRadioText1, kRadioText2, kPsName, kRotateCountdown}) +
            "|" +
            ticked({kMusicFlag, kTpFlag, kTaFlag, kTimeInPsFlag, kGroup1A, kGroup4A, kAutoRotate});
+  }
+  // Tabs into the address and types there, each key going where the focus is by then.
+  std::string typeAddress(const QString& keys) {
+    widget(kServerAddress)->setFocus(Qt::TabFocusReason);
+    for (const QChar c : keys) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    return QString::number(widget<IpAddressEdit>(kServerAddress)->address(), 16).toStdString();
+  }
+  // Opens the context menu of `target` (at `at`, else its middle) with the right button, or
+  // with the Menu key once `target` has the focus when `at` is kMenuKey, and gives its items,
+  // "|" between them and shortcuts cut off; its last item is chosen with Up and Enter.
+  static constexpr QPoint kMenuKey{-1, -1};
+  std::string contextMenu(QWidget* target, QPoint at = {}) {
+    std::string items;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      look.stop();
+      for (const QAction* item : menu->actions())
+        items += "|" + cp1252FromQString(item->text().section(u'\t', 0, 0));
+      QTest::keyClick(menu, Qt::Key_Up);
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    look.start(1);
+    // Through the window, where the platform's input arrives and becomes context-menu requests.
+    QWindow* window = target->window()->windowHandle();
+    if (at == kMenuKey) {  // the window system turns the key into a request to the focus
+      target->setFocus(Qt::TabFocusReason);
+      QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, target->mapToGlobal(QPoint()));
+      QApplication::sendEvent(QApplication::focusWidget(), &menuKey);
+    } else {
+      const QPoint point = at.isNull() ? target->rect().center() : at;
+      QTest::mouseClick(window, Qt::RightButton, {}, target->mapTo(target->window(), point));
+    }
+    return items.erase(0, 1);
   }
 };
 
@@ -61,7 +104,47 @@ TEST_F(ConsoleWindowTest, TheCodeListsShowTheirCodesEvenWhileAFieldIsInvalid) {
     choose(kDecoderIdList, 7);
     EXPECT_EQ(texts({kProgrammeTypeList, kPtyCode, kDiCode, kPinDay}), pt("Música Pop|0A|07|32"));
     EXPECT_EQ(boxes.shown.back().text, "Please enter an integer between 1 and 31.");
+
+    // A Ctrl+click takes no selection away: the next updates still send the codes shown.
+    choose(kProgrammeTypeList, 10, Qt::ControlModifier);
+    choose(kDecoderIdList, 7, Qt::ControlModifier);
+    EXPECT_EQ(std::to_string(console->programmeTypeSelection()) + " " +
+                  std::to_string(console->decoderIdSelection()),
+              "10 7");
   });
+}
+
+TEST_F(ConsoleWindowTest, AnAddressTypedOrPastedInOneGoIsTheAddressGiven) {
+  whileOpen([&] {
+    EXPECT_EQ(typeAddress("192.168.1.50"), "c0a80132");  // a dot after a full field confirms it
+    EXPECT_EQ(typeAddress("10.0.0.2"), "a000002");       // each field entered is replaced
+    EXPECT_EQ(typeAddress("300.1.2.3"), "ff010203");     // 255 at most, with a beep
+    EXPECT_EQ(boxes.beeps, 1);
+    for (const Qt::Key k : {Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_Backspace}) key(k);
+    for (const char c : std::string("9..4")) QTest::keyClick(QApplication::focusWidget(), c);
+    EXPECT_EQ(typeAddress(""), "ff010904");  // back into the field before; "." in an empty one
+
+    QApplication::clipboard()->setText(" 127.100.200.1 ");
+    widget(kServerAddress)->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(typeAddress(""), "7f64c801");
+  });
+}
+
+TEST_F(ConsoleWindowTest, EveryContextMenuIsPortugueseAndEndsWithTheAboutItem) {
+  const ToolkitTranslations portuguese;  // as the program has them
+  int abouts = 0;
+  console->setAboutHandler([&] { ++abouts; });
+  whileOpen([&] {
+    const std::string editMenu =
+        "&Desfazer|&Refazer||Cor&tar|&Copiar|Co&lar|Apagar||"
+        "Seleccionar tudo||&About Orvane...";
+    EXPECT_EQ(contextMenu(widget(kRadioText1)), editMenu);  // where the focus starts
+    EXPECT_EQ(contextMenu(widget<SimpleComboBox>(kProgrammeTypeList)->edit(), kMenuKey), editMenu);
+    EXPECT_EQ(contextMenu(widget(kPtyCode)), "&Copiar||Seleccionar tudo||&About Orvane...");
+    EXPECT_EQ(contextMenu(console->window(), {1, 1}), "&About Orvane...");
+  });
+  EXPECT_EQ(abouts, 4);
 }
 
 TEST_F(ConsoleWindowTest, SpecialCharactersAreWarnedAboutOnceBetweenTextUpdates) {
@@ -125,12 +208,15 @@ TEST_F(ConsoleWindowTest, TheAboutCommandIsRecognisedWithItsLowBitsCleared) {
 
 TEST_F(ConsoleWindowTest, ATypedRadiotextGoesOnAirThroughTheEncoder) {
   // The port field stops at 32767, below the range the system hands out for "any port".
+  // It listens on an address of its own, which the operator types over the one shown.
   std::optional<EncoderProcess> encoder;
   for (int port = 20000 + getpid() % 12000; !encoder || encoder->port() == 0; port += 131) {
     ASSERT_LT(port, 32768);
-    encoder.emplace(std::vector<std::string>{"--port", std::to_string(port)});
+    encoder.emplace(
+        std::vector<std::string>{"--listen", "127.100.200.1", "--port", std::to_string(port)});
   }
   whileOpen([&] {
+    typeAddress("127.100.200.1");
     type(kServerPort, QString::number(encoder->port()));
     type(kRadioText1, QString::fromUtf8("Bom dia, Lisboa"));
     tick();  // "Conectar" takes the port from the record, which the tick keeps up to date
