@@ -142,6 +142,7 @@ QWidget* CDialog::findOwner() const {
 void CDialog::createWindow(const DialogTemplate& dialog, QWidget* owner) {
   auto* dialogWindow = new DialogWindow(*this);
   dialogWindow->setWindowFlags(windowFlagsFor(dialog.frame));
+  dialogWindow->setRaisedBorder(!dialog.frame.titleBar);
   dialogWindow->setWindowTitle(qStringFromCp1252(dialog.caption));
   dialogWindow->setFont(dialogFont(dialog));
   const DialogUnits units = DialogUnits::forFont(dialogWindow->font());

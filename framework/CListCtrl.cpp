@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Cp1252Text.h"
+#include "DialogUnits.h"
 #include "ListViewControl.h"
 
 namespace orvane {
@@ -36,7 +37,8 @@ bool CListCtrl::attach(QWidget* control) {
 
 int CListCtrl::insertColumn(int column, const std::string& heading, int alignment, int width) {
   if (!list_) return -1;
-  return list_->insertColumn(column, qStringFromCp1252(heading), alignmentFor(alignment), width);
+  return list_->insertColumn(column, qStringFromCp1252(heading), alignmentFor(alignment),
+                             DialogUnits::letterScaledPixels(width, list_->font()));
 }
 
 int CListCtrl::insertItem(int row, const std::string& text) {

@@ -13,6 +13,7 @@
 #include "Cp1252.h"
 #include "ListViewControl.h"
 #include "MessageStyle.h"
+#include "TextListRows.h"
 
 namespace orvane::test {
 namespace {
@@ -95,6 +96,19 @@ TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenu
   });
   EXPECT_EQ(left, "2 ");
   EXPECT_EQ(boxes.shown.size(), 2U);
+}
+
+TEST_F(TextListEditor, AFullRadiotextShowsWholeInItsColumnAndAllColumnsInTheList) {
+  const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  edit("[1][4]" + alphabet + alphabet.substr(0, 12) + "\r\n", [&] {
+    const int columns = view()->columnWidth(kOrderColumn) + view()->columnWidth(kTextColumn) +
+                        view()->columnWidth(kDwellColumn);
+    EXPECT_LE(columns, view()->viewport()->width());
+    const int shown = view()->columnWidth(kTextColumn);
+    view()->resizeColumnToContents(kTextColumn);  // as a double click on the heading's edge
+    EXPECT_LE(view()->columnWidth(kTextColumn), shown);
+    click(control::kCancel);
+  });
 }
 
 TEST_F(TextListEditor, LeavingTheOrderEditWithNoRowSelectedAppendsOnlyAnUnknownNumber) {
