@@ -99,6 +99,7 @@ QSize laidOut(const QString& text, const QFont& font, qreal width, QTextOption::
     layout.setTextOption(option);
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLeadingIncluded(true);
       line.setLineWidth(width);
       widest = std::max(widest, line.naturalTextWidth());
       height += line.height();
@@ -169,8 +170,9 @@ void MessageBoxDialog::fitToScreen(const QString& title, QWidget* owner) {
   const int decoration = kDecorationLines * metrics.lineSpacing();
   const QMargins margins = grid_->contentsMargins();
   const int besideText = margins.left() + margins.right() + iconWidth_;
-  // The text field keeps room for its cursor beside the text.
-  const int cursor = 1 + text_->cursorWidth();
+  // The text field wants a pixel or two more than the text: beside it for its cursor, below it
+  // before it stops scrolling.
+  const int slack = 1 + text_->cursorWidth();
   const int widest = area.width() - decoration - besideText;
 
   QFont titleFont = font;  // window managers mostly draw titles in bold
@@ -179,16 +181,20 @@ void MessageBoxDialog::fitToScreen(const QString& title, QWidget* owner) {
                        kTitleBarButtonsLines * metrics.height() - besideText;
   const QString shown = text_->toPlainText();
   const int longest = laidOut(shown, font, kUnbounded, QTextOption::NoWrap).width();
-  int width = std::min(std::max(longest + cursor, forTitle), widest);
+  int width = std::min(std::max(longest + slack, forTitle), widest);
 
   const int tallest = area.height() - decoration - margins.top() - margins.bottom() -
                       grid_->verticalSpacing() - buttons_->sizeHint().height();
-  int height = laidOut(shown, font, width - cursor, kWrapping).height();
-  if (height > tallest) {
+  int height = laidOut(shown, font, width - slack, kWrapping).height() + slack;
+  // Decided here once: a scroll bar left to come and go as the field lays out narrows the text,
+  // which then wraps into one line more and keeps the bar for good.
+  const bool scrolls = height > tallest;
+  if (scrolls) {
     height = tallest;
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, text_);
     width = std::min(width + scrollBar, widest);
   }
+  text_->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   text_->setFixedSize(width, height);
   grid_->activate();
 }
