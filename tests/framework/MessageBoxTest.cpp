@@ -75,10 +75,8 @@ TEST(MessageBox, ShowsAllItCarriesInPortugueseOnTheScreen) {
             pt("&Sim|&Não|3 paragraphs, icon, on screen, title fits, copies, answer 7"));
   EXPECT_EQ(show(messages::specialCharacters()),
             "OK|1 paragraphs, icon, on screen, title fits, copies, answer 1");
-  // Server replies: one word of 2048 bytes with markup left as it is, and 340 short lines.
-  std::string word;
-  while (word.size() < 2048) word += "Resposta<b>" + std::to_string(word.size()) + "</b>";
-  word.resize(2048);
+  // Server replies: 2048 bytes without a blank, markup left as it is, and 340 short lines.
+  const std::string word = "<b>" + std::string(2041, 'x') + "</b>";
   EXPECT_EQ(show(messages::serverReply(word)),
             "OK|1 paragraphs, wrapped, on screen, title fits, copies, answer 1");
   std::string many;
