@@ -23,7 +23,6 @@ namespace {
 constexpr int kDecorationLines = 3;
 // The title bar's icon and buttons beside the title, in text lines.
 constexpr int kTitleBarButtonsLines = 8;
-constexpr int kNoAnswer = 0;
 
 std::optional<QStyle::StandardPixmap> iconFor(unsigned style) {
   switch (style & message::kIconMask) {
@@ -66,14 +65,14 @@ int answerFor(QDialogButtonBox::StandardButton button) {
   }
 }
 
-// What Escape and the close box answer: the only button of an OK box, Cancel where there is
-// one; a Yes/No box must be answered.
+// What Escape and the close box answer: the only button of an OK box, else the answer that
+// changes nothing (No, Cancel).
 int escapeAnswerFor(unsigned style) {
   switch (style & message::kButtonMask) {
     case message::kButtonsOk:
       return message::kAnswerOk;
     case message::kButtonsYesNo:
-      return kNoAnswer;
+      return message::kAnswerNo;
     default:
       return message::kAnswerCancel;
   }
@@ -113,9 +112,7 @@ QSize laidOut(const QString& text, const QFont& font, qreal width, QTextOption::
 
 MessageBoxDialog::MessageBoxDialog(const QString& title, const QString& text, unsigned style,
                                    QWidget* owner)
-    : text_(new QPlainTextEdit(this)),
-      answer_(escapeAnswerFor(style)),
-      escapeAnswer_(escapeAnswerFor(style)) {
+    : text_(new QPlainTextEdit(this)), answer_(escapeAnswerFor(style)) {
   setWindowTitle(title);
   grid_ = new QGridLayout(this);
   grid_->setSizeConstraint(QLayout::SetFixedSize);
@@ -154,12 +151,6 @@ void MessageBoxDialog::addButtons(unsigned style) {
   if (first == nullptr) first = buttons_->button(QDialogButtonBox::Yes);
   first->setDefault(true);
   first->setFocus(Qt::OtherFocusReason);
-}
-
-void MessageBoxDialog::reject() {
-  if (escapeAnswer_ == kNoAnswer) return;
-  answer_ = escapeAnswer_;
-  QDialog::reject();
 }
 
 void MessageBoxDialog::fitToScreen(const QString& title, QWidget* owner) {

@@ -25,10 +25,6 @@ class MessageBoxDialog : public QDialog {
   // The button pressed, as message::kAnswerOk, kAnswerCancel, kAnswerYes or kAnswerNo.
   int answer() const { return answer_; }
 
-  // Escape and the close box answer as the box's cancelling button would; a Yes/No box has
-  // none and stays open.
-  void reject() override;
-
  private:
   void addButtons(unsigned style);
   void fitToScreen(const QString& title, QWidget* owner);
@@ -38,8 +34,8 @@ class MessageBoxDialog : public QDialog {
   QPlainTextEdit* text_;
   QDialogButtonBox* buttons_ = nullptr;
   int iconWidth_ = 0;
+  // Until a button is pressed: what Escape and the close box answer.
   int answer_;
-  int escapeAnswer_;
 };
 
 }  // namespace orvane
