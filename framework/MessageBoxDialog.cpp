@@ -108,6 +108,11 @@ QSize laidOut(const QString& text, const QFont& font, qreal width, QTextOption::
   return {static_cast<int>(std::ceil(widest)), static_cast<int>(std::ceil(height))};
 }
 
+// The part of the owner's screen that windows may take.
+QRect screenArea(const QWidget* owner) {
+  return (owner ? owner->screen() : QGuiApplication::primaryScreen())->availableGeometry();
+}
+
 }  // namespace
 
 MessageBoxDialog::MessageBoxDialog(const QString& title, const QString& text, unsigned style,
@@ -153,9 +158,8 @@ void MessageBoxDialog::addButtons(unsigned style) {
   first->setFocus(Qt::OtherFocusReason);
 }
 
-void MessageBoxDialog::fitToScreen(const QString& title, QWidget* owner) {
-  const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-  const QRect area = screen->availableGeometry();
+void MessageBoxDialog::fitToScreen(const QString& title, const QWidget* owner) {
+  const QRect area = screenArea(owner);
   const QFont font = text_->font();
   const QFontMetrics metrics(font);
   const int decoration = kDecorationLines * metrics.lineSpacing();
@@ -192,8 +196,7 @@ void MessageBoxDialog::fitToScreen(const QString& title, QWidget* owner) {
 
 // Centred over the owner's window, and wholly on the screen with the window manager's frame.
 void MessageBoxDialog::placeOver(const QWidget* owner) {
-  const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-  const QRect area = screen->availableGeometry();
+  const QRect area = screenArea(owner);
   const int decoration = kDecorationLines * QFontMetrics(text_->font()).lineSpacing();
   QRect box({0, 0}, size());
   box.moveCenter(owner ? owner->window()->frameGeometry().center() : area.center());

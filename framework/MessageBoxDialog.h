@@ -27,7 +27,7 @@ class MessageBoxDialog : public QDialog {
 
  private:
   void addButtons(unsigned style);
-  void fitToScreen(const QString& title, QWidget* owner);
+  void fitToScreen(const QString& title, const QWidget* owner);
   void placeOver(const QWidget* owner);
 
   QGridLayout* grid_ = nullptr;

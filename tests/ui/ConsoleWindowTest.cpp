@@ -31,10 +31,14 @@ class ConsoleWindowTest : public ConsoleWindowFixture {
            "|" +
            ticked({kMusicFlag, kTpFlag, kTaFlag, kTimeInPsFlag, kGroup1A, kGroup4A, kAutoRotate});
   }
-  // Tabs into the address and types there, each key going where the focus is by then.
-  std::string typeAddress(const QString& keys) {
-    widget(kServerAddress)->setFocus(Qt::TabFocusReason);
-    for (const QChar c : keys) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+  // Tabs into the address (unless `goOn`) and types there, each key going to the field that has
+  // the focus by then ('\b' is Backspace); gives the address then shown.
+  std::string typeAddress(const std::string& keys, bool goOn = false) {
+    if (!goOn) widget(kServerAddress)->setFocus(Qt::TabFocusReason);
+    for (const char c : keys) {
+      QWidget* field = console->window()->focusWidget();
+      c == '\b' ? QTest::keyClick(field, Qt::Key_Backspace) : QTest::keyClick(field, c);
+    }
     return QString::number(widget<IpAddressEdit>(kServerAddress)->address(), 16).toStdString();
   }
   // Opens the context menu of `target` with the right button (at `at`, else its middle) or the
@@ -56,7 +60,7 @@ class ConsoleWindowTest : public ConsoleWindowFixture {
     if (at == kMenuKey) {  // the window system makes the key a menu request to the focus
       target->setFocus(Qt::TabFocusReason);
       QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, target->mapToGlobal(QPoint()));
-      QApplication::sendEvent(QApplication::focusWidget(), &menuKey);
+      QApplication::sendEvent(target, &menuKey);
     } else {  // through the window, where a click becomes a menu request
       const QPoint point =
           target->mapTo(target->window(), at.isNull() ? target->rect().center() : at);
@@ -117,14 +121,13 @@ TEST_F(ConsoleWindowTest, AnAddressTypedOrPastedInOneGoIsTheAddressGiven) {
     EXPECT_EQ(typeAddress("10.0.0.2"), "a000002");       // each field entered is replaced
     EXPECT_EQ(typeAddress("300.1.2.3"), "ff010203");     // 255 at most, with a beep
     EXPECT_EQ(boxes.beeps, 1);
-    for (const Qt::Key k : {Qt::Key_Backspace, Qt::Key_Backspace, Qt::Key_Backspace}) key(k);
-    for (const char c : std::string("9..4")) QTest::keyClick(QApplication::focusWidget(), c);
-    EXPECT_EQ(typeAddress(""), "ff010904");  // back into the field before; "." in an empty one
+    // Back into the field before; a "." in an empty field does nothing.
+    EXPECT_EQ(typeAddress("\b\b\b9..4", true), "ff010904");
 
     QApplication::clipboard()->setText(" 127.100.200.1 ");
     widget(kServerAddress)->setFocus(Qt::TabFocusReason);
-    key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(typeAddress(""), "7f64c801");
+    QTest::keyClick(console->window()->focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(typeAddress("", true), "7f64c801");
   });
 }
 
