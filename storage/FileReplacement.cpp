@@ -1,7 +1,6 @@
 #include "FileReplacement.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -21,14 +20,9 @@ constexpr mode_t kNewFileMode = 0666;  // less the umask, like any new file
 constexpr std::size_t kCopyBlock = 64 * 1024;
 
 // Claims the disk space for `size` bytes before any old byte is overwritten, so that a full disk
-// or the process's file size limit fails the save while the old file is still whole. Where the
-// filesystem cannot reserve, for whatever reason it gives, the writing goes on unreserved.
+// fails the save while the old file is still whole. Where the filesystem cannot reserve, for
+// whatever reason it gives, the writing goes on unreserved.
 bool reserve(int fd, std::uintmax_t size) {
-  rlimit limit{};
-  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-      size > limit.rlim_cur) {
-    return false;
-  }
   if (size == 0 || ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) {
     return true;
   }

@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "ChildRun.h"
 #include "Cp1252.h"
 #include "FakeConsoleWindow.h"
 #include "SettingsReader.h"
@@ -97,22 +94,12 @@ TEST(SettingsReader, WhichLinesCountAndWhatTheirValuesKeep) {
   });
 }
 
-TEST(SettingsFile, FoundUnderAnyLetterCaseAndOnlyAsARegularFile) {
+TEST(SettingsFile, FoundUnderAnyLetterCase) {
   test::TempDir dir;
   dir.write("def.ini", "[CLIENT]SETBTA=1\r\n");
   Console console;
   readSettings(dir.path(), console.state, console.window);
   EXPECT_EQ(changes(console), "ta=[1]");
-
-  test::TempDir fifo;  // would hold the start-up until some writer came
-  mkfifo(fifo.file("DEF.INI").c_str(), 0644);
-  EXPECT_EQ(test::inChild([&] {
-              alarm(60);
-              Console unchanged;
-              readSettings(fifo.path(), unchanged.state, unchanged.window);
-              return changes(unchanged);
-            }),
-            "");
 }
 
 }  // namespace
