@@ -35,6 +35,10 @@ RdsGroup GroupScheduler::next(const OnAirState& state, std::int64_t startMicros)
   const bool radiotextTurn = radiotextTurn_;
   radiotextTurn_ = !radiotextTurn_;
   if (!radiotextTurn) return serviceName(state, header, startMicros);
+  if (radiotextPlus_ && ++radiotextTurns_ == kRadiotextPlusEvery) {
+    radiotextTurns_ = 0;
+    return radiotextPlus_->next(header, radiotext_.message());
+  }
   const auto segment = radiotext_.next({rdsText(state.radiotext[0]), rdsText(state.radiotext[1])});
   return radiotextGroup(header, segment.address, segment.textB, segment.characters);
 }
@@ -63,7 +67,8 @@ RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader&
   if (segment_ == 0) frame_ = chooseFrame(state, now);
   const RdsGroup group = serviceNameGroup(
       header, segment_, std::string_view(frame_).substr(static_cast<std::size_t>(segment_) * 2, 2),
-      state.trafficAnnouncement, state.music, state.decoderIdentification);
+      state.trafficAnnouncement, state.music, state.decoderIdentification,
+      alternativeFrequencies_.nextPair());
   segment_ = (segment_ + 1) % kSegmentsPerName;
   return group;
 }

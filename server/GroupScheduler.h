@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "AlternativeFrequencies.h"
 #include "GroupBuilder.h"
 #include "OnAirState.h"
 #include "RadiotextCycle.h"
+#include "RadiotextPlus.h"
 #include "RdsGroup.h"
 
 namespace orvane {
@@ -21,7 +23,9 @@ namespace orvane {
 // is complete every 8 groups (0.7 s) and a 64-character radiotext every 32 (2.8 s). A group 1A
 // takes the place of the next turn every kProgrammeItemEvery groups while it is switched on, and
 // a group 4A does so once a minute, placed so that the minute edge falls within half a group of
-// its end, as receivers expect.
+// its end, as receivers expect. With RadioText Plus on, one radiotext turn in
+// kRadiotextPlusEvery goes to its groups, which leaves a 64-character radiotext complete within
+// about 4 s.
 class GroupScheduler {
  public:
   // Minutes east of UTC at a Unix time.
@@ -33,8 +37,15 @@ class GroupScheduler {
   // change only between complete transmissions of the name.
   static constexpr std::int64_t kFrameHoldMicros = 4'000'000;
   static constexpr std::int64_t kTimeEverySeconds = 30;
+  static constexpr int kRadiotextPlusEvery = 5;
 
   GroupScheduler(std::uint16_t programmeIdentification, LocalOffset localOffset);
+
+  // Station settings that no console command changes; none by default.
+  void setAlternativeFrequencies(AlternativeFrequencies list) {
+    alternativeFrequencies_ = std::move(list);
+  }
+  void setRadiotextPlus(RtPlusFormat format) { radiotextPlus_.emplace(format); }
 
   // The group that starts at `startMicros`, in microseconds of Unix time.
   [[nodiscard]] RdsGroup next(const OnAirState& state, std::int64_t startMicros);
@@ -61,6 +72,9 @@ class GroupScheduler {
   std::int64_t timeShownUntil_ = 0;
 
   RadiotextCycle radiotext_;
+  AlternativeFrequencies alternativeFrequencies_;
+  std::optional<RadiotextPlus> radiotextPlus_;
+  int radiotextTurns_ = 0;
 };
 
 }  // namespace orvane

@@ -42,9 +42,11 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
   if (options.seconds) {
     settings.samples = std::llround(*options.seconds * MpxModulator::kSampleRate);
   }
-  auto output = std::make_unique<SignalOutput>(
-      onAir, GroupScheduler(options.programmeIdentification, systemLocalOffsetMinutes), settings,
-      monotonicMicros);
+  GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes);
+  scheduler.setAlternativeFrequencies(options.alternativeFrequencies);
+  if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
+  auto output =
+      std::make_unique<SignalOutput>(onAir, std::move(scheduler), settings, monotonicMicros);
   if (!options.groupsPath.empty()) {
     auto stream = OutputStream::open(options.groupsPath, error);
     if (!stream) return nullptr;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <map>
 #include <numbers>
 #include <set>
 #include <tuple>
@@ -58,19 +59,20 @@ TEST(SignalOutput, MakesEachGroupWhenItIsDueOrWhenTheReaderTakesIt) {
   close(ends[0]);
 }
 
-// A minute and a bit, so that one minute edge and its clock-time group fall inside. The file has
-// no ENCODE: its end is one.
+// A minute and a bit, so that one minute edge and its clock-time group fall inside, with
+// RadioText Plus and alternative frequencies on. The file has no ENCODE: its end is one.
 TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
   TempDir dir;
   dir.write("station.txt",
             windows1252FromUtf8(
                 "PTY=1A\nPSN=\"RÁDIO ORVANE\"\n"
                 "TXT0=\"Bom dia, Lisboa! A música não pára.\"\n"
-                "TXT1=\"Trânsito: ponte 25 de Abril sem filas às 8h\"\n"
+                "TXT1=\"Amália Rodrigues - Povo que lavas no rio\"\n"
                 "DEF1ATIME=05+0A1E\nDI=0B\nTA=01\nTP=01\nMS=00\nGROUP1A=01\nGROUP4A=01\n"));
   const time_t before = time(nullptr);
   EncoderProcess encoder({"--commands", dir.file("station.txt"), "--pi", "1234", "--groups",
-                          dir.file("g.txt"), "--mpx", dir.file("out.wav"), "--seconds", "61"});
+                          dir.file("g.txt"), "--mpx", dir.file("out.wav"), "--seconds", "61",
+                          "--rtplus", "--af", "87.6,101.2,105.4"});
   EXPECT_EQ(encoder.waitForExit(), 0);
 
   const auto groups = groupsFromHex(dir.read("g.txt")).value_or(std::vector<RdsGroup>{});
@@ -85,7 +87,12 @@ TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
             std::tuple(0x1234, 0x1A, true, true, false, 0x0B, (5 << 11) | (10 << 6) | 30,
                        std::set<std::string>{"RÁDIO   ", "ORVANE  "},
                        std::set<std::string>{"Bom dia, Lisboa! A música não pára.",
-                                             "Trânsito: ponte 25 de Abril sem filas às 8h"}));
+                                             "Amália Rodrigues - Povo que lavas no rio"}));
+  EXPECT_EQ(station.alternativeFrequencies, (std::vector<int>{87600, 101200, 105400}));
+  std::set<std::map<int, std::string>> tagged;
+  for (const RtPlusSeen& tags : station.rtPlus) tagged.insert(tags.items);
+  EXPECT_EQ(tagged, (std::set<std::map<int, std::string>>{
+                        {}, {{4, "Amália Rodrigues"}, {1, "Povo que lavas no rio"}}}));
   ASSERT_FALSE(station.clockTimes.empty());  // two when the signal began just past a minute
   for (const ClockTimeSeen& clock : station.clockTimes) {
     const std::int64_t edge = (std::int64_t{clock.modifiedJulianDay} - 40587) * 86400 +
