@@ -11,6 +11,7 @@ packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick
+  attr
   libglib2.0-bin
 )
 
