@@ -2,10 +2,15 @@
 
 #include <QFontMetrics>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace orvane {
 namespace {
+
+const QString kLatinLetters =
+    QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+constexpr double kPlatformFontAverageLetter = 6.0;
 
 // a * b / c rounded half away from zero, without overflow for any int inputs.
 int mulDiv(int a, int b, int c) {
@@ -21,9 +26,14 @@ DialogUnits::DialogUnits(int baseWidth, int baseHeight)
 
 DialogUnits DialogUnits::forFont(const QFont& font) {
   const QFontMetrics metrics(font);
-  const int letters = metrics.horizontalAdvance(
-      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  const int letters = metrics.horizontalAdvance(kLatinLetters);
   return DialogUnits((letters / 26 + 1) / 2, metrics.height());
+}
+
+int DialogUnits::letterScaledPixels(int pixels, const QFont& font) {
+  const double averageLetter = QFontMetricsF(font).horizontalAdvance(kLatinLetters) /
+                               static_cast<double>(kLatinLetters.size());
+  return static_cast<int>(std::ceil(pixels * averageLetter / kPlatformFontAverageLetter));
 }
 
 int DialogUnits::toPixelsX(int units) const {

@@ -16,6 +16,10 @@ class DialogUnits {
   // Base units measured the platform's way: the average width of the 52 Latin letters,
   // rounded, and the font's height.
   static DialogUnits forFont(const QFont& font);
+  // Widths that dialog code gives in pixels (a list column's) were chosen for the platform's
+  // 8-point dialog font, whose average letter is 6 pixels wide. This gives the width that holds
+  // as many average letters of `font`, so a column meant for 64 characters still shows them.
+  static int letterScaledPixels(int pixels, const QFont& font);
 
   int baseWidth() const { return baseWidth_; }
   int baseHeight() const { return baseHeight_; }

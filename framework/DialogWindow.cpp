@@ -1,8 +1,11 @@
 #include "DialogWindow.h"
 
+#include <qdrawutil.h>
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPainter>
 
 #include "CWnd.h"
 
@@ -68,6 +71,13 @@ void DialogWindow::customEvent(QEvent* event) {
   // A tick for a timer stopped (or restarted) after it was posted is dropped.
   if (pendingTicks_.erase(timerId) == 0) return;
   owner_.timerTick(timerId);
+}
+
+void DialogWindow::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (!raisedBorder_) return;
+  QPainter painter(this);
+  qDrawWinPanel(&painter, rect(), palette(), false);
 }
 
 void DialogWindow::keyPressEvent(QKeyEvent* event) {

@@ -18,12 +18,16 @@ class DialogWindow : public QWidget {
 
   bool startTick(int timerId, int milliseconds);
   void stopTick(int timerId);
+  // A pop-up without a title bar draws its own raised edge, so that it stands out from the
+  // window it opens over.
+  void setRaisedBorder(bool raised) { raisedBorder_ = raised; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
   void customEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   CWnd& owner_;
@@ -31,6 +35,7 @@ class DialogWindow : public QWidget {
   // Timers with a tick posted and not yet handled. A handler that waits in a message box has
   // already taken its tick off this set, so the next tick reaches it while the box is open.
   std::set<int> pendingTicks_;
+  bool raisedBorder_ = false;
 };
 
 }  // namespace orvane

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QString>
+#include <functional>
 
 namespace orvane {
 
@@ -23,6 +24,12 @@ class EditControl : public QLineEdit {
   void setDigitsOnly(bool digitsOnly) { digitsOnly_ = digitsOnly; }
   bool digitsOnly() const { return digitsOnly_; }
 
+  // Replaces what pasting does (the Paste keys and the Paste item of the edit's menu): the
+  // handler gets the clipboard's text and returns false to let the edit paste it as usual.
+  void setPasteHandler(std::function<bool(const QString&)> handler) {
+    pasteHandler_ = std::move(handler);
+  }
+
   // The text as it stood before the change now being validated.
   const QString& committedText() const { return committedText_; }
   bool writingSystemText() const { return writingSystemText_; }
@@ -38,9 +45,14 @@ class EditControl : public QLineEdit {
  protected:
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  // The edit's own menu, then the items of its window's menu (the About item of the console),
+  // which would otherwise be out of reach while the focus is in an edit.
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void noteTextChanged(const QString& text);
+  bool pasteByHandler();
 
   QString committedText_;
   int inputLimit_ = 0;
@@ -49,6 +61,7 @@ class EditControl : public QLineEdit {
   // Set by a focus-in; a focus-out without one before it (the focus passed through on its way
   // elsewhere) is not a loss.
   bool holdsFocus_ = false;
+  std::function<bool(const QString&)> pasteHandler_;
 };
 
 }  // namespace orvane

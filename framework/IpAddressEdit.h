@@ -8,7 +8,12 @@ namespace orvane {
 
 class EditControl;
 
-// Four decimal fields 0..255 separated by dots, read and set as one IPv4 address.
+// Four decimal fields 0..255 separated by dots, read and set as one IPv4 address. It types as
+// operators know IP-address controls: a full field moves on to the next one, and a "." typed
+// straight after that move only confirms it; "." in a filled field moves on too; a field entered
+// that way has its old value selected, so typing replaces it; Backspace (and Left) at the start
+// of a field goes back into the one before; a third digit that makes more than 255 is put back
+// to 255 with a beep. A dotted address pasted into a field fills it and the fields after it.
 class IpAddressEdit : public QFrame {
   Q_OBJECT
 
@@ -28,11 +33,21 @@ class IpAddressEdit : public QFrame {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  int fieldValue(int index) const;
-  void moveToNextField(int index);
-  void clampField(int index);
+  static constexpr int kFields = 4;
+  static constexpr int kNoField = -1;
 
-  std::array<EditControl*, 4> fields_{};
+  int fieldValue(int index) const;
+  int indexOf(const QObject* watched) const;
+  bool fieldKey(int index, const QKeyEvent& key);
+  void fieldEdited(int index, const QString& text);
+  void enterField(int index);
+  void enterFieldAtEnd(int index);
+  bool pasteInto(int index, const QString& text);
+
+  std::array<EditControl*, kFields> fields_{};
+  // The field the control moved into by itself after a full field; a "." typed there next is
+  // the operator's own move to it, already made.
+  int movedOnTo_ = kNoField;
 };
 
 }  // namespace orvane

@@ -4,9 +4,8 @@
 
 namespace orvane {
 
-// The real message boxes: a QMessageBox in its own nested event loop, so ticks and socket
-// notifications go on while it is open. The text is always plain text: server replies are
-// shown in boxes, and markup in them must never be interpreted.
+// The real message boxes (MessageBoxDialog), each in its own nested event loop, so ticks and
+// socket notifications go on while it is open.
 class QtMessageBoxService : public MessageBoxService {
  public:
   int show(const MessageBoxRequest& request) override;

@@ -62,8 +62,13 @@ void SimpleComboBox::noteSelectionChanged() {
   if (selectingByProgram_) return;
   const int row = currentSelection();
   if (row == lastSelection_) return;
+  // The field and the code beside the list still show the entry; a list left without one by a
+  // Ctrl+click or Ctrl+Space would quietly drop it from the next update. Only a program clears.
+  if (row < 0) {
+    select(lastSelection_);
+    return;
+  }
   lastSelection_ = row;
-  if (row < 0) return;
   edit_->setSystemText(list_->item(row)->text());
   emit selectionChanged();
 }

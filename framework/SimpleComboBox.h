@@ -8,7 +8,8 @@ namespace orvane {
 class EditControl;
 
 // A combo box of the simple kind: an edit field over a list that is always open. The list's
-// selection is the combo box's selection; choosing an entry shows its text in the field.
+// selection is the combo box's selection; choosing an entry shows its text in the field. Once
+// an entry is selected, no click or key takes the selection away; only select() can.
 class SimpleComboBox : public QWidget {
   Q_OBJECT
 

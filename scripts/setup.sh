@@ -6,10 +6,13 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libgtest-dev libgmock-dev
   libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick
+  attr
+  libglib2.0-bin
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #include "CConsoleDlg.h"
 
+#include <QAction>
 #include <QIcon>
-#include <QMenu>
 
 #include "CTextListDlg.h"
 #include "ConsoleTemplate.h"
@@ -98,18 +98,16 @@ bool CConsoleDlg::onInitDialog() {
 }
 
 // Linux window managers keep a window's own menu to themselves, so the About item lives in the
-// console's context menu (right mouse button or the Menu key) instead.
+// console's context menus instead (right mouse button or the Menu key): the window's own, and,
+// last after a separator, those of its edits and list fields, where the focus mostly is.
 void CConsoleDlg::addAboutMenu() {
   const std::string caption = StringTable::load(strings::kAboutMenuItem);
   QWidget* dialog = window();
   if (caption.empty() || dialog == nullptr) return;
-  dialog->setContextMenuPolicy(Qt::CustomContextMenu);
-  QObject::connect(dialog, &QWidget::customContextMenuRequested, dialog,
-                   [this, dialog, caption](const QPoint& at) {
-                     QMenu menu(dialog);
-                     QAction* about = menu.addAction(qStringFromCp1252(caption));
-                     if (menu.exec(dialog->mapToGlobal(at)) == about) onSysCommand(kAboutCommand);
-                   });
+  auto* about = new QAction(qStringFromCp1252(caption), dialog);
+  QObject::connect(about, &QAction::triggered, dialog, [this] { onSysCommand(kAboutCommand); });
+  dialog->addAction(about);
+  dialog->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void CConsoleDlg::setWindowIcons() {

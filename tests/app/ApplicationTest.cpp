@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 
@@ -44,6 +45,10 @@ TEST_F(AboutBox, ShowsTheVersionAndClosesWithOkEnterOrEscape) {
       versionShown = versionShown || label->text() == "Orvane Version 1.0";
     }
     EXPECT_TRUE(versionShown);
+    // Without a title bar, a raised edge (light above and left, dark below and right) sets the
+    // box off from the grey console behind it.
+    const QImage face = about.window()->grab().toImage();
+    EXPECT_NE(face.pixel(0, face.height() / 2), face.pixel(face.width() - 1, face.height() / 2));
     QTest::keyClick(about.window()->focusWidget(), Qt::Key_Return);
   });
   EXPECT_EQ(byOk, message::kAnswerOk);

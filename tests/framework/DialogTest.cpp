@@ -4,7 +4,6 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCheckBox>
-#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QTimerEvent>
@@ -194,18 +193,6 @@ TEST_F(DialogTest, BoxesAndDialogsBelongToTheirWindowsAndKeepThemDisabled) {
     EXPECT_TRUE(dialog.window()->isEnabled());
     EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.window()));
   });
-}
-
-// Server replies reach the operator in real boxes: markup in them must stay text.
-TEST(RealMessageBox, ShowsUntrustedTextAsPlainTextAndAnswersWithTheButtonsNumber) {
-  QTimer::singleShot(0, [] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(std::pair(box->textFormat(), box->text()),
-              std::pair(Qt::PlainText, QString("<b>ENCODE</b> <img src=x>")));
-    box->button(QMessageBox::No)->click();
-  });
-  EXPECT_EQ(frameworkMessageBox("<b>ENCODE</b> <img src=x>", message::kYesNo), message::kAnswerNo);
 }
 
 // Five expiries before the loop gets to the first tick give one tick; a handler waiting in a

@@ -74,10 +74,10 @@ class ConsoleWindowFixture : public ::testing::Test {
     return all;
   }
   // Chooses a list entry as the operator would, with the mouse.
-  void choose(int listId, int index) {
+  void choose(int listId, int index, Qt::KeyboardModifiers modifiers = {}) {
     QListWidget* entries = widget<SimpleComboBox>(listId)->list();
     entries->scrollToItem(entries->item(index));
-    QTest::mouseClick(entries->viewport(), Qt::LeftButton, {},
+    QTest::mouseClick(entries->viewport(), Qt::LeftButton, modifiers,
                       entries->visualItemRect(entries->item(index)).center());
   }
   // Types into an edit as the operator would, after selecting what is there.

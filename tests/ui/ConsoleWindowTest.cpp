@@ -1,11 +1,19 @@
 // The console window on real widgets, driven with the mouse and keys, and against the real
 // orvane-encoder on a loopback port.
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
+#include <QWindow>
+
 #include "ConsoleWindowFixture.h"
 #include "ControlId.h"
 #include "Cp1252.h"
+#include "Cp1252Text.h"
 #include "EncoderProcess.h"
 #include "IpAddressEdit.h"
 #include "MessageStyle.h"
+#include "ToolkitTranslations.h"
 
 namespace orvane::test {
 namespace {
@@ -22,6 +30,43 @@ class ConsoleWindowTest : public ConsoleWindowFixture {
                   kPinTime, kRadioText1, kRadioText2, kPsName, kRotateCountdown}) +
            "|" +
            ticked({kMusicFlag, kTpFlag, kTaFlag, kTimeInPsFlag, kGroup1A, kGroup4A, kAutoRotate});
+  }
+  // Tabs into the address (unless `goOn`) and types there, each key going to the field that has
+  // the focus by then ('\b' is Backspace); gives the address then shown.
+  std::string typeAddress(const std::string& keys, bool goOn = false) {
+    if (!goOn) widget(kServerAddress)->setFocus(Qt::TabFocusReason);
+    for (const char c : keys) {
+      QWidget* field = console->window()->focusWidget();
+      c == '\b' ? QTest::keyClick(field, Qt::Key_Backspace) : QTest::keyClick(field, c);
+    }
+    return QString::number(widget<IpAddressEdit>(kServerAddress)->address(), 16).toStdString();
+  }
+  // Opens the context menu of `target` with the right button (at `at`, else its middle) or the
+  // Menu key, gives its items without their shortcuts, and chooses the last with Up and Enter.
+  static constexpr QPoint kMenuKey{-1, -1};
+  std::string contextMenu(QWidget* target, QPoint at = {}) {
+    std::string items;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr) return;
+      look.stop();
+      for (const QAction* item : menu->actions())
+        items += "|" + cp1252FromQString(item->text().section(u'\t', 0, 0));
+      QTest::keyClick(menu, Qt::Key_Up);
+      QTest::keyClick(menu, Qt::Key_Return);
+    });
+    look.start(1);
+    if (at == kMenuKey) {  // the window system makes the key a menu request to the focus
+      target->setFocus(Qt::TabFocusReason);
+      QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, target->mapToGlobal(QPoint()));
+      QApplication::sendEvent(target, &menuKey);
+    } else {  // through the window, where a click becomes a menu request
+      const QPoint point =
+          target->mapTo(target->window(), at.isNull() ? target->rect().center() : at);
+      QTest::mouseClick(target->window()->windowHandle(), Qt::RightButton, {}, point);
+    }
+    return items.erase(0, 1);
   }
 };
 
@@ -61,7 +106,45 @@ TEST_F(ConsoleWindowTest, TheCodeListsShowTheirCodesEvenWhileAFieldIsInvalid) {
     choose(kDecoderIdList, 7);
     EXPECT_EQ(texts({kProgrammeTypeList, kPtyCode, kDiCode, kPinDay}), pt("Música Pop|0A|07|32"));
     EXPECT_EQ(boxes.shown.back().text, "Please enter an integer between 1 and 31.");
+
+    // A Ctrl+click takes no selection away: the next updates still send the codes shown.
+    choose(kProgrammeTypeList, 10, Qt::ControlModifier);
+    choose(kDecoderIdList, 7, Qt::ControlModifier);
+    EXPECT_EQ(console->programmeTypeSelection(), 10);
+    EXPECT_EQ(console->decoderIdSelection(), 7);
   });
+}
+
+TEST_F(ConsoleWindowTest, AnAddressTypedOrPastedInOneGoIsTheAddressGiven) {
+  whileOpen([&] {
+    EXPECT_EQ(typeAddress("192.168.1.50"), "c0a80132");  // a dot after a full field confirms it
+    EXPECT_EQ(typeAddress("10.0.0.2"), "a000002");       // each field entered is replaced
+    EXPECT_EQ(typeAddress("300.1.2.3"), "ff010203");     // 255 at most, with a beep
+    EXPECT_EQ(boxes.beeps, 1);
+    // Back into the field before; a "." in an empty field does nothing.
+    EXPECT_EQ(typeAddress("\b\b\b9..4", true), "ff010904");
+
+    QApplication::clipboard()->setText(" 127.100.200.1 ");
+    widget(kServerAddress)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(console->window()->focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(typeAddress("", true), "7f64c801");
+  });
+}
+
+TEST_F(ConsoleWindowTest, EveryContextMenuIsPortugueseAndEndsWithTheAboutItem) {
+  const ToolkitTranslations portuguese;  // as the program has them
+  int abouts = 0;
+  console->setAboutHandler([&] { ++abouts; });
+  whileOpen([&] {
+    const std::string editMenu =
+        "&Desfazer|&Refazer||Cor&tar|&Copiar|Co&lar|Apagar||"
+        "Seleccionar tudo||&About Orvane...";
+    EXPECT_EQ(contextMenu(widget(kRadioText1)), editMenu);  // where the focus starts
+    EXPECT_EQ(contextMenu(widget<SimpleComboBox>(kProgrammeTypeList)->edit(), kMenuKey), editMenu);
+    EXPECT_EQ(contextMenu(widget(kPtyCode)), "&Copiar||Seleccionar tudo||&About Orvane...");
+    EXPECT_EQ(contextMenu(console->window(), {1, 1}), "&About Orvane...");
+  });
+  EXPECT_EQ(abouts, 4);
 }
 
 TEST_F(ConsoleWindowTest, SpecialCharactersAreWarnedAboutOnceBetweenTextUpdates) {
@@ -116,21 +199,17 @@ TEST_F(ConsoleWindowTest, OnlyTheExitButtonLeavesAndNotDuringABatchNorPastAnInva
   EXPECT_EQ(result, 1);
 }
 
-TEST_F(ConsoleWindowTest, TheAboutCommandIsRecognisedWithItsLowBitsCleared) {
-  int abouts = 0;
-  console->setAboutHandler([&] { ++abouts; });
-  for (const unsigned command : {16U, 16U | 0x7, 0xF060U}) console->onSysCommand(command);
-  EXPECT_EQ(abouts, 2);  // not for the window's Close
-}
-
 TEST_F(ConsoleWindowTest, ATypedRadiotextGoesOnAirThroughTheEncoder) {
   // The port field stops at 32767, below the range the system hands out for "any port".
+  // It listens on an address of its own, which the operator types over the one shown.
   std::optional<EncoderProcess> encoder;
   for (int port = 20000 + getpid() % 12000; !encoder || encoder->port() == 0; port += 131) {
     ASSERT_LT(port, 32768);
-    encoder.emplace(std::vector<std::string>{"--port", std::to_string(port)});
+    encoder.emplace(
+        std::vector<std::string>{"--listen", "127.100.200.1", "--port", std::to_string(port)});
   }
   whileOpen([&] {
+    typeAddress("127.100.200.1");
     type(kServerPort, QString::number(encoder->port()));
     type(kRadioText1, QString::fromUtf8("Bom dia, Lisboa"));
     tick();  // "Conectar" takes the port from the record, which the tick keeps up to date

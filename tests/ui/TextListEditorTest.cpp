@@ -13,6 +13,7 @@
 #include "Cp1252.h"
 #include "ListViewControl.h"
 #include "MessageStyle.h"
+#include "TextListRows.h"
 
 namespace orvane::test {
 namespace {
@@ -56,7 +57,7 @@ class TextListEditor : public ConsoleWindowFixture {
   }
   void clickRow(int row, QTest::MouseAction action = QTest::MouseDClick,
                 Qt::MouseButton button = Qt::LeftButton) {
-    const QRect cell = view()->visualItemRect(view()->topLevelItem(row));
+    const QRect cell = view()->visualRect(view()->rows().index(row, 0));
     QTest::mouseEvent(action, view()->viewport(), button, {}, cell.center());
   }
 
@@ -65,7 +66,7 @@ class TextListEditor : public ConsoleWindowFixture {
 
 TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenumbersNothing) {
   const std::string left = edit("", [&] {
-    EXPECT_TRUE(view()->headerItem()->textAlignment(1) & Qt::AlignRight);  // TEXTO
+    EXPECT_TRUE(view()->columnAlignment(1) & Qt::AlignRight);  // TEXTO
     EXPECT_EQ(fields(), "0|0||0");
     EXPECT_EQ(QApplication::focusWidget(), view());
     click(kNewRow);
@@ -83,7 +84,7 @@ TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenu
     clickRow(1);
     click(kDeleteRow);  // Yes; the list, locked by the double click, is free again
     EXPECT_EQ(fields(), "2|4||64");
-    EXPECT_TRUE(view()->selectedItems().isEmpty());
+    EXPECT_TRUE(view()->selectedRows().empty());
     click(kNewRow);
     EXPECT_EQ(rows(), "1||4; 3||4; 4||4");
 
@@ -95,6 +96,18 @@ TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenu
   });
   EXPECT_EQ(left, "2 ");
   EXPECT_EQ(boxes.shown.size(), 2U);
+}
+
+TEST_F(TextListEditor, AFullRadiotextShowsWholeInItsColumnAndAllColumnsInTheList) {
+  const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  edit("[1][4]" + alphabet + alphabet.substr(0, 12) + "\r\n", [&] {
+    const int shown = view()->columnWidth(kTextColumn);
+    EXPECT_LE(view()->columnWidth(kOrderColumn) + shown + view()->columnWidth(kDwellColumn),
+              view()->viewport()->width());
+    view()->resizeColumnToContents(kTextColumn);  // as a double click on the heading's edge
+    EXPECT_LE(view()->columnWidth(kTextColumn), shown);
+    click(control::kCancel);
+  });
 }
 
 TEST_F(TextListEditor, LeavingTheOrderEditWithNoRowSelectedAppendsOnlyAnUnknownNumber) {

@@ -96,11 +96,11 @@ class EncoderProcess {
     if (signalFd_ >= 0) close(std::exchange(signalFd_, -1));
   }
 
-  // The port announced on the first line; 0 when none was.
+  // The port announced on the first line, whatever the address; 0 when none was.
   std::uint16_t port() {
-    constexpr std::string_view kAnnouncement = "orvane-encoder: a escutar em 127.0.0.1:";
     const std::string first = port_ == 0 ? log_.next().value_or("") : "";
-    if (first.starts_with(kAnnouncement)) port_ = std::stoi(first.substr(kAnnouncement.size()));
+    if (first.starts_with("orvane-encoder: a escutar em "))
+      port_ = std::stoi(first.substr(first.rfind(':') + 1));
     return static_cast<std::uint16_t>(port_);
   }
 
