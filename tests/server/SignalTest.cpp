@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <time.h>
 
@@ -287,22 +285,15 @@ TEST(Signal, OnTheClockItTakesItsRealTime) {
   EXPECT_LE(std::filesystem::file_size(dir.file("raw")), (ran.count() + 0.2) * 2 * 228000);
 }
 
-// A disk that fills up, or a file that reaches its size limit, ends the signal as a failure; the
-// files then hold what was written, the WAV's header says exactly that, and neither ends in a
-// partial sample or group line.
-TEST(Signal, AFullDiskLeavesFilesThatSayWhatTheyHold) {
+// A file that can grow no more (a full disk, here a file-size limit) ends the signal as a
+// failure; the files then hold what was written, the WAV's header says exactly that, and neither
+// ends in a partial sample or group line.
+TEST(Signal, AFailedWriteLeavesFilesThatSayWhatTheyHold) {
   TempDir dir;
-  std::filesystem::create_directory(dir.file("small"));
-  // In a mount namespace of its own, the small disk is this test's alone.
-  const bool mounted = unshare(CLONE_NEWNS) == 0 &&
-                       mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                       mount("tmpfs", dir.file("small").c_str(), "tmpfs", 0, "size=1m") == 0;
   const std::tuple<std::string, std::string, rlim_t> rows[] = {
-      {"--mpx", "small/out.wav", RLIM_INFINITY},  // the disk fills up
-      {"--mpx", "out.wav", (1 << 20) + 1},        // in the middle of a sample
-      {"--groups", "g.txt", 1001}};               // in the middle of a line
+      {"--mpx", "out.wav", (1 << 20) + 1},  // in the middle of a sample
+      {"--groups", "g.txt", 1001}};         // in the middle of a line
   for (const auto& [option, name, limit] : rows) {
-    if (!mounted && limit == RLIM_INFINITY) continue;
     const rlimit size{limit, limit};
     EncoderProcess encoder({"--commands", "/dev/null", option, dir.file(name), "--seconds", "60"},
                            EncoderProcess::Log::OnStandardOutput,
@@ -311,11 +302,9 @@ TEST(Signal, AFullDiskLeavesFilesThatSayWhatTheyHold) {
     EXPECT_EQ(encoder.waitForExit(), 1);
     const auto wav = readWav(dir.read(name));
     const auto groups = groupsFromHex(dir.read(name));
-    EXPECT_TRUE(option == "--mpx" ? wav && wav->size() > 200'000 : groups && groups->size() == 50)
+    EXPECT_TRUE(option == "--mpx" ? wav && wav->size() > 500'000 : groups && groups->size() == 50)
         << name << " " << dir.read(name).size();
   }
-  if (mounted) umount2(dir.file("small").c_str(), MNT_DETACH);
-  if (!mounted) GTEST_SKIP() << "a full disk needs a mount namespace; file-size limits only";
 }
 
 }  // namespace
