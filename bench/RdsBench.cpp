@@ -17,13 +17,16 @@ OnAirState busyStation() {
   state.programmeServiceName =
       "R\xC1"
       "DIO ORVANE LISBOA";
-  state.radiotext = {std::string(64, 'a'), "Tr\xE2nsito sem filas"};
+  state.radiotext = {"Madredeus - " + std::string(52, 'a'), "Tr\xE2nsito sem filas"};
   state.programmeItemGroups = state.clockTimeGroups = state.timeInServiceName = true;
   return state;
 }
 
+// The busiest mix: every group type the encoder makes.
 GroupScheduler scheduler() {
-  return GroupScheduler(0x8201, [](std::int64_t) { return 60; });
+  GroupScheduler groups(0x8201, [](std::int64_t) { return 60; });
+  groups.setRadiotextPlus(RtPlusFormat::ArtistTitle);
+  return groups;
 }
 
 // What --groups does for each group: choose, build, format.

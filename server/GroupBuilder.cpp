@@ -38,13 +38,13 @@ ClockTime clockTimeAt(std::int64_t unixSeconds, int offsetMinutes) {
 }
 
 RdsGroup serviceNameGroup(const GroupHeader& header, int segment, std::string_view twoCharacters,
-                          bool trafficAnnouncement, bool music, int decoderIdentification) {
+                          bool trafficAnnouncement, bool music, int decoderIdentification,
+                          std::uint16_t alternativeFrequencyPair) {
   // Segment 0 carries d3 and segment 3 carries d0, so the code goes out highest bit first.
   const unsigned address = static_cast<unsigned>(segment) & 3;
   const unsigned diBit = (static_cast<unsigned>(decoderIdentification) >> (3 - address)) & 1;
   const unsigned low5 = (trafficAnnouncement << 4) | (music << 3) | (diBit << 2) | address;
-  constexpr std::uint16_t kNoAlternativeFrequencies = 0xE0CD;  // "no AF", then the filler code
-  return {{header.programmeIdentification, blockB(header, 0, low5), kNoAlternativeFrequencies,
+  return {{header.programmeIdentification, blockB(header, 0, low5), alternativeFrequencyPair,
            characters(twoCharacters, 0)}};
 }
 
@@ -84,6 +84,18 @@ RdsGroup clockTimeGroup(const GroupHeader& header, const ClockTime& time) {
            static_cast<std::uint16_t>(((hour & 0xF) << 12) |
                                       ((static_cast<unsigned>(time.minute) & 0x3F) << 6) |
                                       (sign << 5) | offset)}};
+}
+
+RdsGroup openDataAnnouncementGroup(const GroupHeader& header, unsigned applicationGroupTypeCode,
+                                   std::uint16_t message, std::uint16_t applicationId) {
+  return {{header.programmeIdentification, blockB(header, 3, applicationGroupTypeCode), message,
+           applicationId}};
+}
+
+RdsGroup openDataGroup(const GroupHeader& header, unsigned groupType, std::uint64_t bits) {
+  return {{header.programmeIdentification,
+           blockB(header, groupType, static_cast<unsigned>(bits >> 32)),
+           static_cast<std::uint16_t>(bits >> 16), static_cast<std::uint16_t>(bits)}};
 }
 
 }  // namespace orvane

@@ -33,10 +33,12 @@ struct ClockTime {
 // The builders take text already in the RDS character set and fields already in range; they
 // mask every field to its width all the same, so that no value can spill into its neighbour.
 
-// 0A: segment 0..3 of the service name, its two characters, and the DI bit of that segment.
+// 0A: segment 0..3 of the service name, its two characters, and the DI bit of that segment;
+// block C carries two codes of the alternative frequencies.
 [[nodiscard]] RdsGroup serviceNameGroup(const GroupHeader& header, int segment,
                                         std::string_view twoCharacters, bool trafficAnnouncement,
-                                        bool music, int decoderIdentification);
+                                        bool music, int decoderIdentification,
+                                        std::uint16_t alternativeFrequencyPair);
 
 // 2A: segment 0..15 of a radiotext, its four characters and the text A/B flag.
 [[nodiscard]] RdsGroup radiotextGroup(const GroupHeader& header, int segment, bool textB,
@@ -51,5 +53,17 @@ struct ClockTime {
 
 // 4A: clock time and date.
 [[nodiscard]] RdsGroup clockTimeGroup(const GroupHeader& header, const ClockTime& time);
+
+// 3A: the open data application `applicationId` is carried in the groups of
+// `applicationGroupTypeCode` (type and version, 11A as 22), with its own message bits.
+[[nodiscard]] RdsGroup openDataAnnouncementGroup(const GroupHeader& header,
+                                                 unsigned applicationGroupTypeCode,
+                                                 std::uint16_t message,
+                                                 std::uint16_t applicationId);
+
+// A version-A group of an open data application: its 37 bits fill the last five of block B and
+// blocks C and D, first bit first.
+[[nodiscard]] RdsGroup openDataGroup(const GroupHeader& header, unsigned groupType,
+                                     std::uint64_t bits);
 
 }  // namespace orvane

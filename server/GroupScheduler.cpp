@@ -42,6 +42,10 @@ RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
   const bool radiotextTurn = radiotextTurn_;
   radiotextTurn_ = !radiotextTurn_;
   if (!radiotextTurn) return serviceName(state, header, time);
+  if (radiotextPlus_ && ++radiotextTurns_ == kRadiotextPlusEvery) {
+    radiotextTurns_ = 0;
+    return radiotextPlus_->next(header, radiotext_.message());
+  }
   const auto segment = radiotext_.next({rdsText(state.radiotext[0]), rdsText(state.radiotext[1])});
   return radiotextGroup(header, segment.address, segment.textB, segment.characters);
 }
@@ -79,8 +83,8 @@ RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader&
   // such data on air that would be false, so a traffic announcement goes out only with TP.
   const RdsGroup group = serviceNameGroup(
       header, segment_, std::string_view(frame_).substr(static_cast<std::size_t>(segment_) * 2, 2),
-      state.trafficAnnouncement && state.trafficProgramme, state.music,
-      state.decoderIdentification);
+      state.trafficAnnouncement && state.trafficProgramme, state.music, state.decoderIdentification,
+      alternativeFrequencies_.nextPair());
   segment_ = (segment_ + 1) % kSegmentsPerName;
   return group;
 }

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "AlternativeFrequencies.h"
 #include "GroupBuilder.h"
 #include "OnAirState.h"
 #include "RadiotextCycle.h"
+#include "RadiotextPlus.h"
 #include "RdsGroup.h"
 
 namespace orvane {
@@ -22,7 +24,8 @@ namespace orvane {
 // takes the place of the next turn every kProgrammeItemEvery groups while it is switched on (and
 // every kCountryCodeEvery groups with only the extended country code to carry), and a group 4A
 // does so once a minute, placed so that the minute edge falls within half a group of its end, as
-// receivers expect.
+// receivers expect. With RadioText Plus on, one radiotext turn in kRadiotextPlusEvery goes to its
+// groups, which leaves a 64-character radiotext complete within about 4 s.
 //
 // Each group has two times. The time of day may be stepped (a clock put right) and decides the
 // clock time and its minute edge; the signal's own time only runs forward and measures how long
@@ -44,10 +47,17 @@ class GroupScheduler {
   // change only between complete transmissions of the name.
   static constexpr std::int64_t kFrameHoldMicros = 4'000'000;
   static constexpr std::int64_t kTimeEverySeconds = 30;
+  static constexpr int kRadiotextPlusEvery = 5;
 
   // `countryCode` is the extended country code, sent in group 1A when given.
   GroupScheduler(std::uint16_t programmeIdentification, LocalOffset localOffset,
                  std::optional<std::uint8_t> countryCode = std::nullopt);
+
+  // Station settings that no console command changes; none by default.
+  void setAlternativeFrequencies(AlternativeFrequencies list) {
+    alternativeFrequencies_ = std::move(list);
+  }
+  void setRadiotextPlus(RtPlusFormat format) { radiotextPlus_.emplace(format); }
 
   [[nodiscard]] RdsGroup next(const OnAirState& state, const GroupTime& time);
   // For a signal whose time of day runs with it: `startMicros` in microseconds of Unix time.
@@ -79,6 +89,9 @@ class GroupScheduler {
   std::int64_t timeShownUntil_ = 0;
 
   RadiotextCycle radiotext_;
+  AlternativeFrequencies alternativeFrequencies_;
+  std::optional<RadiotextPlus> radiotextPlus_;
+  int radiotextTurns_ = 0;
 };
 
 }  // namespace orvane

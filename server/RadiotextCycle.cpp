@@ -49,6 +49,10 @@ RadiotextCycle::Segment RadiotextCycle::next(const std::array<std::string, 2>& l
   return segment;
 }
 
+std::string_view RadiotextCycle::message() const {
+  return std::string_view(message_).substr(0, kRadiotextLength);
+}
+
 void RadiotextCycle::startMessage(int line, const std::string& text) {
   line_ = line;
   message_ = text;

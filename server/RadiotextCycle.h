@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
@@ -25,6 +26,9 @@ class RadiotextCycle {
 
   // `lines` are the two radiotexts in the RDS character set.
   [[nodiscard]] Segment next(const std::array<std::string, 2>& lines);
+
+  // The message receivers are being given, as far as it goes on air.
+  [[nodiscard]] std::string_view message() const;
 
  private:
   void startMessage(int line, const std::string& text);

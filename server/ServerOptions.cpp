@@ -13,8 +13,9 @@
 namespace orvane {
 namespace {
 
-constexpr std::array<std::string_view, 8> kTakesValue = {
-    "--listen", "--port", "--pi", "--ecc", "--groups", "--mpx", "--seconds", "--commands"};
+constexpr std::array<std::string_view, 10> kTakesValue = {
+    "--listen", "--port",    "--pi",       "--ecc", "--groups",
+    "--mpx",    "--seconds", "--commands", "--af",  "--rtplus-format"};
 
 bool isIpv4(const std::string& text) {
   in_addr parsed{};
@@ -93,6 +94,18 @@ std::optional<OptionsError> readOption(std::string_view arg, std::string_view va
     options.mpxPath = std::string(value);
   } else if (arg == "--commands") {
     options.commandsPath = std::string(value);
+  } else if (arg == "--af") {
+    std::string error;
+    auto list = AlternativeFrequencies::parse(value, error);
+    if (!list) return OptionsError{error};
+    options.alternativeFrequencies = std::move(*list);
+  } else if (arg == "--rtplus-format") {
+    if (value != "artist-title" && value != "title-artist") {
+      return OptionsError{"--rtplus-format: artist-title ou title-artist, não " +
+                          std::string(value)};
+    }
+    options.radiotextPlus =
+        value == "artist-title" ? RtPlusFormat::ArtistTitle : RtPlusFormat::TitleArtist;
   }
   if ((arg == "--groups" || arg == "--mpx" || arg == "--commands") && value.empty()) {
     return OptionsError{std::string(arg) + " precisa de um nome de ficheiro"};
@@ -131,7 +144,7 @@ std::optional<OptionsError> checkCombination(const ServerOptions& o, bool consol
 
 std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::string_view>& args) {
   ServerOptions options;
-  bool consoleOptions = false;
+  bool consoleOptions = false, rtplus = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const bool takesValue = std::ranges::find(kTakesValue, arg) != kTakesValue.end();
@@ -144,6 +157,8 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
       options.echo = true;
     } else if (arg == "--realtime") {
       options.realtime = true;
+    } else if (arg == "--rtplus") {
+      rtplus = true;
     } else if (takesValue) {
       if (auto error = readOption(arg, args[++i], options)) return *error;
     } else {
@@ -151,6 +166,9 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
     }
     consoleOptions = consoleOptions || arg == "--listen" || arg == "--port" || arg == "--echo";
   }
+  // A format alone would say RadioText Plus is on without turning it on.
+  if (options.radiotextPlus && !rtplus) return OptionsError{"--rtplus-format precisa de --rtplus"};
+  if (rtplus && !options.radiotextPlus) options.radiotextPlus = RtPlusFormat::ArtistTitle;
   if (auto error = checkCombination(options, consoleOptions)) return *error;
   return options;
 }
@@ -158,7 +176,8 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
 std::string usageText() {
   return "Uso: orvane-encoder [--listen ENDEREÇO] [--port N] [--echo] [--pi PI] [--ecc ECC]\n"
          "                    [--groups FICHEIRO|-] [--mpx FICHEIRO.wav|-] [--seconds N]\n"
-         "                    [--realtime] [--commands FICHEIRO] [--help]\n"
+         "                    [--realtime] [--commands FICHEIRO] [--af LISTA]\n"
+         "                    [--rtplus [--rtplus-format artist-title|title-artist]] [--help]\n"
          "\n"
          "Servidor de referência do codificador RDS para a consola Orvane.\n"
          "Atende um cliente de cada vez e mostra aqui cada alteração que vai para o ar;\n"
@@ -175,6 +194,9 @@ std::string usageText() {
          "  --seconds N        termina depois de N segundos de sinal\n"
          "  --realtime         dá o sinal na saída padrão ao ritmo do relógio\n"
          "  --commands F       aplica as linhas de comandos de F, sem consola, e termina\n"
+         "  --af LISTA         frequências alternativas em MHz, até 25: 87.6,101.2,105.4\n"
+         "  --rtplus           RadioText Plus: artista e título de \"ARTISTA - TÍTULO\"\n"
+         "  --rtplus-format F  artist-title (por omissão) ou title-artist\n"
          "  --help             mostra esta ajuda\n"
          "\n"
          "Com uma saída na saída padrão, o registo vai para a saída de erros.\n";

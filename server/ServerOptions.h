@@ -7,6 +7,9 @@
 #include <variant>
 #include <vector>
 
+#include "AlternativeFrequencies.h"
+#include "RtPlusTagger.h"
+
 namespace orvane {
 
 inline constexpr std::uint16_t kDefaultPort = 6969;
@@ -29,6 +32,9 @@ struct ServerOptions {
   std::optional<double> seconds;  // length of the signal; none: until stopped
   bool realtime = false;          // pace standard output by the clock
   std::string commandsPath;       // apply this file and serve no console
+
+  AlternativeFrequencies alternativeFrequencies;  // none: block C says "no AF"
+  std::optional<RtPlusFormat> radiotextPlus;      // none: no RadioText Plus
 
   [[nodiscard]] bool hasOutput() const { return !groupsPath.empty() || !mpxPath.empty(); }
   [[nodiscard]] bool writesToStandardOutput() const { return groupsPath == "-" || mpxPath == "-"; }

@@ -110,11 +110,12 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
                "com --commands, um ficheiro de saída precisa de --seconds"};
     return nullptr;
   }
+  GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes,
+                           options.extendedCountryCode);
+  scheduler.setAlternativeFrequencies(options.alternativeFrequencies);
+  if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
   auto output = std::make_unique<SignalOutput>(
-      onAir,
-      GroupScheduler(options.programmeIdentification, systemLocalOffsetMinutes,
-                     options.extendedCountryCode),
-      settings, SignalOutput::Clocks{monotonicMicros, unixMicrosNow});
+      onAir, std::move(scheduler), settings, SignalOutput::Clocks{monotonicMicros, unixMicrosNow});
   std::vector<std::pair<std::string, int>> writers{{"o registo", logFd}};
   for (const auto& [option, path] :
        {std::pair{"--groups", &options.groupsPath}, std::pair{"--mpx", &options.mpxPath}}) {

@@ -335,6 +335,8 @@ TEST(EncoderCommandLine, ExitCodes) {
   dir.write("bad.txt", "PTY=01\nPTY=20\n");
   EncoderProcess running;
   const std::string d = " " + dir.path().string() + "/", busy = std::to_string(running.port());
+  std::string af26 = "87.6,100";  // one frequency more than the count code can say
+  for (int f = 88; f < 100; ++f) af26 += ',' + std::to_string(f) + ',' + std::to_string(f) + ".5";
   // clang-format off
   const std::string rows[] = {  // the exit code, then the arguments
       "0 --help", "2 --port=1", "2 --listen 1.2.3", "2 --port", "2 --seconds 5",
@@ -343,7 +345,10 @@ TEST(EncoderCommandLine, ExitCodes) {
       "2 --commands" + d + "ok.txt --port 7000 --groups -", "1 --port " + busy,
       "2 --commands" + d + "bad.txt --groups -", "2 --mpx" + d + "x.wav --seconds 10000",
       "2 --commands" + d + "ok.txt --groups" + d + "g.txt", "1 --commands" + d + "no --groups -",
-      "1 --commands" + d + "ok.txt --mpx /nonexistent/x.wav --seconds 1",
+      "1 --commands" + d + "ok.txt --mpx /nonexistent/x.wav --seconds 1", "2 --af 87.5",
+      "2 --af 108.0", "2 --af 101.25", "2 --af 99.9,99.90", "2 --af 99.9,",
+      "2 --af " + af26, "0 --af " + af26.substr(5) + " --help", "2 --rtplus-format title-artist",
+      "2 --rtplus --rtplus-format artist",
       "2 --commands" + d + "ok.txt --groups" + d + "x.txt --mpx" + d + "./x.txt --seconds 1",
       "2 --commands" + d + "ok.txt --groups" + d + "link --mpx" + d + "y.wav --seconds 1"};
   std::filesystem::create_symlink(dir.file("y.wav"), dir.file("link"));

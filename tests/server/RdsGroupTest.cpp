@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <tuple>
 
 #include "Checkword.h"
@@ -8,6 +10,7 @@
 #include "GroupScheduler.h"
 #include "RdsCharset.h"
 #include "RdsDecoder.h"
+#include "RtPlusTagger.h"
 #include "Windows1252.h"
 
 // The text and what goes into the groups, and in which order and how often, read back by the
@@ -88,8 +91,9 @@ double longestFor(const std::vector<RdsGroup>& groups, std::size_t from, std::si
 }
 
 // A whole name every second, the programme item every second, a 64-character radiotext within
-// five seconds, and the clock time once a minute, on its edge, never for a minute gone by; and no
-// country declared that was not given.
+// five seconds, and the clock time once a minute, on its edge, never for a minute gone by; all
+// of it with RadioText Plus taking its share, announced every few seconds; and no country
+// declared that was not given.
 TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   OnAir air;
   air.state.programmeServiceName = "ORVANE";
@@ -101,7 +105,12 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
 
   const std::size_t on = air.groups.size();
   air.state.programmeItemGroups = air.state.clockTimeGroups = true;
+  std::string error;
+  air.scheduler.setAlternativeFrequencies(*AlternativeFrequencies::parse("107.9,87.6", error));
+  air.scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
   station = air.run(150);
+  EXPECT_EQ(station.alternativeFrequencies, (std::vector<int>{107900, 87600}));
+  EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 3; }), 4.5);
   EXPECT_EQ(typeOf(air.groups[on]), 1u);
   EXPECT_EQ(station.slowLabelling, 0x3000);  // no country code given: language "unknown"
   EXPECT_LE(longestFor(air.groups, on, 1,
@@ -180,6 +189,51 @@ TEST(GroupScheduler, ServiceNameFramesAndTheTimeEachStayOnForAHold) {
       EXPECT_GE(held * kGroupSeconds, 4.0) << station.serviceNames[i];
       EXPECT_LT(held * kGroupSeconds, 5.0) << station.serviceNames[i];
     }
+  }
+}
+
+// Receivers apply RadioText Plus tags to the radiotext they hold, so every tagging group must
+// describe the message on air as it goes out: the artist and the title of a song line in either
+// order, accented letters and all 64 characters included, nothing for a line that is no song.
+// The item toggle flips exactly when another song begins, not when the same one comes back.
+TEST(RadiotextPlus, EveryTagGroupDescribesTheRadiotextOnAir) {
+  const std::string title = "Movimento Perpétuo Associativo, ao vivo no Coliseu 20";  // 53
+  const std::string full = "Deolinda - " + title;                                     // 64
+  const std::string fado = "Povo que lavas no rio - Amália Rodrigues";
+  using Items = std::map<int, std::string>;
+  // clang-format off
+  const std::tuple<RtPlusFormat, std::vector<std::array<std::string, 2>>,
+                   std::map<std::string, Items>> rows[] = {  // the lines in turn, what each tags
+      {RtPlusFormat::ArtistTitle, {{"Madredeus - O Pastor", "Bom dia, Lisboa"},
+                                   {"Madredeus - O Pastor", "Ana Moura -  Desfado "}, {full, ""}},
+       {{"Madredeus - O Pastor", {{4, "Madredeus"}, {1, "O Pastor"}}}, {"Bom dia, Lisboa", {}},
+        {"Ana Moura -  Desfado ", {{4, "Ana Moura"}, {1, "Desfado"}}},
+        {full, {{4, "Deolinda"}, {1, title}}}}},
+      {RtPlusFormat::TitleArtist, {{fado, "Fado - "}},
+       {{fado, {{1, "Povo que lavas no rio"}, {4, "Amália Rodrigues"}}},
+        {"Fado - ", {{1, "Fado"}}}}}};
+  // clang-format on
+  for (const auto& [format, lines, tagged] : rows) {
+    OnAir air;
+    air.scheduler.setRadiotextPlus(format);
+    for (const auto& pair : lines) {
+      air.state.radiotext = {windows1252FromUtf8(pair[0]), windows1252FromUtf8(pair[1])};
+      air.run(20);
+    }
+    const Station station = air.run(0);
+    std::set<std::string> textsTagged;
+    const RtPlusSeen* song = nullptr;  // the last one that tagged a song
+    for (const RtPlusSeen& seen : station.rtPlus) {
+      textsTagged.insert(seen.text);
+      const auto expected = tagged.find(seen.text);
+      ASSERT_NE(expected, tagged.end()) << seen.text;
+      EXPECT_EQ(seen.items, expected->second) << seen.text;
+      EXPECT_EQ(seen.itemRunning, !seen.items.empty()) << seen.text;
+      if (!seen.itemRunning) continue;
+      EXPECT_TRUE(!song || (seen.itemToggle != song->itemToggle) == (seen.items != song->items));
+      song = &seen;
+    }
+    EXPECT_EQ(textsTagged.size(), tagged.size());
   }
 }
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <numbers>
 #include <set>
 #include <tuple>
@@ -161,20 +162,20 @@ TEST(SignalOutput, MinuteEdgeKeepsToTheSystemClockAtTheReadersPace) {
   }
 }
 
-// A minute and a bit, so that one minute edge and its clock-time group fall inside. The file has
-// no ENCODE: its end is one.
+// A minute and a bit, so that one minute edge and its clock-time group fall inside, with
+// RadioText Plus and alternative frequencies on. The file has no ENCODE: its end is one.
 TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
   TempDir dir;
   dir.write("station.txt",
             windows1252FromUtf8(
                 "PTY=1A\nPSN=\"RÁDIO ORVANE\"\n"
                 "TXT0=\"Bom dia, Lisboa! A música não pára.\"\n"
-                "TXT1=\"Trânsito: ponte 25 de Abril sem filas às 8h\"\n"
+                "TXT1=\"Amália Rodrigues - Povo que lavas no rio\"\n"
                 "DEF1ATIME=05+0A1E\nDI=0B\nTA=01\nTP=01\nMS=00\nGROUP1A=01\nGROUP4A=01\n"));
   const time_t before = time(nullptr);
   EncoderProcess encoder({"--commands", dir.file("station.txt"), "--pi", "1234", "--ecc", "e4",
                           "--groups", dir.file("g.txt"), "--mpx", dir.file("out.wav"), "--seconds",
-                          "61"});
+                          "61", "--rtplus", "--af", "87.6,101.2,105.4"});
   EXPECT_EQ(encoder.waitForExit(), 0);
 
   const auto groups = groupsFromHex(dir.read("g.txt")).value_or(std::vector<RdsGroup>{});
@@ -189,7 +190,12 @@ TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
             std::tuple(0x1234, 0x1A, true, true, false, 0x0B, (5 << 11) | (10 << 6) | 30, 0x00E4,
                        std::set<std::string>{"RÁDIO   ", "ORVANE  "},
                        std::set<std::string>{"Bom dia, Lisboa! A música não pára.",
-                                             "Trânsito: ponte 25 de Abril sem filas às 8h"}));
+                                             "Amália Rodrigues - Povo que lavas no rio"}));
+  EXPECT_EQ(station.alternativeFrequencies, (std::vector<int>{87600, 101200, 105400}));
+  std::set<std::map<int, std::string>> tagged;
+  for (const RtPlusSeen& tags : station.rtPlus) tagged.insert(tags.items);
+  EXPECT_EQ(tagged, (std::set<std::map<int, std::string>>{
+                        {}, {{4, "Amália Rodrigues"}, {1, "Povo que lavas no rio"}}}));
   ASSERT_FALSE(station.clockTimes.empty());  // two when the signal began just past a minute
   for (const ClockTimeSeen& clock : station.clockTimes) {
     const std::int64_t edge = (std::int64_t{clock.modifiedJulianDay} - 40587) * 86400 +

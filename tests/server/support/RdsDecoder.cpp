@@ -64,6 +64,22 @@ bool fold(std::vector<std::string>& seen, std::string text) {
   return true;
 }
 
+// A tagging group's 37 bits (toggle, running, then type, start and length less one of two
+// tags), applied to the text of the radiotext on air when it came.
+RtPlusSeen applyTags(std::uint64_t bits, const std::string& text) {
+  RtPlusSeen seen{((bits >> 36) & 1U) != 0, ((bits >> 35) & 1U) != 0, utf8FromRds(text), {}};
+  const std::pair<std::uint64_t, int> tags[] = {{bits >> 17, 6}, {bits, 5}};  // and length bits
+  for (const auto& [tag, lengthBits] : tags) {
+    const auto type = static_cast<int>((tag >> (6 + lengthBits)) & 0x3F);
+    const std::size_t start = (tag >> lengthBits) & 0x3F;
+    const std::size_t length = (tag & ((1U << lengthBits) - 1)) + 1;
+    if (type == 0) continue;
+    seen.items[type] =
+        start + length <= text.size() ? utf8FromRds(text.substr(start, length)) : "<past the end>";
+  }
+  return seen;
+}
+
 }  // namespace
 
 PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz) {
@@ -169,6 +185,11 @@ Station decodeStation(std::span<const RdsGroup> groups) {
   std::string ps(8, ' '), rt(64, ' ');
   unsigned psHave = 0, rtHave = 0, di = 0;
   bool rtFlag = false;
+  std::optional<std::size_t> afWanted;  // method A: a code 224 + N, then N frequencies
+  std::vector<int> afHeard;
+  // Each A/B flag's text once it came whole; the tagging groups that came with each flag.
+  std::vector<std::optional<std::string>> texts(1);
+  std::vector<std::pair<std::size_t, std::uint64_t>> tagGroups;
   for (std::size_t index = 0; index < groups.size(); ++index) {
     const auto [a, b, c, d] = groups[index].blocks;
     const unsigned type = b >> 11;  // the group type and its version, 0A as 0
@@ -186,12 +207,20 @@ Station decodeStation(std::span<const RdsGroup> groups) {
         station.serviceNameAt.push_back(index);
       }
       if (psHave == 0xF) station.decoderIdentification = static_cast<int>(di);
+      for (const unsigned code : {c >> 8, c & 0xFF}) {
+        if (code >= 224 && code <= 249) afWanted = code - 224, afHeard.clear();
+        if (code >= 1 && code <= 204 && afWanted > afHeard.size()) {
+          afHeard.push_back(87500 + 100 * static_cast<int>(code));
+        }
+        if (afWanted == afHeard.size()) station.alternativeFrequencies = afHeard;
+      }
     } else if (type == 4) {
       const unsigned segment = b & 0xFU;
       const bool flag = (b >> 4) & 1U;
       if (std::exchange(rtFlag, flag) != flag) {
         rt.assign(64, ' ');
         rtHave = 0;
+        texts.emplace_back();
       }
       rt.replace(4 * segment, 4,
                  {static_cast<char>(c >> 8), static_cast<char>(c), static_cast<char>(d >> 8),
@@ -199,10 +228,16 @@ Station decodeStation(std::span<const RdsGroup> groups) {
       rtHave |= 1U << segment;
       const std::size_t length = std::min(rt.find('\r'), std::size_t{64});
       const unsigned needed = (1U << (std::min(length + 1, std::size_t{64}) + 3) / 4) - 1;
-      if ((rtHave & needed) == needed &&
-          fold(station.radiotexts, utf8FromRds(rt.substr(0, length)))) {
+      if ((rtHave & needed) != needed) continue;
+      texts.back() = rt.substr(0, length);
+      if (fold(station.radiotexts, utf8FromRds(*texts.back()))) {
         station.radiotextFlags.push_back(flag);
       }
+    } else if (type == 6 && d == 0x4BD7) {
+      station.rtPlusGroupType = b & 0x1FU;
+    } else if (type == station.rtPlusGroupType) {
+      tagGroups.emplace_back(texts.size() - 1,
+                             std::uint64_t{b & 0x1FU} << 32 | std::uint64_t{c} << 16 | d);
     } else if (type == 2) {
       station.programmeItem = d;
       station.slowLabelling = c;
@@ -211,6 +246,9 @@ Station decodeStation(std::span<const RdsGroup> groups) {
                                     static_cast<int>(((c & 1U) << 4) | (d >> 12)), (d >> 6) & 0x3F,
                                     (d & 0x1F) * ((d >> 5) & 1U ? -1 : 1), index});
     }
+  }
+  for (const auto& [text, bits] : tagGroups) {
+    if (texts[text]) station.rtPlus.push_back(applyTags(bits, *texts[text]));
   }
   return station;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -48,6 +49,13 @@ struct ClockTimeSeen {
   std::size_t group;  // index of the group that carried it
 };
 
+// One RadioText Plus tagging group, its tags applied to the radiotext on air when it came.
+struct RtPlusSeen {
+  bool itemToggle, itemRunning;
+  std::string text;                  // UTF-8, the message whose A/B flag was on air
+  std::map<int, std::string> items;  // content type to the text marked, or "<past the end>"
+};
+
 // What a receiver knows after reading groups in order.
 struct Station {
   std::optional<std::uint16_t> pi;
@@ -61,6 +69,9 @@ struct Station {
   std::optional<std::uint16_t> programmeItem;
   std::optional<std::uint16_t> slowLabelling;  // block C of group 1A: variant and its code
   std::vector<ClockTimeSeen> clockTimes;
+  std::optional<std::vector<int>> alternativeFrequencies;  // kHz; empty: "no AF"
+  std::optional<unsigned> rtPlusGroupType;                 // as 3A announced it, 11A as 22
+  std::vector<RtPlusSeen> rtPlus;                          // those whose radiotext came whole
 };
 
 [[nodiscard]] Station decodeStation(std::span<const RdsGroup> groups);

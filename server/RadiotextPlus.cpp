@@ -1,0 +1,67 @@
+#include "RadiotextPlus.h"
+
+namespace orvane {
+namespace {
+
+// Group 11A as 3A names it: type 11 in the top four bits, version A.
+constexpr unsigned kTagGroupType = 11;
+constexpr unsigned kTagGroupTypeCode = kTagGroupType << 1;
+// The application's message bits in 3A: no template, no server control, CB flag clear.
+constexpr std::uint16_t kAnnouncementMessage = 0;
+
+constexpr int kContentTypeBits = 6, kStartBits = 6;
+constexpr std::array<int, 2> kLengthBits = {6, 5};
+
+constexpr unsigned mask(int bits) {
+  return (1U << bits) - 1;
+}
+
+// The 37 bits of the tagging group, first bit first: item toggle, item running, then per tag
+// its content type, its start and its length less one.
+std::uint64_t tagBits(bool itemToggle, const RtPlusTags& tags) {
+  std::uint64_t bits = (std::uint64_t{itemToggle} << 1) | tags.itemRunning;
+  for (std::size_t i = 0; i < tags.tags.size(); ++i) {
+    const RtPlusTag& tag = tags.tags[i];
+    const auto length = static_cast<unsigned>(tag.contentType == 0 ? 0 : tag.length - 1);
+    bits = (bits << kContentTypeBits) |
+           (static_cast<unsigned>(tag.contentType) & mask(kContentTypeBits));
+    bits = (bits << kStartBits) | (static_cast<unsigned>(tag.start) & mask(kStartBits));
+    bits = (bits << kLengthBits[i]) | (length & mask(kLengthBits[i]));
+  }
+  return bits;
+}
+
+// What identifies a song: the texts its tags mark.
+std::string itemOf(std::string_view text, const RtPlusTags& tags) {
+  std::string item;
+  for (const RtPlusTag& tag : tags.tags) {
+    item += std::to_string(tag.contentType) + ':';
+    item += text.substr(static_cast<std::size_t>(tag.start), static_cast<std::size_t>(tag.length));
+    item += '\n';
+  }
+  return item;
+}
+
+}  // namespace
+
+RdsGroup RadiotextPlus::next(const GroupHeader& header, std::string_view textOnAir) {
+  const bool announce = turn_ == 0;
+  turn_ = (turn_ + 1) % kAnnounceEvery;
+  if (announce) {
+    return openDataAnnouncementGroup(header, kTagGroupTypeCode, kAnnouncementMessage,
+                                     kApplicationId);
+  }
+  return tagGroup(header, textOnAir);
+}
+
+RdsGroup RadiotextPlus::tagGroup(const GroupHeader& header, std::string_view textOnAir) {
+  const RtPlusTags tags = tagRadiotext(textOnAir, format_);
+  if (tags.itemRunning) {
+    std::string item = itemOf(textOnAir, tags);
+    if (item_ && *item_ != item) itemToggle_ = !itemToggle_;
+    item_ = std::move(item);
+  }
+  return openDataGroup(header, kTagGroupType, tagBits(itemToggle_, tags));
+}
+
+}  // namespace orvane

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "GroupBuilder.h"
+#include "RdsGroup.h"
+#include "RtPlusTagger.h"
+
+namespace orvane {
+
+// RadioText Plus: artist and title for receivers that show, store or look up songs. An open
+// data application, announced in group 3A and carried in group 11A, whose tags say where in the
+// radiotext on air the artist and the title stand. Receivers apply a tag to the text they hold,
+// so every 11A describes the message on air when it goes out, never the next one.
+class RadiotextPlus {
+ public:
+  static constexpr std::uint16_t kApplicationId = 0x4BD7;
+  // One of these groups in kAnnounceEvery is the 3A, so that a receiver tuning in learns within
+  // a few seconds where the tags are; the rest are 11A.
+  static constexpr int kAnnounceEvery = 4;
+
+  explicit RadiotextPlus(RtPlusFormat format) : format_(format) {}
+
+  // The next group for a radiotext on air in the RDS character set.
+  [[nodiscard]] RdsGroup next(const GroupHeader& header, std::string_view textOnAir);
+
+ private:
+  [[nodiscard]] RdsGroup tagGroup(const GroupHeader& header, std::string_view textOnAir);
+
+  RtPlusFormat format_;
+  int turn_ = 0;
+  // Flips when another song begins, so that receivers drop the last song's fields; the same song
+  // back after a line that is not one is the same item.
+  bool itemToggle_ = false;
+  std::optional<std::string> item_;  // the texts the last song's tags marked
+};
+
+}  // namespace orvane
