@@ -1,5 +1,7 @@
 #include "CDialog.h"
 
+#include <malloc.h>
+
 #include <QLineEdit>
 #include <QWindow>
 #include <algorithm>
@@ -23,6 +25,15 @@ namespace {
 
 constexpr int kOkCommand = 1;
 constexpr int kCancelCommand = 2;
+
+// A closed dialog may have held a great deal (the list editor a whole radiotext list, which can
+// run to hundreds of megabytes). The allocator keeps memory freed in many small pieces for the
+// process, and the console runs for weeks beside the encoder: give it back to the system.
+void returnFreedMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
+}
 
 std::vector<CDialog*>& modalRuns() {
   static std::vector<CDialog*> running;
@@ -162,6 +173,7 @@ void CDialog::destroyWindow() {
   QWidget* dialogWindow = window();
   detachWindow();
   delete dialogWindow;
+  returnFreedMemory();
 }
 
 bool CDialog::addInitialStrings() {

@@ -10,6 +10,7 @@ packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick
+  attr
   iproute2
 )
 

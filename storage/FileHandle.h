@@ -13,9 +13,9 @@ struct FileCloser {
 // A file open for one operation; closed when the handle goes, whatever path the code leaves by.
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens a file for reading as raw bytes (LineReader does the text-mode work); empty on failure.
-inline FileHandle openForReading(const std::filesystem::path& path) {
-  return FileHandle(std::fopen(path.c_str(), "rb"));
-}
+// Opens a regular file for reading as raw bytes (LineReader does the text-mode work). Empty on
+// failure, and for anything else under the name: a FIFO would hold the console up until some
+// writer came, and a device such as /dev/zero never ends, so they count as missing.
+FileHandle openForReading(const std::filesystem::path& path);
 
 }  // namespace orvane

@@ -1,35 +1,57 @@
 #pragma once
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
 
 namespace orvane {
 
-// Writes a new version of a file without ever leaving a partial one in its place: the bytes go
-// to a temporary file beside it, which is flushed to the disk, closed and renamed over the old
-// one. A crash, a full disk or a failed write therefore leaves the old version whole, and the
-// caller hears of the failure instead of being told it worked.
+// Writes a new version of a file and keeps the file what the system says it is: its owner,
+// group and mode, every hard link to it, a mount on it, the file a symbolic link points to.
+//
+// Where a new file renamed over the old one keeps all that, the bytes go to a temporary file
+// beside it, which is flushed to the disk and renamed over the old one, so that the old version
+// stays whole until the new one is complete. Where it would not (a second hard link, extended
+// attributes such as an ACL, an owner or group the writer cannot give a new file, a folder that
+// takes no new file, a file mounted on its own), the file is written in place: the room for the
+// new bytes is reserved on the disk first, then they overwrite the old ones. That cannot be
+// atomic, but every failure reaches the caller. See docs/files.md.
 class FileReplacement {
  public:
-  explicit FileReplacement(std::filesystem::path target);
-  ~FileReplacement();  // removes the temporary file unless it was committed
+  explicit FileReplacement(const std::filesystem::path& target);
+  ~FileReplacement();  // removes the temporary file unless it was renamed over the target
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
 
-  // False when the target is write-protected or the temporary file cannot be created.
-  [[nodiscard]] bool open();
+  // `size` is the length of everything that will be written. False, with the file untouched,
+  // when the file itself cannot be written: it is write-protected, it is no regular file (a
+  // FIFO, a device, a folder), it does not exist and cannot be created, or, written in place,
+  // the disk has no room for it.
+  [[nodiscard]] bool open(std::uintmax_t size);
   // Failures are remembered and reported by commit().
   void write(std::string_view bytes);
-  // False, with the old file untouched, when any write, the flush, the close or the rename failed.
+  // False when any write, the flush, the close or the rename failed: the old file is then whole,
+  // except after an in-place write that failed part way.
   [[nodiscard]] bool commit();
 
  private:
-  std::filesystem::path target_;
-  std::filesystem::path temporary_;
+  bool openTarget(struct stat& old);
+  bool renameKeepsFile(const struct stat& old) const;
+  int createReplacement(const struct stat* old);
+  int prepareInPlace();
+  bool finishFile();
+  bool renameOverTarget();
+
+  std::filesystem::path target_;     // empty when links went round in a loop
+  std::filesystem::path temporary_;  // empty while writing in place, and once renamed
+  int targetFd_ = -1;                // the old file, open for writing, while it is not file_
   std::FILE* file_ = nullptr;
+  std::uintmax_t size_ = 0;
+  std::uintmax_t written_ = 0;
   bool failed_ = false;
-  bool committed_ = false;
 };
 
 }  // namespace orvane

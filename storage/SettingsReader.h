@@ -10,8 +10,9 @@ namespace orvane {
 
 // Applies the settings file DEF.INI of `folder` over the start-up values: every effective line,
 // in file order, the moment it is read. The address and the two list selections go to the window
-// at once; the rest lands in `state` for the record-to-window transfer that follows. No file, or
-// one that cannot be read, changes nothing and says nothing. The file is never written.
+// at once; the rest lands in `state` for the record-to-window transfer that follows. No file, one
+// that cannot be read, or anything but a regular file changes nothing and says nothing. The file is
+// never written.
 //
 // The format: lines of KEY=VALUE that count only when they hold the tag "[CLIENT]" themselves;
 // see docs/files.md.

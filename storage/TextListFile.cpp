@@ -13,6 +13,11 @@ std::filesystem::path listFile(const std::filesystem::path& folder) {
   return resolveInFolder(folder, kTextListFileName);
 }
 
+std::string lineOf(const TextListRows& rows, std::size_t row) {
+  return formatListLine(rows.cell(row, kOrderColumn), rows.cell(row, kDwellColumn),
+                        rows.cell(row, kTextColumn));
+}
+
 }  // namespace
 
 void loadTextListFrom(LineReader& lines, TextListRows& rows) {
@@ -25,7 +30,7 @@ void loadTextListFrom(LineReader& lines, TextListRows& rows) {
 }
 
 bool readListEntryFrom(LineReader& lines, std::int32_t orderNumber, std::string& text,
-                   std::int32_t& dwell) {
+                       std::int32_t& dwell) {
   while (const auto piece = lines.next()) {
     const auto entry = parseListLine(*piece);
     if (!entry || scanDecimal(entry->order) != orderNumber) continue;
@@ -44,12 +49,12 @@ void LoadTextList(const std::filesystem::path& folder, TextListRows& rows) {
 }
 
 bool SaveTextList(const std::filesystem::path& folder, const TextListRows& rows) {
+  // The size first: a list written in place has its room reserved before anything is overwritten.
+  std::uintmax_t size = 0;
+  for (std::size_t row = 0; row < rows.rowCount(); ++row) size += lineOf(rows, row).size();
   FileReplacement replacement(listFile(folder));
-  if (!replacement.open()) return false;
-  for (std::size_t row = 0; row < rows.rowCount(); ++row) {
-    replacement.write(formatListLine(rows.cell(row, kOrderColumn), rows.cell(row, kDwellColumn),
-                                     rows.cell(row, kTextColumn)));
-  }
+  if (!replacement.open(size)) return false;
+  for (std::size_t row = 0; row < rows.rowCount(); ++row) replacement.write(lineOf(rows, row));
   return replacement.commit();
 }
 

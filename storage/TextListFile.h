@@ -14,12 +14,13 @@ namespace orvane {
 // closes it; nothing is cached, so the rotation always reads the list as last saved.
 
 // Appends one row per entry line, in file order, with the field texts as they stand. A missing
-// or unreadable file adds nothing.
+// or unreadable file, or anything but a regular file, adds nothing.
 void LoadTextList(const std::filesystem::path& folder, TextListRows& rows);
 
-// Writes every row over the file, with CR LF line ends, under the name the file already has.
-// The new list replaces the old one only once it is wholly written; false, with the old file
-// untouched, when the file is write-protected or anything in the writing fails.
+// Writes every row over the file, with CR LF line ends, under the name the file already has,
+// keeping its owner, group, mode, links and mounts (FileReplacement). False when the file cannot
+// be written (write-protected, no regular file) or anything in the writing fails; the old list
+// is then whole, except after an in-place write that failed part way.
 bool SaveTextList(const std::filesystem::path& folder, const TextListRows& rows);
 
 // Looks up the first entry whose order field reads (as scanf's "%d") as `orderNumber`, and sets
@@ -31,6 +32,6 @@ bool ReadListEntry(const std::filesystem::path& folder, std::int32_t orderNumber
 // The two readers on lines from any source.
 void loadTextListFrom(LineReader& lines, TextListRows& rows);
 bool readListEntryFrom(LineReader& lines, std::int32_t orderNumber, std::string& text,
-                   std::int32_t& dwell);
+                       std::int32_t& dwell);
 
 }  // namespace orvane

@@ -1,18 +1,25 @@
+// The radiotext list file; its saves on the set-ups stations have (shared folders of several
+// operators, links, lists mounted into containers, full disks) run as the user who makes them,
+// in a child process, in folders that shell commands set up.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
-#include <functional>
+#include <cstdlib>
+#include <iostream>
+#include <set>
+#include <sstream>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "ChildRun.h"
+#include "FakeConsoleWindow.h"
 #include "RadiotextListFile.h"
+#include "SettingsReader.h"
 #include "TempDir.h"
 #include "TextListFile.h"
 
@@ -94,32 +101,31 @@ long entriesIn(const test::TempDir& dir) {
   return std::distance(std::filesystem::directory_iterator(dir.path()), {});
 }
 
-// Runs `body` in a forked child, as the unprivileged user "nobody" when the tests run as root,
-// for whom permission bits would not count. Returns what `body` returned.
-bool runRestricted(const std::function<bool()>& body) {
-  constexpr uid_t kNobody = 65534;
-  const pid_t child = fork();
-  if (child == 0) {
-    if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(2);
-    _exit(body() ? 0 : 1);
-  }
-  int status = 0;
-  EXPECT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) < 2) << "child status " << status;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-TEST(TextListFile, MissingUnreadableOrDirectoryReadsAsEmpty) {
-  test::TempDir dir;
+// A FIFO would hold the console up for ever, /dev/zero would keep it reading for ever.
+TEST(TextListFile, MissingUnreadableOrNoRegularFileReadsAsEmpty) {
+  test::TempDir dir, fifo, zero, other;
   EXPECT_EQ(readBack(dir.path()), " -");
   std::filesystem::create_directory(dir.file("RDSTXT.TXT"));
   EXPECT_EQ(readBack(dir.path()), " -");
+  for (const char* name : {"RDSTXT.TXT", "DEF.INI"}) {
+    mkfifo(fifo.file(name).c_str(), 0644);
+    symlink("/dev/zero", zero.file(name).c_str());
+  }
+  EXPECT_EQ(test::inChild([&] {
+              alarm(60);  // ends the child, should the reading hang
+              ConsoleState state;
+              test::FakeConsoleWindow window;
+              readSettings(fifo.path(), state, window);
+              readSettings(zero.path(), state, window);
+              return readBack(fifo.path()) + readBack(zero.path()) == " - -";
+            }),
+            0);
 
-  test::TempDir other;
   other.write("RDSTXT.TXT", "[1][2]secret\n");
   chmod(other.path().c_str(), 0755);
   chmod(other.file("RDSTXT.TXT").c_str(), 0);
-  EXPECT_TRUE(runRestricted([&] { return readBack(other.path()) == " -"; }));
+  EXPECT_EQ(test::inChild([&] { return test::kNobody.become() && readBack(other.path()) == " -"; }),
+            0);
 }
 
 TEST(TextListFile, SaveWritesCrLfUnderTheFoundNameAndReadsBackUnchanged) {
@@ -139,28 +145,109 @@ TEST(TextListFile, SaveWritesCrLfUnderTheFoundNameAndReadsBackUnchanged) {
   EXPECT_EQ(dir.read("Rdstxt.txt"), "");
 }
 
-TEST(TextListFile, FailedSaveReportsFalseAndKeepsTheOldList) {
-  const std::string old = "[1][2]old\r\n";
-  // The list is writable by anyone unless a case says otherwise, so that only its cause can fail.
-  const std::tuple<const char*, mode_t, mode_t, rlim_t> cases[] = {
-      {"read-only folder", 0555, 0666, RLIM_INFINITY},
-      {"write-protected file", 0777, 0444, RLIM_INFINITY},
-      {"disk full part way", 0777, 0666, 1000},
-  };
-  for (const auto& [what, folderMode, fileMode, fileSizeLimit] : cases) {
-    test::TempDir dir;
-    dir.write("RDSTXT.TXT", old);
-    chmod(dir.file("RDSTXT.TXT").c_str(), fileMode);
-    chmod(dir.path().c_str(), folderMode);
-    EXPECT_FALSE(runRestricted([&] {
-      const rlimit limit{fileSizeLimit, fileSizeLimit};
-      signal(SIGXFSZ, SIG_IGN);
-      setrlimit(RLIMIT_FSIZE, &limit);
-      return SaveTextList(dir.path(), Rows{{"1", std::string(4000, 'n'), "2"}});
-    })) << what;
-    EXPECT_EQ(dir.read("RDSTXT.TXT"), old) << what;
-    EXPECT_EQ(entriesIn(dir), 1) << what;
+// Who saves: two operators of the group "users" (60100), nobody, and nobody with a file size
+// limit of 1000 bytes.
+test::Account account(const std::string& name) {
+  if (name == "alice") return {60001, 60001, {60100}};
+  if (name == "bob") return {60002, 60002, {60100}};
+  if (name == "limited") return {65534, 65534, {}, 1000};
+  return name == "nobody" ? test::kNobody : test::kRoot;
+}
+
+// Saved or refused; the list the same file as before, a new file under its name, or created;
+// still a link; its owner, group and mode; then each regular file of the folder with its text (or
+// size), where a second name or a leftover temporary file shows.
+std::string save(const test::TempDir& dir, const std::string& who, const std::string& text) {
+  const std::filesystem::path list = dir.file("RDSTXT.TXT");
+  struct stat before {};
+  struct stat after {};
+  const bool existed = stat(list.c_str(), &before) == 0;
+  const int end = test::inChild([&] {
+    return account(who).become() && SaveTextList(dir.path(), Rows{{"1", text, "2"}});
+  });
+  stat(list.c_str(), &after);
+  const char* how = !existed ? "created" : after.st_ino == before.st_ino ? "same file" : "new file";
+  std::ostringstream out;
+  out << (end == 0   ? "saved "
+          : end == 1 ? "refused "
+                     : "died ")
+      << how << (std::filesystem::is_symlink(list) ? " link " : " ") << after.st_uid << ":"
+      << after.st_gid << " " << std::oct << (after.st_mode & 0777);
+  for (const auto& file : std::set(std::filesystem::directory_iterator(dir.path()), {})) {
+    if (!file.is_regular_file()) continue;
+    std::string bytes = dir.read(file.path().filename().string());
+    if (bytes.starts_with("[1][2]")) bytes = bytes.substr(6, bytes.size() - 8);
+    out << " " << file.path().filename().string() << "="
+        << (bytes.size() > 40 ? std::to_string(bytes.size()) + "b" : bytes);
   }
+  return out.str();
+}
+
+struct SaveCase {
+  std::string setUp;    // shell commands, run as root in the folder
+  std::string savers;   // in turn
+  std::string outcome;  // of each save, joined by " / "
+  std::string text = "new";
+};
+
+// The saves of a case into a folder open to all but writable by root only, holding root's list
+// "old" (0644) until the set-up changes it. A set-up that mounts needs mounts of the test's own.
+std::string run(const SaveCase& c, bool mountsOwn) {
+  const test::TempDir dir;
+  chmod(dir.path().c_str(), 0755);
+  dir.write("RDSTXT.TXT", "[1][2]old\r\n");
+  const std::string setUp = "cd " + dir.path().string() + " && " + c.setUp;
+  if ((!mountsOwn && c.setUp.find("mount") != std::string::npos) || std::system(setUp.c_str())) {
+    std::cout << "[ SKIPPED  ] " << c.setUp << ": this machine cannot set it up\n";
+    return c.outcome;
+  }
+  std::string outcome;
+  std::istringstream savers(c.savers);
+  for (std::string who; savers >> who;) {
+    outcome += (outcome.empty() ? "" : " / ") + save(dir, who, c.text);
+  }
+  umount2(dir.file("RDSTXT.TXT").c_str(), MNT_DETACH);
+  umount2(dir.path().c_str(), MNT_DETACH);
+  return outcome;
+}
+
+TEST(TextListFile, SaveKeepsOwnerModeLinksAndMountsAndRefusesOnlyAListThatCannotBeWritten) {
+  if (geteuid() != 0) GTEST_SKIP() << "acting as other operators and mounting need root";
+  const bool mountsOwn =
+      unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+  const std::string smallDisk =
+      "mount -t tmpfs -o size=64k,mode=755 disk $PWD && cd $PWD && "
+      "printf '[1][2]old\\r\\n' > RDSTXT.TXT";
+  const std::string fill = " && { cat /dev/zero > filler 2>/dev/null || true; }";
+  const std::string kLong(5000, 'n');  // more than the limit, or a page of the small disk
+  const SaveCase cases[] = {
+      // The list writable, the folder not.
+      {"chmod 666 RDSTXT.TXT", "nobody", "saved same file 0:0 666 RDSTXT.TXT=new"},
+      {"chmod 777 .", "nobody", "refused same file 0:0 644 RDSTXT.TXT=old"},
+      {"chown 0:60100 . && chmod 775 . && chown 60001:60100 RDSTXT.TXT && chmod 664 RDSTXT.TXT",
+       "bob alice bob",
+       "saved same file 60001:60100 664 RDSTXT.TXT=new / saved new file 60001:60100 664 "
+       "RDSTXT.TXT=new / saved same file 60001:60100 664 RDSTXT.TXT=new"},
+      {"chown 65534:60100 RDSTXT.TXT && chmod 640 RDSTXT.TXT", "root",
+       "saved new file 65534:60100 640 RDSTXT.TXT=new"},
+      {"ln RDSTXT.TXT copy", "root", "saved same file 0:0 644 RDSTXT.TXT=new copy=new"},
+      {"setfattr -n user.station -v 1 RDSTXT.TXT", "root",
+       "saved same file 0:0 644 RDSTXT.TXT=new"},
+      {"rm RDSTXT.TXT && mkdir lists && ln -s lists/real.txt RDSTXT.TXT", "root",
+       "saved created link 0:0 644 RDSTXT.TXT=new"},
+      {"rm RDSTXT.TXT && mkfifo RDSTXT.TXT", "root", "refused same file 0:0 644"},
+      // A save killed before its rename left -0 an hour ago; -1 may be a save running elsewhere.
+      {"touch .RDSTXT.TXT.4194304-1 && touch -d '-1 hour' .RDSTXT.TXT.4194304-0 .RDSTXT.TXT.x",
+       "root", "saved new file 0:0 644 .RDSTXT.TXT.4194304-1= .RDSTXT.TXT.x= RDSTXT.TXT=new"},
+      {"chmod 777 . && chown 65534:65534 RDSTXT.TXT", "limited",
+       "refused same file 65534:65534 644 RDSTXT.TXT=old", kLong},
+      {"cp RDSTXT.TXT source && mount --bind source RDSTXT.TXT", "root",
+       "saved same file 0:0 644 RDSTXT.TXT=new source=new"},
+      {smallDisk + fill, "root", "refused same file 0:0 644 RDSTXT.TXT=old filler=61440b", kLong},
+      {smallDisk + " && ln RDSTXT.TXT copy" + fill, "root",
+       "refused same file 0:0 644 RDSTXT.TXT=old copy=old filler=61440b", kLong},
+  };
+  for (const SaveCase& c : cases) EXPECT_EQ(run(c, mountsOwn), c.outcome) << c.setUp;
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ class TextListEditor : public ConsoleWindowFixture {
   }
   void clickRow(int row, QTest::MouseAction action = QTest::MouseDClick,
                 Qt::MouseButton button = Qt::LeftButton) {
-    const QRect cell = view()->visualItemRect(view()->topLevelItem(row));
+    const QRect cell = view()->visualRect(view()->rows().index(row, 0));
     QTest::mouseEvent(action, view()->viewport(), button, {}, cell.center());
   }
 
@@ -65,7 +65,7 @@ class TextListEditor : public ConsoleWindowFixture {
 
 TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenumbersNothing) {
   const std::string left = edit("", [&] {
-    EXPECT_TRUE(view()->headerItem()->textAlignment(1) & Qt::AlignRight);  // TEXTO
+    EXPECT_TRUE(view()->columnAlignment(1) & Qt::AlignRight);  // TEXTO
     EXPECT_EQ(fields(), "0|0||0");
     EXPECT_EQ(QApplication::focusWidget(), view());
     click(kNewRow);
@@ -83,7 +83,7 @@ TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenu
     clickRow(1);
     click(kDeleteRow);  // Yes; the list, locked by the double click, is free again
     EXPECT_EQ(fields(), "2|4||64");
-    EXPECT_TRUE(view()->selectedItems().isEmpty());
+    EXPECT_TRUE(view()->selectedRows().empty());
     click(kNewRow);
     EXPECT_EQ(rows(), "1||4; 3||4; 4||4");
 
