@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
+#include <string>
 
 #include "Listener.h"
 
@@ -17,6 +19,15 @@ constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
 
 bool wouldBlock() {
   return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+}
+
+// A peer whose host lost power or its network never says goodbye: the keepalive probes or the
+// unacknowledged replies run out, and the place is free for the console when it comes back.
+std::string leaveReason(bool failed) {
+  if (failed && (errno == ETIMEDOUT || errno == EHOSTUNREACH || errno == ENETUNREACH)) {
+    return "Cliente desligado, não responde há " + std::to_string(kDeadPeerSeconds) + " s";
+  }
+  return "Cliente saiu";
 }
 
 }  // namespace
@@ -34,21 +45,26 @@ EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& 
 // once reconnects finds its old place already free. The task takes its turn after the console,
 // and never more than a short one, so that it cannot hold a command's reply back for long.
 void EncoderServer::run() {
+  const std::array<PollTask*, 2> tasks{&log_, task_};
   for (;;) {
     // Unused entries must be -1: poll reports a hang-up even on an entry that asks for nothing,
     // so a 0 there (standard input, a finished pipe) would wake the loop at once, forever.
-    std::array<pollfd, 5> fds{
-        {{stopFd_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}}};
+    std::array<pollfd, 3 + 2 * tasks.size()> fds;
+    fds.fill({-1, 0, 0});
+    fds[0] = {stopFd_, POLLIN, 0};
+    fds[1] = {listenerFd(), POLLIN, 0};
     if (client_) {
       fds[2].fd = client_->socket.get();
       fds[2].events = static_cast<short>((client_->inputEnded ? 0 : POLLIN) |
                                          (client_->unsent.empty() ? 0 : POLLOUT));
     }
-    int timeoutMs = -1;
-    if (task_) {
-      const PollTask::Wait wait = task_->wait();
-      std::copy(wait.fds.begin(), wait.fds.end(), fds.begin() + 3);
-      timeoutMs = wait.timeoutMs;
+    int timeoutMs = acceptPauseLeftMs();
+    for (std::size_t i = 0; i < tasks.size() && tasks[i]; ++i) {
+      const PollTask::Wait wait = tasks[i]->wait();
+      std::copy(wait.fds.begin(), wait.fds.end(), fds.begin() + 3 + 2 * i);
+      if (wait.timeoutMs >= 0 && (timeoutMs < 0 || wait.timeoutMs < timeoutMs)) {
+        timeoutMs = wait.timeoutMs;
+      }
     }
     if (poll(fds.data(), fds.size(), timeoutMs) < 0) {
       if (errno == EINTR) continue;
@@ -57,27 +73,59 @@ void EncoderServer::run() {
     if (fds[0].revents != 0) return;
     if (client_ && fds[2].revents != 0) serveClient(fds[2].revents);
     if (fds[1].revents != 0) acceptPending();
-    if (task_ && !task_->service()) return;
+    for (PollTask* task : tasks) {
+      if (task && !task->service()) return;
+    }
   }
+}
+
+// The listener, unless accepting is paused.
+int EncoderServer::listenerFd() {
+  if (acceptPausedUntil_ && std::chrono::steady_clock::now() >= *acceptPausedUntil_) {
+    acceptPausedUntil_.reset();
+  }
+  return acceptPausedUntil_ ? -1 : listener_.get();
+}
+
+int EncoderServer::acceptPauseLeftMs() const {
+  if (!acceptPausedUntil_) return -1;
+  using namespace std::chrono;
+  const auto left = ceil<milliseconds>(*acceptPausedUntil_ - steady_clock::now()).count();
+  return static_cast<int>(std::max<decltype(left)>(0, left));
 }
 
 void EncoderServer::acceptPending() {
   FileDescriptor socket(accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-  if (!socket.valid()) return;
+  if (!socket.valid()) {
+    if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) pauseAccepting();
+    return;
+  }
+  acceptFailing_ = false;
   if (client_) {
     refuseBusy(std::move(socket));
     return;
   }
+  detectDeadPeer(socket.get());
   std::string peer = peerName(socket.get());
-  log_.write("Cliente ligado: " + peer);
+  log_.writeAboutPeer("Cliente ligado: " + peer);
   client_.emplace(std::move(socket), std::move(peer), ClientSession(state_, log_, echo_));
+}
+
+// Logged once until a connection is accepted again: the cause lasts, and so would the lines.
+void EncoderServer::pauseAccepting() {
+  if (!acceptFailing_) {
+    log_.write("Não foi possível aceitar ligações (" + std::string(std::strerror(errno)) +
+               "); nova tentativa a cada " + std::to_string(kAcceptPauseMs / 1000) + " s");
+  }
+  acceptFailing_ = true;
+  acceptPausedUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAcceptPauseMs);
 }
 
 // The refused client may already have sent something; reading it before the close keeps the
 // kernel from answering with a reset that could destroy the reply before it is read.
 void EncoderServer::refuseBusy(FileDescriptor socket) {
   static constexpr std::string_view kBusy = "ERRO: servidor ocupado\n";
-  log_.write("Recusado " + peerName(socket.get()) + ": servidor ocupado");
+  log_.writeAboutPeer("Recusado " + peerName(socket.get()) + ": servidor ocupado");
   [[maybe_unused]] auto sent = send(socket.get(), kBusy.data(), kBusy.size(), kSendFlags);
   shutdown(socket.get(), SHUT_WR);
   std::array<char, kReadChunk> discard;
@@ -100,7 +148,7 @@ void EncoderServer::readFromClient() {
   if (got < 0 && wouldBlock()) return;
   if (got <= 0) {
     client_->inputEnded = true;
-    if (got < 0 || client_->unsent.empty()) endClient("Cliente saiu");
+    if (got < 0 || client_->unsent.empty()) endClient(leaveReason(got < 0));
     return;
   }
   client_->unsent += client_->session.receive({buffer.data(), static_cast<std::size_t>(got)});
@@ -116,7 +164,7 @@ void EncoderServer::flushToClient() {
         send(client_->socket.get(), client_->unsent.data(), client_->unsent.size(), kSendFlags);
     if (sent < 0 && wouldBlock()) return;
     if (sent <= 0) {
-      endClient("Cliente saiu");
+      endClient(leaveReason(sent < 0));
       return;
     }
     client_->unsent.erase(0, static_cast<std::size_t>(sent));
@@ -127,7 +175,7 @@ void EncoderServer::flushToClient() {
 void EncoderServer::endClient(std::string_view reason) {
   std::string line = std::string(reason) + ": " + client_->peer;
   if (client_->session.midLine()) line += " (a meio de uma linha, descartada)";
-  log_.write(line);
+  log_.writeAboutPeer(line);
   if (state_.discardPending()) log_.write("Descartado o que esperava por ENCODE");
   client_.reset();
 }

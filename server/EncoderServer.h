@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -22,8 +23,12 @@ class EncoderServer {
   // keeping the connection would hold the one client place for nobody.
   static constexpr std::size_t kMaxUnsentReplies = 64 * 1024;
 
+  // Accepting stops for this long after it failed for want of resources (descriptors, memory),
+  // since the waiting connection would wake the loop again at once.
+  static constexpr int kAcceptPauseMs = 1000;
+
   // `listener` is a listening socket, or invalid to serve no console; the loop runs until
-  // `stopFd` becomes readable or `task`, when given, is over.
+  // `stopFd` becomes readable or `task`, when given, is over. The log is a task of the loop too.
   EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log, bool echo,
                 PollTask* task = nullptr);
 
@@ -40,7 +45,10 @@ class EncoderServer {
     bool inputEnded = false;  // the client sent its last byte; stays until its replies are out
   };
 
+  [[nodiscard]] int listenerFd();
+  [[nodiscard]] int acceptPauseLeftMs() const;
   void acceptPending();
+  void pauseAccepting();
   void refuseBusy(FileDescriptor socket);
   void serveClient(short events);
   void readFromClient();
@@ -54,6 +62,8 @@ class EncoderServer {
   bool echo_;
   PollTask* task_;
   std::optional<Client> client_;
+  std::optional<std::chrono::steady_clock::time_point> acceptPausedUntil_;
+  bool acceptFailing_ = false;  // reported, and not accepted since
 };
 
 }  // namespace orvane

@@ -13,9 +13,9 @@
 namespace orvane {
 namespace {
 
-constexpr std::array<std::string_view, 9> kTakesValue = {"--listen",   "--port", "--pi",
-                                                         "--groups",   "--mpx",  "--seconds",
-                                                         "--commands", "--af",   "--rtplus-format"};
+constexpr std::array<std::string_view, 10> kTakesValue = {
+    "--listen", "--port",    "--pi",       "--ecc", "--groups",
+    "--mpx",    "--seconds", "--commands", "--af",  "--rtplus-format"};
 
 bool isIpv4(const std::string& text) {
   in_addr parsed{};
@@ -42,6 +42,17 @@ bool readProgrammeIdentification(std::string_view text, std::uint16_t& pi) {
   return true;
 }
 
+// Two hex digits; 00 is no country at all.
+bool readCountryCode(std::string_view text, std::optional<std::uint8_t>& code) {
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  if (text.size() != 2 || error != std::errc{} || end != text.data() + text.size() || value == 0) {
+    return false;
+  }
+  code = static_cast<std::uint8_t>(value);
+  return true;
+}
+
 bool readSeconds(std::string_view text, std::optional<double>& seconds) {
   double value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -65,6 +76,11 @@ std::optional<OptionsError> readOption(std::string_view arg, std::string_view va
   } else if (arg == "--pi") {
     if (!readProgrammeIdentification(value, options.programmeIdentification)) {
       return OptionsError{"código PI inválido (1 a 4 dígitos hexadecimais, não 0): " +
+                          std::string(value)};
+    }
+  } else if (arg == "--ecc") {
+    if (!readCountryCode(value, options.extendedCountryCode)) {
+      return OptionsError{"código de país alargado inválido (2 dígitos hexadecimais, não 00): " +
                           std::string(value)};
     }
   } else if (arg == "--seconds") {
@@ -158,7 +174,7 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
 }
 
 std::string usageText() {
-  return "Uso: orvane-encoder [--listen ENDEREÇO] [--port N] [--echo] [--pi PI]\n"
+  return "Uso: orvane-encoder [--listen ENDEREÇO] [--port N] [--echo] [--pi PI] [--ecc ECC]\n"
          "                    [--groups FICHEIRO|-] [--mpx FICHEIRO.wav|-] [--seconds N]\n"
          "                    [--realtime] [--commands FICHEIRO] [--af LISTA]\n"
          "                    [--rtplus [--rtplus-format artist-title|title-artist]] [--help]\n"
@@ -171,6 +187,7 @@ std::string usageText() {
          "  --port N           porto TCP (por omissão 6969; 0 escolhe um porto livre)\n"
          "  --echo             responde a todos os comandos, para experimentar as respostas\n"
          "  --pi PI            código PI em hexadecimal (por omissão 8201)\n"
+         "  --ecc ECC          código de país alargado, no grupo 1A (Portugal: E4)\n"
          "  --groups F         escreve os grupos RDS em texto, \"PPPP BBBB CCCC DDDD\" por linha\n"
          "  --mpx F            escreve o sinal multiplex: WAV mono 16 bits a 228000 amostras/s;\n"
          "                     \"-\" dá amostras em bruto (16 bits little-endian) na saída padrão\n"
