@@ -47,8 +47,9 @@ BENCHMARK(GroupsAsText);
 void MultiplexSixtySeconds(benchmark::State& run) {
   const OnAirState state = busyStation();
   for (auto _ : run) {
-    SignalOutput::Settings settings{Pacing::AsFastAsWritten, 60 * 228000, 1'700'000'000'000'000};
-    SignalOutput output(state, scheduler(), settings, [] { return 0; });
+    SignalOutput::Settings settings{Pacing::AsFastAsWritten, 60 * 228000, TimeOfDay::FromStart};
+    SignalOutput output(state, scheduler(), settings,
+                        {[] { return 0; }, [] { return 1'700'000'000'000'000; }});
     std::string error;
     output.setMpxOutput(std::move(*OutputStream::open("/dev/null", error)), false);
     while (output.service()) {

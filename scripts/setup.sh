@@ -13,6 +13,7 @@ packages=(
   xvfb xauth x11-apps imagemagick
   attr
   libglib2.0-bin
+  iproute2
 )
 
 missing=()

@@ -1,17 +1,30 @@
 #include "AirLog.h"
 
+#include <poll.h>
 #include <time.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 namespace orvane {
 namespace {
+
+// Room kept for the line that reports lost ones, so that it always fits.
+constexpr std::size_t kReportRoom = 256;
+constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 
 std::string stamp(const WallClockTime& t) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
                 t.hour, t.minute, t.second);
   return buffer;
+}
+
+std::int64_t steadyMicros() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -24,7 +37,15 @@ WallClockTime localWallClock() {
           local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-AirLog::AirLog(std::ostream& out, WallClock clock) : out_(out), clock_(std::move(clock)) {}
+AirLog::AirLog(int fd, WallClock clock, MonotonicClock monotonic)
+    : out_(OutputStream::borrow(fd, "registo")),
+      clock_(std::move(clock)),
+      monotonic_(monotonic ? std::move(monotonic) : steadyMicros),
+      periodStart_(monotonic_()) {}
+
+AirLog::~AirLog() {
+  drain();
+}
 
 void AirLog::write(std::string_view line) {
   write(std::vector<std::string>{std::string(line)});
@@ -33,8 +54,95 @@ void AirLog::write(std::string_view line) {
 void AirLog::write(const std::vector<std::string>& lines) {
   if (lines.empty()) return;
   const std::string when = stamp(clock_());
-  for (const auto& line : lines) out_ << when << "  " << line << '\n';
+  for (const auto& line : lines) append(when + "  " + line + "\n", kReportRoom);
+}
+
+void AirLog::writeUnstamped(std::string_view line) {
+  append(std::string(line) + "\n", kReportRoom);
+}
+
+void AirLog::writeAboutPeer(std::string_view line) {
+  if (periodOver()) noteLosses();
+  if (peerLines_ >= kPeerLinesPerPeriod) {
+    ++suppressed_;
+    return;
+  }
+  ++peerLines_;
+  write(line);
+}
+
+PollTask::Wait AirLog::wait() {
+  Wait wait;
+  if (out_.pending() > 0 && out_.error().empty()) wait.fds.push_back({out_.fd(), POLLOUT, 0});
+  if (suppressed_ > 0 && roomForReports()) {
+    const std::int64_t left = periodStart_ + kPeerPeriodMicros - monotonic_();
+    wait.timeoutMs = static_cast<int>(std::max<std::int64_t>(0, left) / kMicrosPerMilli + 1);
+  }
+  return wait;
+}
+
+// Writing is tried whatever poll found: the stream says itself when it can take no more.
+bool AirLog::service(std::span<const pollfd>) {
   out_.flush();
+  if (dropped_ > 0 || periodOver()) noteLosses();
+  return true;
+}
+
+void AirLog::finish(std::string_view lastLine) {
+  periodStart_ -= kPeerPeriodMicros;  // the last period ends here
+  noteLosses();
+  write(lastLine);
+  drain();
+}
+
+void AirLog::drain() {
+  const std::int64_t deadline = monotonic_() + kFinishMs * kMicrosPerMilli;
+  for (std::int64_t left = kFinishMs * kMicrosPerMilli;
+       out_.flush() && out_.pending() > 0 && left > 0; left = deadline - monotonic_()) {
+    pollfd room{out_.fd(), POLLOUT, 0};
+    poll(&room, 1, static_cast<int>(left / kMicrosPerMilli + 1));
+  }
+}
+
+// Every line but the reports of losses leaves room for those, so that they always fit.
+void AirLog::append(const std::string& line, std::size_t reserve) {
+  out_.flush();
+  if (reserve > 0 && dropped_ > 0) noteLosses();
+  if (out_.pending() + line.size() + reserve > kMaxPendingBytes) {
+    ++dropped_;
+    return;
+  }
+  out_.append(line);
+  out_.flush();
+}
+
+// Reports lines dropped for want of room, and peer lines left out once their period is over,
+// as soon as there is room for the reports.
+void AirLog::noteLosses() {
+  if (!roomForReports()) return;
+  const std::string when = stamp(clock_());
+  if (dropped_ > 0) {
+    append(when + "  Registo: perdidas " + std::to_string(std::exchange(dropped_, 0)) +
+               " linhas, a saída não as levava\n",
+           0);
+  }
+  if (!periodOver()) return;
+  if (suppressed_ > 0) {
+    append(when + "  Registo: omitidas " + std::to_string(std::exchange(suppressed_, 0)) +
+               " linhas sobre ligações (mais de " + std::to_string(kPeerLinesPerPeriod) + " em " +
+               std::to_string(kPeerPeriodMicros / kMicrosPerSecond) + " s)\n",
+           0);
+  }
+  periodStart_ = monotonic_();
+  peerLines_ = 0;
+}
+
+bool AirLog::roomForReports() const {
+  return out_.pending() + kReportRoom <= kMaxPendingBytes;
+}
+
+bool AirLog::periodOver() const {
+  return monotonic_() - periodStart_ >= kPeerPeriodMicros;
 }
 
 }  // namespace orvane

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "OutputStream.h"
+#include "PollTask.h"
 
 namespace orvane {
 
@@ -18,19 +21,57 @@ using WallClock = std::function<WallClockTime()>;
 WallClockTime localWallClock();
 
 // The server's running account on standard output: what went on air and who came and went, one
-// line each, stamped "YYYY-MM-DD HH:MM:SS". Every line is flushed at once, since the operator
-// watches this as it happens.
-class AirLog {
+// line each, stamped "YYYY-MM-DD HH:MM:SS". Lines go out at once when the reader takes them.
+//
+// Whoever reads the log must never hold the server up: it is written without blocking, and what
+// the reader has not taken waits in a bounded buffer, beyond which lines are dropped and their
+// number logged once there is room again. Lines that remote peers cause (connections, refusals)
+// are limited in number as well, so that a flood of connections cannot flood the log; what was
+// left out is counted and logged when the period is over. A task of the server's poll loop.
+class AirLog : public PollTask {
  public:
-  explicit AirLog(std::ostream& out, WallClock clock = localWallClock);
+  static constexpr std::size_t kMaxPendingBytes = 64 * 1024;
+  static constexpr int kPeerLinesPerPeriod = 20;
+  static constexpr std::int64_t kPeerPeriodMicros = 10'000'000;
+  // At the end, how long the reader is given to take the last lines (also when the log goes).
+  static constexpr int kFinishMs = 100;
+
+  using MonotonicClock = std::function<std::int64_t()>;  // microseconds, any origin
+
+  // `fd` is standard output or standard error, and stays open after the log.
+  explicit AirLog(int fd, WallClock clock = localWallClock, MonotonicClock monotonic = {});
+  ~AirLog() override;
+  AirLog(const AirLog&) = delete;
+  AirLog& operator=(const AirLog&) = delete;
 
   void write(std::string_view line);
   // Lines caused by one command share one time stamp.
   void write(const std::vector<std::string>& lines);
+  // A line without a time stamp, for scripts that read it.
+  void writeUnstamped(std::string_view line);
+  // A line about a remote peer, within the limit.
+  void writeAboutPeer(std::string_view line);
+
+  [[nodiscard]] Wait wait() override;
+  bool service(std::span<const pollfd> polled = {}) override;
+
+  // Logs what is still counted and `lastLine`, and gives the reader a moment to take them.
+  void finish(std::string_view lastLine);
 
  private:
-  std::ostream& out_;
+  void drain();
+  void append(const std::string& line, std::size_t reserve);
+  void noteLosses();
+  [[nodiscard]] bool roomForReports() const;
+  [[nodiscard]] bool periodOver() const;
+
+  OutputStream out_;
   WallClock clock_;
+  MonotonicClock monotonic_;
+  std::uint64_t dropped_ = 0;     // lines lost to a full buffer, not yet reported
+  std::int64_t periodStart_ = 0;  // of the current period of peer lines
+  int peerLines_ = 0;             // peer lines logged in it
+  std::uint64_t suppressed_ = 0;  // peer lines left out of it
 };
 
 }  // namespace orvane

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <istream>
 #include <string>
 
 #include "AirLog.h"
@@ -8,12 +7,16 @@
 
 namespace orvane {
 
-// Applies a file of console command lines, as if a console had sent them, so that a signal can
-// be made from a known state with no console at all. The end of the file counts as an ENCODE:
-// a file is one batch, and what it holds must not be lost for want of a last line. Stops at the
-// first line the console's encoder would refuse, with `error` naming the line; the state may
-// then hold the lines before it, and the caller is expected to give up.
-[[nodiscard]] bool applyCommands(std::istream& in, const std::string& name, EncoderState& state,
-                                 AirLog& log, std::string& error);
+enum class LoadOutcome { Loaded, Unreadable, Refused, Stopped };
+
+// Applies a file of console command lines ("-": standard input), as if a console had sent them,
+// so that a signal can be made from a known state with no console at all. The end of the file
+// counts as an ENCODE: a file is one batch, and what it holds must not be lost for want of a
+// last line. Stops at the first line the console's encoder would refuse, with `error` naming
+// the line; the state may then hold the lines before it, and the caller is expected to give up.
+// Waiting for input (a terminal, a pipe, a named pipe with no writer yet) ends when `stopFd`
+// becomes readable.
+[[nodiscard]] LoadOutcome loadCommandFile(const std::string& path, int stopFd, EncoderState& state,
+                                          AirLog& log, std::string& error);
 
 }  // namespace orvane

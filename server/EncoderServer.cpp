@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <span>
+#include <string>
 
 #include "Listener.h"
 
@@ -21,6 +23,15 @@ bool wouldBlock() {
   return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
 }
 
+// A peer whose host lost power or its network never says goodbye: the keepalive probes or the
+// unacknowledged replies run out, and the place is free for the console when it comes back.
+std::string leaveReason(bool failed) {
+  if (failed && (errno == ETIMEDOUT || errno == EHOSTUNREACH || errno == ENETUNREACH)) {
+    return "Cliente desligado, não responde há " + std::to_string(kDeadPeerSeconds) + " s";
+  }
+  return "Cliente saiu";
+}
+
 }  // namespace
 
 EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log,
@@ -30,7 +41,9 @@ EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& 
       state_(state),
       log_(log),
       echo_(echo),
-      tasks_(std::move(tasks)) {}
+      tasks_(std::move(tasks)) {
+  tasks_.insert(tasks_.begin(), &log_);
+}
 
 // The client is served before the listener is looked at, so that a console which closes and at
 // once reconnects finds its old place already free. The tasks take their turns after the console,
@@ -39,13 +52,13 @@ void EncoderServer::run() {
   for (;;) {
     // Unused entries must be -1: poll reports a hang-up even on an entry that asks for nothing,
     // so a 0 there (standard input, a finished pipe) would wake the loop at once, forever.
-    std::vector<pollfd> fds{{stopFd_, POLLIN, 0}, {listener_.get(), POLLIN, 0}, {-1, 0, 0}};
+    std::vector<pollfd> fds{{stopFd_, POLLIN, 0}, {listenerFd(), POLLIN, 0}, {-1, 0, 0}};
     if (client_) {
       fds[2].fd = client_->socket.get();
       fds[2].events = static_cast<short>((client_->inputEnded ? 0 : POLLIN) |
                                          (client_->unsent.empty() ? 0 : POLLOUT));
     }
-    const int timeoutMs = addTaskWaits(fds);
+    const int timeoutMs = addTaskWaits(fds, acceptPauseLeftMs());
     if (poll(fds.data(), fds.size(), timeoutMs) < 0) {
       if (errno == EINTR) continue;
       return;
@@ -59,8 +72,7 @@ void EncoderServer::run() {
 
 // Each task's descriptors follow the loop's own three, in the order of the tasks; the earliest
 // deadline wins.
-int EncoderServer::addTaskWaits(std::vector<pollfd>& fds) {
-  int timeoutMs = -1;
+int EncoderServer::addTaskWaits(std::vector<pollfd>& fds, int timeoutMs) {
   taskFdCounts_.clear();
   for (PollTask* task : tasks_) {
     PollTask::Wait wait = task->wait();
@@ -83,23 +95,53 @@ bool EncoderServer::serviceTasks(const std::vector<pollfd>& fds) {
   return true;
 }
 
+// The listener, unless accepting is paused.
+int EncoderServer::listenerFd() {
+  if (acceptPausedUntil_ && std::chrono::steady_clock::now() >= *acceptPausedUntil_) {
+    acceptPausedUntil_.reset();
+  }
+  return acceptPausedUntil_ ? -1 : listener_.get();
+}
+
+int EncoderServer::acceptPauseLeftMs() const {
+  if (!acceptPausedUntil_) return -1;
+  using namespace std::chrono;
+  const auto left = ceil<milliseconds>(*acceptPausedUntil_ - steady_clock::now()).count();
+  return static_cast<int>(std::max<decltype(left)>(0, left));
+}
+
 void EncoderServer::acceptPending() {
   FileDescriptor socket(accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-  if (!socket.valid()) return;
+  if (!socket.valid()) {
+    if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) pauseAccepting();
+    return;
+  }
+  acceptFailing_ = false;
   if (client_) {
     refuseBusy(std::move(socket));
     return;
   }
+  detectDeadPeer(socket.get());
   std::string peer = peerName(socket.get());
-  log_.write("Cliente ligado: " + peer);
+  log_.writeAboutPeer("Cliente ligado: " + peer);
   client_.emplace(std::move(socket), std::move(peer), ClientSession(state_, log_, echo_));
+}
+
+// Logged once until a connection is accepted again: the cause lasts, and so would the lines.
+void EncoderServer::pauseAccepting() {
+  if (!acceptFailing_) {
+    log_.write("Não foi possível aceitar ligações (" + std::string(std::strerror(errno)) +
+               "); nova tentativa a cada " + std::to_string(kAcceptPauseMs / 1000) + " s");
+  }
+  acceptFailing_ = true;
+  acceptPausedUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAcceptPauseMs);
 }
 
 // The refused client may already have sent something; reading it before the close keeps the
 // kernel from answering with a reset that could destroy the reply before it is read.
 void EncoderServer::refuseBusy(FileDescriptor socket) {
   static constexpr std::string_view kBusy = "ERRO: servidor ocupado\n";
-  log_.write("Recusado " + peerName(socket.get()) + ": servidor ocupado");
+  log_.writeAboutPeer("Recusado " + peerName(socket.get()) + ": servidor ocupado");
   [[maybe_unused]] auto sent = send(socket.get(), kBusy.data(), kBusy.size(), kSendFlags);
   shutdown(socket.get(), SHUT_WR);
   std::array<char, kReadChunk> discard;
@@ -122,7 +164,7 @@ void EncoderServer::readFromClient() {
   if (got < 0 && wouldBlock()) return;
   if (got <= 0) {
     client_->inputEnded = true;
-    if (got < 0 || client_->unsent.empty()) endClient("Cliente saiu");
+    if (got < 0 || client_->unsent.empty()) endClient(leaveReason(got < 0));
     return;
   }
   client_->unsent += client_->session.receive({buffer.data(), static_cast<std::size_t>(got)});
@@ -138,7 +180,7 @@ void EncoderServer::flushToClient() {
         send(client_->socket.get(), client_->unsent.data(), client_->unsent.size(), kSendFlags);
     if (sent < 0 && wouldBlock()) return;
     if (sent <= 0) {
-      endClient("Cliente saiu");
+      endClient(leaveReason(sent < 0));
       return;
     }
     client_->unsent.erase(0, static_cast<std::size_t>(sent));
@@ -149,7 +191,7 @@ void EncoderServer::flushToClient() {
 void EncoderServer::endClient(std::string_view reason) {
   std::string line = std::string(reason) + ": " + client_->peer;
   if (client_->session.midLine()) line += " (a meio de uma linha, descartada)";
-  log_.write(line);
+  log_.writeAboutPeer(line);
   if (state_.discardPending()) log_.write("Descartado o que esperava por ENCODE");
   client_.reset();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -23,8 +24,12 @@ class EncoderServer {
   // keeping the connection would hold the one client place for nobody.
   static constexpr std::size_t kMaxUnsentReplies = 64 * 1024;
 
+  // Accepting stops for this long after it failed for want of resources (descriptors, memory),
+  // since the waiting connection would wake the loop again at once.
+  static constexpr int kAcceptPauseMs = 1000;
+
   // `listener` is a listening socket, or invalid to serve no console; the loop runs until
-  // `stopFd` becomes readable or one of `tasks` is over.
+  // `stopFd` becomes readable or one of `tasks` is over. The log is a task of the loop too.
   EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log, bool echo,
                 std::vector<PollTask*> tasks = {});
 
@@ -41,9 +46,12 @@ class EncoderServer {
     bool inputEnded = false;  // the client sent its last byte; stays until its replies are out
   };
 
-  int addTaskWaits(std::vector<pollfd>& fds);
+  int addTaskWaits(std::vector<pollfd>& fds, int timeoutMs);
   bool serviceTasks(const std::vector<pollfd>& fds);
+  [[nodiscard]] int listenerFd();
+  [[nodiscard]] int acceptPauseLeftMs() const;
   void acceptPending();
+  void pauseAccepting();
   void refuseBusy(FileDescriptor socket);
   void serveClient(short events);
   void readFromClient();
@@ -55,9 +63,11 @@ class EncoderServer {
   EncoderState& state_;
   AirLog& log_;
   bool echo_;
-  std::vector<PollTask*> tasks_;
+  std::vector<PollTask*> tasks_;           // the log first
   std::vector<std::size_t> taskFdCounts_;  // how many of the polled descriptors each task gave
   std::optional<Client> client_;
+  std::optional<std::chrono::steady_clock::time_point> acceptPausedUntil_;
+  bool acceptFailing_ = false;  // reported, and not accepted since
 };
 
 }  // namespace orvane

@@ -55,12 +55,23 @@ RdsGroup radiotextGroup(const GroupHeader& header, int segment, bool textB,
            characters(fourCharacters, 2)}};
 }
 
-RdsGroup programmeItemGroup(const GroupHeader& header, const ProgrammeItemTime& item) {
-  const unsigned pin = ((static_cast<unsigned>(item.day) & 0x1F) << 11) |
-                       ((static_cast<unsigned>(item.hour) & 0x1F) << 6) |
-                       (static_cast<unsigned>(item.minute) & 0x3F);
-  return {
-      {header.programmeIdentification, blockB(header, 1, 0), 0, static_cast<std::uint16_t>(pin)}};
+RdsGroup programmeItemGroup(const GroupHeader& header, const std::optional<ProgrammeItemTime>& item,
+                            std::optional<std::uint8_t> countryCode) {
+  constexpr unsigned kVariantShift = 12;
+  constexpr unsigned kCountryCodeVariant = 0;  // paging (none here) and extended country code
+  constexpr unsigned kLanguageVariant = 3;     // language code; 0 is "unknown"
+  const std::uint16_t slowLabelling =
+      countryCode
+          ? static_cast<std::uint16_t>((kCountryCodeVariant << kVariantShift) | *countryCode)
+          : static_cast<std::uint16_t>(kLanguageVariant << kVariantShift);
+  unsigned pin = 0;  // day 0: no programme-item number
+  if (item) {
+    pin = ((static_cast<unsigned>(item->day) & 0x1F) << 11) |
+          ((static_cast<unsigned>(item->hour) & 0x1F) << 6) |
+          (static_cast<unsigned>(item->minute) & 0x3F);
+  }
+  return {{header.programmeIdentification, blockB(header, 1, 0), slowLabelling,
+           static_cast<std::uint16_t>(pin)}};
 }
 
 RdsGroup clockTimeGroup(const GroupHeader& header, const ClockTime& time) {

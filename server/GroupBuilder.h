@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "Command.h"
@@ -43,8 +44,12 @@ struct ClockTime {
 [[nodiscard]] RdsGroup radiotextGroup(const GroupHeader& header, int segment, bool textB,
                                       std::string_view fourCharacters);
 
-// 1A: the programme-item number (day, hour, minute) with no paging and no slow labelling.
-[[nodiscard]] RdsGroup programmeItemGroup(const GroupHeader& header, const ProgrammeItemTime& item);
+// 1A: the programme-item number (day, hour, minute), or none (day 0), and in block C the
+// extended country code (variant 0, no paging) when there is one, or else the language code
+// "unknown" (variant 3): a block C of zeros would declare country code 00.
+[[nodiscard]] RdsGroup programmeItemGroup(const GroupHeader& header,
+                                          const std::optional<ProgrammeItemTime>& item,
+                                          std::optional<std::uint8_t> countryCode);
 
 // 4A: clock time and date.
 [[nodiscard]] RdsGroup clockTimeGroup(const GroupHeader& header, const ClockTime& time);

@@ -11,6 +11,8 @@ namespace {
 constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 constexpr std::int64_t kMicrosPerMinute = 60 * kMicrosPerSecond;
 constexpr int kSegmentsPerName = 4;
+// How long after a minute edge a group may still end and carry that minute.
+constexpr std::int64_t kLatestEdgeMicros = GroupScheduler::kGroupMicros;
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
   return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0);
@@ -18,24 +20,29 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
 
 }  // namespace
 
-GroupScheduler::GroupScheduler(std::uint16_t programmeIdentification, LocalOffset localOffset)
-    : programmeIdentification_(programmeIdentification), localOffset_(std::move(localOffset)) {}
+GroupScheduler::GroupScheduler(std::uint16_t programmeIdentification, LocalOffset localOffset,
+                               std::optional<std::uint8_t> countryCode)
+    : programmeIdentification_(programmeIdentification),
+      localOffset_(std::move(localOffset)),
+      countryCode_(countryCode) {}
 
-RdsGroup GroupScheduler::next(const OnAirState& state, std::int64_t startMicros) {
+RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
   const GroupHeader header{state.programmeIdentification.value_or(programmeIdentification_),
                            state.trafficProgramme, state.programmeType};
-  groupsSinceProgrammeItem_ = std::min(groupsSinceProgrammeItem_ + 1, kProgrammeItemEvery);
-  if (minuteEdgeAtEnd(startMicros) && state.clockTimeGroups) {
+  groupsSinceProgrammeItem_ = std::min(groupsSinceProgrammeItem_ + 1, kCountryCodeEvery);
+  if (minuteEdgeAtEnd(time.unixMicros) && state.clockTimeGroups) {
     const std::int64_t edge = *minute_ * 60;
     return clockTimeGroup(header, clockTimeAt(edge, localOffset_(edge)));
   }
-  if (state.programmeItemGroups && groupsSinceProgrammeItem_ >= kProgrammeItemEvery) {
+  if (programmeItemDue(state)) {
     groupsSinceProgrammeItem_ = 0;
-    return programmeItemGroup(header, state.programmeItemTime);
+    return programmeItemGroup(
+        header, state.programmeItemGroups ? std::optional(state.programmeItemTime) : std::nullopt,
+        countryCode_);
   }
   const bool radiotextTurn = radiotextTurn_;
   radiotextTurn_ = !radiotextTurn_;
-  if (!radiotextTurn) return serviceName(state, header, startMicros);
+  if (!radiotextTurn) return serviceName(state, header, time);
   if (radiotextPlus_ && ++radiotextTurns_ == kRadiotextPlusEvery) {
     radiotextTurns_ = 0;
     return radiotextPlus_->next(header, radiotext_.message());
@@ -44,31 +51,40 @@ RdsGroup GroupScheduler::next(const OnAirState& state, std::int64_t startMicros)
   return radiotextGroup(header, segment.address, segment.textB, segment.characters);
 }
 
-// True for the first group whose end comes within half a group of a new minute edge, so that
-// exactly one group a minute qualifies and its end is at most 44 ms off the edge. Followed
-// whether or not clock time is on, so that switching it on waits for the next edge instead of
-// sending a minute that began long ago.
+// The first group whose end comes within half a group before a minute edge, or a little after
+// it when the clock's jitter let that chance pass, carries the minute: its end is then well
+// within the 0.1 s receivers allow. Followed whether or not clock time is on, so that switching
+// it on waits for the next edge instead of sending a minute that began long ago; and a clock
+// stepped to mid-minute waits for the next edge too.
 bool GroupScheduler::minuteEdgeAtEnd(std::int64_t startMicros) {
   const std::int64_t end = startMicros + kGroupMicros;
   const std::int64_t minute = floorDiv(end + kGroupMicros / 2, kMicrosPerMinute);
-  const bool edge = minute_ && minute != *minute_;
+  const bool onEdge = end - minute * kMicrosPerMinute < kLatestEdgeMicros;
+  if (!onEdge || minute == minute_) return false;
   minute_ = minute;
-  return edge;
+  return true;
+}
+
+bool GroupScheduler::programmeItemDue(const OnAirState& state) const {
+  if (state.programmeItemGroups) return groupsSinceProgrammeItem_ >= kProgrammeItemEvery;
+  return countryCode_ && groupsSinceProgrammeItem_ >= kCountryCodeEvery;
 }
 
 RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader& header,
-                                     std::int64_t now) {
+                                     const GroupTime& time) {
   if (frames_.empty() || state.programmeServiceName != name_) {
     name_ = state.programmeServiceName;
     frames_ = serviceNameFrames(rdsText(name_));
     frameIndex_ = 0;
-    frameSince_ = now;
+    frameSince_ = time.signalMicros;
     segment_ = 0;
   }
-  if (segment_ == 0) frame_ = chooseFrame(state, now);
+  if (segment_ == 0) frame_ = chooseFrame(state, time);
+  // TA without TP says that another programme, named in EON data, carries traffic news; with no
+  // such data on air that would be false, so a traffic announcement goes out only with TP.
   const RdsGroup group = serviceNameGroup(
       header, segment_, std::string_view(frame_).substr(static_cast<std::size_t>(segment_) * 2, 2),
-      state.trafficAnnouncement, state.music, state.decoderIdentification,
+      state.trafficAnnouncement && state.trafficProgramme, state.music, state.decoderIdentification,
       alternativeFrequencies_.nextPair());
   segment_ = (segment_ + 1) % kSegmentsPerName;
   return group;
@@ -76,8 +92,9 @@ RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader&
 
 // The time shows for one hold from the first transmission after each :00 and :30 of local time;
 // the name's frames wait meanwhile and go on where they stopped.
-std::string GroupScheduler::chooseFrame(const OnAirState& state, std::int64_t now) {
-  const std::int64_t local = localSeconds(now);
+std::string GroupScheduler::chooseFrame(const OnAirState& state, const GroupTime& time) {
+  const std::int64_t now = time.signalMicros;
+  const std::int64_t local = localSeconds(time.unixMicros);
   const std::int64_t slot = floorDiv(local, kTimeEverySeconds);
   if (state.timeInServiceName && timeSlot_ && slot != *timeSlot_) {
     timeShownUntil_ = now + kFrameHoldMicros;

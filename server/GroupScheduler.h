@@ -21,11 +21,20 @@ namespace orvane {
 //
 // The mix, at 11.4 groups a second: service name (0A) and radiotext (2A) take turns, so the name
 // is complete every 8 groups (0.7 s) and a 64-character radiotext every 32 (2.8 s). A group 1A
-// takes the place of the next turn every kProgrammeItemEvery groups while it is switched on, and
-// a group 4A does so once a minute, placed so that the minute edge falls within half a group of
-// its end, as receivers expect. With RadioText Plus on, one radiotext turn in
-// kRadiotextPlusEvery goes to its groups, which leaves a 64-character radiotext complete within
-// about 4 s.
+// takes the place of the next turn every kProgrammeItemEvery groups while it is switched on (and
+// every kCountryCodeEvery groups with only the extended country code to carry), and a group 4A
+// does so once a minute, placed so that the minute edge falls within half a group of its end, as
+// receivers expect. With RadioText Plus on, one radiotext turn in kRadiotextPlusEvery goes to its
+// groups, which leaves a 64-character radiotext complete within about 4 s.
+//
+// Each group has two times. The time of day may be stepped (a clock put right) and decides the
+// clock time and its minute edge; the signal's own time only runs forward and measures how long
+// a frame of the service name has been on, so that a step back cannot freeze it.
+struct GroupTime {
+  std::int64_t signalMicros = 0;  // any origin
+  std::int64_t unixMicros = 0;    // the time of day the group starts at
+};
+
 class GroupScheduler {
  public:
   // Minutes east of UTC at a Unix time.
@@ -33,13 +42,16 @@ class GroupScheduler {
 
   static constexpr std::int64_t kGroupMicros = 87579;  // 104 bits at 1187.5 bit/s
   static constexpr int kProgrammeItemEvery = 10;       // 0.88 s, once a second even beside a 4A
+  static constexpr int kCountryCodeEvery = 114;        // 10 s: soon known after tuning in
   // A frame of a long service name, and the time of day, stay on for at least this long, and
   // change only between complete transmissions of the name.
   static constexpr std::int64_t kFrameHoldMicros = 4'000'000;
   static constexpr std::int64_t kTimeEverySeconds = 30;
   static constexpr int kRadiotextPlusEvery = 5;
 
-  GroupScheduler(std::uint16_t programmeIdentification, LocalOffset localOffset);
+  // `countryCode` is the extended country code, sent in group 1A when given.
+  GroupScheduler(std::uint16_t programmeIdentification, LocalOffset localOffset,
+                 std::optional<std::uint8_t> countryCode = std::nullopt);
 
   // Station settings that no console command changes; none by default.
   void setAlternativeFrequencies(AlternativeFrequencies list) {
@@ -47,20 +59,25 @@ class GroupScheduler {
   }
   void setRadiotextPlus(RtPlusFormat format) { radiotextPlus_.emplace(format); }
 
-  // The group that starts at `startMicros`, in microseconds of Unix time.
-  [[nodiscard]] RdsGroup next(const OnAirState& state, std::int64_t startMicros);
+  [[nodiscard]] RdsGroup next(const OnAirState& state, const GroupTime& time);
+  // For a signal whose time of day runs with it: `startMicros` in microseconds of Unix time.
+  [[nodiscard]] RdsGroup next(const OnAirState& state, std::int64_t startMicros) {
+    return next(state, GroupTime{startMicros, startMicros});
+  }
 
  private:
   [[nodiscard]] bool minuteEdgeAtEnd(std::int64_t startMicros);
-  RdsGroup serviceName(const OnAirState& state, const GroupHeader& header, std::int64_t now);
-  std::string chooseFrame(const OnAirState& state, std::int64_t now);
+  [[nodiscard]] bool programmeItemDue(const OnAirState& state) const;
+  RdsGroup serviceName(const OnAirState& state, const GroupHeader& header, const GroupTime& time);
+  std::string chooseFrame(const OnAirState& state, const GroupTime& time);
   [[nodiscard]] std::int64_t localSeconds(std::int64_t unixMicros) const;
 
   std::uint16_t programmeIdentification_;
   LocalOffset localOffset_;
+  std::optional<std::uint8_t> countryCode_;
   bool radiotextTurn_ = false;
-  int groupsSinceProgrammeItem_ = kProgrammeItemEvery;
-  std::optional<std::int64_t> minute_;  // the minute edge the last group ended nearest to
+  int groupsSinceProgrammeItem_ = kCountryCodeEvery;
+  std::optional<std::int64_t> minute_;  // the last minute edge a group ended on
 
   std::string name_;                 // the service name the frames were made from
   std::vector<std::string> frames_;  // in the RDS character set

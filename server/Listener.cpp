@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -23,7 +24,27 @@ sockaddr* generic(sockaddr_in& where) {
   return reinterpret_cast<sockaddr*>(&where);
 }
 
+constexpr int kKeepAliveIdleSeconds = 10;
+constexpr int kKeepAliveIntervalSeconds = 5;
+constexpr int kKeepAliveProbes = 3;
+static_assert(kKeepAliveIdleSeconds + kKeepAliveProbes * kKeepAliveIntervalSeconds ==
+              kDeadPeerSeconds);
+
+void setOption(int socket, int level, int name, int value) {
+  setsockopt(socket, level, name, &value, sizeof value);
+}
+
 }  // namespace
+
+void detectDeadPeer(int socket) {
+  setOption(socket, SOL_SOCKET, SO_KEEPALIVE, 1);
+  setOption(socket, IPPROTO_TCP, TCP_KEEPIDLE, kKeepAliveIdleSeconds);
+  setOption(socket, IPPROTO_TCP, TCP_KEEPINTVL, kKeepAliveIntervalSeconds);
+  setOption(socket, IPPROTO_TCP, TCP_KEEPCNT, kKeepAliveProbes);
+  // Without it, replies the peer never acknowledges are resent for a quarter of an hour, and
+  // the keepalive probes wait for them.
+  setOption(socket, IPPROTO_TCP, TCP_USER_TIMEOUT, kDeadPeerSeconds * 1000);
+}
 
 FileDescriptor listenOn(const std::string& address, std::uint16_t port, std::string& error) {
   bool ok = false;

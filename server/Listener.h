@@ -12,6 +12,14 @@ namespace orvane {
 [[nodiscard]] FileDescriptor listenOn(const std::string& address, std::uint16_t port,
                                       std::string& error);
 
+// How long a peer may stay silent to keepalive probes, or leave replies unacknowledged, before
+// its connection is dropped: 10 s idle, then a probe every 5 s, three of them.
+inline constexpr int kDeadPeerSeconds = 25;
+
+// Makes a connected socket fail with ETIMEDOUT once its peer has been unreachable for
+// kDeadPeerSeconds, though the peer never closed it.
+void detectDeadPeer(int socket);
+
 // The port a bound socket ended up on.
 [[nodiscard]] std::uint16_t localPort(int socket);
 

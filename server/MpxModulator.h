@@ -24,6 +24,9 @@ class MpxModulator {
   static constexpr int kSamplesPerGroup = kSamplesPerBit * kBitsPerGroup;
   static constexpr double kPilotLevel = 0.09;
   static constexpr double kRdsLevel = 0.045;
+  static constexpr int kSpanBits = 2;  // bit periods the shaped symbol reaches either way
+  // How far the samples run behind the bits, since the shaping looks ahead.
+  static constexpr int kDelaySamples = kSpanBits * kSamplesPerBit;
 
   MpxModulator();
 
@@ -33,7 +36,6 @@ class MpxModulator {
   void modulate(const RdsGroup& group, std::vector<std::int16_t>& out);
 
  private:
-  static constexpr int kSpanBits = 2;
   static constexpr int kWindow = 2 * kSpanBits + 1;
 
   void appendBit(unsigned bit, std::int16_t* out);

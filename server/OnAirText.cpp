@@ -59,6 +59,13 @@ std::string programmeItemTime(const ProgrammeItemTime& t) {
   return "dia " + std::to_string(t.day) + ", " + twoDigits(t.hour) + ":" + twoDigits(t.minute);
 }
 
+// A traffic announcement goes on air only with TP (see GroupScheduler), so the operator is told
+// whether the one asked for is on air.
+std::string trafficAnnouncementNote(const OnAirState& state, std::string_view offAir) {
+  if (!state.trafficAnnouncement) return "";
+  return state.trafficProgramme ? " (anúncio de trânsito no ar)" : std::string(offAir);
+}
+
 }  // namespace
 
 std::vector<std::string> describeChanges(const OnAirState& before, const OnAirState& after) {
@@ -86,8 +93,9 @@ std::vector<std::string> describeChanges(const OnAirState& before, const OnAirSt
        "Hora no PS " + yesNo(after.timeInServiceName));
   note(before.trafficAnnouncement != after.trafficAnnouncement,
        "TA " + yesNo(after.trafficAnnouncement) +
-           (after.trafficAnnouncement ? " (anúncio de trânsito no ar)" : ""));
-  note(before.trafficProgramme != after.trafficProgramme, "TP " + yesNo(after.trafficProgramme));
+           trafficAnnouncementNote(after, " (fora do ar sem TP)"));
+  note(before.trafficProgramme != after.trafficProgramme,
+       "TP " + yesNo(after.trafficProgramme) + trafficAnnouncementNote(after, " (TA fora do ar)"));
   note(before.music != after.music, std::string("MS ") + (after.music ? "música" : "fala"));
   return lines;
 }

@@ -1,6 +1,8 @@
 #include "OutputStream.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,10 +10,37 @@
 #include <cstring>
 
 namespace orvane {
+namespace {
 
-std::optional<OutputStream> OutputStream::open(const std::string& path, std::string& error) {
+constexpr int kReaderRetryMs = 50;  // how soon a stop ends the wait for a named pipe's reader
+
+bool isNamedPipe(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode);
+}
+
+// A plain open of a named pipe waits for its reader where no stop signal can end the wait; a
+// non-blocking one fails at once without a reader, and is tried again until one comes.
+int openPipeForWriting(const std::string& path, int stopFd) {
+  for (;;) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 || errno != ENXIO) return fd;
+    pollfd stop{stopFd, POLLIN, 0};
+    if (poll(&stop, 1, kReaderRetryMs) > 0) {
+      errno = EINTR;
+      return -1;
+    }
+  }
+}
+
+}  // namespace
+
+std::optional<OutputStream> OutputStream::open(const std::string& path, std::string& error,
+                                               int stopFd) {
   if (path == "-") return OutputStream(STDOUT_FILENO, FileDescriptor(), "saída padrão");
-  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  FileDescriptor file(isNamedPipe(path)
+                          ? openPipeForWriting(path, stopFd)
+                          : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
   if (!file.valid()) {
     error = "não foi possível criar " + path + ": " + std::strerror(errno);
     return std::nullopt;
@@ -20,12 +49,18 @@ std::optional<OutputStream> OutputStream::open(const std::string& path, std::str
   return OutputStream(fd, std::move(file), path);
 }
 
+OutputStream OutputStream::borrow(int fd, std::string name) {
+  return OutputStream(fd, FileDescriptor(), std::move(name));
+}
+
 OutputStream::OutputStream(int fd, FileDescriptor owned, std::string name)
     : fd_(fd), owned_(std::move(owned)), name_(std::move(name)) {
   struct stat info {};
   const bool known = fstat(fd_, &info) == 0;
   seekable_ = known && S_ISREG(info.st_mode);
-  if (known && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))) {
+  pipe_ = known && S_ISFIFO(info.st_mode);
+  socket_ = known && S_ISSOCK(info.st_mode);
+  if (pipe_ || socket_) {
     const int flags = fcntl(fd_, F_GETFL);
     if (flags >= 0 && (flags & O_NONBLOCK) == 0 && fcntl(fd_, F_SETFL, flags | O_NONBLOCK) == 0) {
       restoreFlags_ = flags;
@@ -38,9 +73,12 @@ OutputStream::OutputStream(OutputStream&& other) noexcept
       owned_(std::move(other.owned_)),
       name_(std::move(other.name_)),
       seekable_(other.seekable_),
+      pipe_(other.pipe_),
+      socket_(other.socket_),
       restoreFlags_(std::exchange(other.restoreFlags_, std::nullopt)),
       pending_(std::move(other.pending_)),
       sent_(std::exchange(other.sent_, 0)),
+      written_(other.written_),
       error_(std::move(other.error_)) {}
 
 OutputStream::~OutputStream() {
@@ -58,6 +96,7 @@ bool OutputStream::flush() {
       return false;
     }
     sent_ += static_cast<std::size_t>(written);
+    written_ += static_cast<std::uint64_t>(written);
   }
   // Written bytes are dropped only once they are a good part of the buffer, so a reader that
   // takes a little at a time does not make every write move everything behind it.
@@ -68,9 +107,22 @@ bool OutputStream::flush() {
   return true;
 }
 
+// FIONREAD counts what a pipe holds from either end; a socket counts its unsent bytes apart.
+std::size_t OutputStream::queued() const {
+  int bytes = 0;
+  if (!(pipe_ || socket_) || ioctl(fd_, socket_ ? TIOCOUTQ : FIONREAD, &bytes) != 0 || bytes < 0) {
+    return 0;
+  }
+  return static_cast<std::size_t>(bytes);
+}
+
 bool OutputStream::rewriteStart(std::string_view bytes) {
   return seekable_ &&
          pwrite(fd_, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size());
+}
+
+bool OutputStream::truncate(std::uint64_t size) {
+  return seekable_ && ftruncate(fd_, static_cast<off_t>(size)) == 0;
 }
 
 }  // namespace orvane

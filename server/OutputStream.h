@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,9 +16,13 @@ namespace orvane {
 // slow reader slows the signal down but never the console's connection.
 class OutputStream {
  public:
-  // "-" is standard output; anything else a file, created or truncated. Empty, with `error`
-  // filled in, when it cannot be opened.
-  static std::optional<OutputStream> open(const std::string& path, std::string& error);
+  // "-" is standard output; anything else a file, created or truncated. A named pipe is waited
+  // for until it has a reader, or until `stopFd` (when valid) becomes readable. Empty, with
+  // `error` filled in, when it cannot be opened.
+  static std::optional<OutputStream> open(const std::string& path, std::string& error,
+                                          int stopFd = -1);
+  // A descriptor that stays open after us, such as standard error.
+  static OutputStream borrow(int fd, std::string name);
 
   OutputStream(OutputStream&& other) noexcept;
   OutputStream& operator=(OutputStream&&) = delete;
@@ -31,9 +36,16 @@ class OutputStream {
   // Writes what the descriptor takes now. False, with `error()` set, once writing has failed.
   bool flush();
 
+  // Bytes written so far: after a failed write, exactly what reached the file.
+  [[nodiscard]] std::uint64_t written() const { return written_; }
+  // Bytes written but still in the system's pipe or socket, not yet taken by the reader.
+  [[nodiscard]] std::size_t queued() const;
+
   // Overwrites the start of a regular file, for headers whose sizes are known only later.
   // False when the output cannot seek: a pipe, or standard output on one.
   bool rewriteStart(std::string_view bytes);
+  // Cuts a regular file to `size` bytes, so that it holds no partial record.
+  bool truncate(std::uint64_t size);
 
   [[nodiscard]] int fd() const { return fd_; }
   [[nodiscard]] bool seekable() const { return seekable_; }
@@ -47,9 +59,12 @@ class OutputStream {
   FileDescriptor owned_;  // invalid for standard output, which is not ours to close
   std::string name_;
   bool seekable_ = false;
+  bool pipe_ = false;
+  bool socket_ = false;
   std::optional<int> restoreFlags_;
   std::string pending_;
   std::size_t sent_ = 0;  // bytes at the front of pending_ already written
+  std::uint64_t written_ = 0;
   std::string error_;
 };
 

@@ -13,9 +13,9 @@
 namespace orvane {
 namespace {
 
-constexpr std::array<std::string_view, 11> kTakesValue = {
-    "--listen", "--port",          "--pi",   "--groups",     "--mpx", "--seconds", "--commands",
-    "--af",     "--rtplus-format", "--uecp", "--uecp-listen"};
+constexpr std::array<std::string_view, 12> kTakesValue = {
+    "--listen",  "--port",     "--pi", "--ecc",           "--groups", "--mpx",
+    "--seconds", "--commands", "--af", "--rtplus-format", "--uecp",   "--uecp-listen"};
 
 bool isIpv4(const std::string& text) {
   in_addr parsed{};
@@ -39,6 +39,17 @@ bool readProgrammeIdentification(std::string_view text, std::uint16_t& pi) {
     return false;
   }
   pi = static_cast<std::uint16_t>(value);
+  return true;
+}
+
+// Two hex digits; 00 is no country at all.
+bool readCountryCode(std::string_view text, std::optional<std::uint8_t>& code) {
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  if (text.size() != 2 || error != std::errc{} || end != text.data() + text.size() || value == 0) {
+    return false;
+  }
+  code = static_cast<std::uint8_t>(value);
   return true;
 }
 
@@ -83,6 +94,11 @@ std::optional<OptionsError> readOption(std::string_view arg, std::string_view va
     options.programmeIdentificationGiven = true;
     if (!readProgrammeIdentification(value, options.programmeIdentification)) {
       return OptionsError{"código PI inválido (1 a 4 dígitos hexadecimais, não 0): " +
+                          std::string(value)};
+    }
+  } else if (arg == "--ecc") {
+    if (!readCountryCode(value, options.extendedCountryCode)) {
+      return OptionsError{"código de país alargado inválido (2 dígitos hexadecimais, não 00): " +
                           std::string(value)};
     }
   } else if (arg == "--seconds") {
@@ -178,7 +194,7 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
 }
 
 std::string usageText() {
-  return "Uso: orvane-encoder [--listen ENDEREÇO] [--port N] [--echo] [--pi PI]\n"
+  return "Uso: orvane-encoder [--listen ENDEREÇO] [--port N] [--echo] [--pi PI] [--ecc ECC]\n"
          "                    [--groups FICHEIRO|-] [--mpx FICHEIRO.wav|-] [--seconds N]\n"
          "                    [--realtime] [--commands FICHEIRO] [--af LISTA]\n"
          "                    [--rtplus [--rtplus-format artist-title|title-artist]]\n"
@@ -192,6 +208,7 @@ std::string usageText() {
          "  --port N           porto TCP (por omissão 6969; 0 escolhe um porto livre)\n"
          "  --echo             responde a todos os comandos, para experimentar as respostas\n"
          "  --pi PI            código PI em hexadecimal (por omissão 8201)\n"
+         "  --ecc ECC          código de país alargado, no grupo 1A (Portugal: E4)\n"
          "  --groups F         escreve os grupos RDS em texto, \"PPPP BBBB CCCC DDDD\" por linha\n"
          "  --mpx F            escreve o sinal multiplex: WAV mono 16 bits a 228000 amostras/s;\n"
          "                     \"-\" dá amostras em bruto (16 bits little-endian) na saída padrão\n"

@@ -26,6 +26,8 @@ struct ServerOptions {
   bool help = false;
 
   std::uint16_t programmeIdentification = kDefaultProgrammeIdentification;
+  // Tells countries that share the PI's country digit apart (Portugal: PI 8xxx, ECC E4).
+  std::optional<std::uint8_t> extendedCountryCode;
   std::string groupsPath;         // empty: no group output; "-": standard output
   std::string mpxPath;            // likewise; a file is a WAV, standard output raw
   std::optional<double> seconds;  // length of the signal; none: until stopped

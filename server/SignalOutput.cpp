@@ -11,16 +11,20 @@ namespace {
 // number in whole numbers, so that they never drift however long the signal runs.
 constexpr std::int64_t kGroupMicrosNumerator = 1'664'000;
 constexpr std::int64_t kGroupMicrosDenominator = 19;
+constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+constexpr std::uint64_t kHexLineBytes = 20;  // "PPPP BBBB CCCC DDDD\n"
+constexpr std::uint64_t kBytesPerSample = 2;
 
 }  // namespace
 
 SignalOutput::SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Settings settings,
-                           MonotonicClock clock)
+                           Clocks clocks)
     : onAir_(onAir),
       scheduler_(std::move(scheduler)),
       settings_(settings),
-      clock_(std::move(clock)),
-      clockStart_(clock_()) {}
+      clocks_(std::move(clocks)),
+      clockStart_(clocks_.monotonic()),
+      unixStart_(clocks_.wall()) {}
 
 void SignalOutput::setGroupOutput(OutputStream stream) {
   groupStream_.emplace(std::move(stream));
@@ -43,7 +47,8 @@ PollTask::Wait SignalOutput::wait() {
     wait.timeoutMs = 0;
   } else if (!complete() && settings_.pacing == Pacing::Clock && pending() < kMaxPendingBytes) {
     const std::int64_t due = groupOffsetMicros(groupsMade_) - GroupScheduler::kGroupMicros;
-    const std::int64_t micros = std::max<std::int64_t>(0, due - (clock_() - clockStart_));
+    const std::int64_t micros =
+        std::max<std::int64_t>(0, due - (clocks_.monotonic() - clockStart_));
     wait.timeoutMs = static_cast<int>((micros + 999) / 1000);
   }
   return wait;
@@ -67,11 +72,24 @@ void SignalOutput::close() {
   if (closed_) return;
   closed_ = true;
   flushAll();
-  if (wav_ && mpxStream_ && mpxStream_->seekable()) {
-    const auto bytes = static_cast<std::uint64_t>(samplesMade_) * 2;
-    if (!mpxStream_->rewriteStart(wavHeader(MpxModulator::kSampleRate, bytes)) && error_.empty()) {
-      error_ = "não foi possível completar o cabeçalho WAV de " + mpxStream_->name();
-    }
+  completeFiles();
+}
+
+// Only what reached a file counts: after a failed write (a full disk) it ends wherever the
+// writing stopped, and is cut back to its last whole record so that no reader takes a broken
+// one for data.
+void SignalOutput::completeFiles() {
+  if (groupStream_ && groupStream_->seekable()) {
+    groupStream_->truncate(groupStream_->written() - groupStream_->written() % kHexLineBytes);
+  }
+  if (!wav_ || !mpxStream_ || !mpxStream_->seekable()) return;
+  const std::uint64_t written = mpxStream_->written();
+  const std::uint64_t data =
+      written < kWavHeaderSize ? 0 : (written - kWavHeaderSize) / kBytesPerSample * kBytesPerSample;
+  if ((!mpxStream_->truncate(kWavHeaderSize + data) ||
+       !mpxStream_->rewriteStart(wavHeader(MpxModulator::kSampleRate, data))) &&
+      error_.empty()) {
+    error_ = "não foi possível completar o cabeçalho WAV de " + mpxStream_->name();
   }
 }
 
@@ -85,12 +103,12 @@ bool SignalOutput::complete() const {
 bool SignalOutput::mayMakeGroup() const {
   if (complete() || pending() >= kMaxPendingBytes) return false;
   if (settings_.pacing == Pacing::AsFastAsWritten) return true;
-  return groupOffsetMicros(groupsMade_) - GroupScheduler::kGroupMicros <= clock_() - clockStart_;
+  return groupOffsetMicros(groupsMade_) - GroupScheduler::kGroupMicros <=
+         clocks_.monotonic() - clockStart_;
 }
 
 void SignalOutput::makeGroup() {
-  const RdsGroup group =
-      scheduler_.next(onAir_, settings_.startUnixMicros + groupOffsetMicros(groupsMade_));
+  const RdsGroup group = scheduler_.next(onAir_, nextGroupTime());
   ++groupsMade_;
   if (groupStream_) groupStream_->append(hexLine(group) + "\n");
   if (!mpxStream_) return;
@@ -126,6 +144,30 @@ std::size_t SignalOutput::pending() const {
 
 std::int64_t SignalOutput::groupOffsetMicros(std::int64_t group) const {
   return group * kGroupMicrosNumerator / kGroupMicrosDenominator;
+}
+
+GroupTime SignalOutput::nextGroupTime() const {
+  const std::int64_t signal = groupOffsetMicros(groupsMade_);
+  if (settings_.timeOfDay == TimeOfDay::FromStart) return {signal, unixStart_ + signal};
+  return {signal, clocks_.wall() + microsWaitingAhead()};
+}
+
+// A group made now goes out after everything already made and not yet taken: what waits here
+// and what waits in the pipe or socket. The reader's own buffer is out of sight.
+std::int64_t SignalOutput::microsWaitingAhead() const {
+  std::int64_t micros = 0;
+  if (groupStream_) {
+    const auto lines = static_cast<std::int64_t>(
+        (groupStream_->pending() + groupStream_->queued()) / kHexLineBytes);
+    micros = groupOffsetMicros(lines);
+  }
+  if (mpxStream_) {
+    const auto samples =
+        static_cast<std::int64_t>((mpxStream_->pending() + mpxStream_->queued()) / kBytesPerSample +
+                                  MpxModulator::kDelaySamples);
+    micros = std::max(micros, samples * kMicrosPerSecond / MpxModulator::kSampleRate);
+  }
+  return micros;
 }
 
 // The signal ends after the group that holds its last sample; a WAV with no set length ends

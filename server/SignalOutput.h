@@ -20,12 +20,25 @@ enum class Pacing {
   AsFastAsWritten  // as fast as the outputs take it: a pipe's reader sets the pace, files none
 };
 
+// Where the clock-time groups and the time in the service name take the time of day from.
+enum class TimeOfDay {
+  // The system's clock when each group is made, plus what is still waiting ahead of the group on
+  // its way out: right for a signal that goes out as it is made, and follows a clock put right.
+  Live,
+  // The system's clock at the start plus the signal's own time: a signal made faster than real
+  // time carries the times it would have had on air.
+  FromStart
+};
+
 // The output stage: turns the on-air state into groups and the multiplex, group by group, and
 // writes them without blocking. It reads the state afresh for every group, so a change the
 // console makes is in the next group made. Runs as a task of the server's poll loop.
 class SignalOutput : public PollTask {
  public:
-  using MonotonicClock = std::function<std::int64_t()>;  // microseconds, any origin
+  struct Clocks {
+    std::function<std::int64_t()> monotonic;  // microseconds, any origin: paces the signal
+    std::function<std::int64_t()> wall;       // microseconds of Unix time: the time of day
+  };
 
   // Output not yet taken, at most; beyond it nothing new is made until a reader catches up.
   static constexpr std::size_t kMaxPendingBytes = 64 * 1024;
@@ -35,11 +48,10 @@ class SignalOutput : public PollTask {
   struct Settings {
     Pacing pacing = Pacing::Clock;
     std::optional<std::int64_t> samples;  // length of the signal; none: until stopped
-    std::int64_t startUnixMicros = 0;     // the time the first group goes on air
+    TimeOfDay timeOfDay = TimeOfDay::Live;
   };
 
-  SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Settings settings,
-               MonotonicClock clock);
+  SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Settings settings, Clocks clocks);
 
   void setGroupOutput(OutputStream stream);
   // A WAV file when `wav`, raw samples otherwise. A WAV also ends the signal at the size the
@@ -49,7 +61,9 @@ class SignalOutput : public PollTask {
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled = {}) override;
 
-  // Writes what can go without waiting and completes the WAV header; also when stopped early.
+  // Writes what can go without waiting and completes the files: the WAV header describes the
+  // samples that reached the file, and no file ends in a partial sample or group line, also
+  // after a failed write.
   void close();
 
   [[nodiscard]] bool failed() const { return !error_.empty(); }
@@ -63,14 +77,18 @@ class SignalOutput : public PollTask {
   bool flushAll();
   [[nodiscard]] std::size_t pending() const;
   [[nodiscard]] std::int64_t groupOffsetMicros(std::int64_t group) const;
+  [[nodiscard]] GroupTime nextGroupTime() const;
+  [[nodiscard]] std::int64_t microsWaitingAhead() const;
+  void completeFiles();
   [[nodiscard]] std::optional<std::int64_t> groupLimit() const;
   [[nodiscard]] std::vector<OutputStream*> streams();
 
   const OnAirState& onAir_;
   GroupScheduler scheduler_;
   Settings settings_;
-  MonotonicClock clock_;
+  Clocks clocks_;
   std::int64_t clockStart_;
+  std::int64_t unixStart_;
 
   std::optional<OutputStream> groupStream_;
   std::optional<OutputStream> mpxStream_;

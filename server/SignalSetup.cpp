@@ -1,9 +1,14 @@
 #include "SignalSetup.h"
 
+#include <poll.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace orvane {
 namespace {
@@ -18,13 +23,74 @@ std::int64_t monotonicMicros() {
   return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+bool isRegularFile(int fd) {
+  struct stat info {};
+  return fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool sameRegularFile(int a, int b) {
+  struct stat first {
+  }, second{};
+  return fstat(a, &first) == 0 && fstat(b, &second) == 0 && S_ISREG(first.st_mode) &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool stopRequested(int stopFd) {
+  pollfd stop{stopFd, POLLIN, 0};
+  return poll(&stop, 1, 0) > 0;
+}
+
+// Raw samples on a pipe or socket go at the reader's pace; on a file, which takes anything at
+// once, that would fill the disk in seconds.
+bool pacedByReader(const ServerOptions& options) {
+  return options.mpxPath == "-" && !isRegularFile(STDOUT_FILENO);
+}
+
 Pacing pacingFor(const ServerOptions& options) {
   if (options.realtime) return Pacing::Clock;
-  if (options.mpxPath == "-" || !options.servesConsole()) return Pacing::AsFastAsWritten;
+  if (pacedByReader(options) || !options.servesConsole()) return Pacing::AsFastAsWritten;
   return Pacing::Clock;
 }
 
+SignalOutput::Settings settingsFor(const ServerOptions& options) {
+  SignalOutput::Settings settings;
+  settings.pacing = pacingFor(options);
+  settings.timeOfDay = settings.pacing == Pacing::Clock || pacedByReader(options)
+                           ? TimeOfDay::Live
+                           : TimeOfDay::FromStart;
+  if (options.seconds) {
+    settings.samples = std::llround(*options.seconds * MpxModulator::kSampleRate);
+  }
+  return settings;
+}
+
+// The same file named twice (through "./", a link, or standard output redirected to it) would
+// have its writers overwrite each other while the run reports success.
+std::optional<std::string> sharedFile(const std::vector<std::pair<std::string, int>>& writers) {
+  for (std::size_t i = 0; i < writers.size(); ++i) {
+    for (std::size_t j = i + 1; j < writers.size(); ++j) {
+      if (sameRegularFile(writers[i].second, writers[j].second)) {
+        return writers[i].first + " e " + writers[j].first +
+               " não podem escrever no mesmo ficheiro";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+int OutputFailure::exitCode() const {
+  switch (kind) {
+    case Kind::Stopped:
+      return 0;
+    case Kind::Refused:
+      return 2;
+    case Kind::Failed:
+      break;
+  }
+  return 1;
+}
 
 int systemLocalOffsetMinutes(std::int64_t unixSeconds) {
   const auto when = static_cast<time_t>(unixSeconds);
@@ -34,28 +100,43 @@ int systemLocalOffsetMinutes(std::int64_t unixSeconds) {
 }
 
 std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
-                                               const OnAirState& onAir, std::string& error) {
+                                               const OnAirState& onAir, int stopFd, int logFd,
+                                               OutputFailure& failure) {
   if (!options.hasOutput()) return nullptr;
-  SignalOutput::Settings settings;
-  settings.pacing = pacingFor(options);
-  settings.startUnixMicros = unixMicrosNow();
-  if (options.seconds) {
-    settings.samples = std::llround(*options.seconds * MpxModulator::kSampleRate);
+  const SignalOutput::Settings settings = settingsFor(options);
+  if (!options.servesConsole() && options.writesToStandardOutput() && !options.seconds &&
+      !options.realtime && isRegularFile(STDOUT_FILENO)) {
+    failure = {OutputFailure::Kind::Refused,
+               "com --commands, um ficheiro de saída precisa de --seconds"};
+    return nullptr;
   }
-  GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes);
+  GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes,
+                           options.extendedCountryCode);
   scheduler.setAlternativeFrequencies(options.alternativeFrequencies);
   if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
-  auto output =
-      std::make_unique<SignalOutput>(onAir, std::move(scheduler), settings, monotonicMicros);
-  if (!options.groupsPath.empty()) {
-    auto stream = OutputStream::open(options.groupsPath, error);
-    if (!stream) return nullptr;
-    output->setGroupOutput(std::move(*stream));
+  auto output = std::make_unique<SignalOutput>(
+      onAir, std::move(scheduler), settings, SignalOutput::Clocks{monotonicMicros, unixMicrosNow});
+  std::vector<std::pair<std::string, int>> writers{{"o registo", logFd}};
+  for (const auto& [option, path] :
+       {std::pair{"--groups", &options.groupsPath}, std::pair{"--mpx", &options.mpxPath}}) {
+    if (path->empty()) continue;
+    std::string error;
+    auto stream = OutputStream::open(*path, error, stopFd);
+    if (!stream) {
+      failure = {stopRequested(stopFd) ? OutputFailure::Kind::Stopped : OutputFailure::Kind::Failed,
+                 error};
+      return nullptr;
+    }
+    writers.emplace_back(option, stream->fd());
+    if (path == &options.groupsPath) {
+      output->setGroupOutput(std::move(*stream));
+    } else {
+      output->setMpxOutput(std::move(*stream), *path != "-");
+    }
   }
-  if (!options.mpxPath.empty()) {
-    auto stream = OutputStream::open(options.mpxPath, error);
-    if (!stream) return nullptr;
-    output->setMpxOutput(std::move(*stream), options.mpxPath != "-");
+  if (auto shared = sharedFile(writers)) {
+    failure = {OutputFailure::Kind::Refused, *shared};
+    return nullptr;
   }
   return output;
 }

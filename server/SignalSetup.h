@@ -9,15 +9,28 @@
 
 namespace orvane {
 
-// The output stage the options ask for, on the system's clocks; null with `error` set when an
-// output cannot be opened, and null with no error when no output was asked for.
+// Why the outputs did not open.
+struct OutputFailure {
+  enum class Kind { Stopped, Refused, Failed };
+  Kind kind = Kind::Failed;
+  std::string message;
+
+  // 0 after a stop signal, 2 for what must not be done, 1 for what could not be done.
+  [[nodiscard]] int exitCode() const;
+};
+
+// The output stage the options ask for, on the system's clocks; null when no output was asked
+// for, or with `failure` set when an output cannot be opened, when two of the outputs and the
+// log (on `logFd`) are one file, or when a stop signal came while waiting for a named pipe's
+// reader (`stopFd`).
 //
-// Pacing: by the clock with --realtime, and whenever a console is served and nothing goes to
-// standard output, so the console's changes go on air when they are made; otherwise as fast as
-// the outputs take it, which for raw samples on standard output is the reader's pace.
+// Pacing: by the clock with --realtime, and whenever a console is served and the signal does not
+// go to a pipe or socket on standard output, so the console's changes go on air when they are
+// made; otherwise as fast as the outputs take it, which for raw samples on a pipe is its reader's
+// pace. The time of day is read for every group whenever the signal goes out at its real rate.
 [[nodiscard]] std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
-                                                             const OnAirState& onAir,
-                                                             std::string& error);
+                                                             const OnAirState& onAir, int stopFd,
+                                                             int logFd, OutputFailure& failure);
 
 // Minutes east of UTC of the system's time zone at a Unix time.
 [[nodiscard]] int systemLocalOffsetMinutes(std::int64_t unixSeconds);

@@ -31,6 +31,7 @@ void handle(int signal, void (*handler)(int)) {
 
 StopSignal::StopSignal() {
   handle(SIGPIPE, SIG_IGN);
+  handle(SIGXFSZ, SIG_IGN);
   int ends[2];
   if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return;
   read_.reset(ends[0]);

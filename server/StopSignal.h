@@ -5,8 +5,9 @@
 namespace orvane {
 
 // Turns SIGINT and SIGTERM into a readable descriptor, so that the poll loop sees the request to
-// stop like any other event and ends cleanly. Also ignores SIGPIPE: a client that vanishes must
-// show up as a failed send, not end the server. One instance per process.
+// stop like any other event and ends cleanly. Also ignores SIGPIPE and SIGXFSZ: a client that
+// vanishes, or a file that reaches its size limit, must show up as a failed write, after which
+// the outputs are completed, not end the server there and then. One instance per process.
 class StopSignal {
  public:
   StopSignal();

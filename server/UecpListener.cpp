@@ -63,12 +63,12 @@ void UecpListener::accept() {
   }
   std::string peer = peerName(socket.get());
   if (clients_.size() >= kMaxClients) {
-    log_.write("UECP recusado " + peer + ": clientes a mais");
+    log_.writeAboutPeer("UECP recusado " + peer + ": clientes a mais");
     return;
   }
   const int yes = 1;
   setsockopt(socket.get(), SOL_SOCKET, SO_KEEPALIVE, &yes, sizeof yes);
-  log_.write("UECP cliente ligado: " + peer);
+  log_.writeAboutPeer("UECP cliente ligado: " + peer);
   clients_.push_back(std::make_unique<Client>(
       Client{std::move(socket), UecpSession(state_, log_, own_, std::move(peer)), {}, false}));
 }
@@ -106,7 +106,7 @@ void UecpListener::end(Client& client) {
     line += " (" + std::to_string(client.session.refused()) + " tramas recusadas)";
   }
   if (client.session.midFrame()) line += " (a meio de uma trama, descartada)";
-  log_.write(line);
+  log_.writeAboutPeer(line);
   client.gone = true;
 }
 

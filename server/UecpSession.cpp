@@ -116,7 +116,8 @@ UecpSession::Outcome UecpSession::take(const UecpFrame& frame) {
 // The first refusal is logged; the rest are counted and reported when the client leaves, so that
 // a stream of noise cannot flood the log.
 void UecpSession::refuse(UecpAnswer answer) {
-  if (refused_++ == 0) log_.write("UECP " + peer_ + ": trama recusada, " + describe(answer));
+  if (refused_++ == 0)
+    log_.writeAboutPeer("UECP " + peer_ + ": trama recusada, " + describe(answer));
 }
 
 void UecpSession::answer(const Outcome& outcome, std::uint8_t sequence, std::string& replies) {

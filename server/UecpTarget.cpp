@@ -187,8 +187,8 @@ void UecpTarget::logRefusal(const UecpFrame& frame, std::string_view element) {
   const auto sequence = element.size() > 2 ? static_cast<std::uint8_t>(element[2]) : frame.sequence;
   const std::uint8_t code = elementBySequence_[sequence];
   if (static_cast<UecpCode>(code) == UecpCode::CommunicationMode) return;
-  log_.write("UECP " + spec_.name + ": o codificador recusou " + uecpElementName(code) + ": " +
-             answerText(static_cast<std::uint8_t>(element[1])));
+  log_.writeAboutPeer("UECP " + spec_.name + ": o codificador recusou " + uecpElementName(code) +
+                      ": " + answerText(static_cast<std::uint8_t>(element[1])));
 }
 
 // The peer is asked to answer every frame, so that a refusal can be logged; then its clock, then

@@ -6,7 +6,8 @@
 namespace orvane {
 
 // The console speaks 8-bit Windows-1252 on the wire; the server's terminal speaks UTF-8. These two
-// conversions are the only places where the server crosses between them.
+// conversions are the only places where the server crosses between them. Both rest on the
+// console's code-page table (Cp1252.h), so the two ends of the wire cannot disagree on a byte.
 
 // Encodes Windows-1252 bytes as UTF-8. The five bytes the code page leaves undefined (0x81, 0x8D,
 // 0x8F, 0x90, 0x9D) become U+FFFD: passed through as C1 controls they could steer a terminal.

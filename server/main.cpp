@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-#include <fstream>
 #include <iostream>
 #include <string_view>
 #include <variant>
@@ -20,21 +19,22 @@ namespace {
 
 using namespace orvane;
 
-// The state from a command file ("-" for standard input); the exit code on failure.
-int loadCommands(const std::string& path, EncoderState& state, AirLog& log) {
-  std::ifstream file;
-  if (path != "-") file.open(path, std::ios::binary);
-  std::istream& in = path == "-" ? std::cin : file;
-  if (!in) {
-    std::cerr << "orvane-encoder: não foi possível abrir " << path << '\n';
-    return 1;
-  }
+// The exit code of loading the command file; -1 to go on.
+int loadCommands(const std::string& path, int stopFd, EncoderState& state, AirLog& log) {
   std::string error;
-  if (!applyCommands(in, path, state, log, error)) {
-    std::cerr << "orvane-encoder: " << error << '\n';
-    return 2;
+  switch (loadCommandFile(path, stopFd, state, log, error)) {
+    case LoadOutcome::Loaded:
+      return -1;
+    case LoadOutcome::Stopped:
+      return 0;
+    case LoadOutcome::Refused:
+      std::cerr << "orvane-encoder: " << error << '\n';
+      return 2;
+    case LoadOutcome::Unreadable:
+      break;
   }
-  return 0;
+  std::cerr << "orvane-encoder: " << error << '\n';
+  return 1;
 }
 
 // What the signal came to, for the log; the exit code.
@@ -47,6 +47,12 @@ int reportSignal(SignalOutput& output, AirLog& log) {
   log.write("Sinal: " + std::to_string(output.groupsMade()) + " grupos" +
             (output.complete() ? ", completo" : ""));
   return 0;
+}
+
+// Whatever else happened, the log's last line says that the program ended.
+int ending(int code, const ServerOptions& options, AirLog& log) {
+  log.finish(options.servesConsole() ? "Servidor terminado" : "Terminado");
+  return code;
 }
 
 }  // namespace
@@ -69,33 +75,33 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  // Standard output carrying the signal cannot carry the log as well.
-  std::ostream& logStream = options.writesToStandardOutput() ? std::cerr : std::cout;
   StopSignal stop;
+  if (!stop.valid()) {
+    std::cerr << "orvane-encoder: sem descritores livres\n";
+    return 1;
+  }
+  // Standard output carrying the signal cannot carry the log as well.
+  const int logFd = options.writesToStandardOutput() ? STDERR_FILENO : STDOUT_FILENO;
   EncoderState state(options.programmeIdentificationGiven
                          ? std::optional(options.programmeIdentification)
                          : std::nullopt);
-  AirLog log(logStream);
+  AirLog log(logFd);
   FileDescriptor listener;
   std::string error;
   if (!options.servesConsole()) {
-    if (const int code = loadCommands(options.commandsPath, state, log); code != 0) return code;
-  } else {
-    listener = listenOn(options.address, options.port, error);
-  }
-  if (!stop.valid() || (options.servesConsole() && !listener.valid())) {
-    std::cerr << "orvane-encoder: " << (error.empty() ? "sem descritores livres" : error) << '\n';
-    return 1;
-  }
-  // The first line names the real port, so that whoever started us on port 0 can find it.
-  if (options.servesConsole()) {
-    logStream << "orvane-encoder: a escutar em " << options.address << ':'
-              << localPort(listener.get()) << std::endl;
-  }
-  const auto output = openSignalOutput(options, state.onAir(), error);
-  if (options.hasOutput() && !output) {
+    if (const int code = loadCommands(options.commandsPath, stop.fd(), state, log); code >= 0) {
+      return code == 0 ? ending(0, options, log) : code;
+    }
+  } else if (listener = listenOn(options.address, options.port, error); !listener.valid()) {
     std::cerr << "orvane-encoder: " << error << '\n';
     return 1;
+  }
+  OutputFailure failure;
+  const auto output = openSignalOutput(options, state.onAir(), stop.fd(), logFd, failure);
+  if (options.hasOutput() && !output) {
+    if (failure.kind == OutputFailure::Kind::Stopped) return ending(0, options, log);
+    std::cerr << "orvane-encoder: " << failure.message << '\n';
+    return failure.exitCode();
   }
   std::uint16_t uecpPort = 0;
   const auto uecpListener = openUecpListener(options, state, log, error, uecpPort);
@@ -103,9 +109,15 @@ int main(int argc, char** argv) {
     std::cerr << "orvane-encoder: " << error << '\n';
     return 1;
   }
+  // Only now, with everything open: a script waiting for this line may rely on a running server.
+  // It names the real port, so that whoever started us on port 0 can find it.
+  if (options.servesConsole()) {
+    log.writeUnstamped("orvane-encoder: a escutar em " + options.address + ":" +
+                       std::to_string(localPort(listener.get())));
+  }
   if (uecpListener) {
-    logStream << "orvane-encoder: UECP a escutar em " << options.uecpListen->address << ':'
-              << uecpPort << std::endl;
+    log.writeUnstamped("orvane-encoder: UECP a escutar em " + options.uecpListen->address + ":" +
+                       std::to_string(uecpPort));
   }
   const auto bridge = openUecpBridge(options, state, log, error);
   if (!options.uecpTargets.empty() && !bridge) {
@@ -126,6 +138,5 @@ int main(int argc, char** argv) {
   // A run that ends by itself gives the peers time to take its last state; a stop request does
   // not wait for them.
   if (bridge && !stop.requested() && !finishUecp(*bridge, stop.fd(), state, log)) code = 1;
-  log.write(options.servesConsole() ? "Servidor terminado" : "Terminado");
-  return code;
+  return ending(code, options, log);
 }

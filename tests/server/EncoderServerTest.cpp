@@ -1,14 +1,23 @@
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <memory>
 #include <random>
 #include <sstream>
+#include <thread>
+#include <tuple>
 
 #include "CommandParser.h"
 #include "EncoderProcess.h"
+#include "FileDescriptor.h"
 #include "TempDir.h"
 
 // The commands, and the whole program that takes them, started as a child process and spoken to
@@ -80,7 +89,7 @@ TEST_F(EncoderServer, TakesEveryCommandSilentlyAndHoldsTheProgrammeValuesForEnco
       {"GROUP1A=01", "Grupo 1A (início do programa) ligado"}, {"TIMEINPSN=01", "Hora no PS sim"},
       {"DI=0F", "DI 0F Emissão Estereo Expandido. PTY dinâmico."},
       {"DI= 3", "DI 03 Emissão Estereo Simulado."},  // from the settings file, blank and all
-      {"TA=01", "TA sim (anúncio de trânsito no ar)"}};
+      {"TA=01", "TA sim (fora do ar sem TP)"}, {"TP=01", "TP sim (anúncio de trânsito no ar)"}};
   const std::vector<std::pair<std::string, std::string>> held = {
       {"PTY=1f", "PTY 1F Alarme !!!"}, {"PSN=\"" + longName + "\"", "PS \"" + longName + "\""},
       {"TXT0=\"M\xFAsica \x80\"", "RTXT1 \"Música €\""},
@@ -153,6 +162,33 @@ TEST_F(EncoderServer, SurvivesBinaryGarbageAndEndlessLines) {
   EXPECT_EQ(client->readLine(), kProbeReply);
 }
 
+// Nobody reads the log for a while: the server serves on, drops what does not fit and says how
+// many lines it lost, and a flood of refused connections logs a bounded number of lines and a
+// count of the rest. Every line is accounted for.
+TEST_F(EncoderServer, AStalledLogHoldsNothingUpAndEveryLineIsAccountedFor) {
+  auto client = connect();
+  std::string toggles;
+  for (int i = 0; i < 10000; ++i) toggles += "TA=01\nTA=00\n";
+  ASSERT_TRUE(client->send(toggles + std::string(kProbe)));
+  EXPECT_EQ(client->readLine(), kProbeReply);
+  for (int i = 0; i < 30; ++i)
+    EXPECT_EQ(TestClient(server.port()).readLine(), "ERRO: servidor ocupado");
+  long long accounted = 0, count = 0;  // lines seen, and lines reported lost or left out
+  const auto readUntil = [&](std::string_view last) {
+    for (auto line = server.nextEvent(); line; line = server.nextEvent()) {
+      if (line->starts_with("TA ") || line->starts_with("Recusado")) ++accounted;
+      if (std::sscanf(line->c_str(), "Registo: %*s %lld", &count) == 1) accounted += count;
+      if (line->starts_with(last)) return;
+    }
+  };
+  readUntil("Registo: perdidas");
+  ASSERT_TRUE(client->send("PTY=05\nENCODE\n"));  // a line after the losses, to read up to
+  readUntil("PTY 05");
+  kill(server.pid(), SIGTERM);
+  readUntil("Servidor terminado");
+  EXPECT_EQ(accounted, 20000 + 30);
+}
+
 double childCpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_CHILDREN, &usage);
@@ -177,6 +213,121 @@ TEST(EncoderCommandLine, IdlesQuietlyEchoesWhenAskedAndStopsCleanlyOnSignals) {
   }
 }
 
+// What the program holds, as the system sees it: its lowest free descriptor; whether it has
+// handlers for the stop signals yet, waiting a while for them.
+int lowestFreeDescriptor(pid_t pid) {
+  int fd = 0;
+  while (std::filesystem::is_symlink("/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd)))
+    ++fd;
+  return fd;
+}
+
+bool catchesStopSignals(pid_t pid) {
+  for (int waitedMs = 0; waitedMs < kPatienceMs; ++waitedMs, usleep(1000)) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string field, caught;
+    while (status >> field && field != "SigCgt:") {
+    }
+    const auto mask = status >> caught ? std::stoull(caught, nullptr, 16) : 0;
+    if ((mask >> (SIGINT - 1) & 1) && (mask >> (SIGTERM - 1) & 1)) return true;
+  }
+  return false;
+}
+
+// At the descriptor limit accept() fails while the connection waits: the server pauses instead
+// of spinning, says so once, and takes the connection when descriptors are free again.
+TEST(EncoderCommandLine, BacksOffWhenItCannotAcceptAndSaysSoOnce) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "at the descriptor limit the sanitizers' own checks fail for want of one";
+#endif
+  const double cpuBefore = childCpuSeconds();
+  EncoderProcess server({"--port", "0"}, EncoderProcess::Log::OnStandardOutput, [] {
+    for (int fd = 3; fd < 24; ++fd) dup2(STDIN_FILENO, fd);  // most descriptors in use
+  });
+  const std::uint16_t port = server.port();
+  rlimit normal{};
+  ASSERT_EQ(prlimit(server.pid(), RLIMIT_NOFILE, nullptr, &normal), 0);
+  const rlimit full{static_cast<rlim_t>(lowestFreeDescriptor(server.pid())), normal.rlim_max};
+  ASSERT_EQ(prlimit(server.pid(), RLIMIT_NOFILE, &full, nullptr), 0);
+  TestClient client(port);  // waits in the listening queue
+  EXPECT_TRUE(server.nextEvent().value_or("").starts_with("Não foi possível aceitar ligações"));
+  usleep(500'000);  // long enough that a busy loop would burn far more than the limit
+  ASSERT_EQ(prlimit(server.pid(), RLIMIT_NOFILE, &normal, nullptr), 0);
+  EXPECT_TRUE(server.nextEvent().value_or("").starts_with("Cliente ligado"));
+  EXPECT_EQ(server.waitForExit(SIGTERM), 0);
+  EXPECT_LT(childCpuSeconds() - cpuBefore, 0.2);  // start-up and exit included
+}
+
+// Waiting for command lines that do not come, or for a named pipe's reader, ends at once on a
+// signal, as the rest of the program does.
+TEST(EncoderCommandLine, EveryWaitEndsOnASignal) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo(dir.file("in").c_str(), 0600) | mkfifo(dir.file("out").c_str(), 0600), 0);
+  const std::vector<std::string> waits[] = {{"--commands", dir.file("in"), "--groups", "-"},
+                                            {"--port", "0", "--mpx", dir.file("out")}};
+  for (const auto& args : waits) {
+    EncoderProcess waiting(args, EncoderProcess::Log::OnStandardError);
+    ASSERT_TRUE(catchesStopSignals(waiting.pid()));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(waiting.waitForExit(SIGINT), 0) << args[0];
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << args[0];
+  }
+}
+
+// Two network namespaces joined by a virtual cable, the server's end 10.201.0.1 in one and the
+// client's 10.201.0.2 in the other; gone with the object.
+struct Cable {
+  const std::string server = "orvane-s" + std::to_string(getpid()),
+                    client = "orvane-c" + std::to_string(getpid());
+  const bool laid = shell(
+      "ip netns add $S && ip netns add $C && ip link add v netns $S type veth peer name v netns $C"
+      " && ip -n $S addr add 10.201.0.1/24 dev v && ip -n $C addr add 10.201.0.2/24 dev v"
+      " && ip -n $S link set v up && ip -n $C link set v up");
+
+  ~Cable() { shell("ip netns del $S; ip netns del $C"); }
+  bool shell(const std::string& script) const {
+    const std::string names = "S=" + server + " C=" + client + "; ";
+    return std::system(("{ " + names + script + "; } >/dev/null 2>&1").c_str()) == 0;
+  }
+  static void enter(const std::string& name) {
+    const FileDescriptor ns(open(("/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC));
+    setns(ns.get(), CLONE_NEWNET);
+  }
+  std::unique_ptr<TestClient> connect(std::uint16_t port) const {
+    std::unique_ptr<TestClient> connected;
+    std::thread([&] {  // only this thread moves into the client's namespace
+      enter(client);
+      connected = std::make_unique<TestClient>(port, 0, "10.201.0.1");
+    })
+        .join();
+    return connected;
+  }
+};
+
+// The console's host loses power or its network: no goodbye ever comes, yet within about half a
+// minute the server lets it go and says why, and the console that comes back finds its place.
+TEST(EncoderCommandLine, APeerThatVanishesLosesItsPlaceWithinHalfAMinute) {
+  const Cable cable;
+  if (!cable.laid) GTEST_SKIP() << "pulling a cable needs root and ip netns";
+  EncoderProcess server({"--listen", "10.201.0.1", "--port", "0"},
+                        EncoderProcess::Log::OnStandardOutput, [&] { Cable::enter(cable.server); });
+  const std::uint16_t port = server.port();
+  auto vanishing = cable.connect(port);
+  ASSERT_TRUE(server.skipPast("Cliente ligado") && cable.shell("ip -n $C link set v down"));
+  const auto pulled = std::chrono::steady_clock::now();
+  std::optional<std::string> event;
+  while (!event && std::chrono::steady_clock::now() - pulled < std::chrono::seconds(60)) {
+    event = server.nextEvent();  // each wait is only ten seconds long
+  }
+  const auto after = std::chrono::steady_clock::now() - pulled;
+  EXPECT_TRUE(event.value_or("").starts_with("Cliente desligado, não responde há 25 s"));
+  EXPECT_TRUE(after > std::chrono::seconds(20) && after < std::chrono::seconds(35));
+  ASSERT_TRUE(cable.shell("ip -n $C link set v up"));
+  auto back = cable.connect(port);
+  ASSERT_TRUE(back->send(kProbe));
+  EXPECT_EQ(back->readLine(), kProbeReply);
+}
+
 // 2 for what was asked wrongly, options that would lose or mix output included; 1 for what failed.
 TEST(EncoderCommandLine, ExitCodes) {
   TempDir dir;
@@ -199,7 +350,10 @@ TEST(EncoderCommandLine, ExitCodes) {
       "2 --af " + af26, "0 --af " + af26.substr(5) + " --help", "2 --rtplus-format title-artist",
       "2 --rtplus --rtplus-format artist", "2 --uecp udp:10.0.0.5:5000",
       "2 --uecp tcp:10.0.0.5:0", "2 --uecp serial:/dev/ttyS0:1234", "2 --uecp-listen 1.2.3:5000",
-      "2 --uecp tcp:10.0.0.5:5000,site=1024", "1 --uecp-listen " + busy};
+      "2 --uecp tcp:10.0.0.5:5000,site=1024", "1 --uecp-listen " + busy,
+      "2 --commands" + d + "ok.txt --groups" + d + "x.txt --mpx" + d + "./x.txt --seconds 1",
+      "2 --commands" + d + "ok.txt --groups" + d + "link --mpx" + d + "y.wav --seconds 1"};
+  std::filesystem::create_symlink(dir.file("y.wav"), dir.file("link"));
   // clang-format on
   for (const std::string& row : rows) {
     std::istringstream words(row.substr(2));
@@ -208,6 +362,13 @@ TEST(EncoderCommandLine, ExitCodes) {
               row[0] - '0')
         << row;
   }
+  // Announced only once everything is open, and standard output on a file fills no disk either.
+  EncoderProcess unopened({"--port", "0", "--mpx", "/nonexistent/x.wav"});
+  EXPECT_EQ(std::tuple(unopened.port(), unopened.waitForExit()), std::tuple(0, 1));
+  const auto toFile = [&] { dup2(open(dir.file("raw").c_str(), O_WRONLY | O_CREAT, 0600), 1); };
+  const std::vector<std::string> unbounded{"--commands", dir.file("ok.txt"), "--groups", "-"};
+  EXPECT_EQ(EncoderProcess(unbounded, EncoderProcess::Log::OnStandardError, toFile).waitForExit(),
+            2);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <tuple>
@@ -91,7 +92,8 @@ double longestFor(const std::vector<RdsGroup>& groups, std::size_t from, std::si
 
 // A whole name every second, the programme item every second, a 64-character radiotext within
 // five seconds, and the clock time once a minute, on its edge, never for a minute gone by; all
-// of it with RadioText Plus taking its share, announced every few seconds.
+// of it with RadioText Plus taking its share, announced every few seconds; and no country
+// declared that was not given.
 TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   OnAir air;
   air.state.programmeServiceName = "ORVANE";
@@ -110,6 +112,7 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   EXPECT_EQ(station.alternativeFrequencies, (std::vector<int>{107900, 87600}));
   EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 3; }), 4.5);
   EXPECT_EQ(typeOf(air.groups[on]), 1u);
+  EXPECT_EQ(station.slowLabelling, 0x3000);  // no country code given: language "unknown"
   EXPECT_LE(longestFor(air.groups, on, 1,
                        [](auto& g) { return typeOf(g) == 0 && (g.blocks[1] & 3) == 3; }),
             1.0);
@@ -122,6 +125,22 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
               std::tuple(60378, 10, 31 + i, -6));
     EXPECT_NEAR(static_cast<double>(seen.group + 1) * kGroupSeconds, 70 + 60 * i, 0.1);
   }
+}
+
+// Nothing on air claims what is not so: the country code given comes every ten seconds, with no
+// programme item (day 0) while none is on; and TA goes out only with TP, since TA alone would say
+// that another programme carries traffic news. (Without a country code, see the test above.)
+TEST(GroupScheduler, SendsTheCountryCodeAndNothingThatIsNotSo) {
+  OnAir air;
+  air.scheduler = GroupScheduler(
+      0x8201, [](std::int64_t) { return 0; }, 0xE4);
+  air.state.trafficAnnouncement = true;
+  air.state.trafficProgramme = false;
+  const Station station = air.run(21);
+  EXPECT_EQ(std::tuple(station.slowLabelling.value_or(0), station.programmeItem.value_or(1),
+                       std::ranges::count_if(air.groups, [](auto& g) { return typeOf(g) == 1; }),
+                       station.trafficAnnouncement),
+            std::tuple(0x00E4, 0, 3, false));
 }
 
 // Receivers clear their display when the A/B flag changes, so it changes with every text. An

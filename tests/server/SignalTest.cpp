@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <time.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <numbers>
 #include <set>
@@ -30,7 +33,8 @@ TEST(SignalOutput, MakesEachGroupWhenItIsDueOrWhenTheReaderTakesIt) {
   std::string error;
   std::int64_t now = 5'000'000;
   SignalOutput clocked(state, GroupScheduler(0x8201, [](std::int64_t) { return 0; }),
-                       {Pacing::Clock, std::nullopt, 0}, [&] { return now; });
+                       {Pacing::Clock, std::nullopt, TimeOfDay::Live},
+                       {[&] { return now; }, [] { return 0; }});
   clocked.setGroupOutput(*OutputStream::open(dir.file("g.txt"), error));
   EXPECT_TRUE(clocked.service());
   EXPECT_EQ(clocked.groupsMade(), 2);  // the one on air now, and the next
@@ -46,7 +50,8 @@ TEST(SignalOutput, MakesEachGroupWhenItIsDueOrWhenTheReaderTakesIt) {
   int ends[2];
   ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
   SignalOutput piped(state, GroupScheduler(0x8201, [](std::int64_t) { return 0; }),
-                     {Pacing::AsFastAsWritten, std::nullopt, 0}, [] { return 0; });
+                     {Pacing::AsFastAsWritten, std::nullopt, TimeOfDay::Live},
+                     {[] { return 0; }, [] { return 0; }});
   piped.setMpxOutput(*OutputStream::open("/proc/self/fd/" + std::to_string(ends[1]), error), false);
   close(ends[1]);
   for (int turn = 0; turn < 100; ++turn) EXPECT_TRUE(piped.service());
@@ -57,6 +62,104 @@ TEST(SignalOutput, MakesEachGroupWhenItIsDueOrWhenTheReaderTakesIt) {
   EXPECT_TRUE(piped.service());
   EXPECT_GT(piped.groupsMade(), stalled);
   close(ends[0]);
+}
+
+constexpr std::int64_t kStart = 1709980190LL * 1'000'000;  // 2024-03-09 10:29:50 UTC
+constexpr std::int64_t kMinute = 60'000'000;
+constexpr std::int64_t kStepMicros = 10'000;  // the simulated clocks move on by this much a turn
+constexpr double kGroupSamples = 104 * 192;
+
+// The minute edge a clock-time group carries, in microseconds of Unix time.
+std::int64_t edgeOf(const ClockTimeSeen& clock) {
+  return ((std::int64_t{clock.modifiedJulianDay} - 40587) * 1440 + clock.hour * 60 + clock.minute) *
+         kMinute;
+}
+
+// The groups of g.txt as a receiver hears them, each clock time checked to end within 0.1 s of
+// its minute edge, given when each group ends by the system's clock.
+Station heardOnTheMinute(const TempDir& dir, const std::function<double(std::size_t)>& endOf) {
+  const Station station =
+      decodeStation(groupsFromHex(dir.read("g.txt")).value_or(std::vector<RdsGroup>{}));
+  for (const ClockTimeSeen& clock : station.clockTimes) {
+    EXPECT_NEAR(endOf(clock.group), edgeOf(clock), 100'000) << clock.hour << ":" << clock.minute;
+  }
+  return station;
+}
+
+SignalOutput liveOutput(const OnAirState& state, Pacing pacing, std::int64_t& now,
+                        std::int64_t& clockSet) {
+  return SignalOutput(state, GroupScheduler(0x8201, [](std::int64_t) { return 0; }),
+                      {pacing, std::nullopt, TimeOfDay::Live},
+                      {[&now] { return now; }, [&] { return kStart + now + clockSet; }});
+}
+
+// The system's clock put right while the signal runs, forward and back: the next minute's clock
+// time is the new one, its group ends on that minute as the new clock has it, and the name's
+// frames and the time shown in it go on as before.
+TEST(SignalOutput, ClockTimeFollowsTheSystemClockWhenItIsPutRight) {
+  TempDir dir;
+  OnAirState state;
+  state.clockTimeGroups = state.timeInServiceName = true;
+  state.programmeServiceName = "RADIO ORVANE LISBOA";
+  std::int64_t now = 0, clockSet = 0;
+  SignalOutput output = liveOutput(state, Pacing::Clock, now, clockSet);
+  std::string error;
+  output.setGroupOutput(*OutputStream::open(dir.file("g.txt"), error));
+  std::vector<std::int64_t> endsAt;  // each group's end, by the clock of the time it was made
+  for (; now < 200'000'000; now += kStepMicros) {
+    if (now == 40'000'000) clockSet = 90 * kMinute;
+    state.timeInServiceName = now < 100'000'000;  // the name alone across the step back
+    if (now == 120'000'000) clockSet = 45 * kMinute;
+    output.service();
+    while (static_cast<std::int64_t>(endsAt.size()) < output.groupsMade()) {
+      endsAt.push_back(kStart + now + clockSet + GroupScheduler::kGroupMicros);
+    }
+  }
+  const Station station = heardOnTheMinute(dir, [&](std::size_t group) { return endsAt[group]; });
+  std::vector<std::int64_t> edges;  // seconds from the start: 10:30, 12:01, 11:17, 11:18
+  for (const ClockTimeSeen& clock : station.clockTimes)
+    edges.push_back((edgeOf(clock) - kStart) / 1'000'000);
+  EXPECT_EQ(edges, (std::vector<std::int64_t>{10, 5470, 2830, 2890}));
+  EXPECT_EQ(std::ranges::count(station.serviceNames, "  12:00 "), 1);
+  std::vector<std::size_t> changes = station.serviceNameAt;
+  changes.push_back(endsAt.size());  // the last frame held to the end
+  for (std::size_t i = 1; i < changes.size(); ++i) {
+    EXPECT_LT(static_cast<double>(changes[i] - changes[i - 1]) * kGroupSamples / 228000, 5.0) << i;
+  }
+}
+
+// A sound card reading raw samples keeps its own crystal's pace, here 100 ppm off the system's
+// clock either way, and a pipe's worth of samples waits ahead of it: twenty minutes on, the
+// clock-time groups still end on the minute as the system's clock has it.
+TEST(SignalOutput, MinuteEdgeKeepsToTheSystemClockAtTheReadersPace) {
+  for (const double ppm : {100.0, -100.0}) {
+    TempDir dir;
+    OnAirState state;
+    state.clockTimeGroups = true;
+    std::int64_t now = 0, clockSet = 0;
+    SignalOutput output = liveOutput(state, Pacing::AsFastAsWritten, now, clockSet);
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC | O_NONBLOCK), 0);
+    std::string error;
+    output.setGroupOutput(*OutputStream::open(dir.file("g.txt"), error));
+    output.setMpxOutput(*OutputStream::open("/proc/self/fd/" + std::to_string(ends[1]), error),
+                        false);
+    close(ends[1]);
+    const double bytesPerMicro = 2 * 228000 * (1 + ppm / 1e6) / 1e6;
+    std::vector<char> sink(1 << 16);
+    for (std::int64_t taken = 0; now < 20 * kMinute; now += kStepMicros) {
+      output.service();
+      const std::int64_t due = std::llround(static_cast<double>(now) * bytesPerMicro);
+      for (ssize_t got = 0; taken < due && got >= 0; taken += got) {
+        got = read(ends[0], sink.data(), std::min<std::size_t>(sink.size(), due - taken));
+      }
+    }
+    close(ends[0]);
+    const auto endOf = [&](std::size_t group) {  // when the reader takes the group's last sample
+      return kStart + 2 * ((static_cast<double>(group) + 1) * kGroupSamples + 384) / bytesPerMicro;
+    };
+    EXPECT_EQ(heardOnTheMinute(dir, endOf).clockTimes.size(), 20u) << ppm;
+  }
 }
 
 // A minute and a bit, so that one minute edge and its clock-time group fall inside, with
@@ -70,9 +173,9 @@ TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
                 "TXT1=\"Amália Rodrigues - Povo que lavas no rio\"\n"
                 "DEF1ATIME=05+0A1E\nDI=0B\nTA=01\nTP=01\nMS=00\nGROUP1A=01\nGROUP4A=01\n"));
   const time_t before = time(nullptr);
-  EncoderProcess encoder({"--commands", dir.file("station.txt"), "--pi", "1234", "--groups",
-                          dir.file("g.txt"), "--mpx", dir.file("out.wav"), "--seconds", "61",
-                          "--rtplus", "--af", "87.6,101.2,105.4"});
+  EncoderProcess encoder({"--commands", dir.file("station.txt"), "--pi", "1234", "--ecc", "e4",
+                          "--groups", dir.file("g.txt"), "--mpx", dir.file("out.wav"), "--seconds",
+                          "61", "--rtplus", "--af", "87.6,101.2,105.4"});
   EXPECT_EQ(encoder.waitForExit(), 0);
 
   const auto groups = groupsFromHex(dir.read("g.txt")).value_or(std::vector<RdsGroup>{});
@@ -82,9 +185,9 @@ TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
   const auto seen = [](const auto& texts) { return std::set(texts.begin(), texts.end()); };
   EXPECT_EQ(std::tuple(station.pi.value_or(0), station.programmeType, station.trafficAnnouncement,
                        station.trafficProgramme, station.music, station.decoderIdentification,
-                       station.programmeItem.value_or(0), seen(station.serviceNames),
-                       seen(station.radiotexts)),
-            std::tuple(0x1234, 0x1A, true, true, false, 0x0B, (5 << 11) | (10 << 6) | 30,
+                       station.programmeItem.value_or(0), station.slowLabelling.value_or(0),
+                       seen(station.serviceNames), seen(station.radiotexts)),
+            std::tuple(0x1234, 0x1A, true, true, false, 0x0B, (5 << 11) | (10 << 6) | 30, 0x00E4,
                        std::set<std::string>{"RÁDIO   ", "ORVANE  "},
                        std::set<std::string>{"Bom dia, Lisboa! A música não pára.",
                                              "Amália Rodrigues - Povo que lavas no rio"}));
@@ -166,15 +269,48 @@ TEST(Signal, ConsoleChangesReachTheRawStreamAReaderTakes) {
   EXPECT_EQ(encoder.waitForExit(), 1);
 }
 
-// On the clock the signal takes its real time, but for one group that may go out ahead of it.
+// On the clock the signal takes its real time, but for one group that may go out ahead of it;
+// so do raw samples on standard output sent to a file, which would take them as fast as made.
 TEST(Signal, OnTheClockItTakesItsRealTime) {
-  const auto start = std::chrono::steady_clock::now();
+  auto start = std::chrono::steady_clock::now();
   EncoderProcess encoder(
       {"--commands", "/dev/null", "--groups", "-", "--realtime", "--seconds", "0.5"},
       EncoderProcess::Log::OnStandardError);
   EXPECT_EQ(encoder.waitForExit(), 0);
   EXPECT_GE(std::chrono::steady_clock::now() - start,
             std::chrono::duration<double>(0.5 - 2 * 104 / 1187.5));
+
+  TempDir dir;
+  EncoderProcess toFile({"--port", "0", "--mpx", "-"}, EncoderProcess::Log::OnStandardError, [&] {
+    dup2(open(dir.file("raw").c_str(), O_WRONLY | O_CREAT, 0600), STDOUT_FILENO);
+  });
+  ASSERT_NE(toFile.port(), 0);
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(toFile.waitForExit(SIGTERM), 0);
+  const std::chrono::duration<double> ran = std::chrono::steady_clock::now() - start;
+  EXPECT_LE(std::filesystem::file_size(dir.file("raw")), (ran.count() + 0.2) * 2 * 228000);
+}
+
+// A file that can grow no more (a full disk, here a file-size limit) ends the signal as a
+// failure; the files then hold what was written, the WAV's header says exactly that, and neither
+// ends in a partial sample or group line.
+TEST(Signal, AFailedWriteLeavesFilesThatSayWhatTheyHold) {
+  TempDir dir;
+  const std::tuple<std::string, std::string, rlim_t> rows[] = {
+      {"--mpx", "out.wav", (1 << 20) + 1},  // in the middle of a sample
+      {"--groups", "g.txt", 1001}};         // in the middle of a line
+  for (const auto& [option, name, limit] : rows) {
+    const rlimit size{limit, limit};
+    EncoderProcess encoder({"--commands", "/dev/null", option, dir.file(name), "--seconds", "60"},
+                           EncoderProcess::Log::OnStandardOutput,
+                           [&size] { setrlimit(RLIMIT_FSIZE, &size); });
+    EXPECT_TRUE(encoder.skipPast("Sinal interrompido"));
+    EXPECT_EQ(encoder.waitForExit(), 1);
+    const auto wav = readWav(dir.read(name));
+    const auto groups = groupsFromHex(dir.read(name));
+    EXPECT_TRUE(option == "--mpx" ? wav && wav->size() > 500'000 : groups && groups->size() == 50)
+        << name << " " << dir.read(name).size();
+  }
 }
 
 }  // namespace

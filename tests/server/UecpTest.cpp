@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <sstream>
 #include <tuple>
 
 #include "CommandParser.h"
@@ -136,9 +135,8 @@ TEST(UecpFrameDecoder, DropsBrokenFramesKeepsNoNoiseAndFindsTheNextGoodFrame) {
 // answered the way the client asked.
 TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
   EncoderState state;
-  std::ostringstream out;
-  AirLog log(out, [] { return WallClockTime{2024, 3, 9, 10, 30, 0}; });
-  UecpSession session(state, log, {5, 2}, "10.0.0.9:4001");
+  PipedLog log;
+  UecpSession session(state, log.log, {5, 2}, "10.0.0.9:4001");
   UecpPeer answers;
   EXPECT_EQ(session.receive(frame({5, 0}, 1, uecpProgrammeType(10) + uecpServiceName("NOTICIAS"))),
             "");
@@ -160,7 +158,7 @@ TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
             (std::vector<std::pair<int, int>>{{6, 3}, {0, -1}, {0, -1}, {1, 7}, {3, 8}, {0, -1}}));
   EXPECT_EQ(answers.addresses.front(), std::pair(5, 2));
   EXPECT_TRUE(state.onAir().trafficAnnouncement);
-  const std::string logged = out.str();
+  const std::string logged = log.text();
   EXPECT_NE(logged.find("PS \"NOTICIAS\" (UECP 10.0.0.9:4001)"), std::string::npos);
   EXPECT_NE(logged.find("trama recusada, valor fora do intervalo"), std::string::npos);
   EXPECT_EQ(logged.find("CRC"), std::string::npos);  // one refusal logged, the rest counted
@@ -194,19 +192,17 @@ struct BridgeRig {
     }
     return false;
   }
-  std::size_t logged(std::string_view text) const {
+  std::size_t logged(std::string_view text) {
+    const std::string& all = piped.text();
     std::size_t count = 0;
-    for (auto at = out.str().find(text); at != std::string::npos;
-         at = out.str().find(text, at + 1)) {
-      ++count;
-    }
+    for (auto at = all.find(text); at != std::string::npos; at = all.find(text, at + 1)) ++count;
     return count;
   }
 
   std::int64_t now = 0;
   EncoderState state;
-  std::ostringstream out;
-  AirLog log{out, [] { return WallClockTime{2024, 3, 9, 10, 30, 0}; }};
+  PipedLog piped;
+  AirLog& log = piped.log;
   UecpBridge bridge{state,
                     {[this] { return now; }, [this] { return 1'710'000'000'000'000 + now; },
                      [](std::int64_t) { return 0; }}};

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,8 +64,10 @@ class EncoderProcess {
  public:
   enum class Log { OnStandardOutput, OnStandardError };
 
+  // `inChild` runs in the child just before the program starts: limits, namespaces, redirections.
   explicit EncoderProcess(const std::vector<std::string>& args = {"--port", "0"},
-                          Log log = Log::OnStandardOutput) {
+                          Log log = Log::OnStandardOutput,
+                          const std::function<void()>& inChild = {}) {
     std::vector<char*> argv{const_cast<char*>(ORVANE_ENCODER_PATH)};
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -76,6 +79,7 @@ class EncoderProcess {
       dup2(inputEnds[0], STDIN_FILENO);
       dup2(logEnds[1], log == Log::OnStandardOutput ? STDOUT_FILENO : STDERR_FILENO);
       if (log == Log::OnStandardError) dup2(signalEnds[1], STDOUT_FILENO);
+      if (inChild) inChild();
       execv(argv[0], argv.data());
       _exit(127);
     }
@@ -96,15 +100,17 @@ class EncoderProcess {
     if (signalFd_ >= 0) close(std::exchange(signalFd_, -1));
   }
 
+  [[nodiscard]] pid_t pid() const { return pid_; }
+
   // The port announced on the first line, whatever the address; 0 when none was.
   std::uint16_t port() {
     const std::string first = port_ == 0 ? log_.next().value_or("") : "";
-    if (first.starts_with("orvane-encoder: a escutar em "))
+    if (first.starts_with("orvane-encoder: a escutar em ")) {
       port_ = std::stoi(first.substr(first.rfind(':') + 1));
+    }
     return static_cast<std::uint16_t>(port_);
   }
 
-  [[nodiscard]] pid_t pid() const { return pid_; }
   std::optional<std::string> nextLine() { return log_.next(); }
 
   // The next log line, its time stamp cut off.
@@ -138,12 +144,13 @@ class EncoderProcess {
 // A blocking loopback client; one with a small receive buffer fills it soon when it never reads.
 class TestClient {
  public:
-  explicit TestClient(std::uint16_t port, int receiveBuffer = 0)
+  explicit TestClient(std::uint16_t port, int receiveBuffer = 0, const char* address = "127.0.0.1")
       : socket_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), replies_(socket_) {
     if (receiveBuffer > 0) setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof(int));
     const timeval patience{kPatienceMs / 1000, 0};
     setsockopt(socket_, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
-    sockaddr_in server{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+    sockaddr_in server{AF_INET, htons(port), {}, {}};
+    inet_pton(AF_INET, address, &server.sin_addr);
     connect(socket_, reinterpret_cast<sockaddr*>(&server), sizeof server);
   }
   ~TestClient() { close(socket_); }

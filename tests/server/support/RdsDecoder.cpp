@@ -240,6 +240,7 @@ Station decodeStation(std::span<const RdsGroup> groups) {
                              std::uint64_t{b & 0x1FU} << 32 | std::uint64_t{c} << 16 | d);
     } else if (type == 2) {
       station.programmeItem = d;
+      station.slowLabelling = c;
     } else if (type == 8) {
       station.clockTimes.push_back({static_cast<int>(((b & 3U) << 15) | (c >> 1)),
                                     static_cast<int>(((c & 1U) << 4) | (d >> 12)), (d >> 6) & 0x3F,

@@ -67,6 +67,7 @@ struct Station {
   std::vector<std::string> radiotexts;     // each complete message, UTF-8, repeats folded
   std::vector<bool> radiotextFlags;        // the A/B flag each was sent with
   std::optional<std::uint16_t> programmeItem;
+  std::optional<std::uint16_t> slowLabelling;  // block C of group 1A: variant and its code
   std::vector<ClockTimeSeen> clockTimes;
   std::optional<std::vector<int>> alternativeFrequencies;  // kHz; empty: "no AF"
   std::optional<unsigned> rtPlusGroupType;                 // as 3A announced it, 11A as 22

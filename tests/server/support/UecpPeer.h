@@ -1,6 +1,7 @@
 #pragma once
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "AirLog.h"
 #include "FileDescriptor.h"
 #include "Listener.h"
 #include "RdsDecoder.h"
@@ -154,6 +156,32 @@ class LoopbackPeer {
 
  private:
   FileDescriptor listening_, link_;
+};
+
+// The server's log as a test reads it: written into a pipe, its lines stamped with a fixed time.
+class PipedLog {
+  struct Ends {
+    Ends() {
+      int ends[2] = {-1, -1};
+      if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return;
+      read.reset(ends[0]);
+      write.reset(ends[1]);
+    }
+    FileDescriptor read, write;
+  } ends_;  // made before the log that writes into them
+  std::string text_;
+
+ public:
+  AirLog log{ends_.write.get(), [] { return WallClockTime{2024, 3, 9, 10, 30, 0}; }};
+
+  // Everything logged so far.
+  const std::string& text() {
+    char chunk[4096];
+    for (ssize_t got; (got = read(ends_.read.get(), chunk, sizeof chunk)) > 0;) {
+      text_.append(chunk, static_cast<std::size_t>(got));
+    }
+    return text_;
+  }
 };
 
 }  // namespace orvane::test
