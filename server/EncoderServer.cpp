@@ -48,7 +48,7 @@ EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& 
 // The client is served before the listener is looked at, so that a console which closes and at
 // once reconnects finds its old place already free. The tasks take their turns after the console,
 // and never more than short ones, so that they cannot hold a command's reply back for long.
-void EncoderServer::run() {
+bool EncoderServer::run() {
   for (;;) {
     // Unused entries must be -1: poll reports a hang-up even on an entry that asks for nothing,
     // so a 0 there (standard input, a finished pipe) would wake the loop at once, forever.
@@ -61,12 +61,13 @@ void EncoderServer::run() {
     const int timeoutMs = addTaskWaits(fds, acceptPauseLeftMs());
     if (poll(fds.data(), fds.size(), timeoutMs) < 0) {
       if (errno == EINTR) continue;
-      return;
+      log_.write(std::string("Servidor interrompido: ") + std::strerror(errno));
+      return false;
     }
-    if (fds[0].revents != 0) return;
+    if (fds[0].revents != 0) return true;
     if (client_ && fds[2].revents != 0) serveClient(fds[2].revents);
     if (fds[1].revents != 0) acceptPending();
-    if (!serviceTasks(fds)) return;
+    if (!serviceTasks(fds)) return true;
   }
 }
 

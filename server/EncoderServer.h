@@ -33,7 +33,9 @@ class EncoderServer {
   EncoderServer(FileDescriptor listener, int stopFd, EncoderState& state, AirLog& log, bool echo,
                 std::vector<PollTask*> tasks = {});
 
-  void run();
+  // False when the loop could not go on waiting (poll failed), which is a failure of the run, not
+  // its end: the caller must not report it as success.
+  [[nodiscard]] bool run();
 
  private:
   struct Client {

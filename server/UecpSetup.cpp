@@ -52,10 +52,10 @@ std::unique_ptr<UecpListener> openUecpListener(const ServerOptions& options, Enc
 
 bool finishUecp(UecpBridge& bridge, int stopFd, EncoderState& state, AirLog& log) {
   bridge.finishBy(monotonicMicros() + kFinishSeconds * kMicrosPerSecond);
-  EncoderServer(FileDescriptor{}, stopFd, state, log, false, {&bridge}).run();
+  const bool waited = EncoderServer(FileDescriptor{}, stopFd, state, log, false, {&bridge}).run();
   const std::vector<std::string> lagging = bridge.lagging();
   for (const std::string& name : lagging) log.write("UECP " + name + ": não recebeu o estado");
-  return lagging.empty();
+  return waited && lagging.empty();
 }
 
 }  // namespace orvane

@@ -109,6 +109,11 @@ int main(int argc, char** argv) {
     std::cerr << "orvane-encoder: " << error << '\n';
     return 1;
   }
+  const auto bridge = openUecpBridge(options, state, log, error);
+  if (!options.uecpTargets.empty() && !bridge) {
+    std::cerr << "orvane-encoder: " << error << '\n';
+    return 1;
+  }
   // Only now, with everything open: a script waiting for this line may rely on a running server.
   // It names the real port, so that whoever started us on port 0 can find it.
   if (options.servesConsole()) {
@@ -119,11 +124,6 @@ int main(int argc, char** argv) {
     log.writeUnstamped("orvane-encoder: UECP a escutar em " + options.uecpListen->address + ":" +
                        std::to_string(uecpPort));
   }
-  const auto bridge = openUecpBridge(options, state, log, error);
-  if (!options.uecpTargets.empty() && !bridge) {
-    std::cerr << "orvane-encoder: " << error << '\n';
-    return 1;
-  }
 
   int code = 0;
   if (options.servesConsole() || output || uecpListener) {
@@ -132,9 +132,11 @@ int main(int argc, char** argv) {
          std::initializer_list<PollTask*>{output.get(), uecpListener.get(), bridge.get()}) {
       if (task) tasks.push_back(task);
     }
-    EncoderServer(std::move(listener), stop.fd(), state, log, options.echo, tasks).run();
+    if (!EncoderServer(std::move(listener), stop.fd(), state, log, options.echo, tasks).run()) {
+      code = 1;
+    }
   }
-  if (output) code = reportSignal(*output, log);
+  if (output && reportSignal(*output, log) != 0) code = 1;
   // A run that ends by itself gives the peers time to take its last state; a stop request does
   // not wait for them.
   if (bridge && !stop.requested() && !finishUecp(*bridge, stop.fd(), state, log)) code = 1;

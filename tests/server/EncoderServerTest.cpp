@@ -258,6 +258,28 @@ TEST(EncoderCommandLine, BacksOffWhenItCannotAcceptAndSaysSoOnce) {
   EXPECT_LT(childCpuSeconds() - cpuBefore, 0.2);  // start-up and exit included
 }
 
+// A loop that can no longer wait (poll refuses more descriptors than the limit) is a failed run:
+// it says why and ends with 1, never as a server that simply stopped.
+TEST(EncoderCommandLine, ALoopThatCannotWaitEndsAsAFailure) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "at the descriptor limit the sanitizers' own checks fail for want of one";
+#endif
+  EncoderProcess server({"--port", "0"}, EncoderProcess::Log::OnStandardOutput);
+  const std::uint16_t port = server.port();
+  rlimit normal{};
+  ASSERT_EQ(prlimit(server.pid(), RLIMIT_NOFILE, nullptr, &normal), 0);
+  const rlimit tooFew{1, normal.rlim_max};
+  ASSERT_EQ(prlimit(server.pid(), RLIMIT_NOFILE, &tooFew, nullptr), 0);
+  TestClient client(port);  // wakes the loop
+  std::string line;
+  while (!line.starts_with("Servidor interrompido")) {
+    const auto next = server.nextEvent();
+    ASSERT_TRUE(next) << "the loop never said why it ended";
+    line = *next;
+  }
+  EXPECT_EQ(server.waitForExit(), 1);
+}
+
 // Waiting for command lines that do not come, or for a named pipe's reader, ends at once on a
 // signal, as the rest of the program does.
 TEST(EncoderCommandLine, EveryWaitEndsOnASignal) {
