@@ -12,41 +12,27 @@ TEST(CommandFormat, OddValuesLeaveAsTheRecordHoldsThem) {
   EXPECT_EQ(pinTimeCommand(4294967295U, 23, 59), "DEF1ATIME=FFFFFFFF+173B");
   EXPECT_EQ(radioText0Command("a\"b\xE7"), "TXT0=\"a\"b\xE7\"");  // nothing escaped
   EXPECT_EQ(decoderIdCommand(" 3"), "DI= 3");
-  EXPECT_EQ(radioText0Command(std::string(64, 'x')).size(), 71U);
 }
 
-struct PinTimeCase {
-  const char* text;
-  PinTime::Result result;
-  int hour = 0;
-  int minute = 0;
-};
-
-class PinTimeScanTest : public ::testing::TestWithParam<PinTimeCase> {};
-
-TEST_P(PinTimeScanTest, ReadsHourAndMinuteLikeTheConsoleAlwaysHas) {
-  const PinTimeCase& c = GetParam();
-  const PinTime time = scanPinTime(c.text);
-  EXPECT_EQ(time.result, c.result) << '"' << c.text << '"';
-  if (c.result == PinTime::Result::valid) {
-    EXPECT_EQ(time.hour, c.hour);
-    EXPECT_EQ(time.minute, c.minute);
-  }
+// "H:M" for a time read, otherwise why it was refused.
+std::string scanned(const char* text) {
+  const PinTime time = scanPinTime(text);
+  if (time.result == PinTime::Result::outOfRange) return "range";
+  if (time.result == PinTime::Result::badSyntax) return "syntax";
+  return std::to_string(time.hour) + ":" + std::to_string(time.minute);
 }
 
-using R = PinTime::Result;
-INSTANTIATE_TEST_SUITE_P(
-    Table, PinTimeScanTest,
-    ::testing::Values(
-        PinTimeCase{"00:00", R::valid, 0, 0}, PinTimeCase{"7:5", R::valid, 7, 5},
-        PinTimeCase{"23:59", R::valid, 23, 59}, PinTimeCase{"  9: 15", R::valid, 9, 15},
-        PinTimeCase{"10:30 e mais", R::valid, 10, 30}, PinTimeCase{"+1:+2", R::valid, 1, 2},
-        PinTimeCase{"24:00", R::outOfRange}, PinTimeCase{"12:60", R::outOfRange},
-        PinTimeCase{"-1:00", R::outOfRange}, PinTimeCase{"00:-5", R::outOfRange},
-        PinTimeCase{"99999999999:00", R::outOfRange}, PinTimeCase{"12.30", R::badSyntax},
-        PinTimeCase{"", R::badSyntax}, PinTimeCase{"9 :15", R::badSyntax},
-        PinTimeCase{"12:", R::badSyntax}, PinTimeCase{":30", R::badSyntax},
-        PinTimeCase{"ab:cd", R::badSyntax}, PinTimeCase{"12:-", R::badSyntax}));
+TEST(PinTimeScan, ReadsHourAndMinuteLikeTheConsoleAlwaysHas) {
+  // clang-format off
+  const std::pair<const char*, const char*> cases[] = {
+      {"00:00", "0:0"}, {"7:5", "7:5"}, {"23:59", "23:59"}, {"  9: 15", "9:15"},
+      {"10:30 e mais", "10:30"}, {"+1:+2", "1:2"}, {"24:00", "range"}, {"12:60", "range"},
+      {"-1:00", "range"}, {"00:-5", "range"}, {"99999999999:00", "range"}, {"12.30", "syntax"},
+      {"", "syntax"}, {"9 :15", "syntax"}, {"12:", "syntax"}, {":30", "syntax"},
+      {"ab:cd", "syntax"}, {"12:-", "syntax"}};
+  // clang-format on
+  for (const auto& [text, read] : cases) EXPECT_EQ(scanned(text), read) << '"' << text << '"';
+}
 
 }  // namespace
 }  // namespace orvane

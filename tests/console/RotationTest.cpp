@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "ConsoleHarness.h"
 #include "Rotation.h"
@@ -10,14 +11,7 @@ namespace {
 
 using test::ConsoleHarness;
 using Commands = std::vector<std::string>;
-using Numbers = std::vector<std::int32_t>;
-using Texts = std::vector<std::pair<std::string, std::string>>;
-
-struct QueuedPair {
-  int tick;
-  std::string first;
-  std::string second;
-};
+using Entries = std::vector<std::tuple<std::int32_t, std::string, std::int32_t>>;
 
 std::size_t radiotextBatches(const ConsoleHarness& console) {
   std::size_t count = 0;
@@ -28,24 +22,26 @@ std::size_t radiotextBatches(const ConsoleHarness& console) {
   return count;
 }
 
-// Runs ticks with the rotation on and notes every pair it queues.
-std::vector<QueuedPair> run(ConsoleHarness& console, int ticks) {
-  std::vector<QueuedPair> pairs;
+// Runs ticks with the rotation on; gives every pair it queued as "tick:first,second".
+std::string rotate(ConsoleHarness& console, int ticks) {
+  std::string pairs;
   console.state.autoRotate = 1;
   for (int tick = 1; tick <= ticks; ++tick) {
     const std::size_t before = radiotextBatches(console);
     console.ticks(1);
     if (radiotextBatches(console) > before) {
-      pairs.push_back({tick, console.state.radioText1, console.state.radioText2});
+      pairs += (pairs.empty() ? "" : " ") + std::to_string(tick) + ":" + console.state.radioText1 +
+               "," + console.state.radioText2;
     }
   }
   return pairs;
 }
 
-Texts texts(const std::vector<QueuedPair>& pairs) {
-  Texts result;
-  for (const auto& p : pairs) result.emplace_back(p.first, p.second);
-  return result;
+// Entries whose texts are their order numbers, each for one dwell unit.
+Entries numbered(std::initializer_list<std::int32_t> numbers) {
+  Entries entries;
+  for (const std::int32_t n : numbers) entries.emplace_back(n, std::to_string(n), 1);
+  return entries;
 }
 
 class RotationTest : public ::testing::Test {
@@ -54,75 +50,27 @@ class RotationTest : public ::testing::Test {
   ConsoleState& state = console.state;
 
   void SetUp() override { console.connect(); }
-  std::vector<QueuedPair> run(int ticks) { return orvane::run(console, ticks); }
-  void addEntries(Numbers numbers, std::int32_t dwell = 1) {
-    for (const int n : numbers) console.list.add(n, std::to_string(n), dwell);
-  }
 };
 
-TEST_F(RotationTest, WithoutUsableEntriesNothingIsQueuedAndTheTickEndsEarly) {
-  console.window.transfersToWindow = 0;
-  EXPECT_TRUE(run(3).empty());
-  EXPECT_TRUE(state.sendQueue.empty());
-  EXPECT_TRUE(console.window.messages.empty());
-  EXPECT_EQ(state.rotateIndex, 1);
-  EXPECT_EQ(console.window.transfersToWindow, 0);  // the window is not refreshed meanwhile
-  EXPECT_EQ(console.list.lookups, (Numbers{0, 1, 1, 1, 1, 1}));
-
-  ConsoleHarness empty;  // two found entries with empty texts end the cycle like a gap
-  empty.connect();
-  for (const auto& [n, text] : Texts{{"1", "a"}, {"2", "b"}, {"3", ""}, {"4", ""}}) {
-    empty.list.add(std::stoi(n), text, 1);
-  }
-  const auto pairs = orvane::run(empty, 18);
-  ASSERT_EQ(pairs.size(), 2U);
-  EXPECT_EQ(pairs[1].tick, 18);  // tick 17 found only empty texts; tick 18 read (1, 2)
-}
-
-TEST_F(RotationTest, ASingleEntryIsSentWithAnEmptySecondLineAndItsOwnDwell) {
-  console.list.add(1, "Bom dia", 2);
-  state.radioText2 = "typed but never sent";
-  ASSERT_EQ(run(1).size(), 1U);
-  EXPECT_EQ(console.list.lookups, (Numbers{0, 1, 2}));
-  EXPECT_EQ(console.queuedCommands(), (Commands{"TXT0=\"Bom dia\"", "TXT1=\"\"", "ENCODE"}));
-  EXPECT_EQ(state.radioText1, "Bom dia");
-  EXPECT_EQ(state.radioText2, "");
-  EXPECT_EQ(state.rotateDwell, 30);
-  EXPECT_EQ(state.rotateIndex, 1);
-
-  const auto later = run(62);  // the same entry again, every 31 ticks
-  ASSERT_EQ(later.size(), 2U);
-  EXPECT_EQ(later[0].tick, 31);
-  EXPECT_EQ(later[1].tick, 62);
-
-  ConsoleHarness huge;  // order numbers and dwells at the limit neither overflow nor trap
-  huge.state.rotateIndex = 2147483647;
-  huge.list.add(2147483647, "last", 2147483647);
-  ASSERT_EQ(orvane::run(huge, 1).size(), 1U);
-  EXPECT_EQ(huge.state.rotateDwell, 2147483647);
-  EXPECT_EQ(huge.state.rotateIndex, 1);
-}
-
-TEST_F(RotationTest, TheListIsWalkedInPairsUpToTheFirstMissingNumber) {
-  struct Case {
-    Numbers entries;
-    Texts expected;  // pairs at ticks 1, 17, 33, 49 (dwell 15 + the tick that reads)
+// A pair is read on the tick after its predecessor's dwell (15 ticks a unit) has run out.
+TEST_F(RotationTest, TheListIsWalkedInPairsUpToTheFirstMissingNumberOrEmptyPair) {
+  const std::tuple<Entries, int, std::string> cases[] = {
+      {numbered({1, 2, 3, 4}), 49, "1:1,2 17:3,4 33:1,2 49:3,4"},
+      {numbered({1, 2, 3}), 49, "1:1,2 17:3, 33:1,2 49:3,"},
+      {numbered({1, 2, 4, 5}), 49, "1:1,2 17:1,2 33:1,2 49:1,2"},
+      {numbered({1, 2, 3, 5}), 49, "1:1,2 17:3, 33:1,2 49:3,"},
+      {numbered({0, 1, 2, 3}), 49, "1:0,1 17:2,3 33:1,2 49:3,"},  // 0 only at start-up
+      {{}, 3, ""},
+      {{{1, "Bom dia", 2}}, 63, "1:Bom dia, 32:Bom dia, 63:Bom dia,"},
+      // Found but empty, the pair (3, 4) ends the cycle at once: (1, 2) comes a tick later.
+      {{{1, "a", 1}, {2, "b", 1}, {3, "", 1}, {4, "", 1}}, 18, "1:a,b 18:a,b"},
   };
-  const std::vector<Case> cases = {
-      {{1, 2, 3, 4}, {{"1", "2"}, {"3", "4"}, {"1", "2"}, {"3", "4"}}},
-      {{1, 2, 3}, {{"1", "2"}, {"3", ""}, {"1", "2"}, {"3", ""}}},
-      {{1, 2, 4, 5}, {{"1", "2"}, {"1", "2"}, {"1", "2"}, {"1", "2"}}},
-      {{1, 2, 3, 5}, {{"1", "2"}, {"3", ""}, {"1", "2"}, {"3", ""}}},
-      {{0, 1, 2, 3}, {{"0", "1"}, {"2", "3"}, {"1", "2"}, {"3", ""}}},  // 0 only at start-up
-  };
-  for (const Case& c : cases) {
+  for (const auto& [entries, ticks, pairs] : cases) {
     ConsoleHarness fresh;
     fresh.connect();
-    for (const int n : c.entries) fresh.list.add(n, std::to_string(n), 1);
-    const auto pairs = orvane::run(fresh, 49);
-    EXPECT_EQ(texts(pairs), c.expected) << c.entries.size() << " entries from " << c.entries[0];
-    ASSERT_EQ(pairs.size(), 4U);
-    EXPECT_EQ(pairs[1].tick, 17);
+    for (const auto& [n, text, dwell] : entries) fresh.list.add(n, text, dwell);
+    EXPECT_EQ(rotate(fresh, ticks), pairs);
+    EXPECT_TRUE(fresh.window.messages.empty());
   }
 }
 
@@ -142,7 +90,7 @@ TEST_F(RotationTest, TheDwellIsTheLargerTmsAndTheCountdownRunsDownToIt) {
   EXPECT_EQ(radiotextBatches(console), 2U);
 }
 
-TEST_F(RotationTest, AZeroOrNegativeDwellNeverLetsTheQueueGrowAndLetsTheOperatorLeave) {
+TEST_F(RotationTest, NoDwellOrOrderNumberLetsTheQueueGrowOrTheArithmeticOverflow) {
   for (const std::int32_t dwell : {0, -3, -2147483647}) {
     ConsoleHarness zero;
     zero.connect();
@@ -161,44 +109,39 @@ TEST_F(RotationTest, AZeroOrNegativeDwellNeverLetsTheQueueGrowAndLetsTheOperator
     EXPECT_GT(idleTicks, 0) << dwell;                 // "Sair do programa" gets its chance
     EXPECT_GT(zero.link.sent.size(), 100U) << dwell;  // and the rotation still goes on
   }
+  ConsoleHarness huge;
+  huge.state.rotateIndex = 2147483647;
+  huge.list.add(2147483647, "last", 2147483647);
+  EXPECT_EQ(rotate(huge, 1), "1:last,");
+  EXPECT_EQ(huge.state.rotateDwell, 2147483647);
 }
 
-TEST_F(RotationTest, ManualUpdatesRestartTheDwellOnlyTheTextUpdateStopsTheRotation) {
-  addEntries({1, 2});
-  run(10);
+TEST_F(RotationTest, ManualUpdatesRestartTheDwellAndTurnedOffItResumesWhereItStopped) {
+  for (const auto& [n, text, dwell] : numbered({1, 2, 3, 4, 5, 6, 7, 8}))
+    console.list.add(n, text, dwell);
+  EXPECT_EQ(rotate(console, 10), "1:1,2");
   console.core.updates().programmeUpdate();
-  auto pairs = run(31);
-  ASSERT_EQ(pairs.size(), 1U);
-  EXPECT_EQ(pairs[0].tick, 16);  // a full 15 + 1 ticks from the update
+  EXPECT_EQ(rotate(console, 31), "16:3,4");  // a full 15 + 1 ticks from the update
   console.core.updates().specialUpdate();
-  pairs = run(16);
-  ASSERT_EQ(pairs.size(), 1U);
-  EXPECT_EQ(pairs[0].tick, 16);
+  EXPECT_EQ(rotate(console, 16), "16:5,6");
+  state.autoRotate = 0;
+  console.ticks(40);
+  EXPECT_EQ(rotate(console, 16), "16:7,8");  // counting goes on against the old dwell
   console.core.updates().textUpdate();
   EXPECT_EQ(state.autoRotate, 0);
 }
 
-TEST_F(RotationTest, TurnedOffAndOnItResumesWhereItStopped) {
-  addEntries({1, 2, 3, 4, 5, 6});
-  run(1);  // (1, 2)
-  state.autoRotate = 0;
-  console.ticks(40);
-  const auto pairs = run(16);  // counting goes on against the old dwell
-  ASSERT_EQ(pairs.size(), 1U);
-  EXPECT_EQ(pairs[0].tick, 16);
-  EXPECT_EQ(pairs[0].first, "3");
-}
-
 TEST_F(RotationTest, ARotationBatchGoesBehindAManualOneAndLeavesTheButtonsAlone) {
   console.list.add(1, std::string(200, 'x'), 1);  // longer than a radiotext line
+  state.radioText2 = "typed but never sent";
   console.core.updates().specialUpdate();
-  console.window.calls.clear();
-  run(1);
+  console.window.enabled.clear();
+  rotate(console, 1);
   EXPECT_EQ(
       console.queuedCommands(),
       (Commands{"TP=01", "MS=01", "TXT0=\"" + std::string(64, 'x') + "\"", "TXT1=\"\"", "ENCODE"}));
-  EXPECT_EQ(state.radioText1, std::string(64, 'x'));
-  for (const auto& call : console.window.calls) EXPECT_NE(call.rfind("enable", 0), 0U);
+  EXPECT_EQ(state.radioText1 + "|" + state.radioText2, std::string(64, 'x') + "|");
+  EXPECT_TRUE(console.window.enabled.empty());
 }
 
 }  // namespace

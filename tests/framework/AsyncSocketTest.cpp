@@ -1,8 +1,5 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <QTest>
 #include <algorithm>
@@ -10,44 +7,13 @@
 #include <functional>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "CAsyncSocket.h"
+#include "LoopbackPeer.h"
 
 namespace orvane::test {
 namespace {
-
-bool waitReadable(int fd) {
-  pollfd entry{fd, POLLIN, 0};
-  return ::poll(&entry, 1, 5000) == 1;
-}
-
-// A socket bound to a free loopback port. Listening, it is the far end of the tests; bound
-// only, it holds a port nobody answers on.
-struct LoopbackPort {
-  explicit LoopbackPort(bool listening = true) {
-    sockaddr_in address{
-        .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
-    socklen_t size = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    port = ntohs(address.sin_port);
-    if (listening) ::listen(fd, 4);
-  }
-  ~LoopbackPort() {
-    for (const int peer : peers) ::close(peer);
-    ::close(fd);
-  }
-  // The far end of the next connection, in blocking calls; closed with the port.
-  int accept() {
-    peers.push_back(waitReadable(fd) ? ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC) : -1);
-    return peers.back();
-  }
-  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  unsigned port = 0;
-  std::vector<int> peers;
-};
 
 // Records every notification as "kind error"; `react` runs inside each one.
 class RecordingSocket : public CAsyncSocket {
@@ -65,7 +31,7 @@ class RecordingSocket : public CAsyncSocket {
   }
   // Connects to `listener` (the system completes it before anyone accepts); true once
   // sending can start.
-  bool connectTo(const LoopbackPort& listener) {
+  bool connectTo(const LoopbackPeer& listener) {
     if (!create()) return false;
     const bool atOnce = connect("127.0.0.1", listener.port);
     return (atOnce || lastError() == EINPROGRESS) && connectPending() && waitFor("send 0") &&
@@ -88,17 +54,18 @@ class RecordingSocket : public CAsyncSocket {
 
 // Two connections, so that a handler can take the other's bytes before their read event comes.
 TEST(AsyncSocket, CarriesBytesBothWaysAndReportsOnlyBytesStillWaiting) {
-  LoopbackPort listener;
+  LoopbackPeer peer;
   RecordingSocket first;
   RecordingSocket second;
-  ASSERT_TRUE(first.connectTo(listener) && second.connectTo(listener));
+  ASSERT_TRUE(first.connectTo(peer) && second.connectTo(peer));
   std::string taken;
   // Whichever hears of its bytes first takes the other's too.
   first.react = [&](const std::string&) { taken += first.receiveAll() + second.receiveAll(); };
   second.react = [&](const std::string&) { taken += second.receiveAll() + first.receiveAll(); };
-  const int peer = listener.accept();
-  ::send(peer, "a", 1, 0);
-  ::send(listener.accept(), "b", 1, 0);
+  ASSERT_TRUE(peer.accept());
+  peer.send("a");
+  ASSERT_TRUE(peer.accept());
+  peer.send("b");
   ASSERT_TRUE(waitReadable(first.handle()) && waitReadable(second.handle()));
   ASSERT_TRUE(QTest::qWaitFor([&] { return taken.size() == 2; }));
   QCoreApplication::processEvents();
@@ -106,15 +73,12 @@ TEST(AsyncSocket, CarriesBytesBothWaysAndReportsOnlyBytesStillWaiting) {
   EXPECT_EQ(taken, "ab");
   EXPECT_EQ(first.events.count("connect 0"), 1u) << "one notification per connect attempt";
   EXPECT_EQ(first.events.count("receive 0") + second.events.count("receive 0"), 1u);
-  EXPECT_EQ(first.send("ENCODE\n", 7), 7);
-  char got[16] = {};
-  ASSERT_TRUE(waitReadable(peer));
-  EXPECT_EQ(::recv(peer, got, sizeof got, 0), 7);
-  EXPECT_STREQ(got, "ENCODE\n");
+  EXPECT_EQ(second.send("ENCODE\n", 7), 7);
+  EXPECT_EQ(peer.received(kPatienceMs), "ENCODE\n");
 }
 
 TEST(AsyncSocket, AConnectNobodyAnswersOrToANameNobodyKnowsFails) {
-  LoopbackPort closed(false);
+  LoopbackPeer closed(false);
   int fd = -1;
   {
     RecordingSocket socket;
@@ -136,7 +100,7 @@ TEST(AsyncSocket, AConnectNobodyAnswersOrToANameNobodyKnowsFails) {
 // The new socket gets the closed one's descriptor back at once; what was queued for the old
 // one must not reach it.
 TEST(AsyncSocket, ClosingInsideItsConnectNotificationDropsWhatWasQueuedAndCanCreateAgain) {
-  LoopbackPort listener;
+  LoopbackPeer peer;
   RecordingSocket socket;
   std::vector<std::string> seen;
   socket.react = [&](const std::string& event) {
@@ -144,10 +108,10 @@ TEST(AsyncSocket, ClosingInsideItsConnectNotificationDropsWhatWasQueuedAndCanCre
     if (seen.size() > 1) return;
     socket.close();  // the send-ready notification queued behind this one must not come
     ASSERT_TRUE(socket.create());
-    socket.connect("127.0.0.1", listener.port);
+    socket.connect("127.0.0.1", peer.port);
   };
   ASSERT_TRUE(socket.create());
-  socket.connect("127.0.0.1", listener.port);
+  socket.connect("127.0.0.1", peer.port);
   ASSERT_TRUE(socket.waitFor("send 0"));
   EXPECT_EQ(seen, (std::vector<std::string>{"connect 0", "connect 0", "send 0"}));
 }
@@ -155,10 +119,9 @@ TEST(AsyncSocket, ClosingInsideItsConnectNotificationDropsWhatWasQueuedAndCanCre
 // Both what a program does when the encoder goes: sending (which must never raise the signal
 // that would end the program) and starting again from inside the notification.
 TEST(AsyncSocket, APeerThatIsGoneFailsSendsAndTheSocketCanStartAgainFromItsNotification) {
-  LoopbackPort listener;
+  LoopbackPeer peer;
   RecordingSocket socket;
-  ASSERT_TRUE(socket.connectTo(listener));
-  const int peer = listener.accept();
+  ASSERT_TRUE(socket.connectTo(peer) && peer.accept());
   const std::string reset = "close " + std::to_string(ECONNRESET);
   socket.react = [&](const std::string& event) {
     if (event != reset) return;
@@ -167,11 +130,9 @@ TEST(AsyncSocket, APeerThatIsGoneFailsSendsAndTheSocketCanStartAgainFromItsNotif
     EXPECT_EQ(socket.lastError(), EPIPE);
     socket.close();
     EXPECT_TRUE(socket.create());
-    socket.connect("127.0.0.1", listener.port);
+    socket.connect("127.0.0.1", peer.port);
   };
-  const linger abortive{1, 0};  // a reset rather than an orderly close
-  ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
-  ::close(std::exchange(listener.peers.back(), -1));
+  peer.hangUp(true);
   EXPECT_TRUE(socket.waitFor("connect 0", 2));
   EXPECT_EQ(socket.events.count(reset), 1u);
 }

@@ -40,20 +40,17 @@ enum : int { kTemplate = 690, kType = 1000, kAddress, kName, kPort, kMusic };
 class DemoDialog : public CDialog {
  public:
   explicit DemoDialog(Station& edited) : CDialog(kTemplate), station(edited) {}
-  // `console`: Cancel is the default button, hidden and disabled, as the console has it.
-  static DialogTemplate layout(bool console = false) {
+  static DialogTemplate layout() {
     using K = ControlKind;
-    const ControlStyle greyed{.disabled = console, .hidden = console};
     DialogTemplate dialog{.id = kTemplate, .caption = pt("Estação"), .width = 220, .height = 120};
-    dialog.controls = {
-        {kNoControlId, K::Label, "Nome", {5, 7, 30, 8}},
-        {kName, K::Edit, {}, {40, 5, 80, 12}},
-        {kPort, K::Edit, {}, {40, 20, 32, 12}},
-        {kMusic, K::CheckBox, "Music", {80, 21, 40, 10}},
-        {kType, K::SimpleCombo, {}, {5, 40, 100, 55}},
-        {kAddress, K::IpAddress, {}, {110, 40, 70, 12}},
-        {1, console ? K::PushButton : K::DefPushButton, "OK", {110, 100, 50, 14}},
-        {2, console ? K::DefPushButton : K::PushButton, "Cancel", {165, 100, 50, 14}, greyed}};
+    dialog.controls = {{kNoControlId, K::Label, "Nome", {5, 7, 30, 8}},
+                       {kName, K::Edit, {}, {40, 5, 80, 12}},
+                       {kPort, K::Edit, {}, {40, 20, 32, 12}},
+                       {kMusic, K::CheckBox, "Music", {80, 21, 40, 10}},
+                       {kType, K::SimpleCombo, {}, {5, 40, 100, 55}},
+                       {kAddress, K::IpAddress, {}, {110, 40, 70, 12}},
+                       {1, K::DefPushButton, "OK", {110, 100, 50, 14}},
+                       {2, K::PushButton, "Cancel", {165, 100, 50, 14}}};
     dialog.initialStrings = {{kType, pt("Não definido")}, {kType, "Noticias"}};
     return dialog;
   }
@@ -140,21 +137,6 @@ TEST_F(DialogTest, AMissingTemplateOrControlEndsTheRunWithMinusOne) {
   EXPECT_EQ(runModal(dialog, [] {}), -1);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "An unsupported operation was attempted.");
-}
-
-TEST_F(DialogTest, EscapeCloseAndEnterOnlyBeepWhileTheDefaultCancelIsDisabled) {
-  DialogTemplateRegistry::add(DemoDialog::layout(true));
-  int cancels = 0;
-  dialog.onCommand(2, notify::kClicked, [&] { ++cancels; });
-  const int result = runModal(dialog, [&] {
-    QTest::keyClick(focus(), Qt::Key_Escape);
-    QTest::keyClick(focus(), Qt::Key_Return);
-    dialog.window()->close();
-    EXPECT_EQ(boxes.beeps, 3);
-    dialog.controlWidget(1)->setFocus();
-    QTest::keyClick(focus(), Qt::Key_Return);  // the focused push button, not the default
-  });
-  EXPECT_EQ(std::pair(result, cancels), std::pair(1, 0));
 }
 
 // The dialog plays the console, the main window. A box it opens is its own, styled as given; a

@@ -12,31 +12,10 @@ int selectionWithin(int index, int entries) {
 }
 }  // namespace
 
-bool FakeConsoleWindow::transferToRecord() {
-  ++transfersToRecord;
-  calls.push_back("toRecord");
-  return transferResult;
-}
-
-bool FakeConsoleWindow::transferToWindow() {
-  ++transfersToWindow;
-  calls.push_back("toWindow");
-  return true;
-}
-
-void FakeConsoleWindow::enableControl(int controlId, bool on) {
-  enabled[controlId] = on;
-  calls.push_back("enable " + std::to_string(controlId) + (on ? " 1" : " 0"));
-}
-
 int FakeConsoleWindow::showMessage(const std::string& text, const std::optional<std::string>& title,
                                    unsigned style) {
   messages.push_back({text, title, style});
-  calls.push_back("message");
-  if (answers.empty()) return message::kAnswerOk;
-  const int answer = answers.front();
-  answers.pop_front();
-  return answer;
+  return message::kAnswerOk;
 }
 
 void FakeConsoleWindow::selectProgrammeType(int index) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -12,7 +11,7 @@
 namespace orvane::test {
 
 // A console window without widgets: it records what the console logic asks of it and answers
-// message boxes from a script.
+// every message box with OK.
 class FakeConsoleWindow : public ConsoleWindow {
  public:
   struct Message {
@@ -21,9 +20,15 @@ class FakeConsoleWindow : public ConsoleWindow {
     unsigned style = 0;
   };
 
-  bool transferToRecord() override;
-  bool transferToWindow() override;
-  void enableControl(int controlId, bool enabled) override;
+  bool transferToRecord() override {
+    ++transfersToRecord;
+    return transferResult;
+  }
+  bool transferToWindow() override {
+    ++transfersToWindow;
+    return true;
+  }
+  void enableControl(int controlId, bool on) override { enabled[controlId] = on; }
   int showMessage(const std::string& text, const std::optional<std::string>& title,
                   unsigned style) override;
   int programmeTypeSelection() const override { return programmeType; }
@@ -40,10 +45,8 @@ class FakeConsoleWindow : public ConsoleWindow {
   bool transferResult = true;
   int transfersToRecord = 0;
   int transfersToWindow = 0;
-  std::vector<std::string> calls;  // "toRecord", "toWindow", "enable 1012 0", "message ..."
   std::map<int, bool> enabled;
   std::vector<Message> messages;
-  std::deque<int> answers;  // answers to the next boxes; OK (1) when empty
   int programmeType = 0;
   int decoderId = 1;
   std::uint32_t address = 0;

@@ -15,12 +15,10 @@ namespace orvane::test {
 class FakeEncoderLink : public EncoderLink {
  public:
   bool create() override {
-    ++creates;
     open = createResult;
     return createResult;
   }
-  bool connect(const std::string& host, unsigned port) override {
-    connectedHost = host;
+  bool connect(const std::string&, unsigned port) override {
     connectedPort = port;
     return connectResult;
   }
@@ -39,21 +37,14 @@ class FakeEncoderLink : public EncoderLink {
     if (chunk.empty()) incoming.pop_front();
     return static_cast<long>(count);
   }
-  void close() override {
-    ++closes;
-    open = false;
-  }
-  void setReceivePaused(bool paused) override { receivePaused = paused; }
+  void close() override { open = false; }
+  void setReceivePaused(bool) override {}
 
   std::vector<std::string> sent;  // the bytes of every send, one entry per call
   bool createResult = true;
   bool connectResult = true;
-  int creates = 0;
-  int closes = 0;
   bool open = false;
-  std::string connectedHost;
   unsigned connectedPort = 0;
-  bool receivePaused = false;
   std::deque<std::string> incoming;
 };
 

@@ -4,17 +4,15 @@
 #include <map>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "RadiotextSource.h"
 
 namespace orvane::test {
 
-// A radiotext list held in memory, recording every order number looked up.
+// A radiotext list held in memory.
 class FakeRadiotextSource : public RadiotextSource {
  public:
   bool readEntry(std::int32_t orderNumber, std::string& text, std::int32_t& dwell) override {
-    lookups.push_back(orderNumber);
     const auto found = entries.find(orderNumber);
     if (found == entries.end()) return false;
     text = found->second.first;
@@ -27,7 +25,6 @@ class FakeRadiotextSource : public RadiotextSource {
   }
 
   std::map<std::int32_t, std::pair<std::string, std::int32_t>> entries;
-  std::vector<std::int32_t> lookups;
 };
 
 }  // namespace orvane::test

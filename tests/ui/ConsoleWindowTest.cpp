@@ -74,7 +74,6 @@ TEST_F(ConsoleWindowTest, ItStartsFromTheSettingsFileOrElseFromTheBuiltInValues)
   whileOpen([&] {
     EXPECT_EQ(settingsShown(),
               pt("7f000001|6969|Não definido|00|Emissão Estereo.|01|1|00:00||||0|1100000"));
-    EXPECT_EQ(widget<SimpleComboBox>(kProgrammeTypeList)->count(), 32);
     EXPECT_EQ(enabled({kConnect, kEditList, kAdvancedFunctions, kOk, kDisconnect, kUpdateProgramme,
                        kUpdateText, kUpdateSpecial, kPsName, kTimeInPsFlag, kDecoderIdList}),
               "11110000000");
@@ -83,19 +82,22 @@ TEST_F(ConsoleWindowTest, ItStartsFromTheSettingsFileOrElseFromTheBuiltInValues)
   });
   folder.write("def.ini",  // copied from Windows in another letter case
                "[CLIENT]SOCKET=0A000002@7000\r\n[CLIENT]SETPTY=0A\r\n[CLIENT]SETDI=03\r\n"
-               "[CLIENT]SETBMS=0\r\n[CLIENT]SETGR4=1\r\n[CLIENT]SETTXT1=Bom dia a todos\r\n"
+               "[CLIENT]SETBMS=0\r\n[CLIENT]SETBTA=1\r\n[CLIENT]SETBTP=0\r\n[CLIENT]SETGR4=1\r\n"
+               "[CLIENT]setgr1=FF\r\n[CLIENT]SETTXT1=Bom dia a todos\r\n[CLIENT]SETTXT2=Musica\r\n"
                "[CLIENT]SETPSN=RADIO\r\n");
   console = std::make_unique<CConsoleDlg>(folder.path());
   whileOpen([&] {
     EXPECT_EQ(settingsShown(), pt("a000002|7000|Música Pop|0A|Emissão Estereo Simulado.|03|1|00:00|"
-                                  "Bom dia a todos||RADIO|0|0100010"));
+                                  "Bom dia a todos|Musica|RADIO|0|0010110"));
   });
   EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(ConsoleWindowTest, TheCodeListsShowTheirCodesEvenWhileAFieldIsInvalid) {
   whileOpen([&] {
-    boxes.answers = {message::kAnswerYes};
+    boxes.answers = {message::kAnswerNo, message::kAnswerYes};
+    click(kAdvancedFunctions);
+    EXPECT_EQ(enabled({kAdvancedFunctions, kPsName, kTimeInPsFlag, kDecoderIdList}), "1000");
     click(kAdvancedFunctions);
     EXPECT_EQ(enabled({kAdvancedFunctions, kPsName, kTimeInPsFlag, kDecoderIdList}), "0111");
 
@@ -149,6 +151,9 @@ TEST_F(ConsoleWindowTest, EveryContextMenuIsPortugueseAndEndsWithTheAboutItem) {
 
 TEST_F(ConsoleWindowTest, SpecialCharactersAreWarnedAboutOnceBetweenTextUpdates) {
   whileOpen([&] {
+    type(kRadioText1, "Bom dia ~ 7");
+    key(Qt::Key_Tab);  // plain ASCII: nothing to warn about
+    EXPECT_TRUE(boxes.shown.empty());
     type(kRadioText1, QString::fromUtf8("Informação"));
     key(Qt::Key_Tab);  // into RTXT2
     EXPECT_EQ(boxes.shown.at(0).text, pt("Caracteres especiais não devem ser usados."));
@@ -157,11 +162,12 @@ TEST_F(ConsoleWindowTest, SpecialCharactersAreWarnedAboutOnceBetweenTextUpdates)
     EXPECT_EQ(boxes.shown.size(), 1U);
 
     console->core().updates().textUpdate();
-    type(kRadioText2, QString(70, 'a'));  // an edit takes no more than 64
+    type(kRadioText1, "Bom dia");
+    type(kRadioText2, QString::fromUtf8("ç") + QString(70, 'a'));  // an edit takes only 64
     key(Qt::Key_Tab);
     EXPECT_EQ(boxes.shown.size(), 2U);
     tick();
-    EXPECT_EQ(console->state().radioText2, std::string(64, 'a'));
+    EXPECT_EQ(console->state().radioText2, pt("ç") + std::string(63, 'a'));
   });
 }
 
@@ -193,7 +199,8 @@ TEST_F(ConsoleWindowTest, OnlyTheExitButtonLeavesAndNotDuringABatchNorPastAnInva
                   "Please enter an integer between 1 and 31.");
         EXPECT_EQ(console->state().serverPort, 40000U);  // after the failing day: not read
         type(kPinDay, "1");
-        click(kOk);
+        widget(kOk)->setFocus();
+        key(Qt::Key_Return);  // the focused button, not the hidden default Cancel
       },
       true);
   EXPECT_EQ(result, 1);
@@ -217,10 +224,11 @@ TEST_F(ConsoleWindowTest, ATypedRadiotextGoesOnAirThroughTheEncoder) {
     QTRY_VERIFY_WITH_TIMEOUT(console->state().connected == 1, 5000);
     EXPECT_EQ(enabled({kConnect, kDisconnect, kUpdateText}), "011");
     click(kUpdateText);
-    tick(3);  // TXT0, TXT1, ENCODE
+    tick(4);  // TXT0, TXT1, ENCODE, then the buttons come back
     EXPECT_TRUE(encoder->skipPast("RTXT1 \"Bom dia, Lisboa\""));
-    click(kDisconnect);
-    EXPECT_EQ(console->state().connected, 0);
+    click(kAutoRotate);
+    click(kDisconnect);  // stops the rotation, in the window too
+    EXPECT_EQ(enabled({kConnect, kDisconnect, kUpdateText}) + ticked({kAutoRotate}), "1000");
     EXPECT_TRUE(encoder->skipPast("Cliente saiu"));
   });
   EXPECT_TRUE(boxes.shown.empty());

@@ -1,9 +1,5 @@
 // The console's connection on a real socket, against a scripted peer on a loopback port.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,58 +12,11 @@
 #include "ControlId.h"
 #include "FakeConsoleWindow.h"
 #include "FakeRadiotextSource.h"
+#include "LoopbackPeer.h"
 #include "MessageStyle.h"
 
 namespace orvane::test {
 namespace {
-
-constexpr int kPatienceMs = 5000;
-
-// The far end: listens on a free loopback port and takes one connection at a time.
-struct ScriptedPeer {
-  int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  int connection = -1;
-  unsigned port = [this] {
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t size = sizeof address;
-    bind(listener, reinterpret_cast<sockaddr*>(&address), size);
-    listen(listener, 4);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
-    return ntohs(address.sin_port);
-  }();
-
-  ~ScriptedPeer() {
-    hangUp();
-    close(listener);
-  }
-  bool accept() {
-    pollfd waiting{listener, POLLIN, 0};
-    return poll(&waiting, 1, kPatienceMs) == 1 &&
-           (connection = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;
-  }
-  // What has arrived within `ms`, without waiting for more once something came.
-  std::string received(int ms = 200) {
-    std::string bytes;
-    pollfd readable{connection, POLLIN, 0};
-    char chunk[4096];
-    ssize_t got = 0;
-    while (poll(&readable, 1, bytes.empty() ? ms : 20) == 1 &&
-           (got = recv(connection, chunk, sizeof chunk, 0)) > 0) {
-      bytes.append(chunk, static_cast<std::size_t>(got));
-    }
-    return bytes;
-  }
-  void send(std::string_view bytes) {
-    ssize_t sent = 0;
-    while (!bytes.empty() &&
-           (sent = ::send(connection, bytes.data(), bytes.size(), MSG_NOSIGNAL)) > 0) {
-      bytes.remove_prefix(static_cast<std::size_t>(sent));
-    }
-  }
-  void hangUp() {
-    if (connection >= 0) close(std::exchange(connection, -1));
-  }
-};
 
 // A window whose reply boxes stay open for a moment in a real nested event loop, so that the
 // socket's notifications keep coming while one is open.
@@ -99,7 +48,7 @@ class EncoderSocketTest : public ::testing::Test {
     return peer.accept() && QTest::qWaitFor([&] { return core.state().connected == 1; });
   }
 
-  ScriptedPeer peer;
+  LoopbackPeer peer;
   SlowBoxWindow window;
   FakeRadiotextSource list;
   CEncoderSocket socket;
