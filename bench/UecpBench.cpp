@@ -77,11 +77,11 @@ void EncodeToLastByte(benchmark::State& run) {
                                   .count();
                             },
                             systemLocalOffsetMinutes});
-  UecpTargetSpec spec;
-  spec.name = "bench";
+  UecpTargetSetting setting;
+  setting.name = "bench";
   bridge.addTarget(
-      spec, sockaddr_in{AF_INET, htons(localPort(listening.get())), {htonl(INADDR_LOOPBACK)}, {}},
-      log);
+      setting,
+      sockaddr_in{AF_INET, htons(localPort(listening.get())), {htonl(INADDR_LOOPBACK)}, {}}, log);
   auto turn = [&bridge](int timeoutMs) {
     PollTask::Wait wait = bridge.wait();
     poll(wait.fds.data(), wait.fds.size(), timeoutMs);

@@ -9,7 +9,7 @@
 
 #include "AlternativeFrequencies.h"
 #include "RtPlusTagger.h"
-#include "UecpTargetSpec.h"
+#include "UecpTargetSetting.h"
 
 namespace orvane {
 
@@ -37,8 +37,8 @@ struct ServerOptions {
   AlternativeFrequencies alternativeFrequencies;  // none: block C says "no AF"
   std::optional<RtPlusFormat> radiotextPlus;      // none: no RadioText Plus
 
-  std::vector<UecpTargetSpec> uecpTargets;   // peer encoders that get every change
-  std::optional<UecpListenSpec> uecpListen;  // where automation systems reach us
+  std::vector<UecpTargetSetting> uecpTargets;   // peer encoders that get every change
+  std::optional<UecpListenSetting> uecpListen;  // where automation systems reach us
 
   // --pi was given, so that UECP peers are told the code too; the default is ours alone.
   bool programmeIdentificationGiven = false;

@@ -20,8 +20,9 @@ constexpr int kFinishPollMs = 20;
 UecpBridge::UecpBridge(const EncoderState& state, Clocks clocks)
     : state_(state), clocks_(std::move(clocks)), serviceName_(clocks_.localOffsetMinutes) {}
 
-void UecpBridge::addTarget(UecpTargetSpec spec, std::optional<sockaddr_in> resolved, AirLog& log) {
-  targets_.emplace_back(std::move(spec), resolved, log,
+void UecpBridge::addTarget(UecpTargetSetting setting, std::optional<sockaddr_in> resolved,
+                           AirLog& log) {
+  targets_.emplace_back(std::move(setting), resolved, log,
                         [this] { return clockAt(clocks_.unixMicros()); });
 }
 

@@ -42,20 +42,20 @@ const sockaddr* generic(const sockaddr_in& where) {
 
 }  // namespace
 
-std::optional<sockaddr_in> resolveTarget(const UecpTargetSpec& spec, std::string& error) {
+std::optional<sockaddr_in> resolveTarget(const UecpTargetSetting& setting, std::string& error) {
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* found = nullptr;
-  const int status = getaddrinfo(spec.host.c_str(), nullptr, &hints, &found);
+  const int status = getaddrinfo(setting.host.c_str(), nullptr, &hints, &found);
   if (status != 0 || found == nullptr) {
-    error = "não foi possível encontrar " + spec.host + ": " + gai_strerror(status);
+    error = "não foi possível encontrar " + setting.host + ": " + gai_strerror(status);
     return std::nullopt;
   }
   sockaddr_in where{};
   std::memcpy(&where, found->ai_addr, sizeof where);
   freeaddrinfo(found);
-  where.sin_port = htons(spec.port);
+  where.sin_port = htons(setting.port);
   return where;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "FileDescriptor.h"
-#include "UecpTargetSpec.h"
+#include "UecpTargetSetting.h"
 
 namespace orvane {
 
@@ -17,7 +17,7 @@ namespace orvane {
 
 // The peer's address; a name is looked up here, once, so that a slow name server can never
 // stall the poll loop later.
-[[nodiscard]] std::optional<sockaddr_in> resolveTarget(const UecpTargetSpec& spec,
+[[nodiscard]] std::optional<sockaddr_in> resolveTarget(const UecpTargetSetting& setting,
                                                        std::string& error);
 
 // A socket whose connection to `to` is under way (or already made); invalid on failure.

@@ -29,13 +29,13 @@ std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options, const E
   if (options.uecpTargets.empty()) return nullptr;
   auto bridge = std::make_unique<UecpBridge>(
       state, UecpBridge::Clocks{monotonicMicros, unixMicros, systemLocalOffsetMinutes});
-  for (const UecpTargetSpec& spec : options.uecpTargets) {
+  for (const UecpTargetSetting& setting : options.uecpTargets) {
     std::optional<sockaddr_in> address;
-    if (spec.kind == UecpTargetSpec::Kind::Tcp) {
-      address = resolveTarget(spec, error);
+    if (setting.kind == UecpTargetSetting::Kind::Tcp) {
+      address = resolveTarget(setting, error);
       if (!address) return nullptr;
     }
-    bridge->addTarget(spec, address, log);
+    bridge->addTarget(setting, address, log);
   }
   return bridge;
 }

@@ -46,9 +46,9 @@ std::string answerText(std::uint8_t answer) {
 
 }  // namespace
 
-UecpTarget::UecpTarget(UecpTargetSpec spec, std::optional<sockaddr_in> resolved, AirLog& log,
+UecpTarget::UecpTarget(UecpTargetSetting setting, std::optional<sockaddr_in> resolved, AirLog& log,
                        ClockReading clock)
-    : spec_(std::move(spec)), resolved_(resolved), log_(log), clock_(std::move(clock)) {
+    : setting_(std::move(setting)), resolved_(resolved), log_(log), clock_(std::move(clock)) {
   report(Status::Connecting, {});
 }
 
@@ -103,8 +103,8 @@ bool UecpTarget::holds(const UecpSnapshot& wanted) const {
 
 void UecpTarget::connect(std::int64_t now) {
   std::string error;
-  if (spec_.kind == UecpTargetSpec::Kind::Serial) {
-    link_ = openSerialLine(spec_.device, spec_.baud, error);
+  if (setting_.kind == UecpTargetSetting::Kind::Serial) {
+    link_ = openSerialLine(setting_.device, setting_.baud, error);
     if (link_.valid()) {
       becomeUp(now);
     } else {
@@ -147,7 +147,7 @@ void UecpTarget::report(Status status, const std::string& error) {
   const bool wasDown = reported_ == Status::Down;
   reported_ = status;
   reportedError_ = error;
-  const std::string prefix = "UECP " + spec_.name + ": ";
+  const std::string prefix = "UECP " + setting_.name + ": ";
   switch (status) {
     case Status::Connecting:
       log_.write(prefix + "a ligar");
@@ -187,7 +187,7 @@ void UecpTarget::logRefusal(const UecpFrame& frame, std::string_view element) {
   const auto sequence = element.size() > 2 ? static_cast<std::uint8_t>(element[2]) : frame.sequence;
   const std::uint8_t code = elementBySequence_[sequence];
   if (static_cast<UecpCode>(code) == UecpCode::CommunicationMode) return;
-  log_.writeAboutPeer("UECP " + spec_.name + ": o codificador recusou " + uecpElementName(code) +
+  log_.writeAboutPeer("UECP " + setting_.name + ": o codificador recusou " + uecpElementName(code) +
                       ": " + answerText(static_cast<std::uint8_t>(element[1])));
 }
 
@@ -210,13 +210,13 @@ void UecpTarget::fill(const UecpSnapshot& wanted) {
 void UecpTarget::add(const std::string& element) {
   sequence_ = sequence_ == kLastSequence ? 1 : static_cast<std::uint8_t>(sequence_ + 1);
   elementBySequence_[sequence_] = static_cast<std::uint8_t>(element[0]);
-  appendUecpFrame(unsent_, {spec_.address, sequence_, element});
+  appendUecpFrame(unsent_, {setting_.address, sequence_, element});
 }
 
 void UecpTarget::flush(std::int64_t now) {
   while (!unsent_.empty()) {
     const ssize_t sent =
-        spec_.kind == UecpTargetSpec::Kind::Tcp
+        setting_.kind == UecpTargetSetting::Kind::Tcp
             ? ::send(link_.get(), unsent_.data(), unsent_.size(), MSG_NOSIGNAL | MSG_DONTWAIT)
             : ::write(link_.get(), unsent_.data(), unsent_.size());
     if (sent < 0 && wouldBlock()) return;

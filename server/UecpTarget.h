@@ -15,7 +15,7 @@
 #include "UecpElement.h"
 #include "UecpFrameDecoder.h"
 #include "UecpSnapshot.h"
-#include "UecpTargetSpec.h"
+#include "UecpTargetSetting.h"
 
 namespace orvane {
 
@@ -35,7 +35,7 @@ class UecpTarget {
   using ClockReading = std::function<UecpClock()>;  // the UTC time to set the peer's clock to
 
   // `resolved` is the peer's address for a TCP target. The first attempt is made at once.
-  UecpTarget(UecpTargetSpec spec, std::optional<sockaddr_in> resolved, AirLog& log,
+  UecpTarget(UecpTargetSetting setting, std::optional<sockaddr_in> resolved, AirLog& log,
              ClockReading clock);
 
   // What to poll for; the descriptor is -1 while there is no link.
@@ -53,7 +53,7 @@ class UecpTarget {
   // True once the peer has taken everything of `wanted`, down to the last byte.
   [[nodiscard]] bool holds(const UecpSnapshot& wanted) const;
 
-  [[nodiscard]] const std::string& name() const { return spec_.name; }
+  [[nodiscard]] const std::string& name() const { return setting_.name; }
 
  private:
   enum class Status { Connecting, Up, Down };
@@ -68,7 +68,7 @@ class UecpTarget {
   void add(const std::string& element);
   void flush(std::int64_t now);
 
-  UecpTargetSpec spec_;
+  UecpTargetSetting setting_;
   std::optional<sockaddr_in> resolved_;
   AirLog& log_;
   ClockReading clock_;

@@ -11,7 +11,7 @@ namespace orvane {
 
 // Where a UECP peer encoder is, as given to --uecp: "tcp:HOST:PORT" or "serial:DEVICE[:BAUD]",
 // either followed by ",site=N" and ",encoder=N" (0, the default, meaning all).
-struct UecpTargetSpec {
+struct UecpTargetSetting {
   enum class Kind { Tcp, Serial };
   static constexpr int kDefaultBaud = 9600;
 
@@ -26,17 +26,17 @@ struct UecpTargetSpec {
 
 // What --uecp-listen takes: "[ADDR:]PORT", optionally followed by ",site=N" and ",encoder=N",
 // the address Orvane answers to as an encoder.
-struct UecpListenSpec {
+struct UecpListenSetting {
   std::string address = "127.0.0.1";  // loopback unless asked otherwise, like --listen
   std::uint16_t port = 0;
   UecpAddress own;
 };
 
 // Empty, with `error` in Portuguese, when the text is not a valid target.
-[[nodiscard]] std::optional<UecpTargetSpec> parseUecpTarget(std::string_view text,
-                                                            std::string& error);
-[[nodiscard]] std::optional<UecpListenSpec> parseUecpListen(std::string_view text,
-                                                            std::string& error);
+[[nodiscard]] std::optional<UecpTargetSetting> parseUecpTarget(std::string_view text,
+                                                               std::string& error);
+[[nodiscard]] std::optional<UecpListenSetting> parseUecpListen(std::string_view text,
+                                                               std::string& error);
 
 // The serial speeds the line can be set to.
 [[nodiscard]] bool isSupportedBaud(int baud);

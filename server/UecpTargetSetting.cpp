@@ -1,4 +1,4 @@
-#include "UecpTargetSpec.h"
+#include "UecpTargetSetting.h"
 
 #include <algorithm>
 #include <array>
@@ -35,29 +35,29 @@ bool readAddress(std::string_view options, UecpAddress& address, std::string& er
   return true;
 }
 
-bool readTcp(std::string_view rest, UecpTargetSpec& spec) {
+bool readTcp(std::string_view rest, UecpTargetSetting& setting) {
   const auto colon = rest.rfind(':');
   unsigned port = 0;
   if (colon == std::string_view::npos || colon == 0 ||
       !readNumber(rest.substr(colon + 1), kMaxPort, port) || port == 0) {
     return false;
   }
-  spec.host = std::string(rest.substr(0, colon));
-  spec.port = static_cast<std::uint16_t>(port);
+  setting.host = std::string(rest.substr(0, colon));
+  setting.port = static_cast<std::uint16_t>(port);
   return true;
 }
 
 // A device name may hold colons of its own; only digits after the last one are a speed.
-bool readSerial(std::string_view rest, UecpTargetSpec& spec) {
+bool readSerial(std::string_view rest, UecpTargetSetting& setting) {
   const auto colon = rest.rfind(':');
   unsigned baud = 0;
   if (colon != std::string_view::npos &&
       readNumber(rest.substr(colon + 1), static_cast<unsigned>(kBauds.back()), baud)) {
-    spec.baud = static_cast<int>(baud);
+    setting.baud = static_cast<int>(baud);
     rest = rest.substr(0, colon);
   }
-  spec.device = std::string(rest);
-  return !spec.device.empty() && isSupportedBaud(spec.baud);
+  setting.device = std::string(rest);
+  return !setting.device.empty() && isSupportedBaud(setting.baud);
 }
 
 }  // namespace
@@ -66,28 +66,28 @@ bool isSupportedBaud(int baud) {
   return std::ranges::find(kBauds, baud) != kBauds.end();
 }
 
-std::optional<UecpTargetSpec> parseUecpTarget(std::string_view text, std::string& error) {
-  UecpTargetSpec spec;
-  spec.name = std::string(text.substr(0, text.find(',')));
-  const std::string_view where = spec.name;
+std::optional<UecpTargetSetting> parseUecpTarget(std::string_view text, std::string& error) {
+  UecpTargetSetting setting;
+  setting.name = std::string(text.substr(0, text.find(',')));
+  const std::string_view where = setting.name;
   bool valid = false;
   if (where.starts_with("tcp:")) {
-    valid = readTcp(where.substr(4), spec);
+    valid = readTcp(where.substr(4), setting);
   } else if (where.starts_with("serial:")) {
-    spec.kind = UecpTargetSpec::Kind::Serial;
-    valid = readSerial(where.substr(7), spec);
+    setting.kind = UecpTargetSetting::Kind::Serial;
+    valid = readSerial(where.substr(7), setting);
   }
   if (!valid) {
     error = "destino UECP inválido (tcp:ENDEREÇO:PORTO ou serial:DISPOSITIVO[:VELOCIDADE]): " +
-            spec.name;
+            setting.name;
     return std::nullopt;
   }
-  if (!readAddress(text.substr(where.size()), spec.address, error)) return std::nullopt;
-  return spec;
+  if (!readAddress(text.substr(where.size()), setting.address, error)) return std::nullopt;
+  return setting;
 }
 
-std::optional<UecpListenSpec> parseUecpListen(std::string_view text, std::string& error) {
-  UecpListenSpec spec;
+std::optional<UecpListenSetting> parseUecpListen(std::string_view text, std::string& error) {
+  UecpListenSetting setting;
   const std::string_view where = text.substr(0, text.find(','));
   const auto colon = where.rfind(':');
   unsigned port = 0;
@@ -96,10 +96,10 @@ std::optional<UecpListenSpec> parseUecpListen(std::string_view text, std::string
     error = "--uecp-listen precisa de [ENDEREÇO:]PORTO: " + std::string(where);
     return std::nullopt;
   }
-  if (colon != std::string_view::npos) spec.address = std::string(where.substr(0, colon));
-  spec.port = static_cast<std::uint16_t>(port);
-  if (!readAddress(text.substr(where.size()), spec.own, error)) return std::nullopt;
-  return spec;
+  if (colon != std::string_view::npos) setting.address = std::string(where.substr(0, colon));
+  setting.port = static_cast<std::uint16_t>(port);
+  if (!readAddress(text.substr(where.size()), setting.own, error)) return std::nullopt;
+  return setting;
 }
 
 }  // namespace orvane
