@@ -24,18 +24,27 @@ std::int64_t unixMicros() {
 
 }  // namespace
 
-std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options, const EncoderState& state,
-                                           AirLog& log, std::string& error) {
-  if (options.uecpTargets.empty()) return nullptr;
-  auto bridge = std::make_unique<UecpBridge>(
-      state, UecpBridge::Clocks{monotonicMicros, unixMicros, systemLocalOffsetMinutes});
+std::optional<UecpAddresses> resolveUecpTargets(const ServerOptions& options, std::string& error) {
+  UecpAddresses addresses;
   for (const UecpTargetSetting& setting : options.uecpTargets) {
     std::optional<sockaddr_in> address;
     if (setting.kind == UecpTargetSetting::Kind::Tcp) {
       address = resolveTarget(setting, error);
-      if (!address) return nullptr;
+      if (!address) return std::nullopt;
     }
-    bridge->addTarget(setting, address, log);
+    addresses.push_back(address);
+  }
+  return addresses;
+}
+
+std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options,
+                                           const UecpAddresses& addresses,
+                                           const EncoderState& state, AirLog& log) {
+  if (options.uecpTargets.empty()) return nullptr;
+  auto bridge = std::make_unique<UecpBridge>(
+      state, UecpBridge::Clocks{monotonicMicros, unixMicros, systemLocalOffsetMinutes});
+  for (std::size_t i = 0; i < options.uecpTargets.size() && i < addresses.size(); ++i) {
+    bridge->addTarget(options.uecpTargets[i], addresses[i], log);
   }
   return bridge;
 }

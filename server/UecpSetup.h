@@ -1,7 +1,11 @@
 #pragma once
 
+#include <netinet/in.h>
+
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "AirLog.h"
 #include "EncoderState.h"
@@ -11,12 +15,18 @@
 
 namespace orvane {
 
+// Where each --uecp target is, looked up once (serial lines need no look-up); nullopt with
+// `error` set when a name cannot be found. Done before the bridge is made, so that the program
+// can fail before it says it is serving, and the bridge's first log lines come after that.
+using UecpAddresses = std::vector<std::optional<sockaddr_in>>;
+[[nodiscard]] std::optional<UecpAddresses> resolveUecpTargets(const ServerOptions& options,
+                                                              std::string& error);
+
 // The UECP parts the options ask for, on the system's clocks and time zone; null when not asked
-// for, and null with `error` set when they cannot be had (a name that cannot be found, a port
-// that is taken).
+// for, and, for the listener, null with `error` set when it cannot be had (a port that is taken).
 [[nodiscard]] std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options,
-                                                         const EncoderState& state, AirLog& log,
-                                                         std::string& error);
+                                                         const UecpAddresses& addresses,
+                                                         const EncoderState& state, AirLog& log);
 [[nodiscard]] std::unique_ptr<UecpListener> openUecpListener(const ServerOptions& options,
                                                              EncoderState& state, AirLog& log,
                                                              std::string& error,

@@ -109,8 +109,8 @@ int main(int argc, char** argv) {
     std::cerr << "orvane-encoder: " << error << '\n';
     return 1;
   }
-  const auto bridge = openUecpBridge(options, state, log, error);
-  if (!options.uecpTargets.empty() && !bridge) {
+  const auto uecpAddresses = resolveUecpTargets(options, error);
+  if (!uecpAddresses) {
     std::cerr << "orvane-encoder: " << error << '\n';
     return 1;
   }
@@ -124,6 +124,8 @@ int main(int argc, char** argv) {
     log.writeUnstamped("orvane-encoder: UECP a escutar em " + options.uecpListen->address + ":" +
                        std::to_string(uecpPort));
   }
+
+  const auto bridge = openUecpBridge(options, *uecpAddresses, state, log);
 
   int code = 0;
   if (options.servesConsole() || output || uecpListener) {
