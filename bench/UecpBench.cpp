@@ -8,13 +8,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
 #include "ClientSession.h"
 #include "Listener.h"
-#include "SignalSetup.h"
+#include "SystemClock.h"
 #include "UecpBridge.h"
 #include "UecpElement.h"
 #include "UecpFrameDecoder.h"
@@ -57,10 +56,6 @@ void FrameDecode(benchmark::State& run) {
   run.SetItemsProcessed(run.iterations() * kFrames);
 }
 
-std::int64_t micros(std::chrono::steady_clock::time_point t) {
-  return std::chrono::duration_cast<std::chrono::microseconds>(t.time_since_epoch()).count();
-}
-
 // The console's batch through the server's own session, the bridge's turn of the poll loop, and
 // the kernel's loopback to a peer that reads as soon as bytes come, until the frame's stop byte.
 void EncodeToLastByte(benchmark::State& run) {
@@ -70,13 +65,7 @@ void EncodeToLastByte(benchmark::State& run) {
   FileDescriptor nowhere(open("/dev/null", O_WRONLY | O_CLOEXEC));
   AirLog log(nowhere.get());
   ClientSession console(state, log, false);
-  UecpBridge bridge(state, {[] { return micros(std::chrono::steady_clock::now()); },
-                            [] {
-                              return std::chrono::duration_cast<std::chrono::microseconds>(
-                                         std::chrono::system_clock::now().time_since_epoch())
-                                  .count();
-                            },
-                            systemLocalOffsetMinutes});
+  UecpBridge bridge(state, {monotonicMicros, unixMicros, systemLocalOffsetMinutes});
   UecpTargetSetting setting;
   setting.name = "bench";
   bridge.addTarget(

@@ -4,8 +4,9 @@
 #include <time.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
+
+#include "SystemClock.h"
 
 namespace orvane {
 namespace {
@@ -22,11 +23,6 @@ std::string stamp(const WallClockTime& t) {
   return buffer;
 }
 
-std::int64_t steadyMicros() {
-  using namespace std::chrono;
-  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 }  // namespace
 
 WallClockTime localWallClock() {
@@ -40,7 +36,7 @@ WallClockTime localWallClock() {
 AirLog::AirLog(int fd, WallClock clock, MonotonicClock monotonic)
     : out_(OutputStream::borrow(fd, "registo")),
       clock_(std::move(clock)),
-      monotonic_(monotonic ? std::move(monotonic) : steadyMicros),
+      monotonic_(monotonic ? std::move(monotonic) : monotonicMicros),
       periodStart_(monotonic_()) {}
 
 AirLog::~AirLog() {

@@ -2,26 +2,16 @@
 
 #include <poll.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cmath>
 #include <utility>
 #include <vector>
 
+#include "SystemClock.h"
+
 namespace orvane {
 namespace {
-
-std::int64_t unixMicrosNow() {
-  using namespace std::chrono;
-  return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
-}
-
-std::int64_t monotonicMicros() {
-  using namespace std::chrono;
-  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 bool isRegularFile(int fd) {
   struct stat info {};
@@ -92,13 +82,6 @@ int OutputFailure::exitCode() const {
   return 1;
 }
 
-int systemLocalOffsetMinutes(std::int64_t unixSeconds) {
-  const auto when = static_cast<time_t>(unixSeconds);
-  struct tm local {};
-  if (localtime_r(&when, &local) == nullptr) return 0;
-  return static_cast<int>(local.tm_gmtoff / 60);
-}
-
 std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
                                                const OnAirState& onAir, int stopFd, int logFd,
                                                OutputFailure& failure) {
@@ -114,8 +97,8 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
                            options.extendedCountryCode);
   scheduler.setAlternativeFrequencies(options.alternativeFrequencies);
   if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
-  auto output = std::make_unique<SignalOutput>(
-      onAir, std::move(scheduler), settings, SignalOutput::Clocks{monotonicMicros, unixMicrosNow});
+  auto output = std::make_unique<SignalOutput>(onAir, std::move(scheduler), settings,
+                                               SignalOutput::Clocks{monotonicMicros, unixMicros});
   std::vector<std::pair<std::string, int>> writers{{"o registo", logFd}};
   for (const auto& [option, path] :
        {std::pair{"--groups", &options.groupsPath}, std::pair{"--mpx", &options.mpxPath}}) {

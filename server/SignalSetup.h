@@ -32,7 +32,4 @@ struct OutputFailure {
                                                              const OnAirState& onAir, int stopFd,
                                                              int logFd, OutputFailure& failure);
 
-// Minutes east of UTC of the system's time zone at a Unix time.
-[[nodiscard]] int systemLocalOffsetMinutes(std::int64_t unixSeconds);
-
 }  // namespace orvane

@@ -1,26 +1,14 @@
 #include "UecpSetup.h"
 
-#include <chrono>
-
 #include "EncoderServer.h"
 #include "Listener.h"
-#include "SignalSetup.h"
+#include "SystemClock.h"
 #include "UecpLink.h"
 
 namespace orvane {
 namespace {
 
 constexpr std::int64_t kMicrosPerSecond = 1'000'000;
-
-std::int64_t monotonicMicros() {
-  using namespace std::chrono;
-  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-std::int64_t unixMicros() {
-  using namespace std::chrono;
-  return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
-}
 
 }  // namespace
 

@@ -15,7 +15,7 @@
 #include "EncoderProcess.h"
 #include "RdsDecoder.h"
 #include "SignalOutput.h"
-#include "SignalSetup.h"
+#include "SystemClock.h"
 #include "TempDir.h"
 #include "Windows1252.h"
 
