@@ -52,13 +52,14 @@ bool EncoderServer::run() {
   for (;;) {
     // Unused entries must be -1: poll reports a hang-up even on an entry that asks for nothing,
     // so a 0 there (standard input, a finished pipe) would wake the loop at once, forever.
-    std::vector<pollfd> fds{{stopFd_, POLLIN, 0}, {listenerFd(), POLLIN, 0}, {-1, 0, 0}};
+    std::vector<pollfd> fds{
+        {stopFd_, POLLIN, 0}, {acceptPause_.pollFd(listener_.get()), POLLIN, 0}, {-1, 0, 0}};
     if (client_) {
       fds[2].fd = client_->socket.get();
       fds[2].events = static_cast<short>((client_->inputEnded ? 0 : POLLIN) |
                                          (client_->unsent.empty() ? 0 : POLLOUT));
     }
-    const int timeoutMs = addTaskWaits(fds, acceptPauseLeftMs());
+    const int timeoutMs = addTaskWaits(fds, acceptPause_.leftMs());
     if (poll(fds.data(), fds.size(), timeoutMs) < 0) {
       if (errno == EINTR) continue;
       log_.write(std::string("Servidor interrompido: ") + std::strerror(errno));
@@ -96,21 +97,6 @@ bool EncoderServer::serviceTasks(const std::vector<pollfd>& fds) {
   return true;
 }
 
-// The listener, unless accepting is paused.
-int EncoderServer::listenerFd() {
-  if (acceptPausedUntil_ && std::chrono::steady_clock::now() >= *acceptPausedUntil_) {
-    acceptPausedUntil_.reset();
-  }
-  return acceptPausedUntil_ ? -1 : listener_.get();
-}
-
-int EncoderServer::acceptPauseLeftMs() const {
-  if (!acceptPausedUntil_) return -1;
-  using namespace std::chrono;
-  const auto left = ceil<milliseconds>(*acceptPausedUntil_ - steady_clock::now()).count();
-  return static_cast<int>(std::max<decltype(left)>(0, left));
-}
-
 void EncoderServer::acceptPending() {
   FileDescriptor socket(accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
   if (!socket.valid()) {
@@ -132,10 +118,10 @@ void EncoderServer::acceptPending() {
 void EncoderServer::pauseAccepting() {
   if (!acceptFailing_) {
     log_.write("Não foi possível aceitar ligações (" + std::string(std::strerror(errno)) +
-               "); nova tentativa a cada " + std::to_string(kAcceptPauseMs / 1000) + " s");
+               "); nova tentativa a cada " + std::to_string(AcceptPause::kLength.count()) + " s");
   }
   acceptFailing_ = true;
-  acceptPausedUntil_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAcceptPauseMs);
+  acceptPause_.start();
 }
 
 // The refused client may already have sent something; reading it before the close keeps the

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "AcceptPause.h"
 #include "AirLog.h"
 #include "ClientSession.h"
 #include "EncoderState.h"
@@ -23,10 +23,6 @@ class EncoderServer {
   // at all and is disconnected: dropping replies instead would hide errors from the operator, and
   // keeping the connection would hold the one client place for nobody.
   static constexpr std::size_t kMaxUnsentReplies = 64 * 1024;
-
-  // Accepting stops for this long after it failed for want of resources (descriptors, memory),
-  // since the waiting connection would wake the loop again at once.
-  static constexpr int kAcceptPauseMs = 1000;
 
   // `listener` is a listening socket, or invalid to serve no console; the loop runs until
   // `stopFd` becomes readable or one of `tasks` is over. The log is a task of the loop too.
@@ -50,8 +46,6 @@ class EncoderServer {
 
   int addTaskWaits(std::vector<pollfd>& fds, int timeoutMs);
   bool serviceTasks(const std::vector<pollfd>& fds);
-  [[nodiscard]] int listenerFd();
-  [[nodiscard]] int acceptPauseLeftMs() const;
   void acceptPending();
   void pauseAccepting();
   void refuseBusy(FileDescriptor socket);
@@ -68,7 +62,7 @@ class EncoderServer {
   std::vector<PollTask*> tasks_;           // the log first
   std::vector<std::size_t> taskFdCounts_;  // how many of the polled descriptors each task gave
   std::optional<Client> client_;
-  std::optional<std::chrono::steady_clock::time_point> acceptPausedUntil_;
+  AcceptPause acceptPause_;
   bool acceptFailing_ = false;  // reported, and not accepted since
 };
 

@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::size_t kReadChunk = 4096;
 constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
-constexpr auto kRest = std::chrono::seconds(1);
 
 bool wouldBlock() {
   return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
@@ -27,13 +26,8 @@ UecpListener::UecpListener(FileDescriptor listener, EncoderState& state, AirLog&
 
 PollTask::Wait UecpListener::wait() {
   Wait wait;
-  if (restUntil_ && std::chrono::steady_clock::now() >= *restUntil_) restUntil_.reset();
-  wait.fds.push_back({restUntil_ ? -1 : listener_.get(), POLLIN, 0});
-  if (restUntil_) {
-    wait.timeoutMs = static_cast<int>(
-        std::chrono::ceil<std::chrono::milliseconds>(*restUntil_ - std::chrono::steady_clock::now())
-            .count());
-  }
+  wait.fds.push_back({acceptPause_.pollFd(listener_.get()), POLLIN, 0});
+  wait.timeoutMs = acceptPause_.leftMs();
   for (const auto& client : clients_) {
     const short events = static_cast<short>(POLLIN | (client->unsent.empty() ? 0 : POLLOUT));
     wait.fds.push_back({client->socket.get(), events, 0});
@@ -57,8 +51,7 @@ bool UecpListener::service(std::span<const pollfd> polled) {
 void UecpListener::accept() {
   FileDescriptor socket(accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
   if (!socket.valid()) {
-    if (!wouldBlock() && errno != ECONNABORTED)
-      restUntil_ = std::chrono::steady_clock::now() + kRest;
+    if (!wouldBlock() && errno != ECONNABORTED) acceptPause_.start();
     return;
   }
   std::string peer = peerName(socket.get());

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "AcceptPause.h"
 #include "AirLog.h"
 #include "EncoderState.h"
 #include "FileDescriptor.h"
@@ -44,9 +43,7 @@ class UecpListener : public PollTask {
   void end(Client& client);
 
   FileDescriptor listener_;
-  // After a failed accept (no descriptors left) the listener rests a while: poll would report it
-  // ready again at once, and the loop would spin.
-  std::optional<std::chrono::steady_clock::time_point> restUntil_;
+  AcceptPause acceptPause_;
   EncoderState& state_;
   AirLog& log_;
   UecpAddress own_;
