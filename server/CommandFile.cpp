@@ -12,6 +12,7 @@
 #include "CommandParser.h"
 #include "FileDescriptor.h"
 #include "LineAssembler.h"
+#include "NonBlocking.h"
 
 namespace orvane {
 namespace {
@@ -94,7 +95,7 @@ LoadOutcome loadCommandFile(const std::string& path, int stopFd, EncoderState& s
     if (got > 0 && !lines.feed({chunk.data(), static_cast<std::size_t>(got)}, error)) {
       return LoadOutcome::Refused;
     }
-    if (got < 0 && fds[0].revents != 0 && errno != EAGAIN && errno != EINTR) break;
+    if (got < 0 && fds[0].revents != 0 && !wouldBlock()) break;
   }
   error = "não foi possível ler " + path + ": " + std::strerror(errno);
   return LoadOutcome::Unreadable;

@@ -11,17 +11,13 @@
 #include <string>
 
 #include "Listener.h"
+#include "NonBlocking.h"
 
 namespace orvane {
 namespace {
 
 constexpr std::size_t kReadChunk = 4096;
-constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
 constexpr std::size_t kLoopFds = 3;  // the stop signal, the listener and the client
-
-bool wouldBlock() {
-  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-}
 
 // A peer whose host lost power or its network never says goodbye: the keepalive probes or the
 // unacknowledged replies run out, and the place is free for the console when it comes back.

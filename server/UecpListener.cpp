@@ -7,16 +7,12 @@
 #include <cerrno>
 
 #include "Listener.h"
+#include "NonBlocking.h"
 
 namespace orvane {
 namespace {
 
 constexpr std::size_t kReadChunk = 4096;
-constexpr int kSendFlags = MSG_NOSIGNAL | MSG_DONTWAIT;
-
-bool wouldBlock() {
-  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-}
 
 }  // namespace
 

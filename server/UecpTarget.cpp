@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "NonBlocking.h"
 #include "UecpLink.h"
 
 namespace orvane {
@@ -17,10 +18,6 @@ namespace {
 
 constexpr std::size_t kReadChunk = 512;
 constexpr std::uint8_t kLastSequence = 0xFF;
-
-bool wouldBlock() {
-  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-}
 
 std::string clockOfDay() {
   const time_t now = time(nullptr);
@@ -215,10 +212,9 @@ void UecpTarget::add(const std::string& element) {
 
 void UecpTarget::flush(std::int64_t now) {
   while (!unsent_.empty()) {
-    const ssize_t sent =
-        setting_.kind == UecpTargetSetting::Kind::Tcp
-            ? ::send(link_.get(), unsent_.data(), unsent_.size(), MSG_NOSIGNAL | MSG_DONTWAIT)
-            : ::write(link_.get(), unsent_.data(), unsent_.size());
+    const ssize_t sent = setting_.kind == UecpTargetSetting::Kind::Tcp
+                             ? ::send(link_.get(), unsent_.data(), unsent_.size(), kSendFlags)
+                             : ::write(link_.get(), unsent_.data(), unsent_.size());
     if (sent < 0 && wouldBlock()) return;
     if (sent <= 0) {
       fail(std::strerror(errno), now);
