@@ -6,8 +6,10 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "MpxModulator.h"
+#include "OptionNumber.h"
 #include "PcmFormat.h"
 
 namespace orvane {
@@ -22,35 +24,11 @@ bool isIpv4(const std::string& text) {
   return inet_pton(AF_INET, text.c_str(), &parsed) == 1;
 }
 
-bool readPort(std::string_view text, std::uint16_t& port) {
-  unsigned value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size() || value > 65535) return false;
-  port = static_cast<std::uint16_t>(value);
-  return true;
-}
-
-// One to four hex digits; 0000 is no programme at all.
-bool readProgrammeIdentification(std::string_view text, std::uint16_t& pi) {
-  unsigned value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-  if (text.empty() || text.size() > 4 || error != std::errc{} || end != text.data() + text.size() ||
-      value == 0) {
-    return false;
-  }
-  pi = static_cast<std::uint16_t>(value);
-  return true;
-}
-
-// Two hex digits; 00 is no country at all.
-bool readCountryCode(std::string_view text, std::optional<std::uint8_t>& code) {
-  unsigned value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-  if (text.size() != 2 || error != std::errc{} || end != text.data() + text.size() || value == 0) {
-    return false;
-  }
-  code = static_cast<std::uint8_t>(value);
-  return true;
+// A code of so many hex digits; all zeros is no code at all (no programme, no country).
+bool readHexCode(std::string_view text, std::size_t minDigits, std::size_t maxDigits,
+                 unsigned& code) {
+  return text.size() >= minDigits && text.size() <= maxDigits &&
+         readOptionNumber(text, std::numeric_limits<unsigned>::max(), code, 16) && code != 0;
 }
 
 bool readSeconds(std::string_view text, std::optional<double>& seconds) {
@@ -83,24 +61,28 @@ std::optional<OptionsError> readUecp(std::string_view arg, std::string_view valu
 
 std::optional<OptionsError> readOption(std::string_view arg, std::string_view value,
                                        ServerOptions& options) {
+  unsigned number = 0;
   if (arg == "--listen") {
     options.address = std::string(value);
     if (!isIpv4(options.address)) return OptionsError{"endereço IPv4 inválido: " + options.address};
   } else if (arg == "--port") {
-    if (!readPort(value, options.port)) {
+    if (!readOptionNumber(value, kMaxPort, number)) {
       return OptionsError{"porto inválido (0 a 65535): " + std::string(value)};
     }
+    options.port = static_cast<std::uint16_t>(number);
   } else if (arg == "--pi") {
     options.programmeIdentificationGiven = true;
-    if (!readProgrammeIdentification(value, options.programmeIdentification)) {
+    if (!readHexCode(value, 1, 4, number)) {
       return OptionsError{"código PI inválido (1 a 4 dígitos hexadecimais, não 0): " +
                           std::string(value)};
     }
+    options.programmeIdentification = static_cast<std::uint16_t>(number);
   } else if (arg == "--ecc") {
-    if (!readCountryCode(value, options.extendedCountryCode)) {
+    if (!readHexCode(value, 2, 2, number)) {
       return OptionsError{"código de país alargado inválido (2 dígitos hexadecimais, não 00): " +
                           std::string(value)};
     }
+    options.extendedCountryCode = static_cast<std::uint8_t>(number);
   } else if (arg == "--seconds") {
     if (!readSeconds(value, options.seconds)) {
       return OptionsError{"duração inválida (segundos, maior que 0, até 1000000): " +

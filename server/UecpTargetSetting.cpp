@@ -2,18 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
+
+#include "OptionNumber.h"
 
 namespace orvane {
 namespace {
 
 constexpr std::array<int, 8> kBauds = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
-constexpr unsigned kMaxPort = 65535;
-
-bool readNumber(std::string_view text, unsigned max, unsigned& value) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return !text.empty() && error == std::errc{} && end == text.data() + text.size() && value <= max;
-}
 
 // ",site=N,encoder=N" in any order; true when every option was one of these, in range.
 bool readAddress(std::string_view options, UecpAddress& address, std::string& error) {
@@ -22,10 +17,11 @@ bool readAddress(std::string_view options, UecpAddress& address, std::string& er
     const std::string_view option = options.substr(0, options.find(','));
     options.remove_prefix(option.size());
     unsigned value = 0;
-    if (option.starts_with("site=") && readNumber(option.substr(5), UecpAddress::kMaxSite, value)) {
+    if (option.starts_with("site=") &&
+        readOptionNumber(option.substr(5), UecpAddress::kMaxSite, value)) {
       address.site = static_cast<std::uint16_t>(value);
     } else if (option.starts_with("encoder=") &&
-               readNumber(option.substr(8), UecpAddress::kMaxEncoder, value)) {
+               readOptionNumber(option.substr(8), UecpAddress::kMaxEncoder, value)) {
       address.encoder = static_cast<std::uint8_t>(value);
     } else {
       error = "opção UECP inválida (site=0..1023, encoder=0..63): " + std::string(option);
@@ -39,7 +35,7 @@ bool readTcp(std::string_view rest, UecpTargetSetting& setting) {
   const auto colon = rest.rfind(':');
   unsigned port = 0;
   if (colon == std::string_view::npos || colon == 0 ||
-      !readNumber(rest.substr(colon + 1), kMaxPort, port) || port == 0) {
+      !readOptionNumber(rest.substr(colon + 1), kMaxPort, port) || port == 0) {
     return false;
   }
   setting.host = std::string(rest.substr(0, colon));
@@ -52,7 +48,7 @@ bool readSerial(std::string_view rest, UecpTargetSetting& setting) {
   const auto colon = rest.rfind(':');
   unsigned baud = 0;
   if (colon != std::string_view::npos &&
-      readNumber(rest.substr(colon + 1), static_cast<unsigned>(kBauds.back()), baud)) {
+      readOptionNumber(rest.substr(colon + 1), static_cast<unsigned>(kBauds.back()), baud)) {
     setting.baud = static_cast<int>(baud);
     rest = rest.substr(0, colon);
   }
@@ -91,8 +87,8 @@ std::optional<UecpListenSetting> parseUecpListen(std::string_view text, std::str
   const std::string_view where = text.substr(0, text.find(','));
   const auto colon = where.rfind(':');
   unsigned port = 0;
-  if (!readNumber(colon == std::string_view::npos ? where : where.substr(colon + 1), kMaxPort,
-                  port)) {
+  if (!readOptionNumber(colon == std::string_view::npos ? where : where.substr(colon + 1), kMaxPort,
+                        port)) {
     error = "--uecp-listen precisa de [ENDEREÇO:]PORTO: " + std::string(where);
     return std::nullopt;
   }
