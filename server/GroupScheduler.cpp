@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "RdsCharset.h"
-#include "ServiceName.h"
 
 namespace orvane {
 namespace {
@@ -24,7 +23,8 @@ GroupScheduler::GroupScheduler(std::uint16_t programmeIdentification, LocalOffse
                                std::optional<std::uint8_t> countryCode)
     : programmeIdentification_(programmeIdentification),
       localOffset_(std::move(localOffset)),
-      countryCode_(countryCode) {}
+      countryCode_(countryCode),
+      serviceName_(localOffset_) {}
 
 RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
   const GroupHeader header{state.programmeIdentification.value_or(programmeIdentification_),
@@ -72,14 +72,14 @@ bool GroupScheduler::programmeItemDue(const OnAirState& state) const {
 
 RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader& header,
                                      const GroupTime& time) {
-  if (frames_.empty() || state.programmeServiceName != name_) {
+  if (state.programmeServiceName != name_) {
     name_ = state.programmeServiceName;
-    frames_ = serviceNameFrames(rdsText(name_));
-    frameIndex_ = 0;
-    frameSince_ = time.signalMicros;
     segment_ = 0;
   }
-  if (segment_ == 0) frame_ = chooseFrame(state, time);
+  if (segment_ == 0) {
+    frame_ = serviceName_.frameAt(rdsText(name_), state.timeInServiceName, time.signalMicros,
+                                  time.unixMicros);
+  }
   // TA without TP says that another programme, named in EON data, carries traffic news; with no
   // such data on air that would be false, so a traffic announcement goes out only with TP.
   const RdsGroup group = serviceNameGroup(
@@ -88,33 +88,6 @@ RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader&
       alternativeFrequencies_.nextPair());
   segment_ = (segment_ + 1) % kSegmentsPerName;
   return group;
-}
-
-// The time shows for one hold from the first transmission after each :00 and :30 of local time;
-// the name's frames wait meanwhile and go on where they stopped.
-std::string GroupScheduler::chooseFrame(const OnAirState& state, const GroupTime& time) {
-  const std::int64_t now = time.signalMicros;
-  const std::int64_t local = localSeconds(time.unixMicros);
-  const std::int64_t slot = floorDiv(local, kTimeEverySeconds);
-  if (state.timeInServiceName && timeSlot_ && slot != *timeSlot_) {
-    timeShownUntil_ = now + kFrameHoldMicros;
-  }
-  timeSlot_ = slot;
-  if (state.timeInServiceName && now < timeShownUntil_) {
-    frameSince_ = now;
-    const std::int64_t minuteOfDay = floorDiv(local, 60) - floorDiv(local, 86400) * 1440;
-    return timeFrame(static_cast<int>(minuteOfDay / 60), static_cast<int>(minuteOfDay % 60));
-  }
-  if (frames_.size() > 1 && now - frameSince_ >= kFrameHoldMicros) {
-    frameIndex_ = (frameIndex_ + 1) % frames_.size();
-    frameSince_ = now;
-  }
-  return frames_[frameIndex_];
-}
-
-std::int64_t GroupScheduler::localSeconds(std::int64_t unixMicros) const {
-  const std::int64_t seconds = floorDiv(unixMicros, kMicrosPerSecond);
-  return seconds + std::int64_t{localOffset_(seconds)} * 60;
 }
 
 }  // namespace orvane

@@ -12,6 +12,7 @@
 #include "RadiotextCycle.h"
 #include "RadiotextPlus.h"
 #include "RdsGroup.h"
+#include "TimedServiceName.h"
 
 namespace orvane {
 
@@ -43,10 +44,6 @@ class GroupScheduler {
   static constexpr std::int64_t kGroupMicros = 87579;  // 104 bits at 1187.5 bit/s
   static constexpr int kProgrammeItemEvery = 10;       // 0.88 s, once a second even beside a 4A
   static constexpr int kCountryCodeEvery = 114;        // 10 s: soon known after tuning in
-  // A frame of a long service name, and the time of day, stay on for at least this long, and
-  // change only between complete transmissions of the name.
-  static constexpr std::int64_t kFrameHoldMicros = 4'000'000;
-  static constexpr std::int64_t kTimeEverySeconds = 30;
   static constexpr int kRadiotextPlusEvery = 5;
 
   // `countryCode` is the extended country code, sent in group 1A when given.
@@ -69,8 +66,6 @@ class GroupScheduler {
   [[nodiscard]] bool minuteEdgeAtEnd(std::int64_t startMicros);
   [[nodiscard]] bool programmeItemDue(const OnAirState& state) const;
   RdsGroup serviceName(const OnAirState& state, const GroupHeader& header, const GroupTime& time);
-  std::string chooseFrame(const OnAirState& state, const GroupTime& time);
-  [[nodiscard]] std::int64_t localSeconds(std::int64_t unixMicros) const;
 
   std::uint16_t programmeIdentification_;
   LocalOffset localOffset_;
@@ -79,14 +74,11 @@ class GroupScheduler {
   int groupsSinceProgrammeItem_ = kCountryCodeEvery;
   std::optional<std::int64_t> minute_;  // the last minute edge a group ended on
 
-  std::string name_;                 // the service name the frames were made from
-  std::vector<std::string> frames_;  // in the RDS character set
-  std::size_t frameIndex_ = 0;
-  std::int64_t frameSince_ = 0;
-  std::string frame_;  // the frame going out in the current transmission
+  // Frames change only between complete transmissions of the name.
+  TimedServiceName serviceName_;
+  std::string name_;   // the service name on air, whose transmission starts again when it changes
+  std::string frame_;  // the frame going out in the current transmission, in the RDS character set
   int segment_ = 0;
-  std::optional<std::int64_t> timeSlot_;  // which half minute of local time it was
-  std::int64_t timeShownUntil_ = 0;
 
   RadiotextCycle radiotext_;
   AlternativeFrequencies alternativeFrequencies_;

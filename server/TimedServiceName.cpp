@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "GroupScheduler.h"
 #include "ServiceName.h"
 
 namespace orvane {
@@ -10,9 +9,8 @@ namespace {
 
 constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 constexpr std::int64_t kSecondsPerMinute = 60;
+constexpr std::int64_t kMinutesPerHour = 60;
 constexpr std::int64_t kMinutesPerDay = 1440;
-constexpr std::int64_t kHold = GroupScheduler::kFrameHoldMicros;
-constexpr std::int64_t kTimeEvery = GroupScheduler::kTimeEverySeconds;
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
   return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0);
@@ -23,42 +21,47 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
 TimedServiceName::TimedServiceName(LocalOffset localOffset)
     : localOffset_(std::move(localOffset)) {}
 
-// The frames wait while the time shows and go on where they stopped, as on the software encoder.
-std::string TimedServiceName::frameAt(const OnAirState& state, std::int64_t unixMicros) {
-  now_ = unixMicros;
-  if (frames_.empty() || state.programmeServiceName != name_) {
-    name_ = state.programmeServiceName;
+// The name's frames wait while the time shows and go on where they stopped.
+std::string TimedServiceName::frameAt(std::string_view name, bool timeInName,
+                                      std::int64_t steadyMicros, std::int64_t unixMicros) {
+  steadyNow_ = steadyMicros;
+  unixNow_ = unixMicros;
+  if (frames_.empty() || name != name_) {
+    name_ = name;
     frames_ = serviceNameFrames(name_);
     index_ = 0;
-    since_ = now_;
+    since_ = steadyNow_;
   }
-  const std::int64_t local = localSeconds(now_);
-  const std::int64_t slot = floorDiv(local, kTimeEvery);
-  if (state.timeInServiceName && timeSlot_ && slot != *timeSlot_) timeShownUntil_ = now_ + kHold;
+  const std::int64_t local = localSeconds(unixNow_);
+  const std::int64_t slot = floorDiv(local, kTimeEverySeconds);
+  if (timeInName && timeSlot_ && slot != *timeSlot_)
+    timeShownUntil_ = steadyNow_ + kFrameHoldMicros;
   timeSlot_ = slot;
-  if (state.timeInServiceName && now_ < timeShownUntil_) {
-    since_ = now_;
+  if (timeInName && steadyNow_ < timeShownUntil_) {
+    since_ = steadyNow_;
     const std::int64_t minute = floorDiv(local, kSecondsPerMinute);
     const std::int64_t ofDay = minute - floorDiv(minute, kMinutesPerDay) * kMinutesPerDay;
-    return timeFrame(static_cast<int>(ofDay / kSecondsPerMinute),
-                     static_cast<int>(ofDay % kSecondsPerMinute));
+    return timeFrame(static_cast<int>(ofDay / kMinutesPerHour),
+                     static_cast<int>(ofDay % kMinutesPerHour));
   }
-  if (frames_.size() > 1 && now_ - since_ >= kHold) {
+  if (frames_.size() > 1 && steadyNow_ - since_ >= kFrameHoldMicros) {
     index_ = (index_ + 1) % frames_.size();
-    since_ = now_;
+    since_ = steadyNow_;
   }
   return frames_[index_];
 }
 
-std::optional<std::int64_t> TimedServiceName::nextChange(const OnAirState& state) const {
+std::optional<std::int64_t> TimedServiceName::nextChange(bool timeInName) const {
   std::optional<std::int64_t> next;
   auto earliest = [&next](std::int64_t when) { next = next ? std::min(*next, when) : when; };
-  if (frames_.size() > 1) earliest(since_ + kHold);
-  if (state.timeInServiceName) {
-    if (now_ < timeShownUntil_) earliest(timeShownUntil_);
-    const std::int64_t local = localSeconds(now_);
-    const std::int64_t nextSlot = (floorDiv(local, kTimeEvery) + 1) * kTimeEvery;
-    earliest((floorDiv(now_, kMicrosPerSecond) + nextSlot - local) * kMicrosPerSecond);
+  if (frames_.size() > 1) earliest(since_ + kFrameHoldMicros);
+  if (timeInName) {
+    if (steadyNow_ < timeShownUntil_) earliest(timeShownUntil_);
+    const std::int64_t local = localSeconds(unixNow_);
+    const std::int64_t nextSlot = (floorDiv(local, kTimeEverySeconds) + 1) * kTimeEverySeconds;
+    const std::int64_t slotUnix =
+        (floorDiv(unixNow_, kMicrosPerSecond) + nextSlot - local) * kMicrosPerSecond;
+    earliest(steadyNow_ + slotUnix - unixNow_);
   }
   return next;
 }

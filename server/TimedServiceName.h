@@ -4,27 +4,36 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
-
-#include "OnAirState.h"
 
 namespace orvane {
 
-// The 8-character service name an encoder should show at a given time, for encoders that take the
-// name only as a whole frame: UECP has no element for a cyclic name or for the time in the name,
-// so those are sent as timed frame changes. The timing is the software encoder's: each frame of a
-// long name, and the time of day from each :00 and :30 of the minute, stays on for one hold.
+// The 8-character frame of the service name to show at a given time: each frame of a long name,
+// and the time of day from each :00 and :30 of local time, stays on for one hold. The software
+// encoder takes its 0A groups' frames from it, and the UECP bridge the whole frames it sends,
+// since UECP has no element for a cyclic name or for the time in the name.
+//
+// Two times go in. The time of day may be stepped (a clock put right) and decides when the time
+// shows; the steady time only runs forward and measures the holds, so that a step back cannot
+// freeze a frame. Calls are expected in time order.
 class TimedServiceName {
  public:
   using LocalOffset = std::function<int(std::int64_t unixSeconds)>;  // minutes east of UTC
 
+  // A frame, and the time of day, stay on for at least this long.
+  static constexpr std::int64_t kFrameHoldMicros = 4'000'000;
+  static constexpr std::int64_t kTimeEverySeconds = 30;
+
   explicit TimedServiceName(LocalOffset localOffset);
 
-  // The frame to show at `unixMicros` (Windows-1252). Calls are expected in time order.
-  [[nodiscard]] std::string frameAt(const OnAirState& state, std::int64_t unixMicros);
+  // The frame of `name` (in whatever character set it is sent) to show now.
+  [[nodiscard]] std::string frameAt(std::string_view name, bool timeInName,
+                                    std::int64_t steadyMicros, std::int64_t unixMicros);
 
-  // When the frame may next change, given the last call; none while the name stands still.
-  [[nodiscard]] std::optional<std::int64_t> nextChange(const OnAirState& state) const;
+  // When the frame may next change, in steady time, given the last call; none while the name
+  // stands still.
+  [[nodiscard]] std::optional<std::int64_t> nextChange(bool timeInName) const;
 
  private:
   [[nodiscard]] std::int64_t localSeconds(std::int64_t unixMicros) const;
@@ -33,10 +42,11 @@ class TimedServiceName {
   std::string name_;
   std::vector<std::string> frames_;
   std::size_t index_ = 0;
-  std::int64_t since_ = 0;  // when the current frame began
-  std::optional<std::int64_t> timeSlot_;
+  std::int64_t since_ = 0;                // when the current frame began
+  std::optional<std::int64_t> timeSlot_;  // which half minute of local time it was
   std::int64_t timeShownUntil_ = 0;
-  std::int64_t now_ = 0;
+  std::int64_t steadyNow_ = 0;
+  std::int64_t unixNow_ = 0;
 };
 
 }  // namespace orvane

@@ -39,7 +39,7 @@ PollTask::Wait UecpBridge::wait() {
   const std::int64_t now = clocks_.monotonicMicros();
   const std::int64_t unixNow = clocks_.unixMicros();
   // The wall clock's events, moved onto the monotonic one.
-  if (const auto change = serviceName_.nextChange(state_.onAir()))
+  if (const auto change = serviceName_.nextChange(state_.onAir().timeInServiceName))
     earliest(now + *change - unixNow);
   earliest(now + (unixNow / kMicrosPerHour + 1) * kMicrosPerHour - unixNow);
   earliest(finishBy_);
@@ -76,8 +76,10 @@ std::vector<std::string> UecpBridge::lagging() const {
 }
 
 UecpSnapshot UecpBridge::wanted(std::int64_t unixMicros) {
-  return uecpSnapshot(state_.onAir(), state_.assigned(),
-                      serviceName_.frameAt(state_.onAir(), unixMicros));
+  return uecpSnapshot(
+      state_.onAir(), state_.assigned(),
+      serviceName_.frameAt(state_.onAir().programmeServiceName, state_.onAir().timeInServiceName,
+                           unixMicros, unixMicros));
 }
 
 UecpClock UecpBridge::clockAt(std::int64_t unixMicros) const {
