@@ -38,9 +38,8 @@ PollTask::Wait UecpBridge::wait() {
   }
   const std::int64_t now = clocks_.monotonicMicros();
   const std::int64_t unixNow = clocks_.unixMicros();
-  // The wall clock's events, moved onto the monotonic one.
-  if (const auto change = serviceName_.nextChange(state_.onAir().timeInServiceName))
-    earliest(now + *change - unixNow);
+  earliest(serviceName_.nextChange(state_.onAir().timeInServiceName));
+  // The next hour of the wall clock, moved onto the monotonic one.
   earliest(now + (unixNow / kMicrosPerHour + 1) * kMicrosPerHour - unixNow);
   earliest(finishBy_);
   if (next) {
@@ -60,7 +59,7 @@ bool UecpBridge::service(std::span<const pollfd> polled) {
     for (UecpTarget& target : targets_) target.setClockDue();
   }
   hour_ = hour;
-  wanted_ = wanted(unixNow);
+  wanted_ = wanted(now, unixNow);
   for (std::size_t i = 0; i < targets_.size(); ++i) {
     targets_[i].service(i < polled.size() ? polled[i].revents : 0, wanted_, now);
   }
@@ -75,11 +74,12 @@ std::vector<std::string> UecpBridge::lagging() const {
   return names;
 }
 
-UecpSnapshot UecpBridge::wanted(std::int64_t unixMicros) {
-  return uecpSnapshot(
-      state_.onAir(), state_.assigned(),
-      serviceName_.frameAt(state_.onAir().programmeServiceName, state_.onAir().timeInServiceName,
-                           unixMicros, unixMicros));
+// The name's frames are timed on the monotonic clock, so that a clock put back cannot hold one.
+UecpSnapshot UecpBridge::wanted(std::int64_t monotonicMicros, std::int64_t unixMicros) {
+  const OnAirState& onAir = state_.onAir();
+  return uecpSnapshot(onAir, state_.assigned(),
+                      serviceName_.frameAt(onAir.programmeServiceName, onAir.timeInServiceName,
+                                           monotonicMicros, unixMicros));
 }
 
 UecpClock UecpBridge::clockAt(std::int64_t unixMicros) const {

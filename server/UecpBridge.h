@@ -41,7 +41,7 @@ class UecpBridge : public PollTask {
   [[nodiscard]] std::vector<std::string> lagging() const;
 
  private:
-  UecpSnapshot wanted(std::int64_t unixMicros);
+  UecpSnapshot wanted(std::int64_t monotonicMicros, std::int64_t unixMicros);
   [[nodiscard]] UecpClock clockAt(std::int64_t unixMicros) const;
 
   const EncoderState& state_;

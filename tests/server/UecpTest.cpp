@@ -200,12 +200,14 @@ struct BridgeRig {
   }
 
   std::int64_t now = 0;
+  std::int64_t wallStep = 0;  // the time of day put right
   EncoderState state;
   PipedLog piped;
   AirLog& log = piped.log;
-  UecpBridge bridge{state,
-                    {[this] { return now; }, [this] { return 1'710'000'000'000'000 + now; },
-                     [](std::int64_t) { return 0; }}};
+  UecpBridge bridge{
+      state,
+      {[this] { return now; }, [this] { return 1'710'000'000'000'000 + now + wallStep; },
+       [](std::int64_t) { return 0; }}};
 };
 
 // A peer that is down at the start gets everything once it comes up, one that restarts gets
@@ -247,6 +249,22 @@ TEST(UecpBridge, ReachesPeersWhenTheyComeAndResendsEverythingAfterARestart) {
   ASSERT_TRUE(rig.run({&first}, [&] { return rig.logged("recusou PS: valor fora") == 1; }));
   EXPECT_EQ(std::tuple(rig.logged(": a ligar"), rig.logged(": ligado"), rig.logged("em baixo")),
             std::tuple(2u, 3u, 2u));
+}
+
+// A long name's frames change on the peers by the steady clock, as on air: a clock put back an
+// hour does not hold one frame there for an hour.
+TEST(UecpBridge, AClockPutBackDoesNotHoldTheNameOnPeers) {
+  BridgeRig rig;
+  for (const char* line : {"PSN=\"RADIO ORVANE LISBOA\"", "ENCODE"}) {
+    (void)rig.state.apply(std::get<Command>(parseCommand(line)));
+  }
+  LoopbackPeer peer;
+  peer.start();
+  rig.add(peer, 0);
+  ASSERT_TRUE(rig.run({&peer}, [&] { return peer.view.serviceName == "RADIO   "; }));
+  rig.wallStep = -3'600'000'000;
+  rig.now += TimedServiceName::kFrameHoldMicros;
+  EXPECT_TRUE(rig.run({&peer}, [&] { return peer.view.serviceName == "ORVANE  "; }));
 }
 
 // A serial line is a target like any other: a pseudo-terminal stands in for the encoder's port.
