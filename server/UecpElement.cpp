@@ -186,4 +186,32 @@ std::string uecpElementName(std::uint8_t code) {
   return hex;
 }
 
+std::string uecpAnswerName(std::uint8_t answer) {
+  switch (static_cast<UecpAnswer>(answer)) {
+    case UecpAnswer::BadCrc:
+      return "CRC errado";
+    case UecpAnswer::Incomplete:
+      return "trama incompleta";
+    case UecpAnswer::UnknownElement:
+      return "elemento desconhecido";
+    case UecpAnswer::BadDataSet:
+      return "conjunto de dados desconhecido";
+    case UecpAnswer::BadService:
+      return "serviço desconhecido";
+    case UecpAnswer::OutOfRange:
+      return "valor fora do intervalo";
+    case UecpAnswer::BadElementLength:
+      return "elemento cortado";
+    case UecpAnswer::BadFieldLength:
+      return "comprimento errado";
+    case UecpAnswer::TooLong:
+      return "trama longa demais";
+    case UecpAnswer::BadStuffing:
+      return "bytes de escape errados";
+    case UecpAnswer::Ok:
+      break;
+  }
+  return "erro " + std::to_string(answer);
+}
+
 }  // namespace orvane

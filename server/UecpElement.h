@@ -89,5 +89,7 @@ struct UecpElements {
 
 // The readable name of an element, for the log: "PS", "RT", or the code in hex.
 [[nodiscard]] std::string uecpElementName(std::uint8_t code);
+// What an acknowledgement's error code says, for the log, whichever end sent it.
+[[nodiscard]] std::string uecpAnswerName(std::uint8_t answer);
 
 }  // namespace orvane

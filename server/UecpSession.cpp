@@ -23,34 +23,6 @@ UecpAnswer answerFor(UecpFrameDecoder::Fault fault) {
   return UecpAnswer::Incomplete;
 }
 
-std::string describe(UecpAnswer answer) {
-  switch (answer) {
-    case UecpAnswer::BadCrc:
-      return "CRC errado";
-    case UecpAnswer::Incomplete:
-      return "trama incompleta";
-    case UecpAnswer::UnknownElement:
-      return "elemento desconhecido";
-    case UecpAnswer::BadDataSet:
-      return "conjunto de dados desconhecido";
-    case UecpAnswer::BadService:
-      return "serviço desconhecido";
-    case UecpAnswer::OutOfRange:
-      return "valor fora do intervalo";
-    case UecpAnswer::BadElementLength:
-      return "elemento cortado";
-    case UecpAnswer::BadFieldLength:
-      return "comprimento errado";
-    case UecpAnswer::TooLong:
-      return "trama longa demais";
-    case UecpAnswer::BadStuffing:
-      return "bytes de escape errados";
-    case UecpAnswer::Ok:
-      break;
-  }
-  return "?";
-}
-
 }  // namespace
 
 UecpSession::UecpSession(EncoderState& state, AirLog& log, UecpAddress own, std::string peer)
@@ -117,7 +89,8 @@ UecpSession::Outcome UecpSession::take(const UecpFrame& frame) {
 // a stream of noise cannot flood the log.
 void UecpSession::refuse(UecpAnswer answer) {
   if (refused_++ == 0)
-    log_.writeAboutPeer("UECP " + peer_ + ": trama recusada, " + describe(answer));
+    log_.writeAboutPeer("UECP " + peer_ + ": trama recusada, " +
+                        uecpAnswerName(static_cast<std::uint8_t>(answer)));
 }
 
 void UecpSession::answer(const Outcome& outcome, std::uint8_t sequence, std::string& replies) {

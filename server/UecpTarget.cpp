@@ -28,19 +28,6 @@ std::string clockOfDay() {
   return text;
 }
 
-std::string answerText(std::uint8_t answer) {
-  switch (static_cast<UecpAnswer>(answer)) {
-    case UecpAnswer::BadCrc:
-      return "CRC errado";
-    case UecpAnswer::UnknownElement:
-      return "elemento desconhecido";
-    case UecpAnswer::OutOfRange:
-      return "valor fora do intervalo";
-    default:
-      return "erro " + std::to_string(answer);
-  }
-}
-
 }  // namespace
 
 UecpTarget::UecpTarget(UecpTargetSetting setting, std::optional<sockaddr_in> resolved, AirLog& log,
@@ -185,7 +172,7 @@ void UecpTarget::logRefusal(const UecpFrame& frame, std::string_view element) {
   const std::uint8_t code = elementBySequence_[sequence];
   if (static_cast<UecpCode>(code) == UecpCode::CommunicationMode) return;
   log_.writeAboutPeer("UECP " + setting_.name + ": o codificador recusou " + uecpElementName(code) +
-                      ": " + answerText(static_cast<std::uint8_t>(element[1])));
+                      ": " + uecpAnswerName(static_cast<std::uint8_t>(element[1])));
 }
 
 // The peer is asked to answer every frame, so that a refusal can be logged; then its clock, then
