@@ -55,6 +55,12 @@ RdsGroup radiotextGroup(const GroupHeader& header, int segment, bool textB,
            characters(fourCharacters, 2)}};
 }
 
+std::uint16_t programmeItemNumber(const ProgrammeItemTime& item) {
+  return static_cast<std::uint16_t>(((static_cast<unsigned>(item.day) & 0x1F) << 11) |
+                                    ((static_cast<unsigned>(item.hour) & 0x1F) << 6) |
+                                    (static_cast<unsigned>(item.minute) & 0x3F));
+}
+
 RdsGroup programmeItemGroup(const GroupHeader& header, const std::optional<ProgrammeItemTime>& item,
                             std::optional<std::uint8_t> countryCode) {
   constexpr unsigned kVariantShift = 12;
@@ -64,14 +70,9 @@ RdsGroup programmeItemGroup(const GroupHeader& header, const std::optional<Progr
       countryCode
           ? static_cast<std::uint16_t>((kCountryCodeVariant << kVariantShift) | *countryCode)
           : static_cast<std::uint16_t>(kLanguageVariant << kVariantShift);
-  unsigned pin = 0;  // day 0: no programme-item number
-  if (item) {
-    pin = ((static_cast<unsigned>(item->day) & 0x1F) << 11) |
-          ((static_cast<unsigned>(item->hour) & 0x1F) << 6) |
-          (static_cast<unsigned>(item->minute) & 0x3F);
-  }
+  // Day 0: no programme-item number.
   return {{header.programmeIdentification, blockB(header, 1, 0), slowLabelling,
-           static_cast<std::uint16_t>(pin)}};
+           item ? programmeItemNumber(*item) : std::uint16_t{0}}};
 }
 
 RdsGroup clockTimeGroup(const GroupHeader& header, const ClockTime& time) {

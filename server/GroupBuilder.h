@@ -44,6 +44,9 @@ struct ClockTime {
 [[nodiscard]] RdsGroup radiotextGroup(const GroupHeader& header, int segment, bool textB,
                                       std::string_view fourCharacters);
 
+// The programme-item number of 1A (and of UECP's PIN): day, hour and minute in 5, 5 and 6 bits.
+[[nodiscard]] std::uint16_t programmeItemNumber(const ProgrammeItemTime& item);
+
 // 1A: the programme-item number (day, hour, minute), or none (day 0), and in block C the
 // extended country code (variant 0, no paging) when there is one, or else the language code
 // "unknown" (variant 3): a block C of zeros would declare country code 00.

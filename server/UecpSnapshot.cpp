@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "GroupBuilder.h"
 #include "RdsCharset.h"
 #include "UecpElement.h"
 
@@ -13,12 +14,6 @@ constexpr std::size_t kRadiotextLength = 64;  // a shorter text is sent with its
 constexpr int kGroupsPerMessage = 24;
 constexpr int kMinTransmissions = 2;
 constexpr int kMaxTransmissions = 15;
-
-std::uint16_t programmeItemNumber(const OnAirState& state) {
-  if (!state.programmeItemGroups) return 0;  // day 0: no programme item
-  const ProgrammeItemTime& t = state.programmeItemTime;
-  return static_cast<std::uint16_t>(t.day << 11 | t.hour << 6 | t.minute);
-}
 
 // The two lines as a buffer of two messages that the peer sends in turn, the first replacing
 // whatever it held; an empty line is left out, as the software encoder skips it.
@@ -48,7 +43,9 @@ std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
     case OnAirField::Radiotext:
       return radiotext(state);
     case OnAirField::ProgrammeItem:
-      return {uecpProgrammeItem(programmeItemNumber(state))};
+      // Day 0 (a number of 0): no programme item.
+      return {uecpProgrammeItem(
+          state.programmeItemGroups ? programmeItemNumber(state.programmeItemTime) : 0)};
     case OnAirField::ClockTime:
       return {uecpClockTimeSwitch(state.clockTimeGroups)};
     case OnAirField::DecoderIdentification:
