@@ -1,7 +1,6 @@
 #include "UecpTarget.h"
 
 #include <sys/socket.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,11 +19,9 @@ constexpr std::size_t kReadChunk = 512;
 constexpr std::uint8_t kLastSequence = 0xFF;
 
 std::string clockOfDay() {
-  const time_t now = time(nullptr);
-  struct tm local {};
-  localtime_r(&now, &local);
+  const WallClockTime now = localWallClock();
   char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour, now.minute, now.second);
   return text;
 }
 
