@@ -19,22 +19,19 @@ namespace {
 
 using namespace orvane;
 
+// Says on standard error why the program cannot go on, and gives back its exit code.
+int giveUp(const std::string& why, int code) {
+  std::cerr << "orvane-encoder: " << why << '\n';
+  return code;
+}
+
 // The exit code of loading the command file; -1 to go on.
 int loadCommands(const std::string& path, int stopFd, EncoderState& state, AirLog& log) {
   std::string error;
-  switch (loadCommandFile(path, stopFd, state, log, error)) {
-    case LoadOutcome::Loaded:
-      return -1;
-    case LoadOutcome::Stopped:
-      return 0;
-    case LoadOutcome::Refused:
-      std::cerr << "orvane-encoder: " << error << '\n';
-      return 2;
-    case LoadOutcome::Unreadable:
-      break;
-  }
-  std::cerr << "orvane-encoder: " << error << '\n';
-  return 1;
+  const LoadOutcome outcome = loadCommandFile(path, stopFd, state, log, error);
+  if (outcome == LoadOutcome::Loaded) return -1;
+  if (outcome == LoadOutcome::Stopped) return 0;
+  return giveUp(error, outcome == LoadOutcome::Refused ? 2 : 1);
 }
 
 // What the signal came to, for the log; the exit code.
@@ -71,15 +68,11 @@ int main(int argc, char** argv) {
   }
   // Samples on a terminal would only garble it.
   if (options.mpxPath == "-" && isatty(STDOUT_FILENO)) {
-    std::cerr << "orvane-encoder: --mpx - escreve amostras binárias: redirecione a saída padrão\n";
-    return 2;
+    return giveUp("--mpx - escreve amostras binárias: redirecione a saída padrão", 2);
   }
 
   StopSignal stop;
-  if (!stop.valid()) {
-    std::cerr << "orvane-encoder: sem descritores livres\n";
-    return 1;
-  }
+  if (!stop.valid()) return giveUp("sem descritores livres", 1);
   // Standard output carrying the signal cannot carry the log as well.
   const int logFd = options.writesToStandardOutput() ? STDERR_FILENO : STDOUT_FILENO;
   EncoderState state(options.programmeIdentificationGiven
@@ -93,27 +86,19 @@ int main(int argc, char** argv) {
       return code == 0 ? ending(0, options, log) : code;
     }
   } else if (listener = listenOn(options.address, options.port, error); !listener.valid()) {
-    std::cerr << "orvane-encoder: " << error << '\n';
-    return 1;
+    return giveUp(error, 1);
   }
   OutputFailure failure;
   const auto output = openSignalOutput(options, state.onAir(), stop.fd(), logFd, failure);
   if (options.hasOutput() && !output) {
     if (failure.kind == OutputFailure::Kind::Stopped) return ending(0, options, log);
-    std::cerr << "orvane-encoder: " << failure.message << '\n';
-    return failure.exitCode();
+    return giveUp(failure.message, failure.exitCode());
   }
   std::uint16_t uecpPort = 0;
   const auto uecpListener = openUecpListener(options, state, log, error, uecpPort);
-  if (options.uecpListen && !uecpListener) {
-    std::cerr << "orvane-encoder: " << error << '\n';
-    return 1;
-  }
+  if (options.uecpListen && !uecpListener) return giveUp(error, 1);
   const auto uecpAddresses = resolveUecpTargets(options, error);
-  if (!uecpAddresses) {
-    std::cerr << "orvane-encoder: " << error << '\n';
-    return 1;
-  }
+  if (!uecpAddresses) return giveUp(error, 1);
   // Only now, with everything open: a script waiting for this line may rely on a running server.
   // It names the real port, so that whoever started us on port 0 can find it.
   if (options.servesConsole()) {
