@@ -17,7 +17,6 @@ class ListViewControl : public QTreeView {
 
   // Returns the column's index, or -1. An index past the end appends.
   int insertColumn(int index, const QString& heading, Qt::Alignment alignment, int width);
-  int columns() const { return rows_->columnCount(); }
   Qt::Alignment columnAlignment(int column) const { return rows_->columnAlignment(column); }
 
   ListViewModel& rows() { return *rows_; }

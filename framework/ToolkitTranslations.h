@@ -13,13 +13,9 @@ class ToolkitTranslations {
   ToolkitTranslations(const ToolkitTranslations&) = delete;
   ToolkitTranslations& operator=(const ToolkitTranslations&) = delete;
 
-  // False when Qt's catalogue is not installed: the toolkit's words are then in English.
-  bool complete() const { return qtLoaded_; }
-
  private:
   QTranslator qt_;
   QTranslator overrides_;
-  bool qtLoaded_ = false;
 };
 
 }  // namespace orvane

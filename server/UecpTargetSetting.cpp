@@ -53,14 +53,10 @@ bool readSerial(std::string_view rest, UecpTargetSetting& setting) {
     rest = rest.substr(0, colon);
   }
   setting.device = std::string(rest);
-  return !setting.device.empty() && isSupportedBaud(setting.baud);
+  return !setting.device.empty() && std::ranges::find(kBauds, setting.baud) != kBauds.end();
 }
 
 }  // namespace
-
-bool isSupportedBaud(int baud) {
-  return std::ranges::find(kBauds, baud) != kBauds.end();
-}
 
 std::optional<UecpTargetSetting> parseUecpTarget(std::string_view text, std::string& error) {
   UecpTargetSetting setting;

@@ -38,7 +38,4 @@ struct UecpListenSetting {
 [[nodiscard]] std::optional<UecpListenSetting> parseUecpListen(std::string_view text,
                                                                std::string& error);
 
-// The serial speeds the line can be set to.
-[[nodiscard]] bool isSupportedBaud(int baud);
-
 }  // namespace orvane
