@@ -9,7 +9,7 @@ build=$(cd "${1:-$root/build}" && pwd)
 runs=${2:-15}
 idle=${3:-60}
 bench="$build/bench/orvane_bench_startup"
-encoder="$build/server/orvane-encoder"
+encoder="$build/encoder/orvane-encoder"
 
 work=$(mktemp -d)
 trap 'kill ${encoder_pid:-} 2>/dev/null || true; rm -rf "$work"' EXIT

@@ -9,8 +9,6 @@
 
 namespace orvane {
 
-inline constexpr std::size_t kMaxRadiotextLength = 64;  // what one radiotext line can carry
-
 struct ParseError {
   std::string message;  // UTF-8, starts with "ERRO:", ready to be sent as the reply
 };

@@ -12,7 +12,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/nu
 cmake --build "$build" -j "$(nproc)"
 
 console="$build/app/orvane"
-encoder="$build/server/orvane-encoder"
+encoder="$build/encoder/orvane-encoder"
 if [[ ! -x "$console" ]]; then
   echo "run: the console window is not built yet; only the core libraries and their tests exist." >&2
   exit 1

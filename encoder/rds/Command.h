@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace orvane {
+
+inline constexpr std::size_t kMaxRadiotextLength = 64;  // what one radiotext line can carry
 
 enum class Keyword {
   Pty,

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "CommandParser.h"
+#include "Command.h"
 #include "RdsToWindows1252.h"
 
 namespace orvane {
