@@ -30,7 +30,7 @@ class FileReplacement {
   // `size` is the length of everything that will be written. False, with the file untouched,
   // when the file itself cannot be written: it is write-protected, it is no regular file (a
   // FIFO, a device, a folder), it does not exist and cannot be created, or, written in place,
-  // the disk has no room for it.
+  // the disk has no room for it or it would pass the process's file-size limit.
   [[nodiscard]] bool open(std::uintmax_t size);
   // Failures are remembered and reported by commit().
   void write(std::string_view bytes);

@@ -1,6 +1,7 @@
 #include "RollForwardJournal.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -112,6 +113,11 @@ std::filesystem::path journalOf(const std::filesystem::path& target) {
 }
 
 bool reserveRoom(int fd, std::uintmax_t size) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      size > limit.rlim_cur) {
+    return false;
+  }
   if (size == 0 || ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) {
     return true;
   }

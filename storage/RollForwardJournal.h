@@ -24,8 +24,10 @@ namespace orvane {
 std::filesystem::path journalOf(const std::filesystem::path& target);
 
 // Claims the disk space for `size` bytes of the file open for writing as `fd` (keeping its
-// size), so that no room fails a save while the old bytes are still whole. Where the filesystem
-// cannot reserve, for whatever reason it gives, the writing goes on unreserved.
+// size), so that no room fails a save while the old bytes are still whole. False as well when
+// `size` passes the process's file-size limit, which the reservation itself would not meet.
+// Where the filesystem cannot reserve, for whatever reason it gives, the writing goes on
+// unreserved.
 [[nodiscard]] bool reserveRoom(int fd, std::uintmax_t size);
 
 // Wait for the save lock, or the copy lock, on `fd`, the file open for writing; dropped when

@@ -244,6 +244,11 @@ TEST(TextListFile, SaveKeepsOwnerModeLinksAndMountsAndRefusesOnlyAListThatCannot
        "root", "saved new file 0:0 644 .RDSTXT.TXT.4194304-1= .RDSTXT.TXT.x= RDSTXT.TXT=new"},
       {"chmod 777 . && chown 65534:65534 RDSTXT.TXT", "limited",
        "refused same file 65534:65534 644 RDSTXT.TXT=old", kLong},
+      // Written in place, with and without room for a journal beside it.
+      {"chmod 777 . && chown 65534:65534 RDSTXT.TXT && ln RDSTXT.TXT copy", "limited",
+       "refused same file 65534:65534 644 RDSTXT.TXT=old copy=old", kLong},
+      {"chmod 666 RDSTXT.TXT && ln RDSTXT.TXT copy", "limited",
+       "refused same file 0:0 666 RDSTXT.TXT=old copy=old", kLong},
       {"cp RDSTXT.TXT source && mount --bind source RDSTXT.TXT", "root",
        "saved same file 0:0 644 RDSTXT.TXT=new source=new"},
       {smallDisk + fill, "root", "refused same file 0:0 644 RDSTXT.TXT=old filler=61440b", kLong},
