@@ -5,10 +5,10 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 
 #include "LinkTarget.h"
+#include "RollForwardJournal.h"
 #include "SaveTemporary.h"
 
 namespace orvane {
@@ -17,17 +17,8 @@ namespace {
 // The name is already the end of any link chain; a link put there since is not followed.
 constexpr int kWriteFlags = O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
 constexpr mode_t kNewFileMode = 0666;  // less the umask, like any new file
-constexpr std::size_t kCopyBlock = 64 * 1024;
-
-// Claims the disk space for `size` bytes before any old byte is overwritten, so that a full disk
-// fails the save while the old file is still whole. Where the filesystem cannot reserve, for
-// whatever reason it gives, the writing goes on unreserved.
-bool reserve(int fd, std::uintmax_t size) {
-  if (size == 0 || ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) {
-    return true;
-  }
-  return errno != ENOSPC && errno != EDQUOT && errno != EFBIG;
-}
+// Saves that each replace the file while this one waits for it, before it gives up.
+constexpr int kMaxReopens = 10;
 
 // A new file that is to take the old one's place gets its owner, group and mode; a writer who
 // may not give it them (another operator of a shared folder) does not replace the file, which
@@ -37,38 +28,17 @@ bool takeOverOwnership(int fd, const struct stat& old) {
   return ::fchown(fd, owner, old.st_gid) == 0 && ::fchmod(fd, old.st_mode & 07777) == 0;
 }
 
-bool writeAll(int fd, const char* bytes, std::size_t count) {
-  while (count > 0) {
-    const ssize_t done = ::write(fd, bytes, count);
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return false;
-    bytes += done;
-    count -= static_cast<std::size_t>(done);
-  }
-  return true;
+// The journal must be readable by whoever reads the file, and it stays the writer's own, so
+// it gets the file's group where the writer may give it, and the file's read permissions.
+void shareLikeTarget(int journal, int target) {
+  struct stat old {};
+  if (::fstat(target, &old) != 0) return;
+  (void)::fchown(journal, static_cast<uid_t>(-1), old.st_gid);
+  (void)::fchmod(journal, (old.st_mode & 0444) | S_IWUSR);
 }
 
-// Overwrites the file open as `to` with the whole of `from`, then cuts off what is left of a
-// longer old version.
-bool copyInPlace(const std::filesystem::path& from, int to, std::uintmax_t size) {
-  const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (source < 0) return false;
-  bool copied = reserve(to, size);
-  std::array<char, kCopyBlock> block{};
-  std::uintmax_t total = 0;
-  while (copied) {
-    const ssize_t got = ::read(source, block.data(), block.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      copied = got == 0;
-      break;
-    }
-    copied = writeAll(to, block.data(), static_cast<std::size_t>(got));
-    total += static_cast<std::uintmax_t>(got);
-  }
-  ::close(source);
-  return copied && total == size && ::ftruncate(to, static_cast<off_t>(size)) == 0 &&
-         ::fsync(to) == 0;
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 }  // namespace
@@ -91,6 +61,7 @@ bool FileReplacement::open(std::uintmax_t size) {
   if (!existed && errno != ENOENT) return false;
   if (existed && !openTarget(old)) return false;
   int fd = (!existed || renameKeepsFile(old)) ? createReplacement(existed ? &old : nullptr) : -1;
+  renames_ = fd >= 0;
   if (fd < 0) fd = prepareInPlace();
   if (fd < 0) return false;
   file_ = ::fdopen(fd, "wb");
@@ -99,11 +70,26 @@ bool FileReplacement::open(std::uintmax_t size) {
 }
 
 // Opening the old file for writing is the one test of whether it may be written: a list that
-// is protected stays protected, whichever way the new version would reach it.
+// is protected stays protected, whichever way the new version would reach it. Saves of the same
+// file take their turns; one that waited on a file that another replaced meanwhile saves over
+// the new one.
 bool FileReplacement::openTarget(struct stat& old) {
-  if (!S_ISREG(old.st_mode)) return false;  // a FIFO would block, a device swallow the list
-  targetFd_ = ::open(target_.c_str(), kWriteFlags);
-  return targetFd_ >= 0 && ::fstat(targetFd_, &old) == 0 && S_ISREG(old.st_mode);
+  for (int attempt = 0; attempt < kMaxReopens; ++attempt) {
+    if (!S_ISREG(old.st_mode)) return false;  // a FIFO would block, a device swallow the list
+    targetFd_ = ::open(target_.c_str(), kWriteFlags);
+    if (targetFd_ < 0 || ::fstat(targetFd_, &old) != 0 || !S_ISREG(old.st_mode)) return false;
+    waitForSaveLock(targetFd_);
+    struct stat named {};
+    if (::stat(target_.c_str(), &named) != 0) return false;
+    if (sameFile(named, old)) {
+      (void)rollForward(target_, targetFd_);  // a save that died left its journal
+      return ::fstat(targetFd_, &old) == 0;
+    }
+    ::close(targetFd_);
+    targetFd_ = -1;
+    old = named;
+  }
+  return false;
 }
 
 // A rename moves only the name: the other names of a hard-linked file, and its extended
@@ -123,9 +109,17 @@ int FileReplacement::createReplacement(const struct stat* old) {
   return -1;
 }
 
+// The new version goes to a draft of the journal. A folder that takes no new file leaves no
+// room for one: the file is then overwritten directly, readers held off until it is done.
 int FileReplacement::prepareInPlace() {
   if (targetFd_ < 0) targetFd_ = ::open(target_.c_str(), kWriteFlags | O_CREAT, kNewFileMode);
-  if (targetFd_ < 0 || !reserve(targetFd_, size_)) return -1;
+  if (targetFd_ < 0 || !reserveRoom(targetFd_, size_)) return -1;
+  const int draft = createSaveTemporary(target_, temporary_);
+  if (draft >= 0) {
+    shareLikeTarget(draft, targetFd_);
+    return draft;
+  }
+  waitForCopyLock(targetFd_);
   const int fd = targetFd_;
   targetFd_ = -1;  // file_ owns it from here
   return fd;
@@ -139,7 +133,7 @@ void FileReplacement::write(std::string_view bytes) {
 
 bool FileReplacement::commit() {
   if (file_ == nullptr || !finishFile()) return false;
-  return temporary_.empty() || renameOverTarget();
+  return temporary_.empty() || replaceTarget();
 }
 
 // Every byte on the disk before the file counts as saved, so that not even a power cut can leave
@@ -155,14 +149,22 @@ bool FileReplacement::finishFile() {
   return written;
 }
 
-// A file mounted on its own (a list bind-mounted into a container) or on another filesystem than
-// its folder cannot be renamed over; it gets the finished content written in place.
-bool FileReplacement::renameOverTarget() {
-  if (::rename(temporary_.c_str(), target_.c_str()) == 0) {
+// The finished temporary file is renamed over the target where that keeps the file. A journal
+// still there from a save that died is replaced by it on the way, so that it cannot outlive
+// this save. A file mounted on its own (a list bind-mounted into a container) or on another
+// filesystem than its folder cannot be renamed over, and is written in place like the rest.
+bool FileReplacement::replaceTarget() {
+  const std::filesystem::path journal = journalOf(target_);
+  struct stat status {};
+  const bool journalLeft = ::lstat(journal.c_str(), &status) == 0;
+  if (renames_ && !journalLeft && ::rename(temporary_.c_str(), target_.c_str()) == 0) {
     temporary_.clear();
     return true;
   }
-  return targetFd_ >= 0 && copyInPlace(temporary_, targetFd_, written_);
+  if (!publishJournal(temporary_, target_)) return false;
+  temporary_.clear();
+  if (renames_ && ::rename(journal.c_str(), target_.c_str()) == 0) return true;
+  return targetFd_ >= 0 && rollForward(target_, targetFd_);
 }
 
 }  // namespace orvane

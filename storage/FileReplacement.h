@@ -17,8 +17,9 @@ namespace orvane {
 // stays whole until the new one is complete. Where it would not (a second hard link, extended
 // attributes such as an ACL, an owner or group the writer cannot give a new file, a folder that
 // takes no new file, a file mounted on its own), the file is written in place: the room for the
-// new bytes is reserved on the disk first, then they overwrite the old ones. That cannot be
-// atomic, but every failure reaches the caller. See docs/files.md.
+// new bytes is reserved on the disk first, the new version is kept whole in a journal beside it
+// (RollForwardJournal), and then it overwrites the old bytes, so that a crash part way is
+// finished from the journal. See docs/files.md.
 class FileReplacement {
  public:
   explicit FileReplacement(const std::filesystem::path& target);
@@ -29,12 +30,13 @@ class FileReplacement {
   // `size` is the length of everything that will be written. False, with the file untouched,
   // when the file itself cannot be written: it is write-protected, it is no regular file (a
   // FIFO, a device, a folder), it does not exist and cannot be created, or, written in place,
-  // the disk has no room for it.
+  // the disk has no room for it or it would pass the process's file-size limit.
   [[nodiscard]] bool open(std::uintmax_t size);
   // Failures are remembered and reported by commit().
   void write(std::string_view bytes);
   // False when any write, the flush, the close or the rename failed: the old file is then whole,
-  // except after an in-place write that failed part way.
+  // except after an in-place write that failed part way, whose journal then stays for readers
+  // and for the next save to finish.
   [[nodiscard]] bool commit();
 
  private:
@@ -43,10 +45,11 @@ class FileReplacement {
   int createReplacement(const struct stat* old);
   int prepareInPlace();
   bool finishFile();
-  bool renameOverTarget();
+  bool replaceTarget();
 
   std::filesystem::path target_;     // empty when links went round in a loop
-  std::filesystem::path temporary_;  // empty while writing in place, and once renamed
+  std::filesystem::path temporary_;  // empty while writing directly in place, and once renamed
+  bool renames_ = false;             // temporary_ is to take the target's name, not a journal's
   int targetFd_ = -1;                // the old file, open for writing, while it is not file_
   std::FILE* file_ = nullptr;
   std::uintmax_t size_ = 0;

@@ -4,6 +4,7 @@
 #include "FileNames.h"
 #include "FileReplacement.h"
 #include "ListLine.h"
+#include "RollForwardJournal.h"
 #include "ScanNumbers.h"
 
 namespace orvane {
@@ -42,7 +43,7 @@ bool readListEntryFrom(LineReader& lines, std::int32_t orderNumber, std::string&
 }
 
 void LoadTextList(const std::filesystem::path& folder, TextListRows& rows) {
-  const FileHandle file = openForReading(listFile(folder));
+  const FileHandle file = openCurrentVersion(listFile(folder));
   if (!file) return;
   LineReader lines(file.get());
   loadTextListFrom(lines, rows);
@@ -60,7 +61,7 @@ bool SaveTextList(const std::filesystem::path& folder, const TextListRows& rows)
 
 bool ReadListEntry(const std::filesystem::path& folder, std::int32_t orderNumber, std::string& text,
                    std::int32_t& dwell) {
-  const FileHandle file = openForReading(listFile(folder));
+  const FileHandle file = openCurrentVersion(listFile(folder));
   if (!file) return false;
   LineReader lines(file.get());
   return readListEntryFrom(lines, orderNumber, text, dwell);

@@ -15,9 +15,9 @@ headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$orvane")
 [[ $("${headless[@]}" --version) == "orvane 1.0" ]]
 
 works_in() { [[ $(readlink "/proc/$console/cwd") == "$1" ]]; }
-run_in() {
+run_in() {  # FOLDER [WHERE IT IS, when spelled otherwise]
   QT_QPA_PLATFORM=offscreen "$orvane" --station "$1" & console=$!
-  await works_in "$1"
+  await works_in "${2:-$1}"
   kill "$console" && wait "$console" || true
   console=""
 }
@@ -29,6 +29,15 @@ echo "[CLIENT]SETPTY=0A" >"$station/DEF.INI"
 rm "$station/RDSTXT.TXT"
 run_in "$station"  # never seeded again
 [[ $(cat "$station/DEF.INI") == "[CLIENT]SETPTY=0A" && ! -e $station/RDSTXT.TXT ]]
+# However a new folder is spelled, it starts from the examples; a link stays a link.
+ln -s made/by/link "$scratch/link"
+cd "$scratch"
+for spelling in "slash/:slash" "./gone/../dots/.:dots" "link:made/by/link"; do
+  run_in "${spelling%:*}" "$scratch/${spelling#*:}"
+  cmp "${spelling#*:}/DEF.INI" "$examples/DEF.INI"
+  cmp "${spelling#*:}/RDSTXT.TXT" "$examples/RDSTXT.TXT"
+done
+[[ -L link ]]
 
 # The entry as the desktop runs it, with a stand-in that notes what it was given.
 mkdir "$scratch/bin"

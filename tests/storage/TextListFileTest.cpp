@@ -5,11 +5,14 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
@@ -241,6 +244,11 @@ TEST(TextListFile, SaveKeepsOwnerModeLinksAndMountsAndRefusesOnlyAListThatCannot
        "root", "saved new file 0:0 644 .RDSTXT.TXT.4194304-1= .RDSTXT.TXT.x= RDSTXT.TXT=new"},
       {"chmod 777 . && chown 65534:65534 RDSTXT.TXT", "limited",
        "refused same file 65534:65534 644 RDSTXT.TXT=old", kLong},
+      // Written in place, with and without room for a journal beside it.
+      {"chmod 777 . && chown 65534:65534 RDSTXT.TXT && ln RDSTXT.TXT copy", "limited",
+       "refused same file 65534:65534 644 RDSTXT.TXT=old copy=old", kLong},
+      {"chmod 666 RDSTXT.TXT && ln RDSTXT.TXT copy", "limited",
+       "refused same file 0:0 666 RDSTXT.TXT=old copy=old", kLong},
       {"cp RDSTXT.TXT source && mount --bind source RDSTXT.TXT", "root",
        "saved same file 0:0 644 RDSTXT.TXT=new source=new"},
       {smallDisk + fill, "root", "refused same file 0:0 644 RDSTXT.TXT=old filler=61440b", kLong},
@@ -248,6 +256,74 @@ TEST(TextListFile, SaveKeepsOwnerModeLinksAndMountsAndRefusesOnlyAListThatCannot
        "refused same file 0:0 644 RDSTXT.TXT=old copy=old filler=61440b", kLong},
   };
   for (const SaveCase& c : cases) EXPECT_EQ(run(c, mountsOwn), c.outcome) << c.setUp;
+}
+
+// A save that died once its journal was complete left the list cut part way: a reader who may
+// write the list finishes the copy first, one who may not reads the journal. A draft that never
+// became the journal is no version of the list.
+TEST(TextListFile, AJournalLeftBehindIsTheListUntilItIsCopiedOver) {
+  test::TempDir dir;
+  chmod(dir.path().c_str(), 0755);
+  const std::string whole = "[1][2]new\r\n[2][1]longer\r\n";
+  dir.write("RDSTXT.TXT", whole.substr(0, 14) + "[2][3]old\r\n");
+  dir.write(".RDSTXT.TXT.journal", whole);
+  dir.write(".RDSTXT.TXT.77-0", "[1][2]draft\r\n");
+  const std::string expected = "1|2|new;2|1|longer; new/2";
+  if (geteuid() == 0) {
+    EXPECT_EQ(
+        test::inChild([&] { return test::kNobody.become() && readBack(dir.path()) == expected; }),
+        0);
+    EXPECT_EQ(dir.read(".RDSTXT.TXT.journal"), whole);
+  }
+  EXPECT_EQ(readBack(dir.path()), expected);
+  EXPECT_EQ(dir.read("RDSTXT.TXT"), whole);
+  EXPECT_EQ(entriesIn(dir), 2);  // the journal gone, the draft left to the stale-file cleanup
+}
+
+// Saves of a hard-linked list of 30,000 rows, killed at random moments: whatever moment it was,
+// the next read gets one list or the other whole, and so does the list's other name after it.
+TEST(TextListFile, ASaveInPlaceKilledAnywhereLeavesOneListWhole) {
+  test::TempDir dir, second;
+  Rows lists[2];
+  for (int row = 0; row < 30000; ++row) {
+    lists[0].cells.push_back({std::to_string(row), "primeira", "1"});
+    lists[1].cells.push_back({std::to_string(row), "a segunda, mais longa", "22"});
+  }
+  ASSERT_TRUE(SaveTextList(dir.path(), lists[0]) && SaveTextList(second.path(), lists[1]));
+  const std::string bytes[2] = {dir.read("RDSTXT.TXT"), second.read("RDSTXT.TXT")};
+  ASSERT_EQ(link(dir.file("RDSTXT.TXT").c_str(), dir.file("other").c_str()), 0);
+  const std::filesystem::path journal = dir.file(".RDSTXT.TXT.journal");
+  std::mt19937 random(15);
+  int mixed = 0;
+  int caughtCopying = 0;  // rounds killed while the list itself was half written
+  int journalsLeft = 0;   // rounds killed between the journal's completion and its removal
+  for (int round = 0; round < 200; ++round) {
+    const pid_t saver = fork();
+    if (saver == 0) {
+      alarm(60);
+      for (int save = round;; ++save) (void)SaveTextList(dir.path(), lists[save % 2]);
+    }
+    // A moment anywhere in the first two saves; every other round a moment soon after the
+    // journal appeared, so that the few milliseconds of copying it over the list are hit often.
+    const bool whileCopying = round % 2 == 1;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (whileCopying && !exists(journal) && std::chrono::steady_clock::now() < until) usleep(20);
+    usleep(static_cast<useconds_t>(random() % (whileCopying ? 2000 : 60000)));
+    kill(saver, SIGKILL);
+    waitpid(saver, nullptr, 0);
+    journalsLeft += exists(journal) ? 1 : 0;
+    const std::string left = dir.read("RDSTXT.TXT");
+    caughtCopying += left == bytes[0] || left == bytes[1] ? 0 : 1;
+    Rows read;
+    LoadTextList(dir.path(), read);
+    const std::string other = dir.read("other");
+    const bool whole = read.cells == lists[0].cells || read.cells == lists[1].cells;
+    mixed += whole && (other == bytes[0] || other == bytes[1]) ? 0 : 1;
+  }
+  EXPECT_EQ(mixed, 0) << "of 200 rounds";
+  EXPECT_GT(journalsLeft, 0) << "no round was killed at the moments that matter";
+  std::cout << "[          ] of 200 rounds, " << journalsLeft << " killed with a complete journal, "
+            << caughtCopying << " while copying it\n";
 }
 
 }  // namespace
