@@ -234,5 +234,41 @@ TEST_F(ConsoleWindowTest, ATypedRadiotextGoesOnAirThroughTheEncoder) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
+// The warning opens under the operator's press, and the release goes to the box; once the box
+// is closed the button still does its work, once, whether released then or after, or pressed
+// with the keyboard.
+TEST_F(ConsoleWindowTest, AButtonPressRaisingTheSpecialCharacterWarningStillActsOnce) {
+  std::optional<EncoderProcess> encoder;  // on a port the port field takes
+  for (int port = 20000 + getpid() % 12000; !encoder || encoder->port() == 0; port += 131)
+    encoder.emplace(std::vector<std::string>{"--port", std::to_string(port)});
+  const auto batches = [&] {  // queued, each ending with ENCODE
+    const std::string& queue = console->state().sendQueue;
+    int count = 0;
+    for (auto at = queue.find("ENCODE"); at != std::string::npos; at = queue.find("ENCODE", at + 1))
+      ++count;
+    return count;
+  };
+  whileOpen([&] {
+    type(kServerPort, QString::number(encoder->port()));
+    type(kRadioText1, QString::fromUtf8("Informação"));
+    boxes.whileOpen = [&](const auto&) { QTest::mouseRelease(widget(kConnect), Qt::LeftButton); };
+    QTest::mousePress(widget(kConnect), Qt::LeftButton);
+    boxes.whileOpen = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return console->state().connected == 1; }, 5000));
+
+    click(kUpdateText);  // no box: the warning was given since the last text update
+    tick(4);
+    type(kRadioText1, QString::fromUtf8("Informação"));
+    click(kUpdateText);
+    EXPECT_EQ(batches(), 1);
+    tick(4);
+    type(kRadioText2, QString::fromUtf8("Ç"));
+    key(Qt::Key_Tab);  // onto "Actualizar"
+    key(Qt::Key_Space);
+    EXPECT_EQ(batches(), 1);
+    EXPECT_EQ(boxes.shown.size(), 3U);
+  });
+}
+
 }  // namespace
 }  // namespace orvane::test
