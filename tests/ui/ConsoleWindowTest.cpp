@@ -270,5 +270,28 @@ TEST_F(ConsoleWindowTest, AButtonPressRaisingTheSpecialCharacterWarningStillActs
   });
 }
 
+// Whatever is typed in a code list's field, the field ends up naming the entry whose code goes
+// out, and the code follows the typing.
+TEST_F(ConsoleWindowTest, ACodeListsFieldAlwaysNamesTheEntryWhoseCodeIsSent) {
+  const auto typeInList = [&](int id, const QString& keys, Qt::Key last) {
+    QWidget* field = widget<SimpleComboBox>(id)->edit();
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    for (const QChar c : keys) QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, c, {});
+    QTest::keyClick(field, last);
+    return texts({id, id == kProgrammeTypeList ? kPtyCode : kDiCode});
+  };
+  whileOpen([&] {
+    choose(kProgrammeTypeList, 7);
+    EXPECT_EQ(typeInList(kProgrammeTypeList, "Desporto", Qt::Key_End), "Desporto|04");
+    EXPECT_EQ(typeInList(kProgrammeTypeList, "xyz", Qt::Key_Return), "Desporto|04");
+    EXPECT_EQ(typeInList(kProgrammeTypeList, "música r", Qt::Key_Tab), pt("Música Rock|0B"));
+    EXPECT_EQ(console->programmeTypeSelection(), 11);
+    click(kAdvancedFunctions);
+    EXPECT_EQ(typeInList(kDecoderIdList, QString::fromUtf8("EMISSÃO MONO C"), Qt::Key_Tab),
+              pt("Emissão Mono com Dolby NR.|04"));
+  });
+}
+
 }  // namespace
 }  // namespace orvane::test
