@@ -133,6 +133,40 @@ TEST_F(ConsoleWindowTest, AnAddressTypedOrPastedInOneGoIsTheAddressGiven) {
   });
 }
 
+// After a click into a field, or with the cursor anywhere, no typed digit is lost and the focus
+// moves only where the operator sends it.
+TEST_F(ConsoleWindowTest, AnAddressTypedAfterAClickOrPastedIntoAnyFieldIsTheAddressGiven) {
+  const auto clickField = [&](int index) {
+    QWidget* field = widget<IpAddressEdit>(kServerAddress)->field(index);
+    QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center() + QPoint(2, 0));
+  };
+  whileOpen([&] {
+    clickField(0);
+    EXPECT_EQ(typeAddress("192.168.1.50", true), "c0a80132");
+    clickField(1);
+    key(Qt::Key_End);
+    EXPECT_EQ(typeAddress("7", true), "c0a80732");  // on into the next field
+    clickField(0);
+    key(Qt::Key_Home);
+    EXPECT_EQ(typeAddress("5", true), "c0a80732");  // no room: refused, with a beep
+    EXPECT_EQ(std::pair(boxes.beeps, QApplication::focusWidget()),
+              std::pair(1, static_cast<QWidget*>(widget<IpAddressEdit>(kServerAddress)->field(0))));
+    clickField(2);
+    key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), widget(kPinDay));
+
+    EXPECT_EQ(typeAddress("010.0.0.1"), "a000001");
+    EXPECT_EQ(widget<IpAddressEdit>(kServerAddress)->field(0)->text(), "10");  // left as "010"
+    QApplication::clipboard()->setText("abc");
+    clickField(2);
+    key(Qt::Key_V, Qt::ControlModifier);
+    QApplication::clipboard()->setText("192.168.1.9");
+    clickField(3);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(std::pair(typeAddress("", true), boxes.beeps), std::pair(std::string("c0a80109"), 2));
+  });
+}
+
 TEST_F(ConsoleWindowTest, EveryContextMenuIsPortugueseAndEndsWithTheAboutItem) {
   const ToolkitTranslations portuguese;  // as the program has them
   int abouts = 0;
