@@ -104,9 +104,11 @@ void SimpleComboBox::showSelectedName() {
 }
 
 bool SimpleComboBox::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == edit_ && event->type() == QEvent::FocusOut &&
-      static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-    showSelectedName();
+  // Leaving is going to another control: a box over the window (a code picked while another
+  // field fails its check) is no reason to rewrite what the operator is typing.
+  if (watched == edit_ && event->type() == QEvent::FocusOut) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) showSelectedName();
   }
   if (watched == edit_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
