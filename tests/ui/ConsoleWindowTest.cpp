@@ -160,10 +160,11 @@ TEST_F(ConsoleWindowTest, AnAddressTypedAfterAClickOrPastedIntoAnyFieldIsTheAddr
     QApplication::clipboard()->setText("abc");
     clickField(2);
     key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(std::pair(typeAddress("", true), boxes.beeps), std::pair(std::string("a000001"), 2));
     QApplication::clipboard()->setText("192.168.1.9");
     clickField(3);
     key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(std::pair(typeAddress("", true), boxes.beeps), std::pair(std::string("c0a80109"), 2));
+    EXPECT_EQ(typeAddress("", true), "c0a80109");
   });
 }
 
