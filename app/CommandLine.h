@@ -16,8 +16,8 @@ struct CommandLine {
   std::string error;  // for Action::Error, one line
 };
 
-// Reads the arguments after the program's name. --help and --version win over anything else
-// on the line, so they work even beside options that only the toolkit knows.
+// Reads the arguments after the program's name, passing over the toolkit's own options.
+// --help and --version win over anything else on the line.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
 // What --help prints.

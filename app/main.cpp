@@ -30,7 +30,8 @@ std::filesystem::path installedExamples() {
 // Started from the desktop menu there is no terminal to read an error in, so the operator
 // gets a box, and the console does not go on in some other folder.
 int stationRefused(const std::filesystem::path& folder, const std::error_code& error) {
-  std::cerr << "orvane: cannot work in " << folder << ": " << error.message() << '\n';
+  std::cerr << "orvane: não é possível trabalhar na pasta da estação " << folder << ": "
+            << error.message() << '\n';
   orvane::frameworkMessageBox(orvane::pt("Não é possível trabalhar na pasta da estação\n") +
                                   orvane::cp1252FromUtf8(folder.string()) + "\n(" +
                                   orvane::cp1252FromUtf8(error.message()) + ")",
@@ -41,23 +42,21 @@ int stationRefused(const std::filesystem::path& folder, const std::error_code& e
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // Before any window: help and version need no display.
-  const orvane::CommandLine asked = orvane::parseCommandLine(argumentsOf(argc, argv));
-  if (asked.action == orvane::CommandLine::Action::Help) {
+  // All of it before any window: help, version and a mistake on the line need no display.
+  const orvane::CommandLine line = orvane::parseCommandLine(argumentsOf(argc, argv));
+  if (line.action == orvane::CommandLine::Action::Help) {
     std::cout << orvane::usageText();
     return 0;
   }
-  if (asked.action == orvane::CommandLine::Action::Version) {
+  if (line.action == orvane::CommandLine::Action::Version) {
     std::cout << "orvane " << ORVANE_VERSION << '\n';
     return 0;
   }
-  QApplication application(argc, argv);
-  // What the toolkit left of the line once it took its own options.
-  const orvane::CommandLine line = orvane::parseCommandLine(argumentsOf(argc, argv));
   if (line.action == orvane::CommandLine::Action::Error) {
-    std::cerr << "orvane: " << line.error << '\n' << orvane::usageText();
+    std::cerr << "orvane: " << line.error << "\n\n" << orvane::usageText();
     return kUsageError;
   }
+  QApplication application(argc, argv);
   if (line.station) {
     const std::error_code error = orvane::enterStationFolder(*line.station, installedExamples());
     if (error) return stationRefused(*line.station, error);

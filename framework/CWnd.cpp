@@ -1,6 +1,8 @@
 #include "CWnd.h"
 
+#include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 
 #include "CWinApp.h"
 #include "ControlText.h"
@@ -12,9 +14,38 @@
 #include "MessageBoxService.h"
 #include "MessageBoxes.h"
 #include "Notification.h"
+#include "OwnerLock.h"
 #include "SimpleComboBox.h"
 
 namespace orvane {
+namespace {
+
+// A press on a button gives the button the focus before the button itself sees the press. When
+// the edit that lost the focus opened a box, the window was disabled under the press: the
+// operator's release went to the box, and the press, arriving after it, would leave the button
+// held down without a click. This takes that press and clicks the button instead, once.
+class PressAsClick : public QObject {
+ public:
+  explicit PressAsClick(QAbstractButton& button) : QObject(&button), button_(button) {
+    button.installEventFilter(this);
+    // The press follows the focus change at once; a later one is a press of its own.
+    QTimer::singleShot(0, this, [this] { deleteLater(); });
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != &button_ || event->type() != QEvent::MouseButtonPress) return false;
+    button_.removeEventFilter(this);
+    deleteLater();
+    button_.click();  // a button disabled meanwhile does nothing
+    return true;
+  }
+
+ private:
+  QAbstractButton& button_;
+};
+
+}  // namespace
 
 CWnd::~CWnd() = default;
 
@@ -104,7 +135,8 @@ void CWnd::wireControl(int controlId, QWidget* control) {
   };
   if (auto* edit = qobject_cast<EditControl*>(control)) {
     QObject::connect(edit, &EditControl::changed, edit, command(notify::kEditChanged));
-    QObject::connect(edit, &EditControl::focusLost, edit, command(notify::kEditLostFocus));
+    QObject::connect(edit, &EditControl::focusLost, edit,
+                     [this, controlId, edit] { editLeft(controlId, *edit); });
   } else if (auto* combo = qobject_cast<SimpleComboBox*>(control)) {
     QObject::connect(combo, &SimpleComboBox::selectionChanged, combo,
                      command(notify::kSelectionChanged));
@@ -115,6 +147,15 @@ void CWnd::wireControl(int controlId, QWidget* control) {
   } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
     QObject::connect(button, &QAbstractButton::clicked, button, command(notify::kClicked));
   }
+}
+
+void CWnd::editLeft(int controlId, const EditControl& edit) {
+  QPointer<QAbstractButton> pressed;
+  if (edit.lostFocusReason() == Qt::MouseFocusReason)
+    pressed = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+  const unsigned locks = OwnerLock::locksTaken();
+  controlNotification(Message::Command, controlId, notify::kEditLostFocus);
+  if (pressed && OwnerLock::locksTaken() != locks) new PressAsClick(*pressed);
 }
 
 void CWnd::controlNotification(Message message, int controlId, int code) {

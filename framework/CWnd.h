@@ -13,6 +13,7 @@
 namespace orvane {
 
 class DialogWindow;
+class EditControl;
 
 // A window of the program and the handlers bound to its messages. Handlers are bound by
 // control identifier and notification code (Notification.h), normally in the constructor:
@@ -94,6 +95,8 @@ class CWnd {
   };
 
   void controlNotification(Message message, int controlId, int code);
+  // An edit's lost focus; a button click that moved the focus is not lost to a box it raises.
+  void editLeft(int controlId, const EditControl& edit);
   bool dispatch(Message message, int controlId, int code);
   // Enter, Escape and the close command: refused with a beep when the target control exists
   // but is disabled.

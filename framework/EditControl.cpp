@@ -57,6 +57,7 @@ void EditControl::focusOutEvent(QFocusEvent* event) {
   // The edit's own context menu takes the focus only for a moment.
   if (applicationDeactivated || event->reason() == Qt::PopupFocusReason) return;
   holdsFocus_ = false;
+  lostFocusReason_ = event->reason();
   emit focusLost();
 }
 

@@ -33,6 +33,8 @@ class EditControl : public QLineEdit {
   // The text as it stood before the change now being validated.
   const QString& committedText() const { return committedText_; }
   bool writingSystemText() const { return writingSystemText_; }
+  // Why the focus went, as of the last focusLost().
+  Qt::FocusReason lostFocusReason() const { return lostFocusReason_; }
 
  signals:
   // The text changed, by the operator or by the program.
@@ -61,6 +63,7 @@ class EditControl : public QLineEdit {
   // Set by a focus-in; a focus-out without one before it (the focus passed through on its way
   // elsewhere) is not a loss.
   bool holdsFocus_ = false;
+  Qt::FocusReason lostFocusReason_ = Qt::OtherFocusReason;
   std::function<bool(const QString&)> pasteHandler_;
 };
 

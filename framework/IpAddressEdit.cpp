@@ -1,5 +1,6 @@
 #include "IpAddressEdit.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -54,8 +55,10 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QFrame(parent) {
     edit->installEventFilter(this);
     // One tab stop for the whole address; the dot and full fields move between the fields.
     if (i > 0) edit->setFocusPolicy(Qt::ClickFocus);
-    connect(edit, &EditControl::textEdited, this,
-            [this, i](const QString& text) { fieldEdited(i, text); });
+    // Only a real change: a keystroke the field refused must not move the focus on.
+    connect(edit, &EditControl::changed, this, [this, i, edit] {
+      if (!edit->writingSystemText()) fieldEdited(i, edit->text());
+    });
     edit->setPasteHandler([this, i](const QString& text) { return pasteInto(i, text); });
     fields_[static_cast<std::size_t>(i)] = edit;
     if (i > 0) layout->addWidget(new QLabel(QStringLiteral("."), this));
@@ -124,9 +127,13 @@ void IpAddressEdit::fieldEdited(int index, const QString& text) {
 }
 
 bool IpAddressEdit::pasteInto(int index, const QString& text) {
-  if (!text.contains(u'.')) return false;  // digits alone paste as into any edit
-  const auto fields = dottedFields(text, kFields - index);
-  if (!fields) {
+  const QString trimmed = text.trimmed();
+  const bool number = !trimmed.isEmpty() && std::all_of(trimmed.begin(), trimmed.end(),
+                                                        [](QChar c) { return c.isDigit(); });
+  if (number) return false;  // pastes as into any edit
+  const auto fields = dottedFields(text, kFields);
+  if (fields && fields->size() == kFields) index = 0;  // a whole address, wherever it is pasted
+  if (!fields || static_cast<int>(fields->size()) > kFields - index) {
     MessageBoxService::current().beep();
     return true;
   }
@@ -147,6 +154,17 @@ bool IpAddressEdit::fieldKey(int index, const QKeyEvent& key) {
   }
   const bool atStart = edit->cursorPosition() == 0 && !edit->hasSelectedText();
   const bool atEnd = edit->cursorPosition() == edit->text().size() && !edit->hasSelectedText();
+  if (key.key() == Qt::Key_Backtab ||
+      (key.key() == Qt::Key_Tab && key.modifiers() & Qt::ShiftModifier)) {
+    // Out of the whole address, as Tab leaves it, not back into its first field.
+    if (index == 0) return false;
+    field(0)->setFocus(Qt::BacktabFocusReason);
+    focusNextPrevChild(false);
+    return true;
+  }
+  const bool digit = key.text().size() == 1 && key.text().front().isDigit();
+  if (digit && edit->text().size() >= kFieldDigits && !edit->hasSelectedText())
+    return fullFieldDigit(index, key, atEnd);
   if ((key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Left) && atStart && index > 0) {
     enterFieldAtEnd(index - 1);
     return true;
@@ -159,15 +177,40 @@ bool IpAddressEdit::fieldKey(int index, const QKeyEvent& key) {
   return false;
 }
 
+// A digit with no room in its field: at the field's end it goes on into the next one, as the
+// digit after a full field does; anywhere else it is refused aloud, and the focus stays.
+bool IpAddressEdit::fullFieldDigit(int index, const QKeyEvent& key, bool atEnd) {
+  if (!atEnd || index + 1 == kFields) {
+    MessageBoxService::current().beep();
+    return true;
+  }
+  enterField(index + 1);
+  QKeyEvent again(key.type(), key.key(), key.modifiers(), key.text());
+  QCoreApplication::sendEvent(field(index + 1), &again);
+  return true;
+}
+
+void IpAddressEdit::fieldLeft(int index) {
+  if (index == movedOnTo_) movedOnTo_ = kNoField;
+  EditControl* edit = field(index);
+  if (!edit->text().isEmpty()) edit->setSystemText(QString::number(fieldValue(index)));
+}
+
 bool IpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
   const int index = indexOf(watched);
   if (index != kNoField && event->type() == QEvent::KeyPress &&
       fieldKey(index, *static_cast<QKeyEvent*>(event))) {
     return true;
   }
-  // Leaving the field by other means (the mouse) takes back what its automatic entry meant.
-  if (index != kNoField && index == movedOnTo_ && event->type() == QEvent::FocusOut)
-    movedOnTo_ = kNoField;
+  // Leaving the field by other means (the mouse) takes back what its automatic entry meant;
+  // a field left shows its number as it counts, "10" for a typed "010".
+  if (index != kNoField && event->type() == QEvent::FocusOut) fieldLeft(index);
+  // A click selects the field's number, so that typing replaces it, as in a field entered by
+  // typing; a drag still selects a part, and the arrow keys place the cursor.
+  if (index != kNoField && event->type() == QEvent::MouseButtonRelease &&
+      !field(index)->hasSelectedText()) {
+    field(index)->selectAll();
+  }
   return QFrame::eventFilter(watched, event);
 }
 

@@ -11,9 +11,12 @@ class EditControl;
 // Four decimal fields 0..255 separated by dots, read and set as one IPv4 address. It types as
 // operators know IP-address controls: a full field moves on to the next one, and a "." typed
 // straight after that move only confirms it; "." in a filled field moves on too; a field entered
-// that way has its old value selected, so typing replaces it; Backspace (and Left) at the start
-// of a field goes back into the one before; a third digit that makes more than 255 is put back
-// to 255 with a beep. A dotted address pasted into a field fills it and the fields after it.
+// that way, or clicked, has its old value selected, so typing replaces it; Backspace (and Left)
+// at the start of a field goes back into the one before; a third digit that makes more than 255
+// is put back to 255 with a beep. No typed digit is lost on the way: one with no room in its
+// field goes on into the next field from the field's end, and is refused with a beep elsewhere.
+// A whole dotted address pasted into any field fills all four; a shorter dotted tail fills the
+// field and those after it.
 class IpAddressEdit : public QFrame {
   Q_OBJECT
 
@@ -43,6 +46,8 @@ class IpAddressEdit : public QFrame {
   void enterField(int index);
   void enterFieldAtEnd(int index);
   bool pasteInto(int index, const QString& text);
+  bool fullFieldDigit(int index, const QKeyEvent& key, bool atEnd);
+  void fieldLeft(int index);
 
   std::array<EditControl*, kFields> fields_{};
   // The field the control moved into by itself after a full field; a "." typed there next is

@@ -8,6 +8,7 @@ OwnerLock::OwnerLock(QWidget* owner) : window_(owner ? owner->window() : nullptr
   focus_ = window_->focusWidget();
   window_->setEnabled(false);
   disabled_ = true;
+  ++locksTaken_;
 }
 
 OwnerLock::~OwnerLock() {

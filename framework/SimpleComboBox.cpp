@@ -1,5 +1,6 @@
 #include "SimpleComboBox.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -20,6 +21,7 @@ SimpleComboBox::SimpleComboBox(QWidget* parent)
   setFocusProxy(edit_);
   edit_->installEventFilter(this);
   connect(list_, &QListWidget::itemSelectionChanged, this, &SimpleComboBox::noteSelectionChanged);
+  connect(edit_, &QLineEdit::textEdited, this, &SimpleComboBox::typed);
   // A click in the list puts the focus in the field, so the edit the operator came from loses it.
   connect(list_, &QListWidget::itemPressed, this,
           [this] { edit_->setFocus(Qt::MouseFocusReason); });
@@ -73,9 +75,44 @@ void SimpleComboBox::noteSelectionChanged() {
   emit selectionChanged();
 }
 
+int SimpleComboBox::entryTyped(const QString& text) const {
+  int begun = -1;
+  for (int row = 0; row < list_->count(); ++row) {
+    const QString entry = list_->item(row)->text();
+    if (entry.compare(text, Qt::CaseInsensitive) == 0) return row;
+    if (begun < 0 && entry.startsWith(text, Qt::CaseInsensitive)) begun = row;
+  }
+  return begun;
+}
+
+// An empty field is no choice; the selection stays until the field is left.
+void SimpleComboBox::typed(const QString& text) {
+  const int row = text.isEmpty() ? -1 : entryTyped(text);
+  if (row < 0 || row == currentSelection()) return;
+  selectingByProgram_ = true;
+  list_->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+  list_->scrollToItem(list_->item(row));
+  selectingByProgram_ = false;
+  lastSelection_ = row;
+  emit selectionChanged();
+}
+
+void SimpleComboBox::showSelectedName() {
+  const int row = currentSelection();
+  if (row >= 0 && edit_->text() != list_->item(row)->text())
+    edit_->setSystemText(list_->item(row)->text());
+}
+
 bool SimpleComboBox::eventFilter(QObject* watched, QEvent* event) {
+  // Leaving is going to another control: a box over the window (a code picked while another
+  // field fails its check) is no reason to rewrite what the operator is typing.
+  if (watched == edit_ && event->type() == QEvent::FocusOut) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) showSelectedName();
+  }
   if (watched == edit_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) showSelectedName();  // and on to the dialog
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
       const int current = currentSelection();
       const int next =

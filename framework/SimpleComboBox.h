@@ -9,7 +9,10 @@ class EditControl;
 
 // A combo box of the simple kind: an edit field over a list that is always open. The list's
 // selection is the combo box's selection; choosing an entry shows its text in the field. Once
-// an entry is selected, no click or key takes the selection away; only select() can.
+// an entry is selected, no click or key takes the selection away; only select() can. The field
+// always names the entry that counts: typing selects the entry the text is (else the first one
+// it begins, ignoring case), and text that names no entry gives way to the selected entry's
+// name when the field is left or Enter is pressed.
 class SimpleComboBox : public QWidget {
   Q_OBJECT
 
@@ -37,6 +40,9 @@ class SimpleComboBox : public QWidget {
 
  private:
   void noteSelectionChanged();
+  void typed(const QString& text);
+  int entryTyped(const QString& text) const;
+  void showSelectedName();
 
   EditControl* edit_;
   QListWidget* list_;

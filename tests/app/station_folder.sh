@@ -11,12 +11,19 @@ trap '[[ -z $console ]] || kill "$console"; rm -rf "$scratch"' EXIT
 await() { for _ in $(seq 200); do "$@" && return 0; sleep 0.05; done; echo "FAILED: $*" >&2; exit 1; }
 
 headless=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$orvane")
-"${headless[@]}" --help | grep -q -- "--station DIR"
+"${headless[@]}" --help | grep -q -- "--station PASTA"
 [[ $("${headless[@]}" --version) == "orvane 1.0" ]]
+# A mistake on the line is told in Portuguese, with the usage, and needs no display either.
+for wrong in --bogus --station; do
+  status=0
+  "${headless[@]}" "$wrong" >/dev/null 2>"$scratch/said" || status=$?
+  [[ $status == 2 ]]
+  grep -q "^Uso: orvane" "$scratch/said"
+done
 
 works_in() { [[ $(readlink "/proc/$console/cwd") == "$1" ]]; }
-run_in() {  # FOLDER [WHERE IT IS, when spelled otherwise]
-  QT_QPA_PLATFORM=offscreen "$orvane" --station "$1" & console=$!
+run_in() {  # FOLDER [WHERE IT IS, when spelled otherwise]; the toolkit's own options pass
+  QT_QPA_PLATFORM=offscreen "$orvane" -style fusion --station "$1" & console=$!
   await works_in "${2:-$1}"
   kill "$console" && wait "$console" || true
   console=""

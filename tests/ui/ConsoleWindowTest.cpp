@@ -133,6 +133,41 @@ TEST_F(ConsoleWindowTest, AnAddressTypedOrPastedInOneGoIsTheAddressGiven) {
   });
 }
 
+// After a click into a field, or with the cursor anywhere, no typed digit is lost and the focus
+// moves only where the operator sends it.
+TEST_F(ConsoleWindowTest, AnAddressTypedAfterAClickOrPastedIntoAnyFieldIsTheAddressGiven) {
+  const auto clickField = [&](int index) {
+    QWidget* field = widget<IpAddressEdit>(kServerAddress)->field(index);
+    QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center() + QPoint(2, 0));
+  };
+  whileOpen([&] {
+    clickField(0);
+    EXPECT_EQ(typeAddress("192.168.1.50", true), "c0a80132");
+    clickField(1);
+    key(Qt::Key_End);
+    EXPECT_EQ(typeAddress("7", true), "c0a80732");  // on into the next field
+    clickField(0);
+    key(Qt::Key_Home);
+    EXPECT_EQ(typeAddress("5", true), "c0a80732");  // no room: refused, with a beep
+    EXPECT_EQ(std::pair(boxes.beeps, QApplication::focusWidget()),
+              std::pair(1, static_cast<QWidget*>(widget<IpAddressEdit>(kServerAddress)->field(0))));
+    clickField(2);
+    key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), widget(kPinDay));
+
+    EXPECT_EQ(typeAddress("010.0.0.1"), "a000001");
+    EXPECT_EQ(widget<IpAddressEdit>(kServerAddress)->field(0)->text(), "10");  // left as "010"
+    QApplication::clipboard()->setText("abc");
+    clickField(2);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(std::pair(typeAddress("", true), boxes.beeps), std::pair(std::string("a000001"), 2));
+    QApplication::clipboard()->setText("192.168.1.9");
+    clickField(3);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(typeAddress("", true), "c0a80109");
+  });
+}
+
 TEST_F(ConsoleWindowTest, EveryContextMenuIsPortugueseAndEndsWithTheAboutItem) {
   const ToolkitTranslations portuguese;  // as the program has them
   int abouts = 0;
@@ -221,7 +256,8 @@ TEST_F(ConsoleWindowTest, ATypedRadiotextGoesOnAirThroughTheEncoder) {
     type(kRadioText1, QString::fromUtf8("Bom dia, Lisboa"));
     tick();  // "Conectar" takes the port from the record, which the tick keeps up to date
     click(kConnect);
-    QTRY_VERIFY_WITH_TIMEOUT(console->state().connected == 1, 5000);
+    // Not QTRY_VERIFY: its failure is the Qt test runner's and would only end the steps quietly.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return console->state().connected == 1; }, 5000));
     EXPECT_EQ(enabled({kConnect, kDisconnect, kUpdateText}), "011");
     click(kUpdateText);
     tick(4);  // TXT0, TXT1, ENCODE, then the buttons come back
@@ -232,6 +268,65 @@ TEST_F(ConsoleWindowTest, ATypedRadiotextGoesOnAirThroughTheEncoder) {
     EXPECT_TRUE(encoder->skipPast("Cliente saiu"));
   });
   EXPECT_TRUE(boxes.shown.empty());
+}
+
+// The warning opens under the operator's press, and the release goes to the box; once the box
+// is closed the button still does its work, once, whether released then or after, or pressed
+// with the keyboard.
+TEST_F(ConsoleWindowTest, AButtonPressRaisingTheSpecialCharacterWarningStillActsOnce) {
+  std::optional<EncoderProcess> encoder;  // on a port the port field takes
+  for (int port = 20000 + getpid() % 12000; !encoder || encoder->port() == 0; port += 131)
+    encoder.emplace(std::vector<std::string>{"--port", std::to_string(port)});
+  const auto batches = [&] {  // queued, each ending with ENCODE
+    const std::string& queue = console->state().sendQueue;
+    int count = 0;
+    for (auto at = queue.find("ENCODE"); at != std::string::npos; at = queue.find("ENCODE", at + 1))
+      ++count;
+    return count;
+  };
+  whileOpen([&] {
+    type(kServerPort, QString::number(encoder->port()));
+    type(kRadioText1, QString::fromUtf8("Informação"));
+    boxes.whileOpen = [&](const auto&) { QTest::mouseRelease(widget(kConnect), Qt::LeftButton); };
+    QTest::mousePress(widget(kConnect), Qt::LeftButton);
+    boxes.whileOpen = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return console->state().connected == 1; }, 5000));
+
+    click(kUpdateText);  // no box: the warning was given since the last text update
+    tick(4);
+    type(kRadioText1, QString::fromUtf8("Informação"));
+    click(kUpdateText);
+    EXPECT_EQ(batches(), 1);
+    tick(4);
+    type(kRadioText2, QString::fromUtf8("Ç"));
+    key(Qt::Key_Tab);  // onto "Actualizar"
+    key(Qt::Key_Space);
+    EXPECT_EQ(batches(), 1);
+    EXPECT_EQ(boxes.shown.size(), 3U);
+  });
+}
+
+// Whatever is typed in a code list's field, the field ends up naming the entry whose code goes
+// out, and the code follows the typing.
+TEST_F(ConsoleWindowTest, ACodeListsFieldAlwaysNamesTheEntryWhoseCodeIsSent) {
+  const auto typeInList = [&](int id, const QString& keys, Qt::Key last) {
+    QWidget* field = widget<SimpleComboBox>(id)->edit();
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    for (const QChar c : keys) QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, c, {});
+    QTest::keyClick(field, last);
+    return texts({id, id == kProgrammeTypeList ? kPtyCode : kDiCode});
+  };
+  whileOpen([&] {
+    choose(kProgrammeTypeList, 7);
+    EXPECT_EQ(typeInList(kProgrammeTypeList, "Desporto", Qt::Key_End), "Desporto|04");
+    EXPECT_EQ(typeInList(kProgrammeTypeList, "xyz", Qt::Key_Return), "Desporto|04");
+    EXPECT_EQ(typeInList(kProgrammeTypeList, "música r", Qt::Key_Tab), pt("Música Rock|0B"));
+    EXPECT_EQ(console->programmeTypeSelection(), 11);
+    click(kAdvancedFunctions);
+    EXPECT_EQ(typeInList(kDecoderIdList, QString::fromUtf8("EMISSÃO MONO C"), Qt::Key_Tab),
+              pt("Emissão Mono com Dolby NR.|04"));
+  });
 }
 
 }  // namespace
