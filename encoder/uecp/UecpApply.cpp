@@ -86,7 +86,7 @@ UecpAnswer applyProgrammeItem(std::string_view element, OnAirState& state) {
 UecpAnswer checkClock(std::string_view e) {
   const bool valid = at(e, 2) >= 1 && at(e, 2) <= 12 && at(e, 3) >= 1 && at(e, 3) <= 31 &&
                      at(e, 4) <= 23 && at(e, 5) <= 59 && at(e, 6) <= 59 && at(e, 7) <= 99 &&
-                     at(e, 8) <= 0x3F;
+                     uecpOffsetHalfHours(at(e, 8)).has_value();
   return valid ? UecpAnswer::Ok : UecpAnswer::OutOfRange;
 }
 

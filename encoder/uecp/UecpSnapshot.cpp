@@ -51,7 +51,9 @@ std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
     case OnAirField::DecoderIdentification:
       return {uecpDecoderIdentification(state.decoderIdentification)};
     case OnAirField::TrafficFlags:
-      return {uecpTrafficFlags(state.trafficAnnouncement, state.trafficProgramme)};
+      // A station without TP announces no traffic on air, and a peer must not do so either.
+      return {uecpTrafficFlags(state.trafficAnnouncement && state.trafficProgramme,
+                               state.trafficProgramme)};
     case OnAirField::Music:
       return {uecpMusic(state.music)};
     case OnAirField::Count:

@@ -47,18 +47,20 @@ OnAirState station() {
   state.programmeIdentification = 0xFEFD;  // both bytes need stuffing
   state.programmeType = 0x1A;
   state.programmeServiceName = w("RÁDIO");
-  state.radiotext = {w("Bom dia, Lisboa! Música às 8h"), w("Trânsito sem filas")};
+  state.radiotext = {w("Bom dia, Lisboa! Música às 8h"),
+                     w("Trânsito sem filas na A1 e na ponte 25 de Abril; chuva em Sintra")};
   state.programmeItemTime = {31, 23, 59};
   state.programmeItemGroups = state.clockTimeGroups = true;
   state.decoderIdentification = 0x0B;
-  state.trafficAnnouncement = true;
+  state.trafficAnnouncement = true;  // without TP: not on air
   state.trafficProgramme = state.music = false;
   return state;
 }
 
 // Every field the bridge sends, at an address and with counters that need stuffing, split across
-// reads: the test's peer reads what an encoder would hold, and the listener's side takes the
-// same bytes back to the very state they came from.
+// reads: the test's peer reads what an encoder would hold, which is what is on air here (no TA
+// without TP, a shorter radiotext ended as receivers expect it), and the listener's side takes
+// the same bytes back to that state.
 TEST(Uecp, EveryFieldRoundTripsThroughTheWire) {
   const OnAirState sent = station();
   std::string wire;
@@ -73,16 +75,16 @@ TEST(Uecp, EveryFieldRoundTripsThroughTheWire) {
   peer.feed(wire.substr(7));
   EXPECT_EQ(std::tuple(peer.badFrames, peer.pi, peer.pty, peer.serviceName, peer.trafficFlags,
                        peer.di, peer.music, peer.pin, peer.clockTime, peer.clockSet),
-            std::tuple(0, 0xFEFD, 0x1A, "RÁDIO   ", 1, 0x0B, 0, 31 << 11 | 23 << 6 | 59, 1,
+            std::tuple(0, 0xFEFD, 0x1A, "RÁDIO   ", 0, 0x0B, 0, 31 << 11 | 23 << 6 | 59, 1,
                        std::string("\x18\x03\x09\x0A\x1E\x05\x2A\x26", 8)));
   EXPECT_EQ(peer.addresses.front(), std::pair(1023, 63));
   // A buffer of two: the first replaces what the peer held, the second is added; each is sent
-  // three or five times (about 24 groups) and toggles the A/B flag when it starts.
+  // three or two times (about 24 groups) and toggles the A/B flag when it starts.
   ASSERT_EQ(peer.radiotext.size(), 2u);
-  EXPECT_EQ(std::tuple(peer.radiotext[0].text, peer.radiotext[0].configuration,
-                       peer.radiotext[1].text, peer.radiotext[1].configuration),
-            std::tuple("Bom dia, Lisboa! Música às 8h", 0b0'00'0011'1, "Trânsito sem filas",
-                       0b0'10'0101'1));
+  EXPECT_EQ(
+      std::tuple(peer.radiotext[0].text, peer.radiotext[0].configuration, peer.radiotext[0].ended,
+                 peer.radiotext[1].configuration, peer.radiotext[1].ended),
+      std::tuple("Bom dia, Lisboa! Música às 8h", 0b0'00'0011'1, true, 0b0'10'0010'1, false));
 
   UecpFrameDecoder decoder;
   std::vector<UecpFrameDecoder::Event> events;
@@ -94,7 +96,9 @@ TEST(Uecp, EveryFieldRoundTripsThroughTheWire) {
       EXPECT_EQ(applyUecpElement(element, back, fields), UecpAnswer::Ok);
     }
   }
-  EXPECT_EQ(back, sent);
+  OnAirState onAir = sent;
+  onAir.trafficAnnouncement = false;
+  EXPECT_EQ(back, onAir);
 }
 
 // Whatever comes, memory stays put and the next good frame is found: each broken frame is one
@@ -131,8 +135,9 @@ TEST(UecpFrameDecoder, DropsBrokenFramesKeepsNoNoiseAndFindsTheNextGoodFrame) {
   EXPECT_EQ(events[0].frame.message, uecpProgrammeType(5));
 }
 
-// A client's frames as the listener takes them: whole or not at all, for its address only, and
-// answered the way the client asked.
+// A client's frames as the listener takes them: whole or not at all, known elements it does not
+// apply stepped over (said once) and the rest applied, only frames for its address answered,
+// damaged ones included, and answered the way the client asked.
 TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
   EncoderState state;
   PipedLog log;
@@ -151,18 +156,41 @@ TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
   EXPECT_EQ(state.onAir(), taken);
   answers.feed(session.receive(frame({}, 6, uecpCommunicationMode(UecpMode::AnswerEveryFrame))));
   std::string badCrc = frame({}, 7, uecpMusic(false));
+  std::string othersBadCrc = frame({6, 0}, 10, uecpMusic(false));
   badCrc[badCrc.size() - 2] ^= 1;
-  answers.feed(session.receive(badCrc + frame({}, 8, "\x3E\x00\x00" + std::string(8, 'x')) +
-                               frame({}, 9, uecpTrafficFlags(true, true))));
-  EXPECT_EQ(answers.answers,
-            (std::vector<std::pair<int, int>>{{6, 3}, {0, -1}, {0, -1}, {1, 7}, {3, 8}, {0, -1}}));
+  othersBadCrc[othersBadCrc.size() - 2] ^= 1;
+  const std::string ptyn = std::string("\x3E\x00\x00", 3) + "POP     ";
+  const std::string af = std::string("\x13\x00\x00\x02\xE1\x05", 6);
+  answers.feed(session.receive(
+      othersBadCrc + badCrc + frame({}, 8, "\x0F" + uecpTrafficFlags(true, true)) +
+      frame({}, 9, uecpServiceName("JAZZ") + ptyn + af + uecpTrafficFlags(true, true)) +
+      frame({}, 11, ptyn)));
+  EXPECT_EQ(answers.answers, (std::vector<std::pair<int, int>>{
+                                 {6, 3}, {0, -1}, {0, -1}, {1, 7}, {3, 8}, {9, 9}, {9, 11}}));
   EXPECT_EQ(answers.addresses.front(), std::pair(5, 2));
-  EXPECT_TRUE(state.onAir().trafficAnnouncement);
+  EXPECT_EQ(std::tuple(state.onAir().programmeServiceName, state.onAir().trafficAnnouncement),
+            std::tuple("JAZZ", true));
   const std::string logged = log.text();
   EXPECT_NE(logged.find("PS \"NOTICIAS\" (UECP 10.0.0.9:4001)"), std::string::npos);
   EXPECT_NE(logged.find("trama recusada, valor fora do intervalo"), std::string::npos);
   EXPECT_EQ(logged.find("CRC"), std::string::npos);  // one refusal logged, the rest counted
+  EXPECT_NE(logged.find("AF não suportado, ignorado"), std::string::npos);
+  EXPECT_EQ(logged.find("PTYN não suportado"), logged.rfind("PTYN não suportado"));
   EXPECT_EQ(session.refused(), 3u);
+}
+
+// The local offset's sign as group 4A has it (bit 5) and as some senders put it (bit 6) make a
+// valid clock; both at once, or bit 7, do not.
+TEST(UecpApply, TakesEitherSignOfTheClocksLocalOffset) {
+  const std::pair<int, bool> rows[] = {{0x02, true}, {0x22, true}, {0x42, true}, {0x62, false}};
+  for (const auto& [offset, valid] : rows) {
+    std::string clock = uecpClockSet({2024, 3, 9, 10, 30, 5, 42, 0});
+    clock.back() = static_cast<char>(offset);
+    OnAirState state;
+    AssignedFields fields;
+    EXPECT_EQ(applyUecpElement(clock, state, fields) == UecpAnswer::Ok, valid) << offset;
+  }
+  EXPECT_EQ(uecpOffsetHalfHours(0x42), -2);
 }
 
 struct BridgeRig {
