@@ -97,8 +97,6 @@ int main(int argc, char** argv) {
   std::uint16_t uecpPort = 0;
   const auto uecpListener = openUecpListener(options, state, log, error, uecpPort);
   if (options.uecpListen && !uecpListener) return giveUp(error, 1);
-  const auto uecpAddresses = resolveUecpTargets(options, error);
-  if (!uecpAddresses) return giveUp(error, 1);
   // Only now, with everything open: a script waiting for this line may rely on a running server.
   // It names the real port, so that whoever started us on port 0 can find it.
   if (options.servesConsole()) {
@@ -110,7 +108,7 @@ int main(int argc, char** argv) {
                        std::to_string(uecpPort));
   }
 
-  const auto bridge = openUecpBridge(options, *uecpAddresses, state, log);
+  const auto bridge = openUecpBridge(options, state, log);
 
   int code = 0;
   if (options.servesConsole() || output || uecpListener) {

@@ -20,10 +20,8 @@ constexpr int kFinishPollMs = 20;
 UecpBridge::UecpBridge(const EncoderState& state, Clocks clocks)
     : state_(state), clocks_(std::move(clocks)), serviceName_(clocks_.localOffsetMinutes) {}
 
-void UecpBridge::addTarget(UecpTargetSetting setting, std::optional<sockaddr_in> resolved,
-                           AirLog& log) {
-  targets_.emplace_back(std::move(setting), resolved, log,
-                        [this] { return clockAt(clocks_.unixMicros()); });
+void UecpBridge::addTarget(UecpTargetSetting setting, AirLog& log) {
+  targets_.emplace_back(std::move(setting), log, [this] { return clockAt(clocks_.unixMicros()); });
 }
 
 PollTask::Wait UecpBridge::wait() {

@@ -28,7 +28,7 @@ class UecpBridge : public PollTask {
   UecpBridge(const EncoderState& state, Clocks clocks);
 
   // Builds its target's clock readings from the bridge's clocks, so `target` is made here.
-  void addTarget(UecpTargetSetting setting, std::optional<sockaddr_in> resolved, AirLog& log);
+  void addTarget(UecpTargetSetting setting, AirLog& log);
 
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled) override;

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -204,8 +205,7 @@ struct BridgeRig {
   void add(const LoopbackPeer& peer, int site) {
     const std::string at = "tcp:127.0.0.1:" + std::to_string(peer.port);
     std::string error;
-    bridge.addTarget(*parseUecpTarget(at + ",site=" + std::to_string(site), error),
-                     sockaddr_in{AF_INET, htons(peer.port), {htonl(INADDR_LOOPBACK)}, {}}, log);
+    bridge.addTarget(*parseUecpTarget(at + ",site=" + std::to_string(site), error), log);
   }
   // Turns of the poll loop until `done`, with a few seconds of real patience.
   template <typename Done>
@@ -219,6 +219,29 @@ struct BridgeRig {
       if (done()) return true;
     }
     return false;
+  }
+  // One turn of the loop that sleeps as the bridge asks; false when it would sleep for good, with
+  // nothing left that could wake it but an unrelated event.
+  bool turnAsAsked() {
+    PollTask::Wait wait = bridge.wait();
+    const bool timed = wait.timeoutMs >= 0 && wait.timeoutMs < 1000;
+    if (poll(wait.fds.data(), wait.fds.size(), timed ? wait.timeoutMs : 200) == 0 && !timed) {
+      return false;
+    }
+    bridge.service(wait.fds);
+    return true;
+  }
+  void apply(std::initializer_list<std::string> lines) {
+    for (const std::string& line : lines) (void)state.apply(std::get<Command>(parseCommand(line)));
+  }
+  // The i-th new first line on air, and a turn of the loop that does not wait: true when the
+  // link had bytes waiting and could take none.
+  bool change(int i) {
+    apply({"TXT0=\"" + std::to_string(i) + std::string(56, 'x') + "\"", "ENCODE"});
+    PollTask::Wait wait = bridge.wait();
+    poll(wait.fds.data(), wait.fds.size(), 0);
+    bridge.service(wait.fds);
+    return (wait.fds[0].events & ~wait.fds[0].revents & POLLOUT) != 0;
   }
   std::size_t logged(std::string_view text) {
     const std::string& all = piped.text();
@@ -302,7 +325,7 @@ TEST(UecpBridge, ASerialLineGetsTheStateToo) {
   ASSERT_TRUE(port.valid() && grantpt(port.get()) == 0 && unlockpt(port.get()) == 0);
   std::string error;
   const std::string line = "serial:" + std::string(ptsname(port.get())) + ":19200,encoder=7";
-  rig.bridge.addTarget(*parseUecpTarget(line, error), std::nullopt, rig.log);
+  rig.bridge.addTarget(*parseUecpTarget(line, error), rig.log);
   UecpPeer peer;
   ASSERT_TRUE(rig.run({}, [&] {
     char chunk[512];
@@ -325,20 +348,72 @@ TEST(UecpBridge, APeerThatDoesNotReadIsSentTheLatestStateNotEveryChange) {
   // A slow line: the system holds little for the peer, and then only the bridge could.
   const int small = 4096;
   setsockopt(rig.bridge.wait().fds[0].fd, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
-  for (int i = 0; i < 20000; ++i) {
-    const std::string line = "TXT0=\"" + std::to_string(i) + std::string(56, 'x') + "\"";
-    for (const std::string& command : {line, std::string("ENCODE")}) {
-      (void)rig.state.apply(std::get<Command>(parseCommand(command)));
-    }
-    PollTask::Wait wait = rig.bridge.wait();
-    poll(wait.fds.data(), wait.fds.size(), 0);
-    rig.bridge.service(wait.fds);
-  }
+  for (int i = 0; i < 20000; ++i) rig.change(i);
   const std::string last = "19999" + std::string(56, 'x');
   ASSERT_TRUE(rig.run({&deaf}, [&] {
     return !deaf.view.radiotext.empty() && deaf.view.radiotext[0].text == last;
   }));
   EXPECT_LT(std::ranges::count(deaf.view.elements, 0x0A, &std::pair<int, int>::first), 2000);
+}
+
+// A change made while a link is full goes out as soon as the link drains, with nothing else
+// happening in the loop: over a pseudo-terminal's line and over TCP alike.
+TEST(UecpBridge, AChangeMadeWhileTheLinkIsFullGoesOutWhenItDrains) {
+  for (const bool serial : {true, false}) {
+    BridgeRig rig;
+    FileDescriptor port(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK));
+    ASSERT_TRUE(port.valid() && grantpt(port.get()) == 0 && unlockpt(port.get()) == 0);
+    LoopbackPeer peer(2048);
+    peer.start();
+    std::string error;
+    const std::string to = serial ? "serial:" + std::string(ptsname(port.get())) + ":115200"
+                                  : "tcp:127.0.0.1:" + std::to_string(peer.port);
+    rig.bridge.addTarget(*parseUecpTarget(to, error), rig.log);
+    UecpPeer onTheLine;
+    UecpPeer& view = serial ? onTheLine : peer.view;
+    auto drain = [&] {
+      peer.serve();
+      char chunk[4096];
+      for (ssize_t got; (got = read(port.get(), chunk, sizeof chunk)) > 0;) {
+        view.feed({chunk, static_cast<std::size_t>(got)});
+      }
+    };
+    ASSERT_TRUE(rig.run({}, [&] { return drain(), view.serviceName.has_value(); }));
+    const int small = 4096;
+    setsockopt(rig.bridge.wait().fds[0].fd, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    for (int i = 0; i < 100000 && !rig.change(i); ++i) {
+    }
+    rig.apply({"TXT0=\"FINAL\"", "PTY=09", "ENCODE"});
+    rig.bridge.service(rig.bridge.wait().fds);
+    for (bool awake = true; awake && view.pty != 9;) {
+      drain();
+      awake = rig.turnAsAsked();
+    }
+    drain();
+    EXPECT_EQ(std::tuple(view.radiotext.empty() ? "" : view.radiotext[0].text, view.pty),
+              std::tuple("FINAL", std::optional(9)))
+        << (serial ? "serial" : "tcp");
+  }
+}
+
+// A TCP peer that takes the connection and never reads is let go once it has taken nothing for
+// the stall time, though the system's buffers took every byte: it is not up for ever.
+TEST(UecpBridge, APeerThatNeverReadsIsLetGoThoughTheSystemTookEverything) {
+  BridgeRig rig;
+  LoopbackPeer deaf(2048);
+  deaf.start();
+  rig.add(deaf, 0);
+  ASSERT_TRUE(rig.run({}, [&] { return rig.logged(": ligado") == 1; }));
+  int userTimeoutMs = 0;
+  socklen_t size = sizeof userTimeoutMs;
+  getsockopt(rig.bridge.wait().fds[0].fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, &size);
+  EXPECT_EQ(userTimeoutMs, kDeadPeerSeconds * 1000);
+  for (int i = 0; i < 100; ++i) rig.change(i);
+  ASSERT_EQ(rig.bridge.wait().fds[0].events & POLLOUT, 0);  // all of it in the system's buffers
+  int turns = 0;
+  rig.run({}, [&] { return ++turns == 5; });
+  rig.now += UecpTarget::kStallMicros;
+  EXPECT_TRUE(rig.run({}, [&] { return rig.logged("não recebe o que lhe é enviado") == 1; }));
 }
 
 }  // namespace
