@@ -12,22 +12,23 @@ constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 }  // namespace
 
 std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options, const EncoderState& state,
-                                           AirLog& log) {
+                                           AirLog& log, const UecpTextMemory& texts) {
   if (options.uecpTargets.empty()) return nullptr;
   auto bridge = std::make_unique<UecpBridge>(
-      state, UecpBridge::Clocks{monotonicMicros, unixMicros, systemLocalOffsetMinutes});
+      state, UecpBridge::Clocks{monotonicMicros, unixMicros, systemLocalOffsetMinutes}, &texts);
   for (const UecpTargetSetting& setting : options.uecpTargets) bridge->addTarget(setting, log);
   return bridge;
 }
 
 std::unique_ptr<UecpListener> openUecpListener(const ServerOptions& options, EncoderState& state,
-                                               AirLog& log, std::string& error,
-                                               std::uint16_t& port) {
+                                               AirLog& log, UecpTextMemory& texts,
+                                               std::string& error, std::uint16_t& port) {
   if (!options.uecpListen) return nullptr;
   FileDescriptor socket = listenOn(options.uecpListen->address, options.uecpListen->port, error);
   if (!socket.valid()) return nullptr;
   port = localPort(socket.get());
-  return std::make_unique<UecpListener>(std::move(socket), state, log, options.uecpListen->own);
+  return std::make_unique<UecpListener>(std::move(socket), state, log, options.uecpListen->own,
+                                        &texts);
 }
 
 bool finishUecp(UecpBridge& bridge, int stopFd, EncoderState& state, AirLog& log) {

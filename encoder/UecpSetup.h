@@ -15,11 +15,14 @@ namespace orvane {
 // The UECP parts the options ask for, on the system's clocks and time zone; null when not asked
 // for, and, for the listener, null with `error` set when it cannot be had (a port that is taken).
 // A target whose name cannot be found is not a failure here: it is a target that is down, looked
-// up again at every attempt, and a run that must reach it fails at its end, naming it.
+// up again at every attempt, and a run that must reach it fails at its end, naming it. Both keep
+// `texts`, so that what UECP clients send reaches UECP targets in their own characters.
 [[nodiscard]] std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options,
-                                                         const EncoderState& state, AirLog& log);
+                                                         const EncoderState& state, AirLog& log,
+                                                         const UecpTextMemory& texts);
 [[nodiscard]] std::unique_ptr<UecpListener> openUecpListener(const ServerOptions& options,
                                                              EncoderState& state, AirLog& log,
+                                                             UecpTextMemory& texts,
                                                              std::string& error,
                                                              std::uint16_t& port);
 

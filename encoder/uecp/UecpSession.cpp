@@ -25,8 +25,9 @@ UecpAnswer answerFor(UecpFrameDecoder::Fault fault) {
 
 }  // namespace
 
-UecpSession::UecpSession(EncoderState& state, AirLog& log, UecpAddress own, std::string peer)
-    : state_(state), log_(log), own_(own), peer_(std::move(peer)) {}
+UecpSession::UecpSession(EncoderState& state, AirLog& log, UecpAddress own, std::string peer,
+                         UecpTextMemory* texts)
+    : state_(state), log_(log), own_(own), peer_(std::move(peer)), texts_(texts) {}
 
 std::string UecpSession::receive(std::string_view bytes) {
   std::string replies;
@@ -85,6 +86,11 @@ UecpSession::Outcome UecpSession::take(const UecpFrame& frame) {
   std::vector<std::string> lines = state_.replaceOnAir(next, fields);
   for (std::string& line : lines) line += " (UECP " + peer_ + ")";
   log_.write(lines);
+  for (std::string_view element : split.elements) {
+    if (const auto text = uecpElementText(element); text && texts_ != nullptr) {
+      texts_->remember(*text);
+    }
+  }
   for (std::uint8_t code : split.skipped) skip(code);
   if (!split.skipped.empty()) outcome.answer = UecpAnswer::NotAcceptable;
   return outcome;

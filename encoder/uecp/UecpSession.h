@@ -12,6 +12,7 @@
 #include "EncoderState.h"
 #include "UecpElement.h"
 #include "UecpFrameDecoder.h"
+#include "UecpTextMemory.h"
 
 namespace orvane {
 
@@ -26,7 +27,9 @@ namespace orvane {
 // everything since the last answer when asked, or one answer to every frame.
 class UecpSession {
  public:
-  UecpSession(EncoderState& state, AirLog& log, UecpAddress own, std::string peer);
+  // `texts`, when given, keeps the texts the client sends as they came, for UECP peers.
+  UecpSession(EncoderState& state, AirLog& log, UecpAddress own, std::string peer,
+              UecpTextMemory* texts = nullptr);
 
   // Handles the next bytes and returns the frames to send back.
   [[nodiscard]] std::string receive(std::string_view bytes);
@@ -50,6 +53,7 @@ class UecpSession {
   AirLog& log_;
   UecpAddress own_;
   std::string peer_;
+  UecpTextMemory* texts_;
   UecpFrameDecoder decoder_;
   std::vector<UecpFrameDecoder::Event> events_;
   UecpMode mode_ = UecpMode::OneWay;

@@ -12,12 +12,14 @@
 #include "CommandParser.h"
 #include "FileDescriptor.h"
 #include "Listener.h"
+#include "RdsCharset.h"
 #include "ServiceName.h"
 #include "UecpApply.h"
 #include "UecpBridge.h"
 #include "UecpFrameDecoder.h"
 #include "UecpPeer.h"
 #include "UecpSession.h"
+#include "UecpTextMemory.h"
 #include "Windows1252.h"
 
 // UECP in process: elements and frames read back by the test's own peer, the listener's side
@@ -192,6 +194,26 @@ TEST(UecpApply, TakesEitherSignOfTheClocksLocalOffset) {
     EXPECT_EQ(applyUecpElement(clock, state, fields) == UecpAnswer::Ok, valid) << offset;
   }
   EXPECT_EQ(uecpOffsetHalfHours(0x42), -2);
+}
+
+// In gateway use, a letter of the RDS set that Windows-1252 lacks reaches peers as the client sent
+// it, not as the '?' it is in this encoder's own state.
+TEST(UecpSession, LettersWindows1252LacksReachPeersAsTheClientSentThem) {
+  std::string name = "Dvo?" + rdsText(w("ák"));  // the '?' becomes "ř" in the RDS set
+  while (utf8FromRds(name.substr(3, 1)) != "ř") ++name[3];
+  EncoderState state;
+  PipedLog log;
+  UecpTextMemory texts;
+  UecpSession session(state, log.log, {}, "playout", &texts);
+  (void)session.receive(frame({}, 1, uecpServiceName(name) + uecpRadiotext("Largo, " + name, {})));
+  const OnAirState& onAir = state.onAir();
+  UecpPeer peer;
+  for (const auto& field : uecpSnapshot(onAir, state.assigned(),
+                                        serviceNameFrames(onAir.programmeServiceName)[0], &texts)) {
+    for (const std::string& element : field) peer.feed(frame({}, 1, element));
+  }
+  EXPECT_EQ(std::tuple(onAir.programmeServiceName, peer.serviceName, peer.radiotext.at(0).text),
+            std::tuple(w("Dvo?ák"), "Dvořák  ", "Largo, Dvořák"));
 }
 
 struct BridgeRig {
