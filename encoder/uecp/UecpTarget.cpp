@@ -97,7 +97,6 @@ void UecpTarget::connect(std::int64_t now) {
   // Looked up on every attempt: a name whose address moved is found where it is now.
   lookup_.start(setting_.host, setting_.port);
   status_ = Status::LookingUp;
-  lookedUp(now);
 }
 
 void UecpTarget::lookedUp(std::int64_t now) {
