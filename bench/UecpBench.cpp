@@ -68,9 +68,9 @@ void EncodeToLastByte(benchmark::State& run) {
   UecpBridge bridge(state, {monotonicMicros, unixMicros, systemLocalOffsetMinutes});
   UecpTargetSetting setting;
   setting.name = "bench";
-  bridge.addTarget(
-      setting,
-      sockaddr_in{AF_INET, htons(localPort(listening.get())), {htonl(INADDR_LOOPBACK)}, {}}, log);
+  setting.host = "127.0.0.1";
+  setting.port = localPort(listening.get());
+  bridge.addTarget(setting, log);
   auto turn = [&bridge](int timeoutMs) {
     PollTask::Wait wait = bridge.wait();
     poll(wait.fds.data(), wait.fds.size(), timeoutMs);

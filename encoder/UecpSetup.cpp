@@ -3,7 +3,6 @@
 #include "EncoderServer.h"
 #include "Listener.h"
 #include "SystemClock.h"
-#include "UecpLink.h"
 
 namespace orvane {
 namespace {
@@ -12,39 +11,24 @@ constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 
 }  // namespace
 
-std::optional<UecpAddresses> resolveUecpTargets(const ServerOptions& options, std::string& error) {
-  UecpAddresses addresses;
-  for (const UecpTargetSetting& setting : options.uecpTargets) {
-    std::optional<sockaddr_in> address;
-    if (setting.kind == UecpTargetSetting::Kind::Tcp) {
-      address = resolveTarget(setting, error);
-      if (!address) return std::nullopt;
-    }
-    addresses.push_back(address);
-  }
-  return addresses;
-}
-
-std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options,
-                                           const UecpAddresses& addresses,
-                                           const EncoderState& state, AirLog& log) {
+std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options, const EncoderState& state,
+                                           AirLog& log, const UecpTextMemory& texts) {
   if (options.uecpTargets.empty()) return nullptr;
   auto bridge = std::make_unique<UecpBridge>(
-      state, UecpBridge::Clocks{monotonicMicros, unixMicros, systemLocalOffsetMinutes});
-  for (std::size_t i = 0; i < options.uecpTargets.size() && i < addresses.size(); ++i) {
-    bridge->addTarget(options.uecpTargets[i], addresses[i], log);
-  }
+      state, UecpBridge::Clocks{monotonicMicros, unixMicros, systemLocalOffsetMinutes}, &texts);
+  for (const UecpTargetSetting& setting : options.uecpTargets) bridge->addTarget(setting, log);
   return bridge;
 }
 
 std::unique_ptr<UecpListener> openUecpListener(const ServerOptions& options, EncoderState& state,
-                                               AirLog& log, std::string& error,
-                                               std::uint16_t& port) {
+                                               AirLog& log, UecpTextMemory& texts,
+                                               std::string& error, std::uint16_t& port) {
   if (!options.uecpListen) return nullptr;
   FileDescriptor socket = listenOn(options.uecpListen->address, options.uecpListen->port, error);
   if (!socket.valid()) return nullptr;
   port = localPort(socket.get());
-  return std::make_unique<UecpListener>(std::move(socket), state, log, options.uecpListen->own);
+  return std::make_unique<UecpListener>(std::move(socket), state, log, options.uecpListen->own,
+                                        &texts);
 }
 
 bool finishUecp(UecpBridge& bridge, int stopFd, EncoderState& state, AirLog& log) {

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <netinet/in.h>
-
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,20 +12,17 @@
 
 namespace orvane {
 
-// Where each --uecp target is, looked up once (serial lines need no look-up); nullopt with
-// `error` set when a name cannot be found. Done before the bridge is made, so that the program
-// can fail before it says it is serving, and the bridge's first log lines come after that.
-using UecpAddresses = std::vector<std::optional<sockaddr_in>>;
-[[nodiscard]] std::optional<UecpAddresses> resolveUecpTargets(const ServerOptions& options,
-                                                              std::string& error);
-
 // The UECP parts the options ask for, on the system's clocks and time zone; null when not asked
 // for, and, for the listener, null with `error` set when it cannot be had (a port that is taken).
+// A target whose name cannot be found is not a failure here: it is a target that is down, looked
+// up again at every attempt, and a run that must reach it fails at its end, naming it. Both keep
+// `texts`, so that what UECP clients send reaches UECP targets in their own characters.
 [[nodiscard]] std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options,
-                                                         const UecpAddresses& addresses,
-                                                         const EncoderState& state, AirLog& log);
+                                                         const EncoderState& state, AirLog& log,
+                                                         const UecpTextMemory& texts);
 [[nodiscard]] std::unique_ptr<UecpListener> openUecpListener(const ServerOptions& options,
                                                              EncoderState& state, AirLog& log,
+                                                             UecpTextMemory& texts,
                                                              std::string& error,
                                                              std::uint16_t& port);
 

@@ -95,10 +95,9 @@ int main(int argc, char** argv) {
     return giveUp(failure.message, failure.exitCode());
   }
   std::uint16_t uecpPort = 0;
-  const auto uecpListener = openUecpListener(options, state, log, error, uecpPort);
+  UecpTextMemory uecpTexts;
+  const auto uecpListener = openUecpListener(options, state, log, uecpTexts, error, uecpPort);
   if (options.uecpListen && !uecpListener) return giveUp(error, 1);
-  const auto uecpAddresses = resolveUecpTargets(options, error);
-  if (!uecpAddresses) return giveUp(error, 1);
   // Only now, with everything open: a script waiting for this line may rely on a running server.
   // It names the real port, so that whoever started us on port 0 can find it.
   if (options.servesConsole()) {
@@ -110,7 +109,7 @@ int main(int argc, char** argv) {
                        std::to_string(uecpPort));
   }
 
-  const auto bridge = openUecpBridge(options, *uecpAddresses, state, log);
+  const auto bridge = openUecpBridge(options, state, log, uecpTexts);
 
   int code = 0;
   if (options.servesConsole() || output || uecpListener) {

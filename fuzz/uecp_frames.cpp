@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
   EncoderState state;
   AirLog log(nowhere, [] { return WallClockTime{}; });
-  UecpSession session(state, log, {5, 2}, "fuzz");
+  UecpTextMemory texts;
+  UecpSession session(state, log, {5, 2}, "fuzz", &texts);
   for (std::size_t at = 0; at < input.size();) {
     const std::size_t read = static_cast<std::uint8_t>(input[at]) % 97 + 1;
     checkAnswers(session.receive(input.substr(at, read)));

@@ -17,6 +17,7 @@ constexpr unsigned kMaxProgrammeType = 0x1F;
 constexpr unsigned kMaxDecoderIdentification = 0x0F;
 constexpr unsigned kMaxTrafficFlags = 0x03;
 constexpr std::uint8_t kEndOfText = 0x0D;  // receivers' end mark; some clients send it
+constexpr std::uint8_t kFirstPrintable = 0x20;
 
 // 00: the message replaces the buffer; 10: it is added to it. The other two are not defined.
 constexpr unsigned kReplaceBuffer = 0b00;
@@ -26,11 +27,17 @@ std::uint8_t at(std::string_view element, std::size_t i) {
   return static_cast<std::uint8_t>(element[i]);
 }
 
-std::string trimmedText(std::string_view rds) {
-  rds = rds.substr(0, rds.find(static_cast<char>(kEndOfText)));
-  std::string text = windows1252FromRdsText(rds);
+// A text as it goes on air, still in the RDS set: up to the end mark, control codes as blanks,
+// trailing blanks dropped.
+std::string onAirRdsText(std::string_view rds) {
+  std::string text(rds.substr(0, rds.find(static_cast<char>(kEndOfText))));
+  for (char& c : text) c = static_cast<std::uint8_t>(c) < kFirstPrintable ? ' ' : c;
   text.erase(text.find_last_not_of(' ') + 1);
   return text;
+}
+
+std::string trimmedText(std::string_view rds) {
+  return windows1252FromRdsText(onAirRdsText(rds));
 }
 
 // The one data set and the main programme service are all this encoder has; widely used encoders
@@ -86,7 +93,7 @@ UecpAnswer applyProgrammeItem(std::string_view element, OnAirState& state) {
 UecpAnswer checkClock(std::string_view e) {
   const bool valid = at(e, 2) >= 1 && at(e, 2) <= 12 && at(e, 3) >= 1 && at(e, 3) <= 31 &&
                      at(e, 4) <= 23 && at(e, 5) <= 59 && at(e, 6) <= 59 && at(e, 7) <= 99 &&
-                     at(e, 8) <= 0x3F;
+                     uecpOffsetHalfHours(at(e, 8)).has_value();
   return valid ? UecpAnswer::Ok : UecpAnswer::OutOfRange;
 }
 
@@ -156,6 +163,15 @@ OnAirField fieldOf(UecpCode code) {
 }
 
 }  // namespace
+
+std::optional<std::string> uecpElementText(std::string_view element) {
+  const auto code = static_cast<UecpCode>(element[0]);
+  if (code == UecpCode::ServiceName) return onAirRdsText(element.substr(kDataAt));
+  if (code == UecpCode::Radiotext && at(element, kDataAt) > 0) {
+    return onAirRdsText(element.substr(kDataAt + 2));
+  }
+  return std::nullopt;
+}
 
 UecpAnswer applyUecpElement(std::string_view element, OnAirState& state, AssignedFields& fields) {
   const auto code = static_cast<UecpCode>(element[0]);

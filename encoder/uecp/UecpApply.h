@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "OnAirField.h"
@@ -19,5 +21,9 @@ namespace orvane {
 // every turn, and keeps each on for as long as it does its own.
 [[nodiscard]] UecpAnswer applyUecpElement(std::string_view element, OnAirState& state,
                                           AssignedFields& fields);
+
+// The text a valid PS or RT element puts on air, still in the RDS character set; none for other
+// elements and for an RT that empties the buffer.
+[[nodiscard]] std::optional<std::string> uecpElementText(std::string_view element);
 
 }  // namespace orvane

@@ -17,13 +17,14 @@ constexpr int kFinishPollMs = 20;
 
 }  // namespace
 
-UecpBridge::UecpBridge(const EncoderState& state, Clocks clocks)
-    : state_(state), clocks_(std::move(clocks)), serviceName_(clocks_.localOffsetMinutes) {}
+UecpBridge::UecpBridge(const EncoderState& state, Clocks clocks, const UecpTextMemory* texts)
+    : state_(state),
+      clocks_(std::move(clocks)),
+      texts_(texts),
+      serviceName_(clocks_.localOffsetMinutes) {}
 
-void UecpBridge::addTarget(UecpTargetSetting setting, std::optional<sockaddr_in> resolved,
-                           AirLog& log) {
-  targets_.emplace_back(std::move(setting), resolved, log,
-                        [this] { return clockAt(clocks_.unixMicros()); });
+void UecpBridge::addTarget(UecpTargetSetting setting, AirLog& log) {
+  targets_.emplace_back(std::move(setting), log, [this] { return clockAt(clocks_.unixMicros()); });
 }
 
 PollTask::Wait UecpBridge::wait() {
@@ -79,7 +80,8 @@ UecpSnapshot UecpBridge::wanted(std::int64_t monotonicMicros, std::int64_t unixM
   const OnAirState& onAir = state_.onAir();
   return uecpSnapshot(onAir, state_.assigned(),
                       serviceName_.frameAt(onAir.programmeServiceName, onAir.timeInServiceName,
-                                           monotonicMicros, unixMicros));
+                                           monotonicMicros, unixMicros),
+                      texts_);
 }
 
 UecpClock UecpBridge::clockAt(std::int64_t unixMicros) const {

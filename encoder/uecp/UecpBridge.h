@@ -25,10 +25,11 @@ class UecpBridge : public PollTask {
     std::function<int(std::int64_t unixSeconds)> localOffsetMinutes;
   };
 
-  UecpBridge(const EncoderState& state, Clocks clocks);
+  // `texts`, when given, holds texts as UECP clients sent them (see UecpTextMemory).
+  UecpBridge(const EncoderState& state, Clocks clocks, const UecpTextMemory* texts = nullptr);
 
   // Builds its target's clock readings from the bridge's clocks, so `target` is made here.
-  void addTarget(UecpTargetSetting setting, std::optional<sockaddr_in> resolved, AirLog& log);
+  void addTarget(UecpTargetSetting setting, AirLog& log);
 
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled) override;
@@ -46,6 +47,7 @@ class UecpBridge : public PollTask {
 
   const EncoderState& state_;
   Clocks clocks_;
+  const UecpTextMemory* texts_;
   TimedServiceName serviceName_;
   std::vector<UecpTarget> targets_;
   UecpSnapshot wanted_;

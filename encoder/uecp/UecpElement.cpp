@@ -10,7 +10,12 @@ namespace {
 constexpr std::size_t kMaxRadiotext = 64;
 constexpr int kMaxTransmissions = 15;
 constexpr unsigned kAppendBits = 0b10;  // buffer configuration: add to the messages held
+// The local offset is coded as group 4A codes it: bit 5 the sign, bits 4-0 half hours. Some
+// senders put the sign in bit 6; that form is read too, never sent.
 constexpr unsigned kOffsetSignBit = 0x20;
+constexpr unsigned kOtherOffsetSignBit = 0x40;
+constexpr unsigned kOffsetHalfHours = 0x1F;
+constexpr char kEndOfText = 0x0D;  // what ends a shorter radiotext on receivers, as on air
 constexpr int kCenturyYears = 100;
 
 char byte(unsigned value) {
@@ -33,33 +38,96 @@ std::string twoBytes(unsigned value) {
   return {byte(value >> 8), byte(value)};
 }
 
-// How long an element is, from its first bytes; none when its code is not one of ours.
+// How long an element is, from its first bytes. The standard gives every element's layout, so one
+// that Orvane does not apply can still be stepped over and the rest of its frame read.
 struct Layout {
-  UecpCode code;
+  std::uint8_t code;
   std::size_t fixed;  // the whole element, or the bytes before its MEL
   bool hasLength;     // a MEL follows the fixed part and counts the bytes after it
+  bool applied;       // false: known, stepped over, answered as not supported
   const char* name;
 };
 
-constexpr std::array<Layout, 13> kLayouts = {{
-    {UecpCode::ProgrammeIdentification, 5, false, "PI"},
-    {UecpCode::ServiceName, 11, false, "PS"},
-    {UecpCode::TrafficFlags, 4, false, "TA/TP"},
-    {UecpCode::DecoderIdentification, 4, false, "DI"},
-    {UecpCode::Music, 4, false, "MS"},
-    {UecpCode::ProgrammeItem, 5, false, "PIN"},
-    {UecpCode::ProgrammeType, 4, false, "PTY"},
-    {UecpCode::Radiotext, 3, true, "RT"},
-    {UecpCode::ClockSet, 9, false, "relógio"},
-    {UecpCode::Request, 1, true, "pedido"},
-    {UecpCode::Acknowledgement, 2, false, "confirmação"},
-    {UecpCode::ClockTimeSwitch, 2, false, "CT"},
-    {UecpCode::CommunicationMode, 2, false, "modo de comunicação"},
-}};
+constexpr std::uint8_t code(UecpCode c) {
+  return static_cast<std::uint8_t>(c);
+}
+
+// MEC; then, as each element has them, DSN, PSN and MEL (the fixed part counts MEC, DSN and PSN).
+constexpr std::array kLayouts = {
+    Layout{code(UecpCode::ProgrammeIdentification), 5, false, true, "PI"},
+    Layout{code(UecpCode::ServiceName), 11, false, true, "PS"},
+    Layout{code(UecpCode::TrafficFlags), 4, false, true, "TA/TP"},
+    Layout{code(UecpCode::DecoderIdentification), 4, false, true, "DI"},
+    Layout{code(UecpCode::Music), 4, false, true, "MS"},
+    Layout{code(UecpCode::ProgrammeItem), 5, false, true, "PIN"},
+    Layout{code(UecpCode::ProgrammeType), 4, false, true, "PTY"},
+    Layout{code(UecpCode::Radiotext), 3, true, true, "RT"},
+    Layout{code(UecpCode::ClockSet), 9, false, true, "relógio"},
+    Layout{code(UecpCode::Request), 1, true, true, "pedido"},
+    Layout{code(UecpCode::Acknowledgement), 2, false, true, "confirmação"},
+    Layout{code(UecpCode::ClockTimeSwitch), 2, false, true, "CT"},
+    Layout{code(UecpCode::CommunicationMode), 2, false, true, "modo de comunicação"},
+    // Known, not applied: the RDS features this encoder does not carry, and the set-up of a
+    // hardware encoder's level, phase, ports and data sets.
+    Layout{0x08, 9, false, false, "paging numérico"},
+    Layout{0x09, 3, false, false, "correcção do relógio"},
+    Layout{0x0B, 2, true, false, "PSN ligado/desligado"},
+    Layout{0x0C, 4, false, false, "paging sem mensagem"},
+    Layout{0x0E, 3, false, false, "nível RDS"},
+    Layout{0x10, 9, false, false, "paging internacional"},
+    Layout{0x11, 8, false, false, "paging internacional numérico"},
+    Layout{0x12, 3, false, false, "grupo de emissores"},
+    Layout{0x13, 3, true, false, "AF"},
+    Layout{0x14, 3, true, false, "EON-AF"},
+    Layout{0x15, 3, false, false, "EON-TA"},
+    Layout{0x16, 2, true, false, "sequência de grupos"},
+    Layout{0x1A, 4, false, false, "códigos lentos"},
+    Layout{0x1B, 1, true, false, "paging alfanumérico"},
+    Layout{0x1C, 2, false, false, "escolha do conjunto de dados"},
+    Layout{0x1D, 2, false, false, "entrada de referência"},
+    Layout{0x1E, 2, false, false, "RDS ligado/desligado"},
+    Layout{0x20, 9, false, false, "paging numérico longo"},
+    Layout{0x22, 3, false, false, "fase RDS"},
+    Layout{0x23, 4, false, false, "endereço do local"},
+    Layout{0x24, 7, false, false, "grupo livre"},
+    Layout{0x25, 7, false, false, "IH"},
+    Layout{0x26, 1, true, false, "TDC"},
+    Layout{0x27, 3, false, false, "endereço do codificador"},
+    Layout{0x28, 2, true, false, "lista de PSN"},
+    Layout{0x29, 2, true, false, "sequência de variantes"},
+    Layout{0x2A, 3, false, false, "controlo de TA"},
+    Layout{0x2B, 6, false, false, "EWS"},
+    Layout{0x2D, 1, true, false, "comando do fabricante"},
+    Layout{0x2E, 5, false, false, "ligação"},
+    Layout{0x30, 1, true, false, "TMC"},
+    Layout{0x31, 7, false, false, "EPP emissor"},
+    Layout{0x32, 5, false, false, "EPP sem mensagem"},
+    Layout{0x33, 1, true, false, "EPP alfanumérico"},
+    Layout{0x34, 1, true, false, "EPP numérico"},
+    Layout{0x35, 1, true, false, "EPP funções"},
+    Layout{0x38, 2, true, false, "sequência de grupos alargada"},
+    Layout{0x3A, 4, false, false, "direito de acesso"},
+    Layout{0x3B, 3, false, false, "modo da porta"},
+    Layout{0x3C, 3, false, false, "velocidade da porta"},
+    Layout{0x3D, 3, false, false, "tempo da porta"},
+    Layout{0x3E, 11, false, false, "PTYN"},
+    Layout{0x3F, 5, false, false, "EON ligado/desligado"},
+    Layout{0x40, 8, false, false, "ODA configuração"},
+    Layout{0x41, 2, true, false, "ODA sequência"},
+    Layout{0x42, 8, false, false, "ODA grupo livre"},
+    Layout{0x43, 1, true, false, "ODA prioridade"},
+    Layout{0x44, 3, false, false, "ODA rajada"},
+    Layout{0x45, 5, false, false, "ODA roda"},
+    Layout{0x46, 1, true, false, "ODA dados"},
+    Layout{0x47, 5, false, false, "ODA acesso"},
+    Layout{0x48, 1, true, false, "DAB DL comando"},
+    Layout{0xAA, 1, true, false, "DAB DL"},
+    Layout{0xDA, 1, true, false, "RASS"},
+};
 
 const Layout* layoutOf(std::uint8_t code) {
   for (const Layout& layout : kLayouts) {
-    if (static_cast<std::uint8_t>(layout.code) == code) return &layout;
+    if (layout.code == code) return &layout;
   }
   return nullptr;
 }
@@ -67,7 +135,7 @@ const Layout* layoutOf(std::uint8_t code) {
 // An acknowledgement of an error carries the sequence counter of the frame it is about; one of
 // success does not.
 std::size_t lengthOf(const Layout& layout, std::string_view rest) {
-  if (layout.code == UecpCode::Acknowledgement && rest.size() > 1 && rest[1] != 0) {
+  if (layout.code == code(UecpCode::Acknowledgement) && rest.size() > 1 && rest[1] != 0) {
     return layout.fixed + 1;
   }
   if (!layout.hasLength) return layout.fixed;
@@ -114,8 +182,11 @@ std::string uecpRadiotext(std::string_view text, const UecpRadiotextSetting& set
       static_cast<unsigned>(std::clamp(setting.transmissions, 0, kMaxTransmissions));
   const unsigned configuration =
       (setting.append ? kAppendBits << 5 : 0) | transmissions << 1 | (setting.toggle ? 1 : 0);
-  std::string data{byte(static_cast<unsigned>(text.size() + 1)), byte(configuration)};
+  const bool ended = text.size() < kMaxRadiotext;
+  std::string data{byte(static_cast<unsigned>(text.size() + 1 + (ended ? 1 : 0))),
+                   byte(configuration)};
   data += text;
+  if (ended) data += kEndOfText;
   return addressed(UecpCode::Radiotext, data);
 }
 
@@ -137,6 +208,16 @@ std::string uecpClockSet(const UecpClock& c) {
           byte(static_cast<unsigned>(c.second)),
           byte(static_cast<unsigned>(c.centisecond)),
           byte(offset)};
+}
+
+std::optional<int> uecpOffsetHalfHours(std::uint8_t coded) {
+  const unsigned sign = coded & (kOffsetSignBit | kOtherOffsetSignBit);
+  if (sign == (kOffsetSignBit | kOtherOffsetSignBit) ||
+      coded > (kOtherOffsetSignBit | kOffsetHalfHours)) {
+    return std::nullopt;
+  }
+  const int halfHours = static_cast<int>(coded & kOffsetHalfHours);
+  return sign != 0 ? -halfHours : halfHours;
 }
 
 std::string uecpClockTimeSwitch(bool on) {
@@ -173,7 +254,11 @@ UecpElements splitUecpMessage(std::string_view message) {
       split.answer = UecpAnswer::BadElementLength;
       break;
     }
-    split.elements.push_back(message.substr(0, length));
+    if (layout->applied) {
+      split.elements.push_back(message.substr(0, length));
+    } else {
+      split.skipped.push_back(layout->code);
+    }
     message.remove_prefix(length);
   }
   return split;
@@ -204,6 +289,8 @@ std::string uecpAnswerName(std::uint8_t answer) {
       return "elemento cortado";
     case UecpAnswer::BadFieldLength:
       return "comprimento errado";
+    case UecpAnswer::NotAcceptable:
+      return "não suportado";
     case UecpAnswer::TooLong:
       return "trama longa demais";
     case UecpAnswer::BadStuffing:

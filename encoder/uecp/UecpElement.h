@@ -36,6 +36,7 @@ enum class UecpAnswer : std::uint8_t {
   OutOfRange = 6,
   BadElementLength = 7,
   BadFieldLength = 8,
+  NotAcceptable = 9,  // a known element this encoder does not apply
   TooLong = 11,
   BadStuffing = 12,
 };
@@ -72,16 +73,20 @@ struct UecpClock {
 [[nodiscard]] std::string uecpRadiotext(std::string_view text, const UecpRadiotextSetting& setting);
 [[nodiscard]] std::string uecpRadiotextClear();
 [[nodiscard]] std::string uecpClockSet(const UecpClock& clock);
+// A clock element's local offset byte in half hours; none when it is not a valid offset.
+[[nodiscard]] std::optional<int> uecpOffsetHalfHours(std::uint8_t coded);
 [[nodiscard]] std::string uecpClockTimeSwitch(bool on);
 [[nodiscard]] std::string uecpAcknowledgement(UecpAnswer answer, std::uint8_t sequence);
 [[nodiscard]] std::string uecpRequest(UecpCode wanted);
 [[nodiscard]] std::string uecpCommunicationMode(UecpMode mode);
 
-// A message field taken apart into its elements, each starting with its code. A field holds no
-// lengths of its own, so an element whose code is not known here ends the splitting: what follows
-// it cannot be found. `answer` says why splitting stopped, Ok when the whole field was read.
+// A message field taken apart into the elements Orvane applies, each starting with its code, and
+// the codes of the known elements it stepped over. A field holds no lengths of its own, so an
+// element whose code is not known here ends the splitting: what follows it cannot be found.
+// `answer` says why splitting stopped, Ok when the whole field was read.
 struct UecpElements {
   std::vector<std::string_view> elements;
+  std::vector<std::uint8_t> skipped;
   UecpAnswer answer = UecpAnswer::Ok;
 };
 

@@ -7,6 +7,7 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 4;  // address (2), sequence counter, MFL
 constexpr std::size_t kCrcSize = 2;
+constexpr std::size_t kAddressSize = 2;
 constexpr std::size_t kSequenceAt = 2;
 constexpr std::size_t kLengthAt = 3;
 constexpr std::uint8_t kLastEscaped = 0x02;  // 0xFD 0x02 stands for 0xFF
@@ -82,9 +83,7 @@ void UecpFrameDecoder::finish(std::vector<Event>& events) {
   }
   Event& event = events.emplace_back();
   event.isFrame = true;
-  const unsigned address = byteAt(body_, 0) << 8 | byteAt(body_, 1);
-  event.frame.address = {static_cast<std::uint16_t>(address >> 6),
-                         static_cast<std::uint8_t>(address & UecpAddress::kMaxEncoder)};
+  event.frame.address = address();
   event.frame.sequence = byteAt(body_, kSequenceAt);
   event.frame.message.assign(body_.data() + kHeaderSize, crcAt - kHeaderSize);
 }
@@ -93,6 +92,13 @@ void UecpFrameDecoder::fail(Fault fault, std::vector<Event>& events) {
   Event& event = events.emplace_back();
   event.fault = fault;
   event.sequence = size_ > kSequenceAt ? byteAt(body_, kSequenceAt) : 0;
+  if (size_ >= kAddressSize) event.address = address();
+}
+
+UecpAddress UecpFrameDecoder::address() const {
+  const unsigned both = byteAt(body_, 0) << 8 | byteAt(body_, 1);
+  return {static_cast<std::uint16_t>(both >> 6),
+          static_cast<std::uint8_t>(both & UecpAddress::kMaxEncoder)};
 }
 
 }  // namespace orvane

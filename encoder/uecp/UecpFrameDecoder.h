@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -27,9 +28,10 @@ class UecpFrameDecoder {
 
   struct Event {
     bool isFrame = false;
-    UecpFrame frame;          // when isFrame
-    Fault fault{};            // otherwise
-    std::uint8_t sequence{};  // of a fault: the sequence counter as it came, if it did
+    UecpFrame frame;                     // when isFrame
+    Fault fault{};                       // otherwise
+    std::uint8_t sequence{};             // of a fault: the sequence counter as it came, if it did
+    std::optional<UecpAddress> address;  // of a fault: the address as it came, if it did
   };
 
   // Appends to `events` what the bytes completed, in order.
@@ -45,6 +47,7 @@ class UecpFrameDecoder {
   void append(std::uint8_t byte, std::vector<Event>& events);
   void finish(std::vector<Event>& events);
   void fail(Fault fault, std::vector<Event>& events);
+  [[nodiscard]] UecpAddress address() const;
 
   State state_ = State::Outside;
   std::array<char, kMaxUecpFrameBody> body_{};

@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/tcp.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -10,6 +9,8 @@
 
 #include <cerrno>
 #include <cstring>
+
+#include "Listener.h"
 
 namespace orvane {
 namespace {
@@ -42,32 +43,17 @@ const sockaddr* generic(const sockaddr_in& where) {
 
 }  // namespace
 
-std::optional<sockaddr_in> resolveTarget(const UecpTargetSetting& setting, std::string& error) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const int status = getaddrinfo(setting.host.c_str(), nullptr, &hints, &found);
-  if (status != 0 || found == nullptr) {
-    error = "não foi possível encontrar " + setting.host + ": " + gai_strerror(status);
-    return std::nullopt;
-  }
-  sockaddr_in where{};
-  std::memcpy(&where, found->ai_addr, sizeof where);
-  freeaddrinfo(found);
-  where.sin_port = htons(setting.port);
-  return where;
-}
-
 // Small frames matter more than full packets here: an ENCODE should reach the peer at once.
-// Keep-alive probes find a peer that vanished without a word.
 FileDescriptor startConnect(const sockaddr_in& to, std::string& error) {
   FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   const int yes = 1;
   if (!socket.valid() ||
-      setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes) != 0 ||
-      setsockopt(socket.get(), SOL_SOCKET, SO_KEEPALIVE, &yes, sizeof yes) != 0 ||
-      (connect(socket.get(), generic(to), sizeof to) != 0 && errno != EINPROGRESS)) {
+      setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes) != 0) {
+    error = std::strerror(errno);
+    return {};
+  }
+  detectDeadPeer(socket.get());
+  if (connect(socket.get(), generic(to), sizeof to) != 0 && errno != EINPROGRESS) {
     error = std::strerror(errno);
     return {};
   }

@@ -3,7 +3,6 @@
 #include <netinet/in.h>
 
 #include <cstddef>
-#include <optional>
 #include <string>
 
 #include "FileDescriptor.h"
@@ -15,12 +14,9 @@ namespace orvane {
 // line set to 8N1 at its speed. Descriptors are non-blocking; failures come back as text for the
 // log.
 
-// The peer's address; a name is looked up here, once, so that a slow name server can never
-// stall the poll loop later.
-[[nodiscard]] std::optional<sockaddr_in> resolveTarget(const UecpTargetSetting& setting,
-                                                       std::string& error);
-
-// A socket whose connection to `to` is under way (or already made); invalid on failure.
+// A socket whose connection to `to` is under way (or already made); invalid on failure. A peer
+// that vanishes without a word, or leaves what it is sent unacknowledged, fails it after
+// kDeadPeerSeconds, as a console client's connection does.
 [[nodiscard]] FileDescriptor startConnect(const sockaddr_in& to, std::string& error);
 
 // The outcome of a connection attempt, once poll reports the socket writable: empty on success.

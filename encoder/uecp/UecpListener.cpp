@@ -17,8 +17,8 @@ constexpr std::size_t kReadChunk = 4096;
 }  // namespace
 
 UecpListener::UecpListener(FileDescriptor listener, EncoderState& state, AirLog& log,
-                           UecpAddress own)
-    : listener_(std::move(listener)), state_(state), log_(log), own_(own) {}
+                           UecpAddress own, UecpTextMemory* texts)
+    : listener_(std::move(listener)), state_(state), log_(log), own_(own), texts_(texts) {}
 
 PollTask::Wait UecpListener::wait() {
   Wait wait;
@@ -58,8 +58,8 @@ void UecpListener::accept() {
   const int yes = 1;
   setsockopt(socket.get(), SOL_SOCKET, SO_KEEPALIVE, &yes, sizeof yes);
   log_.writeAboutPeer("UECP cliente ligado: " + peer);
-  clients_.push_back(std::make_unique<Client>(
-      Client{std::move(socket), UecpSession(state_, log_, own_, std::move(peer)), {}, false}));
+  clients_.push_back(std::make_unique<Client>(Client{
+      std::move(socket), UecpSession(state_, log_, own_, std::move(peer), texts_), {}, false}));
 }
 
 void UecpListener::read(Client& client) {

@@ -24,7 +24,8 @@ class UecpListener : public PollTask {
   static constexpr std::size_t kMaxClients = 8;
   static constexpr std::size_t kMaxUnsentAnswers = 4096;
 
-  UecpListener(FileDescriptor listener, EncoderState& state, AirLog& log, UecpAddress own);
+  UecpListener(FileDescriptor listener, EncoderState& state, AirLog& log, UecpAddress own,
+               UecpTextMemory* texts = nullptr);
 
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled) override;
@@ -47,6 +48,7 @@ class UecpListener : public PollTask {
   EncoderState& state_;
   AirLog& log_;
   UecpAddress own_;
+  UecpTextMemory* texts_;
   std::vector<std::unique_ptr<Client>> clients_;
 };
 

@@ -25,8 +25,9 @@ UecpAnswer answerFor(UecpFrameDecoder::Fault fault) {
 
 }  // namespace
 
-UecpSession::UecpSession(EncoderState& state, AirLog& log, UecpAddress own, std::string peer)
-    : state_(state), log_(log), own_(own), peer_(std::move(peer)) {}
+UecpSession::UecpSession(EncoderState& state, AirLog& log, UecpAddress own, std::string peer,
+                         UecpTextMemory* texts)
+    : state_(state), log_(log), own_(own), peer_(std::move(peer)), texts_(texts) {}
 
 std::string UecpSession::receive(std::string_view bytes) {
   std::string replies;
@@ -34,6 +35,9 @@ std::string UecpSession::receive(std::string_view bytes) {
   decoder_.feed(bytes, events_);
   for (const auto& event : events_) {
     if (!event.isFrame) {
+      // On a line shared by several encoders only the one a damaged frame was for may answer it;
+      // one whose address did not even come cannot be told to be ours.
+      if (!event.address || !own_.accepts(*event.address)) continue;
       refuse(answerFor(event.fault));
       answer({answerFor(event.fault), false}, event.sequence, replies);
     } else if (own_.accepts(event.frame.address)) {
@@ -82,7 +86,23 @@ UecpSession::Outcome UecpSession::take(const UecpFrame& frame) {
   std::vector<std::string> lines = state_.replaceOnAir(next, fields);
   for (std::string& line : lines) line += " (UECP " + peer_ + ")";
   log_.write(lines);
+  for (std::string_view element : split.elements) {
+    if (const auto text = uecpElementText(element); text && texts_ != nullptr) {
+      texts_->remember(*text);
+    }
+  }
+  for (std::uint8_t code : split.skipped) skip(code);
+  if (!split.skipped.empty()) outcome.answer = UecpAnswer::NotAcceptable;
   return outcome;
+}
+
+// Playout systems send what their encoders know in one frame; what Orvane does not carry is
+// stepped over so that the rest goes on air, and said once per client, since it comes again with
+// every song.
+void UecpSession::skip(std::uint8_t code) {
+  if (skipLogged_.test(code)) return;
+  skipLogged_.set(code);
+  log_.writeAboutPeer("UECP " + peer_ + ": " + uecpElementName(code) + " não suportado, ignorado");
 }
 
 // The first refusal is logged; the rest are counted and reported when the client leaves, so that

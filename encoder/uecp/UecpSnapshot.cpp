@@ -1,6 +1,7 @@
 #include "UecpSnapshot.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "GroupBuilder.h"
 #include "RdsCharset.h"
@@ -15,23 +16,25 @@ constexpr int kGroupsPerMessage = 24;
 constexpr int kMinTransmissions = 2;
 constexpr int kMaxTransmissions = 15;
 
+using Translate = std::function<std::string(std::string_view)>;  // Windows-1252 to the RDS set
+
 // The two lines as a buffer of two messages that the peer sends in turn, the first replacing
 // whatever it held; an empty line is left out, as the software encoder skips it.
-std::vector<std::string> radiotext(const OnAirState& state) {
+std::vector<std::string> radiotext(const OnAirState& state, const Translate& toRds) {
   std::vector<std::string> elements;
   for (const std::string& line : state.radiotext) {
     if (line.empty()) continue;
     UecpRadiotextSetting setting;
     setting.append = !elements.empty();
     setting.transmissions = uecpTransmissionsFor(line.size());
-    elements.push_back(uecpRadiotext(rdsText(line), setting));
+    elements.push_back(uecpRadiotext(toRds(line), setting));
   }
   if (elements.empty()) elements.push_back(uecpRadiotextClear());
   return elements;
 }
 
 std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
-                                     const std::string& serviceNameFrame) {
+                                     const std::string& serviceNameFrame, const Translate& toRds) {
   switch (field) {
     case OnAirField::ProgrammeIdentification:
       if (!state.programmeIdentification) return {};
@@ -39,9 +42,9 @@ std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
     case OnAirField::ProgrammeType:
       return {uecpProgrammeType(state.programmeType)};
     case OnAirField::ServiceName:
-      return {uecpServiceName(rdsText(serviceNameFrame))};
+      return {uecpServiceName(toRds(serviceNameFrame))};
     case OnAirField::Radiotext:
-      return radiotext(state);
+      return radiotext(state, toRds);
     case OnAirField::ProgrammeItem:
       // Day 0 (a number of 0): no programme item.
       return {uecpProgrammeItem(
@@ -51,7 +54,9 @@ std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
     case OnAirField::DecoderIdentification:
       return {uecpDecoderIdentification(state.decoderIdentification)};
     case OnAirField::TrafficFlags:
-      return {uecpTrafficFlags(state.trafficAnnouncement, state.trafficProgramme)};
+      // A station without TP announces no traffic on air, and a peer must not do so either.
+      return {uecpTrafficFlags(state.trafficAnnouncement && state.trafficProgramme,
+                               state.trafficProgramme)};
     case OnAirField::Music:
       return {uecpMusic(state.music)};
     case OnAirField::Count:
@@ -63,11 +68,14 @@ std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
 }  // namespace
 
 UecpSnapshot uecpSnapshot(const OnAirState& state, const AssignedFields& assigned,
-                          const std::string& serviceNameFrame) {
+                          const std::string& serviceNameFrame, const UecpTextMemory* texts) {
+  const Translate toRds = [texts](std::string_view text) {
+    return texts != nullptr ? texts->rdsText(text) : rdsText(text);
+  };
   UecpSnapshot snapshot;
   for (std::size_t i = 0; i < snapshot.size(); ++i) {
     const auto field = static_cast<OnAirField>(i);
-    if (assigned.has(field)) snapshot[i] = elementsFor(field, state, serviceNameFrame);
+    if (assigned.has(field)) snapshot[i] = elementsFor(field, state, serviceNameFrame, toRds);
   }
   return snapshot;
 }

@@ -6,6 +6,7 @@
 
 #include "OnAirField.h"
 #include "OnAirState.h"
+#include "UecpTextMemory.h"
 
 namespace orvane {
 
@@ -15,9 +16,11 @@ namespace orvane {
 using UecpSnapshot =
     std::array<std::vector<std::string>, static_cast<std::size_t>(OnAirField::Count)>;
 
-// `serviceNameFrame` is the 8 characters the name shows now (see TimedServiceName).
+// `serviceNameFrame` is the 8 characters the name shows now (see TimedServiceName); `texts`, when
+// given, holds texts as UECP clients sent them, which are sent so rather than translated.
 [[nodiscard]] UecpSnapshot uecpSnapshot(const OnAirState& state, const AssignedFields& assigned,
-                                        const std::string& serviceNameFrame);
+                                        const std::string& serviceNameFrame,
+                                        const UecpTextMemory* texts = nullptr);
 
 // How often a peer is to send a radiotext message before the next: about as long as the
 // software encoder keeps one on (24 groups), and at least twice.

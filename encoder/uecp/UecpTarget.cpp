@@ -27,9 +27,8 @@ std::string clockOfDay() {
 
 }  // namespace
 
-UecpTarget::UecpTarget(UecpTargetSetting setting, std::optional<sockaddr_in> resolved, AirLog& log,
-                       ClockReading clock)
-    : setting_(std::move(setting)), resolved_(resolved), log_(log), clock_(std::move(clock)) {
+UecpTarget::UecpTarget(UecpTargetSetting setting, AirLog& log, ClockReading clock)
+    : setting_(std::move(setting)), log_(log), clock_(std::move(clock)) {
   report(Status::Connecting, {});
 }
 
@@ -44,10 +43,12 @@ std::optional<std::int64_t> UecpTarget::deadline() const {
   switch (status_) {
     case Status::Down:
       return retryAt_;
+    case Status::LookingUp:
+      return lookAgainAt_;
     case Status::Connecting:
       return connectBy_;
     case Status::Up:
-      if (!unsent_.empty()) return lastProgress_ + kStallMicros;
+      if (waiting_) return lastProgress_ + kStallMicros;
       break;
   }
   return std::nullopt;
@@ -55,6 +56,7 @@ std::optional<std::int64_t> UecpTarget::deadline() const {
 
 void UecpTarget::service(short revents, const UecpSnapshot& wanted, std::int64_t now) {
   if (status_ == Status::Down && now >= retryAt_) connect(now);
+  if (status_ == Status::LookingUp) lookedUp(now);
   if (status_ == Status::Connecting) {
     if ((revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
       const std::string outcome = connectOutcome(link_.get());
@@ -70,11 +72,10 @@ void UecpTarget::service(short revents, const UecpSnapshot& wanted, std::int64_t
   if (status_ != Status::Up) return;
   if ((revents & (POLLIN | POLLHUP | POLLERR)) != 0) readAnswers(now);
   if (status_ != Status::Up) return;
-  if (unsent_.empty()) fill(wanted);
-  if (!unsent_.empty()) flush(now);
-  if (status_ == Status::Up && !unsent_.empty() && now - lastProgress_ >= kStallMicros) {
-    fail("não recebe o que lhe é enviado", now);
-  }
+  send(wanted, now);
+  if (status_ != Status::Up) return;
+  watchProgress(now);
+  if (waiting_ && now - lastProgress_ >= kStallMicros) fail("não recebe o que lhe é enviado", now);
 }
 
 bool UecpTarget::holds(const UecpSnapshot& wanted) const {
@@ -93,7 +94,25 @@ void UecpTarget::connect(std::int64_t now) {
     }
     return;
   }
-  link_ = startConnect(*resolved_, error);
+  // Looked up on every attempt: a name whose address moved is found where it is now.
+  lookup_.start(setting_.host, setting_.port);
+  status_ = Status::LookingUp;
+}
+
+void UecpTarget::lookedUp(std::int64_t now) {
+  switch (lookup_.poll()) {
+    case AddressLookup::Status::Found:
+      break;
+    case AddressLookup::Status::Failed:
+    case AddressLookup::Status::Idle:
+      fail(lookup_.error(), now);
+      return;
+    case AddressLookup::Status::Busy:
+      lookAgainAt_ = now + kLookupPollMicros;
+      return;
+  }
+  std::string error;
+  link_ = startConnect(lookup_.address(), error);
   if (!link_.valid()) {
     fail(error, now);
     return;
@@ -106,6 +125,8 @@ void UecpTarget::becomeUp(std::int64_t now) {
   status_ = Status::Up;
   retryMicros_ = kFirstRetryMicros;
   lastProgress_ = now;
+  written_ = taken_ = 0;
+  waiting_ = false;
   sent_ = {};
   clockDue_ = true;
   modeSent_ = false;
@@ -131,6 +152,7 @@ void UecpTarget::report(Status status, const std::string& error) {
   const std::string prefix = "UECP " + setting_.name + ": ";
   switch (status) {
     case Status::Connecting:
+    case Status::LookingUp:
       log_.write(prefix + "a ligar");
       break;
     case Status::Up:
@@ -194,6 +216,17 @@ void UecpTarget::add(const std::string& element) {
   appendUecpFrame(unsent_, {setting_.address, sequence_, element});
 }
 
+// Whatever the link takes, the latest state follows at once: a flush that empties the buffer
+// fills it again, since no event will come to say that the link has room.
+void UecpTarget::send(const UecpSnapshot& wanted, std::int64_t now) {
+  while (status_ == Status::Up) {
+    if (unsent_.empty()) fill(wanted);
+    if (unsent_.empty()) return;
+    flush(now);
+    if (!unsent_.empty()) return;
+  }
+}
+
 void UecpTarget::flush(std::int64_t now) {
   while (!unsent_.empty()) {
     const ssize_t sent = setting_.kind == UecpTargetSetting::Kind::Tcp
@@ -205,8 +238,19 @@ void UecpTarget::flush(std::int64_t now) {
       return;
     }
     unsent_.erase(0, static_cast<std::size_t>(sent));
-    lastProgress_ = now;
+    written_ += static_cast<std::uint64_t>(sent);
   }
+}
+
+// Bytes leaving the system's buffers are the peer's progress; bytes that start to wait on an idle
+// link start the clock.
+void UecpTarget::watchProgress(std::int64_t now) {
+  const std::uint64_t inFlight = bytesInFlight(link_.get());
+  const std::uint64_t taken = written_ - std::min(inFlight, written_);
+  const bool waiting = inFlight > 0 || !unsent_.empty();
+  if (taken != taken_ || !waiting_) lastProgress_ = now;
+  taken_ = taken;
+  waiting_ = waiting;
 }
 
 }  // namespace orvane

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "AddressLookup.h"
 #include "AirLog.h"
 #include "FileDescriptor.h"
 #include "UecpElement.h"
@@ -19,10 +20,11 @@
 
 namespace orvane {
 
-// One peer encoder that Orvane drives over UECP, and the link to it. It never waits: the link is
-// made and written without blocking, a peer that is down is tried again after 1 s, then 2, 4 …
-// up to 30 s, and a peer that stops taking bytes is let go and tried again. What it keeps is not
-// a queue of frames but what the peer holds, field by field: whatever changed since is sent when
+// One peer encoder that Orvane drives over UECP, and the link to it. It never waits: a name is
+// looked up and the link made and written without blocking, a peer that is down (its name not
+// found included) is tried again after 1 s, then 2, 4 … up to 30 s, its name looked up again each
+// time, and a peer that stops taking bytes is let go and tried again. What it keeps is not a
+// queue of frames but what the peer holds, field by field: whatever changed since is sent when
 // the link can take it, the latest value only, and after every (re)connection everything is.
 // The log gets one line per change of state, never one per attempt.
 class UecpTarget {
@@ -31,17 +33,17 @@ class UecpTarget {
   static constexpr std::int64_t kLastRetryMicros = 30'000'000;
   static constexpr std::int64_t kConnectMicros = 5'000'000;  // a connection not made by then failed
   static constexpr std::int64_t kStallMicros = 20'000'000;   // a peer that takes nothing that long
+  static constexpr std::int64_t kLookupPollMicros = 50'000;  // how often a look-up is asked about
 
   using ClockReading = std::function<UecpClock()>;  // the UTC time to set the peer's clock to
 
-  // `resolved` is the peer's address for a TCP target. The first attempt is made at once.
-  UecpTarget(UecpTargetSetting setting, std::optional<sockaddr_in> resolved, AirLog& log,
-             ClockReading clock);
+  // The first attempt is made at once.
+  UecpTarget(UecpTargetSetting setting, AirLog& log, ClockReading clock);
 
   // What to poll for; the descriptor is -1 while there is no link.
   [[nodiscard]] pollfd pollEntry() const;
   // The monotonic time of its next timed step, if any: a retry, a connection's time limit, the
-  // limit of a stalled peer.
+  // limit of a stalled peer, the next look at a name being looked up.
   [[nodiscard]] std::optional<std::int64_t> deadline() const;
 
   // One turn: makes the link, reads the peer's answers, sends what it lacks of `wanted`.
@@ -56,9 +58,10 @@ class UecpTarget {
   [[nodiscard]] const std::string& name() const { return setting_.name; }
 
  private:
-  enum class Status { Connecting, Up, Down };
+  enum class Status { LookingUp, Connecting, Up, Down };
 
   void connect(std::int64_t now);
+  void lookedUp(std::int64_t now);
   void becomeUp(std::int64_t now);
   void fail(const std::string& why, std::int64_t now);
   void report(Status status, const std::string& error);
@@ -66,10 +69,12 @@ class UecpTarget {
   void logRefusal(const UecpFrame& frame, std::string_view element);
   void fill(const UecpSnapshot& wanted);
   void add(const std::string& element);
+  void send(const UecpSnapshot& wanted, std::int64_t now);
   void flush(std::int64_t now);
+  void watchProgress(std::int64_t now);
 
   UecpTargetSetting setting_;
-  std::optional<sockaddr_in> resolved_;
+  AddressLookup lookup_;
   AirLog& log_;
   ClockReading clock_;
 
@@ -81,7 +86,14 @@ class UecpTarget {
   std::int64_t retryAt_ = 0;
   std::int64_t retryMicros_ = kFirstRetryMicros;
   std::int64_t connectBy_ = 0;
+  std::int64_t lookAgainAt_ = 0;
+  // Bytes the peer has not taken count, whether still here or already in the system's buffers,
+  // which can hold a peer's worth of changes for a long time: the stall is measured on the bytes
+  // that left, `written_` less those the system still holds.
   std::int64_t lastProgress_ = 0;
+  std::uint64_t written_ = 0;
+  std::uint64_t taken_ = 0;
+  bool waiting_ = false;  // bytes the peer has not taken, at the last look
 
   UecpSnapshot sent_;  // what the peer has been sent since the link was made
   bool clockDue_ = true;

@@ -16,7 +16,7 @@ struct UecpTargetSetting {
   static constexpr int kDefaultBaud = 9600;
 
   Kind kind = Kind::Tcp;
-  std::string host;  // dotted IPv4 address or a name, looked up once at start
+  std::string host;  // dotted IPv4 address or a name, looked up again at every attempt
   std::uint16_t port = 0;
   std::string device;
   int baud = kDefaultBaud;

@@ -35,8 +35,9 @@ inline std::uint16_t slowUecpCrc(std::string_view bytes) {
 
 struct UecpPeer {
   struct Message {
-    std::string text;  // UTF-8
+    std::string text;  // UTF-8, up to the end mark
     int configuration;
+    bool ended;  // the text came with its end mark, 0x0D
   };
   std::vector<std::pair<int, int>> addresses;  // site and encoder of each good frame
   std::vector<std::pair<int, int>> elements;   // every element's code and its frame's counter
@@ -102,8 +103,11 @@ struct UecpPeer {
         return 4;
       case 0x0A:
         if (byte(3) == 0 || (byte(4) & 0x60) == 0) radiotext.clear();
-        if (byte(3) > 0)
-          radiotext.push_back({utf8FromRds(body.substr(at + 5, byte(3) - 1)), byte(4)});
+        if (byte(3) > 0) {
+          const std::string sent = body.substr(at + 5, byte(3) - 1);
+          const std::size_t end = sent.find('\r');
+          radiotext.push_back({utf8FromRds(sent.substr(0, end)), byte(4), end != sent.npos});
+        }
         return 4 + byte(3);
       case 0x0D:
         clockSet = body.substr(at + 1, 8);

@@ -84,6 +84,17 @@ TEST(UecpEncoders, APeerThatNeverReadsHoldsNothingBack) {
   for (int i = 0; i < 5; ++i) EXPECT_TRUE(groups.next());
 }
 
+// A target whose name cannot be found is a target that is down, not a stopped encoder: the console
+// is served, and the log says why the target is down.
+TEST(UecpEncoders, ATargetWhoseNameIsNotFoundIsDownAndTheConsoleIsServed) {
+  EncoderProcess encoder({"--port", "0", "--uecp", "tcp:nowhere.invalid:5000"});
+  ASSERT_NE(encoder.port(), 0);
+  EXPECT_TRUE(encoder.skipPast("UECP tcp:nowhere.invalid:5000: em baixo desde"));
+  TestClient console(encoder.port());
+  ASSERT_TRUE(console.send("PROBE\n"));
+  EXPECT_EQ(console.readLine(), "ERRO: comando desconhecido \"PROBE\"");
+}
+
 // A station file pushed to two peers, one of which is down: the one that is up gets the file's
 // state, and the run gives the other five seconds, says that it did not get it, and fails.
 TEST(UecpEncoders, ACommandFileRunWaitsForItsPeersAndNamesThoseThatMissedIt) {

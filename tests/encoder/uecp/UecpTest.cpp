@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -11,12 +12,14 @@
 #include "CommandParser.h"
 #include "FileDescriptor.h"
 #include "Listener.h"
+#include "RdsCharset.h"
 #include "ServiceName.h"
 #include "UecpApply.h"
 #include "UecpBridge.h"
 #include "UecpFrameDecoder.h"
 #include "UecpPeer.h"
 #include "UecpSession.h"
+#include "UecpTextMemory.h"
 #include "Windows1252.h"
 
 // UECP in process: elements and frames read back by the test's own peer, the listener's side
@@ -47,18 +50,20 @@ OnAirState station() {
   state.programmeIdentification = 0xFEFD;  // both bytes need stuffing
   state.programmeType = 0x1A;
   state.programmeServiceName = w("RÁDIO");
-  state.radiotext = {w("Bom dia, Lisboa! Música às 8h"), w("Trânsito sem filas")};
+  state.radiotext = {w("Bom dia, Lisboa! Música às 8h"),
+                     w("Trânsito sem filas na A1 e na ponte 25 de Abril; chuva em Sintra")};
   state.programmeItemTime = {31, 23, 59};
   state.programmeItemGroups = state.clockTimeGroups = true;
   state.decoderIdentification = 0x0B;
-  state.trafficAnnouncement = true;
+  state.trafficAnnouncement = true;  // without TP: not on air
   state.trafficProgramme = state.music = false;
   return state;
 }
 
 // Every field the bridge sends, at an address and with counters that need stuffing, split across
-// reads: the test's peer reads what an encoder would hold, and the listener's side takes the
-// same bytes back to the very state they came from.
+// reads: the test's peer reads what an encoder would hold, which is what is on air here (no TA
+// without TP, a shorter radiotext ended as receivers expect it), and the listener's side takes
+// the same bytes back to that state.
 TEST(Uecp, EveryFieldRoundTripsThroughTheWire) {
   const OnAirState sent = station();
   std::string wire;
@@ -73,16 +78,16 @@ TEST(Uecp, EveryFieldRoundTripsThroughTheWire) {
   peer.feed(wire.substr(7));
   EXPECT_EQ(std::tuple(peer.badFrames, peer.pi, peer.pty, peer.serviceName, peer.trafficFlags,
                        peer.di, peer.music, peer.pin, peer.clockTime, peer.clockSet),
-            std::tuple(0, 0xFEFD, 0x1A, "RÁDIO   ", 1, 0x0B, 0, 31 << 11 | 23 << 6 | 59, 1,
+            std::tuple(0, 0xFEFD, 0x1A, "RÁDIO   ", 0, 0x0B, 0, 31 << 11 | 23 << 6 | 59, 1,
                        std::string("\x18\x03\x09\x0A\x1E\x05\x2A\x26", 8)));
   EXPECT_EQ(peer.addresses.front(), std::pair(1023, 63));
   // A buffer of two: the first replaces what the peer held, the second is added; each is sent
-  // three or five times (about 24 groups) and toggles the A/B flag when it starts.
+  // three or two times (about 24 groups) and toggles the A/B flag when it starts.
   ASSERT_EQ(peer.radiotext.size(), 2u);
-  EXPECT_EQ(std::tuple(peer.radiotext[0].text, peer.radiotext[0].configuration,
-                       peer.radiotext[1].text, peer.radiotext[1].configuration),
-            std::tuple("Bom dia, Lisboa! Música às 8h", 0b0'00'0011'1, "Trânsito sem filas",
-                       0b0'10'0101'1));
+  EXPECT_EQ(
+      std::tuple(peer.radiotext[0].text, peer.radiotext[0].configuration, peer.radiotext[0].ended,
+                 peer.radiotext[1].configuration, peer.radiotext[1].ended),
+      std::tuple("Bom dia, Lisboa! Música às 8h", 0b0'00'0011'1, true, 0b0'10'0010'1, false));
 
   UecpFrameDecoder decoder;
   std::vector<UecpFrameDecoder::Event> events;
@@ -94,7 +99,9 @@ TEST(Uecp, EveryFieldRoundTripsThroughTheWire) {
       EXPECT_EQ(applyUecpElement(element, back, fields), UecpAnswer::Ok);
     }
   }
-  EXPECT_EQ(back, sent);
+  OnAirState onAir = sent;
+  onAir.trafficAnnouncement = false;
+  EXPECT_EQ(back, onAir);
 }
 
 // Whatever comes, memory stays put and the next good frame is found: each broken frame is one
@@ -131,8 +138,9 @@ TEST(UecpFrameDecoder, DropsBrokenFramesKeepsNoNoiseAndFindsTheNextGoodFrame) {
   EXPECT_EQ(events[0].frame.message, uecpProgrammeType(5));
 }
 
-// A client's frames as the listener takes them: whole or not at all, for its address only, and
-// answered the way the client asked.
+// A client's frames as the listener takes them: whole or not at all, known elements it does not
+// apply stepped over (said once) and the rest applied, only frames for its address answered,
+// damaged ones included, and answered the way the client asked.
 TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
   EncoderState state;
   PipedLog log;
@@ -151,18 +159,61 @@ TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
   EXPECT_EQ(state.onAir(), taken);
   answers.feed(session.receive(frame({}, 6, uecpCommunicationMode(UecpMode::AnswerEveryFrame))));
   std::string badCrc = frame({}, 7, uecpMusic(false));
+  std::string othersBadCrc = frame({6, 0}, 10, uecpMusic(false));
   badCrc[badCrc.size() - 2] ^= 1;
-  answers.feed(session.receive(badCrc + frame({}, 8, "\x3E\x00\x00" + std::string(8, 'x')) +
-                               frame({}, 9, uecpTrafficFlags(true, true))));
-  EXPECT_EQ(answers.answers,
-            (std::vector<std::pair<int, int>>{{6, 3}, {0, -1}, {0, -1}, {1, 7}, {3, 8}, {0, -1}}));
+  othersBadCrc[othersBadCrc.size() - 2] ^= 1;
+  const std::string ptyn = std::string("\x3E\x00\x00", 3) + "POP     ";
+  const std::string af = std::string("\x13\x00\x00\x02\xE1\x05", 6);
+  answers.feed(session.receive(
+      othersBadCrc + badCrc + frame({}, 8, "\x0F" + uecpTrafficFlags(true, true)) +
+      frame({}, 9, uecpServiceName("JAZZ") + ptyn + af + uecpTrafficFlags(true, true)) +
+      frame({}, 11, ptyn)));
+  EXPECT_EQ(answers.answers, (std::vector<std::pair<int, int>>{
+                                 {6, 3}, {0, -1}, {0, -1}, {1, 7}, {3, 8}, {9, 9}, {9, 11}}));
   EXPECT_EQ(answers.addresses.front(), std::pair(5, 2));
-  EXPECT_TRUE(state.onAir().trafficAnnouncement);
+  EXPECT_EQ(std::tuple(state.onAir().programmeServiceName, state.onAir().trafficAnnouncement),
+            std::tuple("JAZZ", true));
   const std::string logged = log.text();
   EXPECT_NE(logged.find("PS \"NOTICIAS\" (UECP 10.0.0.9:4001)"), std::string::npos);
   EXPECT_NE(logged.find("trama recusada, valor fora do intervalo"), std::string::npos);
   EXPECT_EQ(logged.find("CRC"), std::string::npos);  // one refusal logged, the rest counted
+  EXPECT_NE(logged.find("AF não suportado, ignorado"), std::string::npos);
+  EXPECT_EQ(logged.find("PTYN não suportado"), logged.rfind("PTYN não suportado"));
   EXPECT_EQ(session.refused(), 3u);
+}
+
+// The local offset's sign as group 4A has it (bit 5) and as some senders put it (bit 6) make a
+// valid clock; both at once, or bit 7, do not.
+TEST(UecpApply, TakesEitherSignOfTheClocksLocalOffset) {
+  const std::pair<int, bool> rows[] = {{0x02, true}, {0x22, true}, {0x42, true}, {0x62, false}};
+  for (const auto& [offset, valid] : rows) {
+    std::string clock = uecpClockSet({2024, 3, 9, 10, 30, 5, 42, 0});
+    clock.back() = static_cast<char>(offset);
+    OnAirState state;
+    AssignedFields fields;
+    EXPECT_EQ(applyUecpElement(clock, state, fields) == UecpAnswer::Ok, valid) << offset;
+  }
+  EXPECT_EQ(uecpOffsetHalfHours(0x42), -2);
+}
+
+// In gateway use, a letter of the RDS set that Windows-1252 lacks reaches peers as the client sent
+// it, not as the '?' it is in this encoder's own state.
+TEST(UecpSession, LettersWindows1252LacksReachPeersAsTheClientSentThem) {
+  std::string name = "Dvo?" + rdsText(w("ák"));  // the '?' becomes "ř" in the RDS set
+  while (utf8FromRds(name.substr(3, 1)) != "ř") ++name[3];
+  EncoderState state;
+  PipedLog log;
+  UecpTextMemory texts;
+  UecpSession session(state, log.log, {}, "playout", &texts);
+  (void)session.receive(frame({}, 1, uecpServiceName(name) + uecpRadiotext("Largo, " + name, {})));
+  const OnAirState& onAir = state.onAir();
+  UecpPeer peer;
+  for (const auto& field : uecpSnapshot(onAir, state.assigned(),
+                                        serviceNameFrames(onAir.programmeServiceName)[0], &texts)) {
+    for (const std::string& element : field) peer.feed(frame({}, 1, element));
+  }
+  EXPECT_EQ(std::tuple(onAir.programmeServiceName, peer.serviceName, peer.radiotext.at(0).text),
+            std::tuple(w("Dvo?ák"), "Dvořák  ", "Largo, Dvořák"));
 }
 
 struct BridgeRig {
@@ -176,8 +227,7 @@ struct BridgeRig {
   void add(const LoopbackPeer& peer, int site) {
     const std::string at = "tcp:127.0.0.1:" + std::to_string(peer.port);
     std::string error;
-    bridge.addTarget(*parseUecpTarget(at + ",site=" + std::to_string(site), error),
-                     sockaddr_in{AF_INET, htons(peer.port), {htonl(INADDR_LOOPBACK)}, {}}, log);
+    bridge.addTarget(*parseUecpTarget(at + ",site=" + std::to_string(site), error), log);
   }
   // Turns of the poll loop until `done`, with a few seconds of real patience.
   template <typename Done>
@@ -191,6 +241,29 @@ struct BridgeRig {
       if (done()) return true;
     }
     return false;
+  }
+  // One turn of the loop that sleeps as the bridge asks; false when it would sleep for good, with
+  // nothing left that could wake it but an unrelated event.
+  bool turnAsAsked() {
+    PollTask::Wait wait = bridge.wait();
+    const bool timed = wait.timeoutMs >= 0 && wait.timeoutMs < 1000;
+    if (poll(wait.fds.data(), wait.fds.size(), timed ? wait.timeoutMs : 200) == 0 && !timed) {
+      return false;
+    }
+    bridge.service(wait.fds);
+    return true;
+  }
+  void apply(std::initializer_list<std::string> lines) {
+    for (const std::string& line : lines) (void)state.apply(std::get<Command>(parseCommand(line)));
+  }
+  // The i-th new first line on air, and a turn of the loop that does not wait: true when the
+  // link had bytes waiting and could take none.
+  bool change(int i) {
+    apply({"TXT0=\"" + std::to_string(i) + std::string(56, 'x') + "\"", "ENCODE"});
+    PollTask::Wait wait = bridge.wait();
+    poll(wait.fds.data(), wait.fds.size(), 0);
+    bridge.service(wait.fds);
+    return (wait.fds[0].events & ~wait.fds[0].revents & POLLOUT) != 0;
   }
   std::size_t logged(std::string_view text) {
     const std::string& all = piped.text();
@@ -274,7 +347,7 @@ TEST(UecpBridge, ASerialLineGetsTheStateToo) {
   ASSERT_TRUE(port.valid() && grantpt(port.get()) == 0 && unlockpt(port.get()) == 0);
   std::string error;
   const std::string line = "serial:" + std::string(ptsname(port.get())) + ":19200,encoder=7";
-  rig.bridge.addTarget(*parseUecpTarget(line, error), std::nullopt, rig.log);
+  rig.bridge.addTarget(*parseUecpTarget(line, error), rig.log);
   UecpPeer peer;
   ASSERT_TRUE(rig.run({}, [&] {
     char chunk[512];
@@ -297,20 +370,72 @@ TEST(UecpBridge, APeerThatDoesNotReadIsSentTheLatestStateNotEveryChange) {
   // A slow line: the system holds little for the peer, and then only the bridge could.
   const int small = 4096;
   setsockopt(rig.bridge.wait().fds[0].fd, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
-  for (int i = 0; i < 20000; ++i) {
-    const std::string line = "TXT0=\"" + std::to_string(i) + std::string(56, 'x') + "\"";
-    for (const std::string& command : {line, std::string("ENCODE")}) {
-      (void)rig.state.apply(std::get<Command>(parseCommand(command)));
-    }
-    PollTask::Wait wait = rig.bridge.wait();
-    poll(wait.fds.data(), wait.fds.size(), 0);
-    rig.bridge.service(wait.fds);
-  }
+  for (int i = 0; i < 20000; ++i) rig.change(i);
   const std::string last = "19999" + std::string(56, 'x');
   ASSERT_TRUE(rig.run({&deaf}, [&] {
     return !deaf.view.radiotext.empty() && deaf.view.radiotext[0].text == last;
   }));
   EXPECT_LT(std::ranges::count(deaf.view.elements, 0x0A, &std::pair<int, int>::first), 2000);
+}
+
+// A change made while a link is full goes out as soon as the link drains, with nothing else
+// happening in the loop: over a pseudo-terminal's line and over TCP alike.
+TEST(UecpBridge, AChangeMadeWhileTheLinkIsFullGoesOutWhenItDrains) {
+  for (const bool serial : {true, false}) {
+    BridgeRig rig;
+    FileDescriptor port(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK));
+    ASSERT_TRUE(port.valid() && grantpt(port.get()) == 0 && unlockpt(port.get()) == 0);
+    LoopbackPeer peer(2048);
+    peer.start();
+    std::string error;
+    const std::string to = serial ? "serial:" + std::string(ptsname(port.get())) + ":115200"
+                                  : "tcp:127.0.0.1:" + std::to_string(peer.port);
+    rig.bridge.addTarget(*parseUecpTarget(to, error), rig.log);
+    UecpPeer onTheLine;
+    UecpPeer& view = serial ? onTheLine : peer.view;
+    auto drain = [&] {
+      peer.serve();
+      char chunk[4096];
+      for (ssize_t got; (got = read(port.get(), chunk, sizeof chunk)) > 0;) {
+        view.feed({chunk, static_cast<std::size_t>(got)});
+      }
+    };
+    ASSERT_TRUE(rig.run({}, [&] { return drain(), view.serviceName.has_value(); }));
+    const int small = 4096;
+    setsockopt(rig.bridge.wait().fds[0].fd, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    for (int i = 0; i < 100000 && !rig.change(i); ++i) {
+    }
+    rig.apply({"TXT0=\"FINAL\"", "PTY=09", "ENCODE"});
+    rig.bridge.service(rig.bridge.wait().fds);
+    for (bool awake = true; awake && view.pty != 9;) {
+      drain();
+      awake = rig.turnAsAsked();
+    }
+    drain();
+    EXPECT_EQ(std::tuple(view.radiotext.empty() ? "" : view.radiotext[0].text, view.pty),
+              std::tuple("FINAL", std::optional(9)))
+        << (serial ? "serial" : "tcp");
+  }
+}
+
+// A TCP peer that takes the connection and never reads is let go once it has taken nothing for
+// the stall time, though the system's buffers took every byte: it is not up for ever.
+TEST(UecpBridge, APeerThatNeverReadsIsLetGoThoughTheSystemTookEverything) {
+  BridgeRig rig;
+  LoopbackPeer deaf(2048);
+  deaf.start();
+  rig.add(deaf, 0);
+  ASSERT_TRUE(rig.run({}, [&] { return rig.logged(": ligado") == 1; }));
+  int userTimeoutMs = 0;
+  socklen_t size = sizeof userTimeoutMs;
+  getsockopt(rig.bridge.wait().fds[0].fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, &size);
+  EXPECT_EQ(userTimeoutMs, kDeadPeerSeconds * 1000);
+  for (int i = 0; i < 100; ++i) rig.change(i);
+  ASSERT_EQ(rig.bridge.wait().fds[0].events & POLLOUT, 0);  // all of it in the system's buffers
+  int turns = 0;
+  rig.run({}, [&] { return ++turns == 5; });
+  rig.now += UecpTarget::kStallMicros;
+  EXPECT_TRUE(rig.run({}, [&] { return rig.logged("não recebe o que lhe é enviado") == 1; }));
 }
 
 }  // namespace
