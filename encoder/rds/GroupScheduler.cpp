@@ -43,11 +43,12 @@ RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
   const bool radiotextTurn = radiotextTurn_;
   radiotextTurn_ = !radiotextTurn_;
   if (!radiotextTurn) return serviceName(state, header, time);
+  const std::array<std::string, 2> lines{rdsText(state.radiotext[0]), rdsText(state.radiotext[1])};
   if (radiotextPlus_ && ++radiotextTurns_ == kRadiotextPlusEvery) {
     radiotextTurns_ = 0;
-    return radiotextPlus_->next(header, radiotext_.message());
+    return radiotextPlus_->next(header, radiotext_.message(), lines);
   }
-  const auto segment = radiotext_.next({rdsText(state.radiotext[0]), rdsText(state.radiotext[1])});
+  const auto segment = radiotext_.next(lines);
   return radiotextGroup(header, segment.address, segment.textB, segment.characters);
 }
 

@@ -85,7 +85,7 @@ TEST_F(EncoderServer, TakesEveryCommandSilentlyAndHoldsTheProgrammeValuesForEnco
   const std::string longName(100, 'P'), longest = "\"sim\" " + std::string(58, 'x');
   // clang-format off
   const std::vector<std::pair<std::string, std::string>> switches = {
-      {"GROUP4A=01", "Grupo 4A (relógio) ligado"}, {"TP=00", "TP não"}, {"MS=00", "MS fala"},
+      {"GROUP4A=01", "Grupo 4A (relógio) ligado"}, {"MS=00", "MS fala"},
       {"GROUP1A=01", "Grupo 1A (início do programa) ligado"}, {"TIMEINPSN=01", "Hora no PS sim"},
       {"DI=0F", "DI 0F Emissão Estereo Expandido. PTY dinâmico."},
       {"DI= 3", "DI 03 Emissão Estereo Simulado."},  // from the settings file, blank and all
@@ -374,7 +374,9 @@ TEST(EncoderCommandLine, ExitCodes) {
       "2 --uecp tcp:10.0.0.5:0", "2 --uecp serial:/dev/ttyS0:1234", "2 --uecp-listen 1.2.3:5000",
       "2 --uecp tcp:10.0.0.5:5000,site=1024", "1 --uecp-listen " + busy,
       "2 --commands" + d + "ok.txt --groups" + d + "x.txt --mpx" + d + "./x.txt --seconds 1",
-      "2 --commands" + d + "ok.txt --groups" + d + "link --mpx" + d + "y.wav --seconds 1"};
+      "2 --commands" + d + "ok.txt --groups" + d + "link --mpx" + d + "y.wav --seconds 1",
+      "2 --ecc FF --groups -", "2 --ecc e4 --ecc E0 --groups -", "2 --af 87.6 --af 87.7",
+      "2 --pi 8201 --pi 8202 --groups -", "0 --ecc a6 --uecp tcp:127.0.0.1:9 --uecp tcp:127.0.0.1:10 --help"};
   std::filesystem::create_symlink(dir.file("y.wav"), dir.file("link"));
   // clang-format on
   for (const std::string& row : rows) {
@@ -391,6 +393,50 @@ TEST(EncoderCommandLine, ExitCodes) {
   const std::vector<std::string> unbounded{"--commands", dir.file("ok.txt"), "--groups", "-"};
   EXPECT_EQ(EncoderProcess(unbounded, EncoderProcess::Log::OnStandardError, toFile).waitForExit(),
             2);
+}
+
+// A refused run leaves every file as it was, and says nothing about the air: neither a recording
+// named twice (by another name, a hard link, or the log appended onto it) nor one a bad command
+// file was to go to is emptied, and a file it would have created is not left behind.
+TEST(EncoderCommandLine, ARefusedRunLeavesEveryFileAsItWas) {
+  TempDir dir;
+  dir.write("ok.txt", "PTY=01\n");
+  dir.write("bad.txt", "PTY=01\nPTY=20\n");
+  dir.write("o.wav", "a recording");
+  std::filesystem::create_hard_link(dir.file("o.wav"), dir.file("hard.wav"));
+  const auto run = [&](const std::string& commands, const std::string& other,
+                       const std::function<void()>& inChild = {}) {
+    EncoderProcess refused({"--commands", dir.file(commands), "--mpx", dir.file("o.wav"),
+                            "--groups", other, "--seconds", "1"},
+                           EncoderProcess::Log::OnStandardOutput, inChild);
+    bool airSaid = false;
+    for (auto line = refused.nextLine(); line; line = refused.nextLine()) {
+      airSaid = airSaid || line->find("PTY") != std::string::npos;
+    }
+    return std::tuple(refused.waitForExit(), airSaid);
+  };
+  EXPECT_EQ(run("ok.txt", dir.path().string() + "/./o.wav"), std::tuple(2, false));
+  EXPECT_EQ(run("ok.txt", dir.file("hard.wav")), std::tuple(2, false));
+  EXPECT_EQ(run("ok.txt", dir.file("g.txt"),
+                [&] { dup2(open(dir.file("o.wav").c_str(), O_WRONLY | O_APPEND), 1); }),
+            std::tuple(2, false));
+  EXPECT_EQ(std::get<0>(run("bad.txt", dir.file("g.txt"))), 2);
+  EXPECT_EQ(dir.read("o.wav"), "a recording");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("g.txt")));
+}
+
+// A pair of ECC and PI that names no country goes on air, since a code may be given out later,
+// but the operator is told at the start.
+TEST(EncoderCommandLine, WarnsWhenTheCountryCodesNameNoCountry) {
+  TempDir dir;
+  dir.write("ok.txt", "PTY=01\n");
+  for (const auto& [pi, ecc, warned] : {std::tuple("8201", "E4", false), {"4201", "E4", true}}) {
+    EncoderProcess encoder({"--commands", dir.file("ok.txt"), "--pi", pi, "--ecc", ecc, "--groups",
+                            "-", "--seconds", "0.1"},
+                           EncoderProcess::Log::OnStandardError);
+    EXPECT_EQ(encoder.nextEvent().value_or("").starts_with("Aviso: o ECC E4 e o PI 4201"), warned);
+    EXPECT_EQ(encoder.waitForExit(), 0);
+  }
 }
 
 }  // namespace

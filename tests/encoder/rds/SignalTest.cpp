@@ -39,7 +39,7 @@ TEST(SignalOutput, MakesEachGroupWhenItIsDueOrWhenTheReaderTakesIt) {
   EXPECT_TRUE(clocked.service());
   EXPECT_EQ(clocked.groupsMade(), 2);  // the one on air now, and the next
   EXPECT_EQ(clocked.wait().timeoutMs, 88);
-  state.trafficAnnouncement = true;
+  state.trafficAnnouncement = state.trafficProgramme = true;
   now += 1'000'000;
   EXPECT_TRUE(clocked.service());
   const auto groups = groupsFromHex(dir.read("g.txt")).value_or(std::vector<RdsGroup>{});
@@ -245,8 +245,8 @@ TEST(Signal, ConsoleChangesReachTheRawStreamAReaderTakes) {
   EncoderProcess encoder({"--port", "0", "--mpx", "-"}, EncoderProcess::Log::OnStandardError);
   TestClient console(encoder.port());
   ASSERT_TRUE(encoder.skipPast("Cliente ligado"));
-  ASSERT_TRUE(
-      console.send(windows1252FromUtf8("PSN=\"Antena Ç\"\nTXT0=\"Olá\"\nENCODE\nTA=01\nX\n")));
+  ASSERT_TRUE(console.send(
+      windows1252FromUtf8("PSN=\"Antena Ç\"\nTXT0=\"Olá\"\nENCODE\nTP=01\nTA=01\nX\n")));
   EXPECT_EQ(console.readLine(), "ERRO: comando desconhecido \"X\"");
 
   // Six seconds of samples from here on carry the new state.
