@@ -33,20 +33,35 @@ int openPipeForWriting(const std::string& path, int stopFd) {
   }
 }
 
+// Without O_TRUNC: whether the run goes ahead is decided only after every output is open. A file
+// made here is known as such, so that a refused run can take it away again; a link to a missing
+// file is followed and its file made, as before.
+int openFileForWriting(const std::string& path, bool& created) {
+  created = false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd >= 0 || errno != ENOENT) return fd;
+  const int made = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  created = made >= 0;
+  if (made >= 0 || errno != EEXIST) return made;
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+}
+
 }  // namespace
 
 std::optional<OutputStream> OutputStream::open(const std::string& path, std::string& error,
                                                int stopFd) {
   if (path == "-") return OutputStream(STDOUT_FILENO, FileDescriptor(), "saída padrão");
-  FileDescriptor file(isNamedPipe(path)
-                          ? openPipeForWriting(path, stopFd)
-                          : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  bool created = false;
+  FileDescriptor file(isNamedPipe(path) ? openPipeForWriting(path, stopFd)
+                                        : openFileForWriting(path, created));
   if (!file.valid()) {
     error = "não foi possível criar " + path + ": " + std::strerror(errno);
     return std::nullopt;
   }
   const int fd = file.get();
-  return OutputStream(fd, std::move(file), path);
+  OutputStream stream(fd, std::move(file), path);
+  stream.created_ = created;
+  return stream;
 }
 
 OutputStream OutputStream::borrow(int fd, std::string name) {
@@ -75,6 +90,7 @@ OutputStream::OutputStream(OutputStream&& other) noexcept
       seekable_(other.seekable_),
       pipe_(other.pipe_),
       socket_(other.socket_),
+      created_(std::exchange(other.created_, false)),
       restoreFlags_(std::exchange(other.restoreFlags_, std::nullopt)),
       pending_(std::move(other.pending_)),
       sent_(std::exchange(other.sent_, 0)),
@@ -123,6 +139,15 @@ bool OutputStream::rewriteStart(std::string_view bytes) {
 
 bool OutputStream::truncate(std::uint64_t size) {
   return seekable_ && ftruncate(fd_, static_cast<off_t>(size)) == 0;
+}
+
+bool OutputStream::startAfresh() {
+  return !owned_.valid() || !seekable_ || truncate(0);
+}
+
+void OutputStream::withdraw() {
+  if (created_ && written_ == 0) ::unlink(name_.c_str());
+  created_ = false;
 }
 
 }  // namespace orvane

@@ -16,9 +16,10 @@ namespace orvane {
 // slow reader slows the signal down but never the console's connection.
 class OutputStream {
  public:
-  // "-" is standard output; anything else a file, created or truncated. A named pipe is waited
-  // for until it has a reader, or until `stopFd` (when valid) becomes readable. Empty, with
-  // `error` filled in, when it cannot be opened.
+  // "-" is standard output; anything else a file, created when missing. A file that exists keeps
+  // what it holds until startAfresh(), so that a run refused after opening it (the same file named
+  // twice) loses nothing. A named pipe is waited for until it has a reader, or until `stopFd`
+  // (when valid) becomes readable. Empty, with `error` filled in, when it cannot be opened.
   static std::optional<OutputStream> open(const std::string& path, std::string& error,
                                           int stopFd = -1);
   // A descriptor that stays open after us, such as standard error.
@@ -47,6 +48,12 @@ class OutputStream {
   // Cuts a regular file to `size` bytes, so that it holds no partial record.
   bool truncate(std::uint64_t size);
 
+  // Once the run is accepted: empties a regular file opened by name, so the signal replaces what
+  // it held. Standard output is left as the shell opened it (">>" appends on purpose).
+  bool startAfresh();
+  // When the run is refused: removes a file that open() created and nothing was written to.
+  void withdraw();
+
   [[nodiscard]] int fd() const { return fd_; }
   [[nodiscard]] bool seekable() const { return seekable_; }
   [[nodiscard]] const std::string& error() const { return error_; }
@@ -61,6 +68,7 @@ class OutputStream {
   bool seekable_ = false;
   bool pipe_ = false;
   bool socket_ = false;
+  bool created_ = false;  // open() made the file
   std::optional<int> restoreFlags_;
   std::string pending_;
   std::size_t sent_ = 0;  // bytes at the front of pending_ already written

@@ -68,6 +68,21 @@ bool SignalOutput::service(std::span<const pollfd>) {
   return true;
 }
 
+// The signal starts now, not when the outputs were opened: reading a command file in between
+// must not leave a backlog that a clock-paced signal would then make in a burst.
+bool SignalOutput::startAfresh() {
+  clockStart_ = clocks_.monotonic();
+  unixStart_ = clocks_.wall();
+  for (OutputStream* stream : streams()) {
+    if (!stream->startAfresh()) return false;
+  }
+  return true;
+}
+
+void SignalOutput::withdraw() {
+  for (OutputStream* stream : streams()) stream->withdraw();
+}
+
 void SignalOutput::close() {
   if (closed_) return;
   closed_ = true;

@@ -61,6 +61,12 @@ class SignalOutput : public PollTask {
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled = {}) override;
 
+  // Once the run is accepted, before the first group: the signal's clocks start, and files opened
+  // by name lose what they held.
+  bool startAfresh();
+  // When the run is refused: files the outputs created are removed again.
+  void withdraw();
+
   // Writes what can go without waiting and completes the files: the WAV header describes the
   // samples that reached the file, and no file ends in a partial sample or group line, also
   // after a failed write.
