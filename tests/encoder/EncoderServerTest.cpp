@@ -137,6 +137,34 @@ TEST_F(EncoderServer, ServesOneClientAtATimeAndLetsGoOfOneThatLeftHalfDoneOrDoes
   EXPECT_EQ(next->readLine(), kProbeReply);
 }
 
+// A burst of clients all reconnecting at once: every one that connects is told, within a second,
+// that the place is taken; none is left connected to a queue nobody accepts from.
+TEST_F(EncoderServer, EveryClientOfABurstGetsItsAnswer) {
+  auto first = connect();
+  constexpr int kBurst = 200;
+  std::vector<FileDescriptor> clients;
+  const sockaddr_in where{AF_INET, htons(server.port()), {htonl(INADDR_LOOPBACK)}, {}};
+  for (int i = 0; i < kBurst; ++i) {
+    FileDescriptor& c = clients.emplace_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    ::connect(c.get(), reinterpret_cast<const sockaddr*>(&where), sizeof where);
+  }
+  std::vector<std::string> replies(kBurst);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  int answered = 0;
+  while (answered < kBurst && std::chrono::steady_clock::now() < deadline) {
+    std::vector<pollfd> fds;
+    for (const FileDescriptor& c : clients) fds.push_back({c.get(), POLLIN, 0});
+    poll(fds.data(), fds.size(), 50);
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+      char text[64];
+      const ssize_t n = (fds[i].revents & POLLIN) != 0 ? recv(fds[i].fd, text, sizeof text, 0) : 0;
+      if (n > 0) replies[i].append(text, static_cast<std::size_t>(n));
+    }
+    answered = static_cast<int>(std::ranges::count(replies, "ERRO: servidor ocupado\n"));
+  }
+  EXPECT_EQ(answered, kBurst);
+}
+
 // Lines are bounded, so that a client sending without end cannot make the server grow; a line of
 // exactly the bound is still a line, with CR LF or without.
 TEST_F(EncoderServer, SurvivesBinaryGarbageAndEndlessLines) {
