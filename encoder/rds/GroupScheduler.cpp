@@ -54,9 +54,9 @@ RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
 
 // The first group that ends at or after half a group before a minute edge, and less than a group
 // after it, carries the minute: on a steady clock its end is within half a group of the edge, and
-// a clock's jitter can only move it later, still within the 0.1 s receivers allow. Followed whether or not clock time is on, so that switching
-// it on waits for the next edge instead of sending a minute that began long ago; and a clock
-// stepped to mid-minute waits for the next edge too.
+// a clock's jitter can only move it later, still within the 0.1 s receivers allow. Followed whether
+// or not clock time is on, so that switching it on waits for the next edge instead of sending a
+// minute that began long ago; and a clock stepped to mid-minute waits for the next edge too.
 bool GroupScheduler::minuteEdgeAtEnd(std::int64_t startMicros) {
   const std::int64_t end = startMicros + kGroupMicros;
   const std::int64_t minute = floorDiv(end + kGroupMicros / 2, kMicrosPerMinute);
