@@ -6,13 +6,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace orvane {
 namespace {
 
-constexpr int kReaderRetryMs = 50;  // how soon a stop ends the wait for a named pipe's reader
+constexpr int kReaderRetryMs = 50;
+constexpr std::size_t kCompactAfter =
+    1U << 16;  // how soon a stop ends the wait for a named pipe's reader
 
 bool isNamedPipe(const std::string& path) {
   struct stat info {};
@@ -92,7 +95,8 @@ OutputStream::OutputStream(OutputStream&& other) noexcept
       socket_(other.socket_),
       created_(std::exchange(other.created_, false)),
       restoreFlags_(std::exchange(other.restoreFlags_, std::nullopt)),
-      pending_(std::move(other.pending_)),
+      buffer_(std::move(other.buffer_)),
+      end_(std::exchange(other.end_, 0)),
       sent_(std::exchange(other.sent_, 0)),
       written_(other.written_),
       error_(std::move(other.error_)) {}
@@ -101,10 +105,20 @@ OutputStream::~OutputStream() {
   if (fd_ >= 0 && restoreFlags_) fcntl(fd_, F_SETFL, *restoreFlags_);
 }
 
+void OutputStream::append(std::string_view bytes) {
+  std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+  commit(bytes.size());
+}
+
+char* OutputStream::room(std::size_t bytes) {
+  if (buffer_.size() - end_ < bytes) buffer_.resize(std::max(end_ + bytes, 2 * buffer_.size()));
+  return buffer_.data() + end_;
+}
+
 bool OutputStream::flush() {
   if (!error_.empty()) return false;
   while (pending() > 0) {
-    const ssize_t written = ::write(fd_, pending_.data() + sent_, pending());
+    const ssize_t written = ::write(fd_, buffer_.data() + sent_, pending());
     if (written < 0 && errno == EINTR) continue;
     if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
     if (written <= 0) {
@@ -116,8 +130,9 @@ bool OutputStream::flush() {
   }
   // Written bytes are dropped only once they are a good part of the buffer, so a reader that
   // takes a little at a time does not make every write move everything behind it.
-  if (sent_ == pending_.size() || sent_ > (1U << 16)) {
-    pending_.erase(0, sent_);
+  if (sent_ == end_ || sent_ > kCompactAfter) {
+    std::memmove(buffer_.data(), buffer_.data() + sent_, end_ - sent_);
+    end_ -= sent_;
     sent_ = 0;
   }
   return true;

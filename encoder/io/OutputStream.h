@@ -31,8 +31,13 @@ class OutputStream {
   OutputStream& operator=(const OutputStream&) = delete;
   ~OutputStream();
 
-  void append(std::string_view bytes) { pending_.append(bytes); }
-  [[nodiscard]] std::size_t pending() const { return pending_.size() - sent_; }
+  void append(std::string_view bytes);
+  // Room for `bytes` more at the end of what waits, for a writer that makes its bytes in place
+  // instead of copying them in; commit() says how many of them it filled. The room is valid until
+  // the next call on this stream.
+  [[nodiscard]] char* room(std::size_t bytes);
+  void commit(std::size_t bytes) { end_ += bytes; }
+  [[nodiscard]] std::size_t pending() const { return end_ - sent_; }
 
   // Writes what the descriptor takes now. False, with `error()` set, once writing has failed.
   bool flush();
@@ -70,8 +75,11 @@ class OutputStream {
   bool socket_ = false;
   bool created_ = false;  // open() made the file
   std::optional<int> restoreFlags_;
-  std::string pending_;
-  std::size_t sent_ = 0;  // bytes at the front of pending_ already written
+  // What waits is buffer_[sent_, end_). The buffer only grows, so that filling it in place never
+  // pays for clearing it first.
+  std::string buffer_;
+  std::size_t end_ = 0;
+  std::size_t sent_ = 0;
   std::uint64_t written_ = 0;
   std::string error_;
 };
