@@ -247,23 +247,5 @@ TEST(RadiotextPlus, EveryTagGroupDescribesTheRadiotextOnAir) {
   }
 }
 
-// A receiver that clears artist and title when the item stops must keep showing the song while
-// the slogan line, beside it, takes its turn (the two lines of examples/songs.txt).
-TEST(RadiotextPlus, ReceiversShowTheSongWhileTheSloganHasItsTurn) {
-  OnAir air;
-  air.scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
-  air.state.radiotext = {"Madredeus - O Pastor",
-                         windows1252FromUtf8("Orvane FM, a música de Lisboa")};
-  const Station station = air.run(300);
-  std::map<int, std::string> shown;
-  int withSong = 0;
-  for (const RtPlusSeen& seen : station.rtPlus) {
-    if (!seen.itemRunning) shown.clear();
-    for (const auto& [type, text] : seen.items) shown[type] = text;
-    withSong += shown == std::map<int, std::string>{{1, "O Pastor"}, {4, "Madredeus"}};
-  }
-  EXPECT_GE(withSong, static_cast<int>(station.rtPlus.size()) - 1);  // all but before the first
-}
-
 }  // namespace
 }  // namespace orvane::test
