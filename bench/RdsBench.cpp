@@ -1,10 +1,14 @@
 // The encoder's output stage must keep far ahead of real time on one core: 60 s of multiplex in
 // well under 0.3 s, and groups alone at 100,000 a second or more.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "GroupScheduler.h"
+#include "MpxModulator.h"
 #include "OutputStream.h"
 #include "SignalOutput.h"
 
@@ -43,22 +47,84 @@ void GroupsAsText(benchmark::State& run) {
 }
 BENCHMARK(GroupsAsText);
 
-// The whole stage, scheduler to written samples, for a minute of signal into /dev/null.
-void MultiplexSixtySeconds(benchmark::State& run) {
+constexpr std::int64_t kMinuteSamples = 60 * 228000;
+constexpr int kMinuteGroups =
+    (kMinuteSamples + MpxModulator::kSamplesPerGroup - 1) / MpxModulator::kSamplesPerGroup;
+constexpr std::size_t kIdealBuffer = 64 * 1024;
+constexpr std::int64_t kUnixStart = 1'700'000'000'000'000;
+
+// The whole stage, scheduler to written output, for `minutes` of signal into /dev/null.
+void runStage(benchmark::State& run, bool multiplex, int minutes) {
   const OnAirState state = busyStation();
   for (auto _ : run) {
-    SignalOutput::Settings settings{Pacing::AsFastAsWritten, 60 * 228000, TimeOfDay::FromStart};
+    SignalOutput::Settings settings{Pacing::AsFastAsWritten, minutes * kMinuteSamples,
+                                    TimeOfDay::FromStart};
     SignalOutput output(state, scheduler(), settings,
-                        {[] { return 0; }, [] { return 1'700'000'000'000'000; }});
+                        {[] { return 0; }, [] { return kUnixStart; }});
     std::string error;
-    output.setMpxOutput(std::move(*OutputStream::open("/dev/null", error)), false);
+    auto devNull = std::move(*OutputStream::open("/dev/null", error));
+    multiplex ? output.setMpxOutput(std::move(devNull), false)
+              : output.setGroupOutput(std::move(devNull));
     while (output.service()) {
     }
     if (output.failed()) run.SkipWithError(output.error().c_str());
   }
-  run.SetItemsProcessed(run.iterations() * 60 * 228000);
+}
+
+// What no output stage can beat: the same groups from the same scheduler, each made straight into
+// one 64 KiB buffer that is written whenever it is full.
+void runIdeal(benchmark::State& run, bool multiplex, int minutes) {
+  const OnAirState state = busyStation();
+  const int fd = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  const std::size_t each = multiplex ? MpxModulator::kBytesPerGroup : kHexLineLength + 1;
+  std::vector<char> buffer(kIdealBuffer + MpxModulator::kBytesPerGroup);
+  for (auto _ : run) {
+    GroupScheduler groups = scheduler();
+    MpxModulator modulator;
+    std::size_t used = 0;
+    for (std::int64_t k = 0; k < std::int64_t{minutes} * kMinuteGroups; ++k) {
+      const RdsGroup group = groups.next(state, kUnixStart + k * 1'664'000 / 19);
+      if (multiplex) {
+        modulator.modulate(group, buffer.data() + used);
+      } else {
+        writeHexLine(group, buffer.data() + used);
+        buffer[used + kHexLineLength] = '\n';
+      }
+      used += each;
+      if (used >= kIdealBuffer) {
+        benchmark::DoNotOptimize(write(fd, buffer.data(), used));
+        used = 0;
+      }
+    }
+    benchmark::DoNotOptimize(write(fd, buffer.data(), used));
+  }
+  close(fd);
+}
+
+// A minute of multiplex, and ten of group lines: the stage against its ideal (bench/ratios.sh).
+void MultiplexSixtySeconds(benchmark::State& run) {
+  runStage(run, true, 1);
+  run.SetItemsProcessed(run.iterations() * kMinuteSamples);
 }
 BENCHMARK(MultiplexSixtySeconds)->Unit(benchmark::kMillisecond);
+
+void MultiplexSixtySecondsIdeal(benchmark::State& run) {
+  runIdeal(run, true, 1);
+  run.SetItemsProcessed(run.iterations() * kMinuteSamples);
+}
+BENCHMARK(MultiplexSixtySecondsIdeal)->Unit(benchmark::kMillisecond);
+
+void GroupLinesTenMinutes(benchmark::State& run) {
+  runStage(run, false, 10);
+  run.SetItemsProcessed(run.iterations() * 10 * kMinuteGroups);
+}
+BENCHMARK(GroupLinesTenMinutes)->Unit(benchmark::kMillisecond);
+
+void GroupLinesTenMinutesIdeal(benchmark::State& run) {
+  runIdeal(run, false, 10);
+  run.SetItemsProcessed(run.iterations() * 10 * kMinuteGroups);
+}
+BENCHMARK(GroupLinesTenMinutesIdeal)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 
+#include "ExtendedCountryCode.h"
 #include "MpxModulator.h"
 #include "OptionNumber.h"
 #include "PcmFormat.h"
@@ -78,9 +79,12 @@ std::optional<OptionsError> readOption(std::string_view arg, std::string_view va
     }
     options.programmeIdentification = static_cast<std::uint16_t>(number);
   } else if (arg == "--ecc") {
-    if (!readHexCode(value, 2, 2, number)) {
-      return OptionsError{"código de país alargado inválido (2 dígitos hexadecimais, não 00): " +
-                          std::string(value)};
+    if (!readHexCode(value, 2, 2, number) ||
+        !isAssignedCountryCode(static_cast<std::uint8_t>(number))) {
+      return OptionsError{
+          "código de país alargado inválido (2 dígitos hexadecimais: A0 a A6, D0 a D3, E0 a E4 "
+          "ou F0 a F3): " +
+          std::string(value)};
     }
     options.extendedCountryCode = static_cast<std::uint8_t>(number);
   } else if (arg == "--seconds") {
@@ -147,12 +151,19 @@ std::optional<OptionsError> checkCombination(const ServerOptions& o, bool consol
 std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::string_view>& args) {
   ServerOptions options;
   bool consoleOptions = false, rtplus = false;
+  std::vector<std::string_view> given;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const bool takesValue = std::ranges::find(kTakesValue, arg) != kTakesValue.end();
     if (takesValue && i + 1 == args.size()) {
       return OptionsError{std::string(arg) + " precisa de um valor"};
     }
+    // Of a value given twice only the last would count, and a script's mistake would go on air
+    // unnoticed; only --uecp names one peer each time.
+    if (takesValue && arg != "--uecp" && std::ranges::find(given, arg) != given.end()) {
+      return OptionsError{std::string(arg) + " só pode ser dada uma vez"};
+    }
+    given.push_back(arg);
     if (arg == "--help" || arg == "-h") {
       options.help = true;
     } else if (arg == "--echo") {

@@ -108,6 +108,7 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
     if (!stream) {
       failure = {stopRequested(stopFd) ? OutputFailure::Kind::Stopped : OutputFailure::Kind::Failed,
                  error};
+      output->withdraw();
       return nullptr;
     }
     writers.emplace_back(option, stream->fd());
@@ -119,6 +120,7 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
   }
   if (auto shared = sharedFile(writers)) {
     failure = {OutputFailure::Kind::Refused, *shared};
+    output->withdraw();
     return nullptr;
   }
   return output;

@@ -22,7 +22,8 @@ struct OutputFailure {
 // The output stage the options ask for, on the system's clocks; null when no output was asked
 // for, or with `failure` set when an output cannot be opened, when two of the outputs and the
 // log (on `logFd`) are one file, or when a stop signal came while waiting for a named pipe's
-// reader (`stopFd`).
+// reader (`stopFd`). Files that exist keep what they hold until the caller accepts the run with
+// SignalOutput::startAfresh(); one that fails to open, or a refusal, leaves every file as it was.
 //
 // Pacing: by the clock with --realtime, and whenever a console is served and the signal does not
 // go to a pipe or socket on standard output, so the console's changes go on air when they are

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cstdio>
 #include <iostream>
 #include <string_view>
 #include <variant>
@@ -9,6 +10,7 @@
 #include "CommandFile.h"
 #include "EncoderServer.h"
 #include "EncoderState.h"
+#include "ExtendedCountryCode.h"
 #include "Listener.h"
 #include "ServerOptions.h"
 #include "SignalSetup.h"
@@ -46,6 +48,17 @@ int reportSignal(SignalOutput& output, AirLog& log) {
   return 0;
 }
 
+// Receivers read the country from the PI's first digit and the extended code together; a pair
+// that names no country is allowed (a code may be assigned later) but is most likely a slip.
+void warnAboutCountry(const ServerOptions& options, AirLog& log) {
+  const auto code = options.extendedCountryCode;
+  if (!code || namesCountry(*code, options.programmeIdentification)) return;
+  char text[96];
+  std::snprintf(text, sizeof text, "Aviso: o ECC %02X e o PI %04X não indicam nenhum país",
+                unsigned{*code}, unsigned{options.programmeIdentification});
+  log.write(text);
+}
+
 // Whatever else happened, the log's last line says that the program ended.
 int ending(int code, const ServerOptions& options, AirLog& log) {
   log.finish(options.servesConsole() ? "Servidor terminado" : "Terminado");
@@ -79,25 +92,37 @@ int main(int argc, char** argv) {
                          ? std::optional(options.programmeIdentification)
                          : std::nullopt);
   AirLog log(logFd);
+  warnAboutCountry(options, log);
   FileDescriptor listener;
   std::string error;
-  if (!options.servesConsole()) {
-    if (const int code = loadCommands(options.commandsPath, stop.fd(), state, log); code >= 0) {
-      return code == 0 ? ending(0, options, log) : code;
+  if (options.servesConsole()) {
+    if (listener = listenOn(options.address, options.port, error); !listener.valid()) {
+      return giveUp(error, 1);
     }
-  } else if (listener = listenOn(options.address, options.port, error); !listener.valid()) {
-    return giveUp(error, 1);
   }
+  // The outputs are opened and compared before the command file goes on air, so that a refused
+  // run says nothing about the air; and they keep what they hold until the run is accepted.
   OutputFailure failure;
   const auto output = openSignalOutput(options, state.onAir(), stop.fd(), logFd, failure);
   if (options.hasOutput() && !output) {
     if (failure.kind == OutputFailure::Kind::Stopped) return ending(0, options, log);
     return giveUp(failure.message, failure.exitCode());
   }
+  const auto refuse = [&](int code) {
+    if (output) output->withdraw();
+    return code;
+  };
+  if (!options.servesConsole()) {
+    if (const int code = loadCommands(options.commandsPath, stop.fd(), state, log); code >= 0) {
+      return refuse(code == 0 ? ending(0, options, log) : code);
+    }
+  }
   std::uint16_t uecpPort = 0;
   UecpTextMemory uecpTexts;
   const auto uecpListener = openUecpListener(options, state, log, uecpTexts, error, uecpPort);
-  if (options.uecpListen && !uecpListener) return giveUp(error, 1);
+  if (options.uecpListen && !uecpListener) return refuse(giveUp(error, 1));
+  if (output && !output->startAfresh())
+    return refuse(giveUp("não foi possível esvaziar a saída", 1));
   // Only now, with everything open: a script waiting for this line may rely on a running server.
   // It names the real port, so that whoever started us on port 0 can find it.
   if (options.servesConsole()) {

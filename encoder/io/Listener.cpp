@@ -55,10 +55,13 @@ FileDescriptor listenOn(const std::string& address, std::uint16_t port, std::str
   }
   FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   const int yes = 1;
-  // A restarted server must not wait for the old connections' TIME_WAIT to run out.
+  // A restarted server must not wait for the old connections' TIME_WAIT to run out. The system's
+  // largest backlog: in a burst of reconnecting clients, one that finds a short queue full is
+  // left half-connected, sending into a socket nobody accepts, instead of being told it is busy.
   if (!socket.valid() ||
       setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) != 0 ||
-      bind(socket.get(), generic(where), sizeof where) != 0 || listen(socket.get(), 8) != 0) {
+      bind(socket.get(), generic(where), sizeof where) != 0 ||
+      listen(socket.get(), SOMAXCONN) != 0) {
     error = "não foi possível escutar em " + address + ":" + std::to_string(port) + ": " +
             std::strerror(errno);
     return {};

@@ -6,13 +6,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace orvane {
 namespace {
 
-constexpr int kReaderRetryMs = 50;  // how soon a stop ends the wait for a named pipe's reader
+constexpr int kReaderRetryMs = 50;
+constexpr std::size_t kCompactAfter =
+    1U << 16;  // how soon a stop ends the wait for a named pipe's reader
 
 bool isNamedPipe(const std::string& path) {
   struct stat info {};
@@ -33,20 +36,35 @@ int openPipeForWriting(const std::string& path, int stopFd) {
   }
 }
 
+// Without O_TRUNC: whether the run goes ahead is decided only after every output is open. A file
+// made here is known as such, so that a refused run can take it away again; a link to a missing
+// file is followed and its file made, as before.
+int openFileForWriting(const std::string& path, bool& created) {
+  created = false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd >= 0 || errno != ENOENT) return fd;
+  const int made = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  created = made >= 0;
+  if (made >= 0 || errno != EEXIST) return made;
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+}
+
 }  // namespace
 
 std::optional<OutputStream> OutputStream::open(const std::string& path, std::string& error,
                                                int stopFd) {
   if (path == "-") return OutputStream(STDOUT_FILENO, FileDescriptor(), "saída padrão");
-  FileDescriptor file(isNamedPipe(path)
-                          ? openPipeForWriting(path, stopFd)
-                          : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  bool created = false;
+  FileDescriptor file(isNamedPipe(path) ? openPipeForWriting(path, stopFd)
+                                        : openFileForWriting(path, created));
   if (!file.valid()) {
     error = "não foi possível criar " + path + ": " + std::strerror(errno);
     return std::nullopt;
   }
   const int fd = file.get();
-  return OutputStream(fd, std::move(file), path);
+  OutputStream stream(fd, std::move(file), path);
+  stream.created_ = created;
+  return stream;
 }
 
 OutputStream OutputStream::borrow(int fd, std::string name) {
@@ -75,8 +93,10 @@ OutputStream::OutputStream(OutputStream&& other) noexcept
       seekable_(other.seekable_),
       pipe_(other.pipe_),
       socket_(other.socket_),
+      created_(std::exchange(other.created_, false)),
       restoreFlags_(std::exchange(other.restoreFlags_, std::nullopt)),
-      pending_(std::move(other.pending_)),
+      buffer_(std::move(other.buffer_)),
+      end_(std::exchange(other.end_, 0)),
       sent_(std::exchange(other.sent_, 0)),
       written_(other.written_),
       error_(std::move(other.error_)) {}
@@ -85,10 +105,20 @@ OutputStream::~OutputStream() {
   if (fd_ >= 0 && restoreFlags_) fcntl(fd_, F_SETFL, *restoreFlags_);
 }
 
+void OutputStream::append(std::string_view bytes) {
+  std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+  commit(bytes.size());
+}
+
+char* OutputStream::room(std::size_t bytes) {
+  if (buffer_.size() - end_ < bytes) buffer_.resize(std::max(end_ + bytes, 2 * buffer_.size()));
+  return buffer_.data() + end_;
+}
+
 bool OutputStream::flush() {
   if (!error_.empty()) return false;
   while (pending() > 0) {
-    const ssize_t written = ::write(fd_, pending_.data() + sent_, pending());
+    const ssize_t written = ::write(fd_, buffer_.data() + sent_, pending());
     if (written < 0 && errno == EINTR) continue;
     if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
     if (written <= 0) {
@@ -100,8 +130,9 @@ bool OutputStream::flush() {
   }
   // Written bytes are dropped only once they are a good part of the buffer, so a reader that
   // takes a little at a time does not make every write move everything behind it.
-  if (sent_ == pending_.size() || sent_ > (1U << 16)) {
-    pending_.erase(0, sent_);
+  if (sent_ == end_ || sent_ > kCompactAfter) {
+    std::memmove(buffer_.data(), buffer_.data() + sent_, end_ - sent_);
+    end_ -= sent_;
     sent_ = 0;
   }
   return true;
@@ -123,6 +154,15 @@ bool OutputStream::rewriteStart(std::string_view bytes) {
 
 bool OutputStream::truncate(std::uint64_t size) {
   return seekable_ && ftruncate(fd_, static_cast<off_t>(size)) == 0;
+}
+
+bool OutputStream::startAfresh() {
+  return !owned_.valid() || !seekable_ || truncate(0);
+}
+
+void OutputStream::withdraw() {
+  if (created_ && written_ == 0) ::unlink(name_.c_str());
+  created_ = false;
 }
 
 }  // namespace orvane

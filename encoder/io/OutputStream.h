@@ -16,9 +16,10 @@ namespace orvane {
 // slow reader slows the signal down but never the console's connection.
 class OutputStream {
  public:
-  // "-" is standard output; anything else a file, created or truncated. A named pipe is waited
-  // for until it has a reader, or until `stopFd` (when valid) becomes readable. Empty, with
-  // `error` filled in, when it cannot be opened.
+  // "-" is standard output; anything else a file, created when missing. A file that exists keeps
+  // what it holds until startAfresh(), so that a run refused after opening it (the same file named
+  // twice) loses nothing. A named pipe is waited for until it has a reader, or until `stopFd`
+  // (when valid) becomes readable. Empty, with `error` filled in, when it cannot be opened.
   static std::optional<OutputStream> open(const std::string& path, std::string& error,
                                           int stopFd = -1);
   // A descriptor that stays open after us, such as standard error.
@@ -30,8 +31,13 @@ class OutputStream {
   OutputStream& operator=(const OutputStream&) = delete;
   ~OutputStream();
 
-  void append(std::string_view bytes) { pending_.append(bytes); }
-  [[nodiscard]] std::size_t pending() const { return pending_.size() - sent_; }
+  void append(std::string_view bytes);
+  // Room for `bytes` more at the end of what waits, for a writer that makes its bytes in place
+  // instead of copying them in; commit() says how many of them it filled. The room is valid until
+  // the next call on this stream.
+  [[nodiscard]] char* room(std::size_t bytes);
+  void commit(std::size_t bytes) { end_ += bytes; }
+  [[nodiscard]] std::size_t pending() const { return end_ - sent_; }
 
   // Writes what the descriptor takes now. False, with `error()` set, once writing has failed.
   bool flush();
@@ -47,6 +53,12 @@ class OutputStream {
   // Cuts a regular file to `size` bytes, so that it holds no partial record.
   bool truncate(std::uint64_t size);
 
+  // Once the run is accepted: empties a regular file opened by name, so the signal replaces what
+  // it held. Standard output is left as the shell opened it (">>" appends on purpose).
+  bool startAfresh();
+  // When the run is refused: removes a file that open() created and nothing was written to.
+  void withdraw();
+
   [[nodiscard]] int fd() const { return fd_; }
   [[nodiscard]] bool seekable() const { return seekable_; }
   [[nodiscard]] const std::string& error() const { return error_; }
@@ -61,9 +73,13 @@ class OutputStream {
   bool seekable_ = false;
   bool pipe_ = false;
   bool socket_ = false;
+  bool created_ = false;  // open() made the file
   std::optional<int> restoreFlags_;
-  std::string pending_;
-  std::size_t sent_ = 0;  // bytes at the front of pending_ already written
+  // What waits is buffer_[sent_, end_). The buffer only grows, so that filling it in place never
+  // pays for clearing it first.
+  std::string buffer_;
+  std::size_t end_ = 0;
+  std::size_t sent_ = 0;
   std::uint64_t written_ = 0;
   std::string error_;
 };

@@ -43,19 +43,20 @@ RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
   const bool radiotextTurn = radiotextTurn_;
   radiotextTurn_ = !radiotextTurn_;
   if (!radiotextTurn) return serviceName(state, header, time);
+  const std::array<std::string, 2> lines{rdsText(state.radiotext[0]), rdsText(state.radiotext[1])};
   if (radiotextPlus_ && ++radiotextTurns_ == kRadiotextPlusEvery) {
     radiotextTurns_ = 0;
-    return radiotextPlus_->next(header, radiotext_.message());
+    return radiotextPlus_->next(header, radiotext_.message(), lines);
   }
-  const auto segment = radiotext_.next({rdsText(state.radiotext[0]), rdsText(state.radiotext[1])});
+  const auto segment = radiotext_.next(lines);
   return radiotextGroup(header, segment.address, segment.textB, segment.characters);
 }
 
-// The first group whose end comes within half a group before a minute edge, or a little after
-// it when the clock's jitter let that chance pass, carries the minute: its end is then well
-// within the 0.1 s receivers allow. Followed whether or not clock time is on, so that switching
-// it on waits for the next edge instead of sending a minute that began long ago; and a clock
-// stepped to mid-minute waits for the next edge too.
+// The first group that ends at or after half a group before a minute edge, and less than a group
+// after it, carries the minute: on a steady clock its end is within half a group of the edge, and
+// a clock's jitter can only move it later, still within the 0.1 s receivers allow. Followed whether
+// or not clock time is on, so that switching it on waits for the next edge instead of sending a
+// minute that began long ago; and a clock stepped to mid-minute waits for the next edge too.
 bool GroupScheduler::minuteEdgeAtEnd(std::int64_t startMicros) {
   const std::int64_t end = startMicros + kGroupMicros;
   const std::int64_t minute = floorDiv(end + kGroupMicros / 2, kMicrosPerMinute);

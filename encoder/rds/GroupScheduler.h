@@ -24,9 +24,10 @@ namespace orvane {
 // is complete every 8 groups (0.7 s) and a 64-character radiotext every 32 (2.8 s). A group 1A
 // takes the place of the next turn every kProgrammeItemEvery groups while it is switched on (and
 // every kCountryCodeEvery groups with only the extended country code to carry), and a group 4A
-// does so once a minute, placed so that the minute edge falls within half a group of its end, as
-// receivers expect. With RadioText Plus on, one radiotext turn in kRadiotextPlusEvery goes to its
-// groups, which leaves a 64-character radiotext complete within about 4 s.
+// does so once a minute: the first group ending at or after half a group before the edge, so
+// that the edge falls within half a group of its end, as receivers expect (docs/rds.md). With
+// RadioText Plus on, one radiotext turn in kRadiotextPlusEvery goes to its groups, which leaves a
+// 64-character radiotext complete within about 4 s.
 //
 // Each group has two times. The time of day may be stepped (a clock put right) and decides the
 // clock time and its minute edge; the signal's own time only runs forward and measures how long

@@ -7,6 +7,7 @@
 #include <numbers>
 
 #include "BiphaseShaper.h"
+#include "PcmFormat.h"
 
 namespace orvane {
 namespace {
@@ -43,6 +44,7 @@ MpxModulator::MpxModulator() {
     const double rds = rdsScale * data[i] * kSubcarrier[static_cast<std::size_t>(n % 4)];
     table_[i] = static_cast<std::int16_t>(std::lround((pilot + rds) * kFullScale));
   }
+  appendLittleEndian(tableBytes_, table_);
 }
 
 void MpxModulator::modulate(const RdsGroup& group, std::vector<std::int16_t>& out) {
@@ -51,18 +53,30 @@ void MpxModulator::modulate(const RdsGroup& group, std::vector<std::int16_t>& ou
   std::int16_t* next = out.data() + start;
   for (const std::uint32_t block : encodeGroup(group)) {
     for (int bit = kBitsPerBlock - 1; bit >= 0; --bit) {
-      appendBit((block >> bit) & 1U, next);
+      const unsigned pattern = nextPattern((block >> bit) & 1U);
+      std::memcpy(next, table_.data() + pattern * kSamplesPerBit,
+                  kSamplesPerBit * sizeof(std::int16_t));
       next += kSamplesPerBit;
+    }
+  }
+}
+
+void MpxModulator::modulate(const RdsGroup& group, char* out) {
+  for (const std::uint32_t block : encodeGroup(group)) {
+    for (int bit = kBitsPerBlock - 1; bit >= 0; --bit) {
+      const unsigned pattern = nextPattern((block >> bit) & 1U);
+      std::memcpy(out, tableBytes_.data() + pattern * kBytesPerBit, kBytesPerBit);
+      out += kBytesPerBit;
     }
   }
 }
 
 // A 1 changes the coded level and a 0 keeps it, so that a receiver locked to either polarity of
 // the subcarrier decodes the same data.
-void MpxModulator::appendBit(unsigned bit, std::int16_t* out) {
+unsigned MpxModulator::nextPattern(unsigned bit) {
   coded_ ^= bit;
   window_ = ((window_ << 1) | coded_) & ((1U << kWindow) - 1);
-  std::memcpy(out, table_.data() + window_ * kSamplesPerBit, kSamplesPerBit * sizeof(std::int16_t));
+  return window_;
 }
 
 }  // namespace orvane

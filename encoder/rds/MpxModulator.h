@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "RdsGroup.h"
@@ -34,13 +35,20 @@ class MpxModulator {
   // the samples run two bit periods behind the bits: the first two periods of the signal carry
   // idle symbols, and a group's last two bits go out at the start of the next group's samples.
   void modulate(const RdsGroup& group, std::vector<std::int16_t>& out);
+  // The same samples as 16-bit little-endian bytes, kBytesPerGroup of them, written straight
+  // into `out`: one copy per bit from the table to the output, nothing cleared or copied again.
+  static constexpr int kBytesPerGroup = 2 * kSamplesPerGroup;
+  void modulate(const RdsGroup& group, char* out);
 
  private:
   static constexpr int kWindow = 2 * kSpanBits + 1;
+  static constexpr int kBytesPerBit = 2 * kSamplesPerBit;
 
-  void appendBit(unsigned bit, std::int16_t* out);
+  // The table row of the next bit's samples.
+  [[nodiscard]] unsigned nextPattern(unsigned bit);
 
   std::vector<std::int16_t> table_;  // kSamplesPerBit samples for each pattern of kWindow symbols
+  std::string tableBytes_;           // the same, little-endian
   unsigned coded_ = 0;               // the last differentially coded bit
   unsigned window_ = 0;              // the last kWindow coded bits, newest in bit 0
 };

@@ -11,20 +11,21 @@ namespace orvane {
 
 // What receivers are given right now. It changes only between commands, never while a value is
 // still waiting for ENCODE, so anything that builds groups from it reads a consistent picture.
-// The start values are the console's own start-up values. Texts are Windows-1252 bytes.
+// The start values claim nothing a station has not said: no traffic programme, no programme
+// item (day 0) until a time is set; docs/encoder.md lists them all. Texts are Windows-1252 bytes.
 struct OnAirState {
   // PI code; none: the encoder's own (--pi or its default), which a peer need not be told.
   std::optional<std::uint16_t> programmeIdentification;
-  int programmeType = 0;                 // PTY code, 0..31
-  std::string programmeServiceName;      // PSN, may be longer than 8 and then runs through
-  std::array<std::string, 2> radiotext;  // TXT0 and TXT1, at most 64 bytes each
-  ProgrammeItemTime programmeItemTime;
-  bool clockTimeGroups = false;      // group 4A
-  bool programmeItemGroups = false;  // group 1A
-  int decoderIdentification = 1;     // DI code, 0..15
+  int programmeType = 0;                         // PTY code, 0..31
+  std::string programmeServiceName;              // PSN, may be longer than 8 and then runs through
+  std::array<std::string, 2> radiotext;          // TXT0 and TXT1, at most 64 bytes each
+  ProgrammeItemTime programmeItemTime{0, 0, 0};  // day 0: none; group 1A then sends no number
+  bool clockTimeGroups = false;                  // group 4A
+  bool programmeItemGroups = false;              // group 1A
+  int decoderIdentification = 1;                 // DI code, 0..15
   bool timeInServiceName = false;
   bool trafficAnnouncement = false;
-  bool trafficProgramme = true;
+  bool trafficProgramme = false;
   bool music = true;  // music, or speech when false
 
   bool operator==(const OnAirState&) const = default;

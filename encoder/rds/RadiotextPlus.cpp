@@ -1,5 +1,7 @@
 #include "RadiotextPlus.h"
 
+#include <algorithm>
+
 namespace orvane {
 namespace {
 
@@ -44,24 +46,35 @@ std::string itemOf(std::string_view text, const RtPlusTags& tags) {
 
 }  // namespace
 
-RdsGroup RadiotextPlus::next(const GroupHeader& header, std::string_view textOnAir) {
+RdsGroup RadiotextPlus::next(const GroupHeader& header, std::string_view textOnAir,
+                             const std::array<std::string, 2>& lines) {
   const bool announce = turn_ == 0;
   turn_ = (turn_ + 1) % kAnnounceEvery;
   if (announce) {
     return openDataAnnouncementGroup(header, kTagGroupTypeCode, kAnnouncementMessage,
                                      kApplicationId);
   }
-  return tagGroup(header, textOnAir);
+  return tagGroup(header, textOnAir, lines);
 }
 
-RdsGroup RadiotextPlus::tagGroup(const GroupHeader& header, std::string_view textOnAir) {
-  const RtPlusTags tags = tagRadiotext(textOnAir, format_);
+RdsGroup RadiotextPlus::tagGroup(const GroupHeader& header, std::string_view textOnAir,
+                                 const std::array<std::string, 2>& lines) {
+  RtPlusTags tags = tagRadiotext(textOnAir, format_);
   if (tags.itemRunning) {
     std::string item = itemOf(textOnAir, tags);
     if (item_ && *item_ != item) itemToggle_ = !itemToggle_;
     item_ = std::move(item);
+  } else {
+    tags.itemRunning = songStillOn(lines);
   }
   return openDataGroup(header, kTagGroupType, tagBits(itemToggle_, tags));
+}
+
+bool RadiotextPlus::songStillOn(const std::array<std::string, 2>& lines) const {
+  return item_ && std::ranges::any_of(lines, [this](const std::string& line) {
+           const RtPlusTags tags = tagRadiotext(line, format_);
+           return tags.itemRunning && itemOf(line, tags) == *item_;
+         });
 }
 
 }  // namespace orvane

@@ -23,16 +23,22 @@ class RadiotextPlus {
 
   explicit RadiotextPlus(RtPlusFormat format) : format_(format) {}
 
-  // The next group for a radiotext on air in the RDS character set.
-  [[nodiscard]] RdsGroup next(const GroupHeader& header, std::string_view textOnAir);
+  // The next group for a radiotext on air; `lines` are the console's two radiotexts. All in the
+  // RDS character set.
+  [[nodiscard]] RdsGroup next(const GroupHeader& header, std::string_view textOnAir,
+                              const std::array<std::string, 2>& lines);
 
  private:
-  [[nodiscard]] RdsGroup tagGroup(const GroupHeader& header, std::string_view textOnAir);
+  [[nodiscard]] RdsGroup tagGroup(const GroupHeader& header, std::string_view textOnAir,
+                                  const std::array<std::string, 2>& lines);
+  [[nodiscard]] bool songStillOn(const std::array<std::string, 2>& lines) const;
 
   RtPlusFormat format_;
   int turn_ = 0;
   // Flips when another song begins, so that receivers drop the last song's fields; the same song
-  // back after a line that is not one is the same item.
+  // back after a line that is not one is the same item. While a line that is no song takes its
+  // turn, the item still runs as long as a line holds the song: receivers that clear their
+  // fields when the item stops would otherwise lose the song every other message.
   bool itemToggle_ = false;
   std::optional<std::string> item_;  // the texts the last song's tags marked
 };

@@ -1,6 +1,6 @@
 #include "RdsGroup.h"
 
-#include <cstdio>
+#include <string_view>
 
 #include "Checkword.h"
 
@@ -14,10 +14,20 @@ std::array<std::uint32_t, 4> encodeGroup(const RdsGroup& group) {
 }
 
 std::string hexLine(const RdsGroup& group) {
-  char line[24];
-  std::snprintf(line, sizeof line, "%04X %04X %04X %04X", unsigned{group.blocks[0]},
-                unsigned{group.blocks[1]}, unsigned{group.blocks[2]}, unsigned{group.blocks[3]});
+  std::string line(kHexLineLength, ' ');
+  writeHexLine(group, line.data());
   return line;
+}
+
+void writeHexLine(const RdsGroup& group, char* out) {
+  constexpr std::string_view kDigits = "0123456789ABCDEF";
+  constexpr int kDigitsPerBlock = 4;
+  for (std::size_t i = 0; i < group.blocks.size(); ++i) {
+    if (i > 0) *out++ = ' ';
+    for (int shift = 4 * (kDigitsPerBlock - 1); shift >= 0; shift -= 4) {
+      *out++ = kDigits[(group.blocks[i] >> shift) & 0xFU];
+    }
+  }
 }
 
 }  // namespace orvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,5 +22,10 @@ inline constexpr int kBitsPerGroup = 4 * kBitsPerBlock;
 
 // "PPPP BBBB CCCC DDDD": the plain-text group format that RDS tools read and write.
 [[nodiscard]] std::string hexLine(const RdsGroup& group);
+
+// The same line into `out`, which must have room for kHexLineLength characters: --groups writes
+// hundreds of thousands of lines a second this way, straight into its output buffer.
+inline constexpr std::size_t kHexLineLength = 19;
+void writeHexLine(const RdsGroup& group, char* out);
 
 }  // namespace orvane

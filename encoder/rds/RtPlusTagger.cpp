@@ -20,9 +20,11 @@ RtPlusTag tagOf(std::string_view text, std::size_t from, std::size_t to, int con
 }  // namespace
 
 RtPlusTags tagRadiotext(std::string_view text, RtPlusFormat format) {
-  const std::size_t separator = text.find(kSeparator);
-  if (separator == std::string_view::npos) return {};
   const bool artistFirst = format == RtPlusFormat::ArtistTitle;
+  // Titles carry their own dashes ("Hey Jude - Remastered 2015", "... - Live"); artists seldom
+  // do. So the artist's side ends at the first separator, or begins after the last one.
+  const std::size_t separator = artistFirst ? text.find(kSeparator) : text.rfind(kSeparator);
+  if (separator == std::string_view::npos) return {};
   RtPlusTag left = tagOf(text, 0, separator, artistFirst ? kItemArtist : kItemTitle);
   RtPlusTag right = tagOf(text, separator + kSeparator.size(), text.size(),
                           artistFirst ? kItemTitle : kItemArtist);

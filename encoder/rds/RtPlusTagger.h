@@ -33,10 +33,11 @@ inline constexpr int kMaxTagStart = 63;
 inline constexpr std::array<int, 2> kMaxTagLength = {64, 32};
 
 // The tags of a radiotext in the RDS character set (one byte a letter, so a tag never splits
-// one). The line is split at the first " - "; the blanks around each side are left out of its
-// tag. A line without the separator, or with nothing on either side, is no song: item not
-// running, no tags. The longer side takes the first tag, the one that can be longer; a side
-// the markers cannot reach whole is tagged as far as they reach.
+// one). The line is split at the " - " nearest the artist: the first one for ArtistTitle, the
+// last one for TitleArtist, so that a title's own " - Live" stays in the title. The blanks around
+// each side are left out of its tag. A line without the separator, or with nothing on either
+// side, is no song: item not running, no tags. The longer side takes the first tag, the one that
+// can be longer; a side the markers cannot reach whole is tagged as far as they reach.
 [[nodiscard]] RtPlusTags tagRadiotext(std::string_view text, RtPlusFormat format);
 
 }  // namespace orvane

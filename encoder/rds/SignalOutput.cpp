@@ -55,17 +55,32 @@ PollTask::Wait SignalOutput::wait() {
 }
 
 // Writing is tried whatever poll found: a stream that cannot take more says so itself.
+// What a turn makes goes out in one write per output at its end, not one per group.
 bool SignalOutput::service(std::span<const pollfd>) {
   if (!flushAll()) return false;
-  for (int turn = 0; turn < kGroupsPerTurn && mayMakeGroup(); ++turn) {
-    makeGroup();
-    if (!flushAll()) return false;
-  }
+  const int groups = mpxStream_ ? kGroupsPerTurn : kGroupLinesPerTurn;
+  for (int turn = 0; turn < groups && mayMakeGroup(); ++turn) makeGroup();
+  if (!flushAll()) return false;
   if (complete() && pending() == 0) {
     close();
     return false;
   }
   return true;
+}
+
+// The signal starts now, not when the outputs were opened: reading a command file in between
+// must not leave a backlog that a clock-paced signal would then make in a burst.
+bool SignalOutput::startAfresh() {
+  clockStart_ = clocks_.monotonic();
+  unixStart_ = clocks_.wall();
+  for (OutputStream* stream : streams()) {
+    if (!stream->startAfresh()) return false;
+  }
+  return true;
+}
+
+void SignalOutput::withdraw() {
+  for (OutputStream* stream : streams()) stream->withdraw();
 }
 
 void SignalOutput::close() {
@@ -110,18 +125,21 @@ bool SignalOutput::mayMakeGroup() const {
 void SignalOutput::makeGroup() {
   const RdsGroup group = scheduler_.next(onAir_, nextGroupTime());
   ++groupsMade_;
-  if (groupStream_) groupStream_->append(hexLine(group) + "\n");
+  if (groupStream_) {
+    char* line = groupStream_->room(kHexLineBytes);
+    writeHexLine(group, line);
+    line[kHexLineLength] = '\n';
+    groupStream_->commit(kHexLineBytes);
+  }
   if (!mpxStream_) return;
-  samples_.clear();
-  modulator_.modulate(group, samples_);
   std::int64_t count = MpxModulator::kSamplesPerGroup;
   if (settings_.samples) count = std::min(count, *settings_.samples - samplesMade_);
   if (wav_) {
     count = std::min(count, static_cast<std::int64_t>(kMaxWavDataBytes / 2) - samplesMade_);
   }
-  bytes_.clear();
-  appendLittleEndian(bytes_, {samples_.data(), static_cast<std::size_t>(count)});
-  mpxStream_->append(bytes_);
+  // The last group of a signal cut short is made whole and only its first samples kept.
+  modulator_.modulate(group, mpxStream_->room(MpxModulator::kBytesPerGroup));
+  mpxStream_->commit(static_cast<std::size_t>(count) * kBytesPerSample);
   samplesMade_ += count;
 }
 

@@ -44,6 +44,9 @@ class SignalOutput : public PollTask {
   static constexpr std::size_t kMaxPendingBytes = 64 * 1024;
   // Groups made in one turn at most: about a second of signal between two looks at the console.
   static constexpr int kGroupsPerTurn = 12;
+  // Without the multiplex a group is a 20-byte line made in well under a microsecond, so a turn
+  // makes a buffer's worth; what paces the signal (the clock, the reader) bounds it all the same.
+  static constexpr int kGroupLinesPerTurn = 2048;
 
   struct Settings {
     Pacing pacing = Pacing::Clock;
@@ -60,6 +63,12 @@ class SignalOutput : public PollTask {
 
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled = {}) override;
+
+  // Once the run is accepted, before the first group: the signal's clocks start, and files opened
+  // by name lose what they held.
+  bool startAfresh();
+  // When the run is refused: files the outputs created are removed again.
+  void withdraw();
 
   // Writes what can go without waiting and completes the files: the WAV header describes the
   // samples that reached the file, and no file ends in a partial sample or group line, also
@@ -94,8 +103,6 @@ class SignalOutput : public PollTask {
   std::optional<OutputStream> mpxStream_;
   bool wav_ = false;
   MpxModulator modulator_;
-  std::vector<std::int16_t> samples_;
-  std::string bytes_;
   std::int64_t samplesMade_ = 0;
   std::int64_t groupsMade_ = 0;
   std::string error_;

@@ -85,7 +85,7 @@ TEST_F(EncoderServer, TakesEveryCommandSilentlyAndHoldsTheProgrammeValuesForEnco
   const std::string longName(100, 'P'), longest = "\"sim\" " + std::string(58, 'x');
   // clang-format off
   const std::vector<std::pair<std::string, std::string>> switches = {
-      {"GROUP4A=01", "Grupo 4A (relógio) ligado"}, {"TP=00", "TP não"}, {"MS=00", "MS fala"},
+      {"GROUP4A=01", "Grupo 4A (relógio) ligado"}, {"MS=00", "MS fala"},
       {"GROUP1A=01", "Grupo 1A (início do programa) ligado"}, {"TIMEINPSN=01", "Hora no PS sim"},
       {"DI=0F", "DI 0F Emissão Estereo Expandido. PTY dinâmico."},
       {"DI= 3", "DI 03 Emissão Estereo Simulado."},  // from the settings file, blank and all
@@ -135,6 +135,30 @@ TEST_F(EncoderServer, ServesOneClientAtATimeAndLetsGoOfOneThatLeftHalfDoneOrDoes
   auto next = connect();
   ASSERT_TRUE(next->send(kProbe));
   EXPECT_EQ(next->readLine(), kProbeReply);
+}
+
+// A burst of clients all reconnecting at once: every one that connects is told, within a second,
+// that the place is taken; none is left connected to a queue nobody accepts from.
+TEST_F(EncoderServer, EveryClientOfABurstGetsItsAnswer) {
+  auto first = connect();
+  constexpr int kBurst = 200;
+  std::vector<FileDescriptor> clients;
+  const sockaddr_in where{AF_INET, htons(server.port()), {htonl(INADDR_LOOPBACK)}, {}};
+  for (int i = 0; i < kBurst; ++i) {
+    FileDescriptor& c = clients.emplace_back(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    ::connect(c.get(), reinterpret_cast<const sockaddr*>(&where), sizeof where);
+  }
+  std::vector<std::string> replies(kBurst);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (std::ranges::count(replies, "ERRO: servidor ocupado\n") < kBurst &&
+         std::chrono::steady_clock::now() < deadline) {
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+      char text[64];
+      const ssize_t n = recv(clients[i].get(), text, sizeof text, MSG_DONTWAIT);
+      if (n > 0) replies[i].append(text, static_cast<std::size_t>(n));
+    }
+  }
+  EXPECT_EQ(std::ranges::count(replies, "ERRO: servidor ocupado\n"), kBurst);
 }
 
 // Lines are bounded, so that a client sending without end cannot make the server grow; a line of
@@ -358,6 +382,7 @@ TEST(EncoderCommandLine, ExitCodes) {
   EncoderProcess running;
   const std::string d = " " + dir.path().string() + "/", busy = std::to_string(running.port());
   std::string af26 = "87.6,100";  // one frequency more than the count code can say
+  const std::string brief = " --commands" + d + "ok.txt --groups - --seconds 0.1";
   for (int f = 88; f < 100; ++f) af26 += ',' + std::to_string(f) + ',' + std::to_string(f) + ".5";
   // clang-format off
   const std::string rows[] = {  // the exit code, then the arguments
@@ -374,7 +399,10 @@ TEST(EncoderCommandLine, ExitCodes) {
       "2 --uecp tcp:10.0.0.5:0", "2 --uecp serial:/dev/ttyS0:1234", "2 --uecp-listen 1.2.3:5000",
       "2 --uecp tcp:10.0.0.5:5000,site=1024", "1 --uecp-listen " + busy,
       "2 --commands" + d + "ok.txt --groups" + d + "x.txt --mpx" + d + "./x.txt --seconds 1",
-      "2 --commands" + d + "ok.txt --groups" + d + "link --mpx" + d + "y.wav --seconds 1"};
+      "2 --commands" + d + "ok.txt --groups" + d + "link --mpx" + d + "y.wav --seconds 1",
+      "2 --ecc FF" + brief, "2 --ecc e4 --ecc E0" + brief, "2 --af 87.6 --af 87.7" + brief,
+      "2 --pi 8201 --pi 8202" + brief,
+      "0 --ecc a6 --uecp tcp:127.0.0.1:9 --uecp tcp:127.0.0.2:9 --help"};
   std::filesystem::create_symlink(dir.file("y.wav"), dir.file("link"));
   // clang-format on
   for (const std::string& row : rows) {
@@ -391,6 +419,47 @@ TEST(EncoderCommandLine, ExitCodes) {
   const std::vector<std::string> unbounded{"--commands", dir.file("ok.txt"), "--groups", "-"};
   EXPECT_EQ(EncoderProcess(unbounded, EncoderProcess::Log::OnStandardError, toFile).waitForExit(),
             2);
+}
+
+// A refused run leaves every file as it was, and says nothing about the air: neither a recording
+// named twice (by another name, a hard link, or the log appended onto it) nor one a bad command
+// file was to go to is emptied, and a file it would have created is not left behind.
+TEST(EncoderCommandLine, ARefusedRunLeavesEveryFileAsItWas) {
+  TempDir dir;
+  dir.write("ok.txt", "PTY=01\n");
+  dir.write("bad.txt", "PTY=01\nPTY=20\n");
+  dir.write("o.wav", "a recording");
+  std::filesystem::create_hard_link(dir.file("o.wav"), dir.file("hard.wav"));
+  const auto run = [&](const std::string& commands, const std::string& other,
+                       const std::function<void()>& inChild = {}) {
+    EncoderProcess refused({"--commands", dir.file(commands), "--mpx", dir.file("o.wav"),
+                            "--groups", other, "--seconds", "1"},
+                           EncoderProcess::Log::OnStandardOutput, inChild);
+    const bool airSaid = refused.skipPast("PTY");
+    return std::tuple(refused.waitForExit(), airSaid);
+  };
+  EXPECT_EQ(run("ok.txt", dir.path().string() + "/./o.wav"), std::tuple(2, false));
+  EXPECT_EQ(run("ok.txt", dir.file("hard.wav")), std::tuple(2, false));
+  EXPECT_EQ(run("ok.txt", dir.file("g.txt"),
+                [&] { dup2(open(dir.file("o.wav").c_str(), O_WRONLY | O_APPEND), 1); }),
+            std::tuple(2, false));
+  EXPECT_EQ(std::get<0>(run("bad.txt", dir.file("g.txt"))), 2);
+  EXPECT_EQ(dir.read("o.wav"), "a recording");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("g.txt")));
+}
+
+// A pair of ECC and PI that names no country goes on air, since a code may be given out later,
+// but the operator is told at the start.
+TEST(EncoderCommandLine, WarnsWhenTheCountryCodesNameNoCountry) {
+  TempDir dir;
+  dir.write("ok.txt", "PTY=01\n");
+  for (const auto& [pi, ecc, warned] : {std::tuple("8201", "E4", false), {"4201", "E4", true}}) {
+    EncoderProcess encoder({"--commands", dir.file("ok.txt"), "--pi", pi, "--ecc", ecc, "--groups",
+                            "-", "--seconds", "0.1"},
+                           EncoderProcess::Log::OnStandardError);
+    EXPECT_EQ(encoder.nextEvent().value_or("").starts_with("Aviso: o ECC E4 e o PI 4201"), warned);
+    EXPECT_EQ(encoder.waitForExit(), 0);
+  }
 }
 
 }  // namespace

@@ -128,19 +128,21 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
 }
 
 // Nothing on air claims what is not so: the country code given comes every ten seconds, with no
-// programme item (day 0) while none is on; and TA goes out only with TP, since TA alone would say
-// that another programme carries traffic news. (Without a country code, see the test above.)
+// programme item (day 0) while none is on, nor once 1A is on before a time is set; a station
+// starts without TP, and TA goes out only with TP, since TA alone would say that another programme
+// carries traffic news. (Without a country code, see the test above.)
 TEST(GroupScheduler, SendsTheCountryCodeAndNothingThatIsNotSo) {
   OnAir air;
   air.scheduler = GroupScheduler(
       0x8201, [](std::int64_t) { return 0; }, 0xE4);
   air.state.trafficAnnouncement = true;
-  air.state.trafficProgramme = false;
   const Station station = air.run(21);
   EXPECT_EQ(std::tuple(station.slowLabelling.value_or(0), station.programmeItem.value_or(1),
                        std::ranges::count_if(air.groups, [](auto& g) { return typeOf(g) == 1; }),
-                       station.trafficAnnouncement),
-            std::tuple(0x00E4, 0, 3, false));
+                       station.trafficProgramme, station.trafficAnnouncement),
+            std::tuple(0x00E4, 0, 3, false, false));
+  air.state.programmeItemGroups = true;
+  EXPECT_EQ(air.run(2).programmeItem, 0);
 }
 
 // Receivers clear their display when the A/B flag changes, so it changes with every text. An
@@ -194,24 +196,31 @@ TEST(GroupScheduler, ServiceNameFramesAndTheTimeEachStayOnForAHold) {
 
 // Receivers apply RadioText Plus tags to the radiotext they hold, so every tagging group must
 // describe the message on air as it goes out: the artist and the title of a song line in either
-// order, accented letters and all 64 characters included, nothing for a line that is no song.
-// The item toggle flips exactly when another song begins, not when the same one comes back.
+// order, accented letters, a title's own dashes and all 64 characters included, nothing for a
+// line that is no song. The item runs while a line holds the song, so the slogan's turn does not
+// stop it; it stops with no song in either line. The item toggle flips exactly when another song
+// begins, not when the same one comes back.
 TEST(RadiotextPlus, EveryTagGroupDescribesTheRadiotextOnAir) {
   const std::string title = "Movimento Perpétuo Associativo, ao vivo no Coliseu 20";  // 53
   const std::string full = "Deolinda - " + title;                                     // 64
   const std::string fado = "Povo que lavas no rio - Amália Rodrigues";
+  const std::string jude = "Hey Jude - Remastered 2015 - The Beatles";
   using Items = std::map<int, std::string>;
   // clang-format off
   const std::tuple<RtPlusFormat, std::vector<std::array<std::string, 2>>,
                    std::map<std::string, Items>> rows[] = {  // the lines in turn, what each tags
       {RtPlusFormat::ArtistTitle, {{"Madredeus - O Pastor", "Bom dia, Lisboa"},
-                                   {"Madredeus - O Pastor", "Ana Moura -  Desfado "}, {full, ""}},
+                                   {"Madredeus - O Pastor", "Ana Moura -  Desfado "}, {full, ""},
+                                   {"Madredeus - O Pastor - Ao Vivo", ""}, {"", "Boa noite"}},
        {{"Madredeus - O Pastor", {{4, "Madredeus"}, {1, "O Pastor"}}}, {"Bom dia, Lisboa", {}},
+        {"Madredeus - O Pastor - Ao Vivo", {{4, "Madredeus"}, {1, "O Pastor - Ao Vivo"}}},
         {"Ana Moura -  Desfado ", {{4, "Ana Moura"}, {1, "Desfado"}}},
-        {full, {{4, "Deolinda"}, {1, title}}}}},
-      {RtPlusFormat::TitleArtist, {{fado, "Fado - "}},
-       {{fado, {{1, "Povo que lavas no rio"}, {4, "Amália Rodrigues"}}},
-        {"Fado - ", {{1, "Fado"}}}}}};
+        {full, {{4, "Deolinda"}, {1, title}}}, {"Boa noite", {}}}},
+      {RtPlusFormat::TitleArtist, {{jude, "Bom dia"}, {jude, "Fado - "}},
+       {{"Fado - ", {{1, "Fado"}}}, {"Bom dia", {}},
+        {jude, {{1, "Hey Jude - Remastered 2015"}, {4, "The Beatles"}}}}},
+      {RtPlusFormat::TitleArtist, {{fado, ""}},
+       {{fado, {{1, "Povo que lavas no rio"}, {4, "Amália Rodrigues"}}}}}};
   // clang-format on
   for (const auto& [format, lines, tagged] : rows) {
     OnAir air;
@@ -228,9 +237,10 @@ TEST(RadiotextPlus, EveryTagGroupDescribesTheRadiotextOnAir) {
       const auto expected = tagged.find(seen.text);
       ASSERT_NE(expected, tagged.end()) << seen.text;
       EXPECT_EQ(seen.items, expected->second) << seen.text;
-      EXPECT_EQ(seen.itemRunning, !seen.items.empty()) << seen.text;
-      if (!seen.itemRunning) continue;
-      EXPECT_TRUE(!song || (seen.itemToggle != song->itemToggle) == (seen.items != song->items));
+      EXPECT_EQ(seen.itemRunning, seen.text != "Boa noite") << seen.text;
+      if (seen.items.empty()) continue;
+      EXPECT_TRUE(!song || (seen.itemToggle != song->itemToggle) == (seen.items != song->items))
+          << seen.text;
       song = &seen;
     }
     EXPECT_EQ(textsTagged.size(), tagged.size());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <time.h>
 
 #include <algorithm>
@@ -39,7 +40,7 @@ TEST(SignalOutput, MakesEachGroupWhenItIsDueOrWhenTheReaderTakesIt) {
   EXPECT_TRUE(clocked.service());
   EXPECT_EQ(clocked.groupsMade(), 2);  // the one on air now, and the next
   EXPECT_EQ(clocked.wait().timeoutMs, 88);
-  state.trafficAnnouncement = true;
+  state.trafficAnnouncement = state.trafficProgramme = true;
   now += 1'000'000;
   EXPECT_TRUE(clocked.service());
   const auto groups = groupsFromHex(dir.read("g.txt")).value_or(std::vector<RdsGroup>{});
@@ -62,6 +63,44 @@ TEST(SignalOutput, MakesEachGroupWhenItIsDueOrWhenTheReaderTakesIt) {
   EXPECT_TRUE(piped.service());
   EXPECT_GT(piped.groupsMade(), stalled);
   close(ends[0]);
+}
+
+// Made as fast as written, a turn's groups go out in one write per output, not one per group: a
+// socket that keeps every write a message of its own counts them. The lines are whole, and a
+// short signal's last group is cut to its samples.
+TEST(SignalOutput, WritesEachTurnsOutputAtOnce) {
+  OnAirState state;
+  state.programmeServiceName = "ORVANE";
+  const auto writesOf = [&](bool multiplex, std::int64_t samples, std::string& bytes) {
+    int ends[2];
+    EXPECT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends), 0);
+    const int sendBuffer = 1 << 20;
+    setsockopt(ends[1], SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+    SignalOutput output(state, GroupScheduler(0x8201, [](std::int64_t) { return 0; }),
+                        {Pacing::AsFastAsWritten, samples, TimeOfDay::FromStart},
+                        {[] { return 0; }, [] { return 0; }});
+    auto stream = OutputStream::borrow(ends[1], "socket");
+    multiplex ? output.setMpxOutput(std::move(stream), false)
+              : output.setGroupOutput(std::move(stream));
+    int writes = 0;
+    std::vector<char> message(1 << 20);
+    for (int turn = 0, more = 1; more; ++turn) {
+      more = turn < 100 && output.service();
+      for (ssize_t n; (n = recv(ends[0], message.data(), message.size(), MSG_DONTWAIT)) > 0;) {
+        bytes.append(message.data(), static_cast<std::size_t>(n));
+        ++writes;
+      }
+    }
+    close(ends[0]);
+    close(ends[1]);
+    return writes;
+  };
+  std::string lines, samples;
+  EXPECT_EQ(writesOf(false, 300 * 19968, lines), 1);
+  EXPECT_EQ(decodeStation(groupsFromHex(lines).value_or(std::vector<RdsGroup>{})).serviceNames,
+            std::vector<std::string>{"ORVANE  "});
+  EXPECT_EQ(writesOf(true, 11 * 19968 + 100, samples), 6);  // two groups fill a turn's buffer
+  EXPECT_EQ(samples.size(), (11 * 19968 + 100) * 2u);
 }
 
 constexpr std::int64_t kStart = 1709980190LL * 1'000'000;  // 2024-03-09 10:29:50 UTC
@@ -245,8 +284,8 @@ TEST(Signal, ConsoleChangesReachTheRawStreamAReaderTakes) {
   EncoderProcess encoder({"--port", "0", "--mpx", "-"}, EncoderProcess::Log::OnStandardError);
   TestClient console(encoder.port());
   ASSERT_TRUE(encoder.skipPast("Cliente ligado"));
-  ASSERT_TRUE(
-      console.send(windows1252FromUtf8("PSN=\"Antena Ç\"\nTXT0=\"Olá\"\nENCODE\nTA=01\nX\n")));
+  ASSERT_TRUE(console.send(
+      windows1252FromUtf8("PSN=\"Antena Ç\"\nTXT0=\"Olá\"\nENCODE\nTP=01\nTA=01\nX\n")));
   EXPECT_EQ(console.readLine(), "ERRO: comando desconhecido \"X\"");
 
   // Six seconds of samples from here on carry the new state.

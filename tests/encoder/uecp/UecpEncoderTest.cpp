@@ -99,7 +99,7 @@ TEST(UecpEncoders, ATargetWhoseNameIsNotFoundIsDownAndTheConsoleIsServed) {
 // state, and the run gives the other five seconds, says that it did not get it, and fails.
 TEST(UecpEncoders, ACommandFileRunWaitsForItsPeersAndNamesThoseThatMissedIt) {
   TempDir dir;
-  dir.write("station.txt", windows1252FromUtf8("PSN=\"RÁDIO\"\nTA=01\nPTY=05\n"));
+  dir.write("station.txt", windows1252FromUtf8("PSN=\"RÁDIO\"\nTP=01\nTA=01\nPTY=05\n"));
   LoopbackPeer up, down;
   up.start();
   EncoderProcess pushing(

@@ -220,7 +220,7 @@ struct BridgeRig {
   BridgeRig() {
     for (const char* line : {"PSN=\"R\xC1"
                              "DIO\"",
-                             "TXT0=\"Ol\xE1\"", "ENCODE", "TA=01"}) {
+                             "TXT0=\"Ol\xE1\"", "ENCODE", "TP=01", "TA=01"}) {
       (void)state.apply(std::get<Command>(parseCommand(line)));
     }
   }
