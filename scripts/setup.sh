@@ -14,6 +14,8 @@ packages=(
   attr
   libglib2.0-bin
   iproute2
+  libsystemd-dev
+  chromium chromium-driver python3-selenium
 )
 
 missing=()
