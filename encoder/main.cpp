@@ -10,6 +10,7 @@
 #include "EncoderServer.h"
 #include "EncoderState.h"
 #include "Listener.h"
+#include "MonitorSetup.h"
 #include "ServerOptions.h"
 #include "SignalSetup.h"
 #include "StopSignal.h"
@@ -114,14 +115,19 @@ int main(int argc, char** argv) {
 
   int code = 0;
   if (options.servesConsole() || output || uecpListener) {
+    const auto monitoring =
+        openMonitoring(options, state, output.get(), uecpListener.get(), bridge.get(), log);
     std::vector<PollTask*> tasks;
     for (PollTask* task :
          std::initializer_list<PollTask*>{output.get(), uecpListener.get(), bridge.get()}) {
       if (task) tasks.push_back(task);
     }
-    if (!EncoderServer(std::move(listener), stop.fd(), state, log, options.echo, tasks).run()) {
-      code = 1;
-    }
+    // Last, so that it sees in the same turn what the others did.
+    for (PollTask* task : monitoring->tasks()) tasks.push_back(task);
+    EncoderServer server(std::move(listener), stop.fd(), state, log, options.echo, tasks);
+    watchConsole(*monitoring, server);
+    monitoring->notifier.ready();
+    if (!server.run()) code = 1;
   }
   if (output && reportSignal(*output, log) != 0) code = 1;
   // A run that ends by itself gives the peers time to take its last state; a stop request does
