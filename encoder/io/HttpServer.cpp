@@ -116,10 +116,18 @@ HttpServer::HttpServer(HttpSettings settings, AirLog& log, MonotonicClock clock)
     : settings_(std::move(settings)),
       log_(log),
       clock_(clock ? std::move(clock) : MonotonicClock(monotonicMicros)),
-      rateLimit_(settings_.requestsPerSecondPerClient, settings_.requestsPerSecond) {}
+      rateLimit_(settings_.requestsPerSecondPerClient, settings_.requestsPerSecond),
+      streams_(settings_.maxEventStreams) {}
 
 HttpServer::~HttpServer() {
+  streams_.closeAll();  // no connection may be left suspended when the daemon stops
   if (daemon_ != nullptr) MHD_stop_daemon(daemon_);
+}
+
+void HttpServer::eventStream(std::string path, std::function<std::string()> opening) {
+  // The route makes the path known to the checks (404, 405, token); the stream answers it.
+  route("GET", path, [](const HttpRequest&) { return HttpResponse{}; });
+  streamOpenings_[std::move(path)] = std::move(opening);
 }
 
 void HttpServer::route(std::string method, std::string path, HttpHandler handler) {
@@ -137,10 +145,10 @@ bool HttpServer::open(std::string& error) {
   daemon_ = MHD_start_daemon(
       MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr, nullptr, &Callbacks::request, this,
       MHD_OPTION_LISTEN_SOCKET, socket.get(), MHD_OPTION_CONNECTION_LIMIT,
-      settings_.maxClients + kConnectionHeadroom, MHD_OPTION_CONNECTION_TIMEOUT,
-      settings_.idleTimeoutSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, pool,
-      MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::completed, this, MHD_OPTION_NOTIFY_CONNECTION,
-      &Callbacks::connection, this, MHD_OPTION_END);
+      static_cast<unsigned>(settings_.maxClients + settings_.maxEventStreams + kConnectionHeadroom),
+      MHD_OPTION_CONNECTION_TIMEOUT, settings_.idleTimeoutSeconds,
+      MHD_OPTION_CONNECTION_MEMORY_LIMIT, pool, MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::completed,
+      this, MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::connection, this, MHD_OPTION_END);
   const MHD_DaemonInfo* info =
       daemon_ == nullptr ? nullptr : MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_EPOLL_FD);
   if (info == nullptr) {
@@ -161,6 +169,8 @@ PollTask::Wait HttpServer::wait() {
   if (MHD_get_timeout(daemon_, &ms) == MHD_YES) {
     wait.timeoutMs = static_cast<int>(std::min<MHD_UNSIGNED_LONG_LONG>(ms, INT_MAX));
   }
+  // Streams woken by new events are the daemon's to write at once.
+  if (streams_.takeWoken()) wait.timeoutMs = 0;
   return wait;
 }
 
@@ -173,7 +183,7 @@ bool HttpServer::service(std::span<const pollfd>) {
 // flood is turned away before its token is compared, and an unknown path before its body is read.
 bool HttpServer::admitted(MHD_Connection* connection, Exchange& exchange) {
   HttpRequest& request = exchange.request;
-  if (connections_ > settings_.maxClients) {
+  if (connections_ - std::min<std::size_t>(connections_, streams_.count()) > settings_.maxClients) {
     refuse(connection, exchange, MHD_HTTP_SERVICE_UNAVAILABLE, "demasiados clientes");
     return false;
   }
@@ -244,6 +254,13 @@ bool HttpServer::handle(MHD_Connection* connection, Exchange& exchange, const ch
     refuse(connection, exchange, MHD_HTTP_BAD_REQUEST, "formulário mal codificado");
     return true;
   }
+  if (const auto stream = streamOpenings_.find(request.path);
+      stream != streamOpenings_.end() && request.method == "GET") {
+    if (!streams_.open(connection, stream->second())) {
+      refuse(connection, exchange, MHD_HTTP_SERVICE_UNAVAILABLE, "demasiados fluxos de eventos");
+    }
+    return true;
+  }
   answer(connection, request, dispatch(exchange));
   return true;
 }
@@ -264,6 +281,8 @@ void HttpServer::refuse(MHD_Connection* connection, Exchange& exchange, int stat
   if (status == MHD_HTTP_UNAUTHORIZED) extra["WWW-Authenticate"] = "Bearer";
   if (status == MHD_HTTP_TOO_MANY_REQUESTS || status == MHD_HTTP_SERVICE_UNAVAILABLE) {
     extra["Retry-After"] = "1";
+    // A client turned away for want of room must not keep its connection, and the room, open.
+    extra["Connection"] = "close";
   }
   if (status == MHD_HTTP_METHOD_NOT_ALLOWED) {
     std::string allow;

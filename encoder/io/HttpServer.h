@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "AirLog.h"
+#include "HttpEventStreams.h"
 #include "HttpMessage.h"
 #include "HttpRateLimit.h"
 #include "PollTask.h"
@@ -32,6 +33,8 @@ struct HttpSettings {
   unsigned requestsPerSecondPerClient = 50;
   unsigned requestsPerSecond = 2000;  // all clients together
   unsigned idleTimeoutSeconds = 10;   // a connection that sends nothing for this long is closed
+  // Event streams open at once, apart from maxClients: watchers stay, requests come and go.
+  std::size_t maxEventStreams = 64;
 };
 
 // Whether `address` reaches only this machine, so that the door may go without a token.
@@ -54,6 +57,14 @@ class HttpServer : public PollTask {
   // Routes are set before `open`; a path with no route answers 404, a path with routes for
   // other methods 405. "HEAD" is answered by a GET route, without the body.
   void route(std::string method, std::string path, HttpHandler handler);
+
+  // A path answered with server-sent events instead of one reply: `opening` gives the first
+  // bytes of each new stream, `publish` the next ones for all. Set before `open`, like routes.
+  void eventStream(std::string path, std::function<std::string()> opening);
+  void publish(std::string_view events) { streams_.publish(events); }
+  [[nodiscard]] std::size_t eventStreams() const { return streams_.count(); }
+  // Connections open now, event streams included.
+  [[nodiscard]] unsigned connections() const { return connections_; }
 
   // Starts listening. False with `error` filled in when the address cannot be had, or is not
   // loopback and no token was given.
@@ -84,7 +95,9 @@ class HttpServer : public PollTask {
   AirLog& log_;
   MonotonicClock clock_;
   HttpRateLimit rateLimit_;
-  std::map<std::pair<std::string, std::string>, HttpHandler> routes_;  // (path, method)
+  std::map<std::pair<std::string, std::string>, HttpHandler> routes_;   // (path, method)
+  std::map<std::string, std::function<std::string()>> streamOpenings_;  // by path
+  HttpEventStreams streams_;
   MHD_Daemon* daemon_ = nullptr;
   int epollFd_ = -1;  // the daemon's own, closed with it
   std::uint16_t port_ = 0;
