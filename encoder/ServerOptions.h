@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AlternativeFrequencies.h"
+#include "AutomationOptions.h"
 #include "RtPlusTagger.h"
 #include "UecpTargetSetting.h"
 
@@ -39,6 +40,7 @@ struct ServerOptions {
 
   std::vector<UecpTargetSetting> uecpTargets;   // peer encoders that get every change
   std::optional<UecpListenSetting> uecpListen;  // where automation systems reach us
+  AutomationOptions automation;                 // where playout systems reach us
 
   // --pi was given, so that UECP peers are told the code too; the default is ours alone.
   bool programmeIdentificationGiven = false;
