@@ -2,6 +2,7 @@
 
 #include "ClockSync.h"
 #include "SignalSetup.h"
+#include "StatusDoor.h"
 #include "SystemClock.h"
 
 namespace orvane {
@@ -55,6 +56,11 @@ std::unique_ptr<Monitoring> openMonitoring(const ServerOptions& options, const E
 void watchConsole(Monitoring& monitoring, EncoderServer& server) {
   server.recordChanges(monitoring.ledger);
   monitoring.monitor->addDoor("console", [&server] { return server.clients(); });
+}
+
+void watchDoors(Monitoring& monitoring, AutomationDoors& doors) {
+  if (doors.desk) doors.desk->recordChanges(monitoring.ledger);
+  if (doors.http) attachStatus(*doors.http, *monitoring.monitor);
 }
 
 }  // namespace orvane

@@ -4,6 +4,7 @@
 
 #include "AirLog.h"
 #include "AirReadBack.h"
+#include "AutomationSetup.h"
 #include "ChangeLedger.h"
 #include "EncoderServer.h"
 #include "EncoderState.h"
@@ -38,5 +39,7 @@ struct Monitoring {
                                                          const UecpBridge* bridge, AirLog& log);
 
 void watchConsole(Monitoring& monitoring, EncoderServer& server);
+// Records the playout doors' changes, and puts the status page on the HTTP door when it is open.
+void watchDoors(Monitoring& monitoring, AutomationDoors& doors);
 
 }  // namespace orvane

@@ -174,6 +174,11 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
       options.realtime = true;
     } else if (arg == "--rtplus") {
       rtplus = true;
+    } else if (isAutomationOption(arg)) {
+      if (i + 1 == args.size()) return OptionsError{std::string(arg) + " precisa de um valor"};
+      if (auto error = readAutomationOption(arg, args[++i], options.automation)) {
+        return OptionsError{*error};
+      }
     } else if (takesValue) {
       if (auto error = readOption(arg, args[++i], options)) return *error;
     } else {
@@ -185,6 +190,7 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
   if (options.radiotextPlus && !rtplus) return OptionsError{"--rtplus-format precisa de --rtplus"};
   if (rtplus && !options.radiotextPlus) options.radiotextPlus = RtPlusFormat::ArtistTitle;
   if (auto error = checkCombination(options, consoleOptions)) return *error;
+  if (auto error = checkAutomationOptions(options.automation)) return OptionsError{*error};
   return options;
 }
 
@@ -225,7 +231,8 @@ std::string usageText() {
          "                     (por omissão 60)\n"
          "  --help             mostra esta ajuda\n"
          "\n"
-         "Com uma saída na saída padrão, o registo vai para a saída de erros.\n";
+         "Com uma saída na saída padrão, o registo vai para a saída de erros.\n" +
+         automationUsageText();
 }
 
 }  // namespace orvane

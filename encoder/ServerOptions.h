@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AlternativeFrequencies.h"
+#include "AutomationOptions.h"
 #include "RtPlusTagger.h"
 #include "UecpTargetSetting.h"
 
@@ -43,6 +44,7 @@ struct ServerOptions {
 
   std::vector<UecpTargetSetting> uecpTargets;   // peer encoders that get every change
   std::optional<UecpListenSetting> uecpListen;  // where automation systems reach us
+  AutomationOptions automation;                 // where playout systems reach us
 
   // Alarms: the radiotext unchanged on air for so many minutes (none: never), a UECP target down
   // for longer than so many seconds.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AirLog.h"
+#include "AutomationSetup.h"
 #include "CommandFile.h"
 #include "EncoderServer.h"
 #include "EncoderState.h"
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
   std::uint16_t uecpPort = 0;
   const auto uecpListener = openUecpListener(options, state, log, error, uecpPort);
   if (options.uecpListen && !uecpListener) return giveUp(error, 1);
+  AutomationDoors doors;
+  if (!openAutomation(options.automation, state, log, doors, error)) return giveUp(error, 1);
   const auto uecpAddresses = resolveUecpTargets(options, error);
   if (!uecpAddresses) return giveUp(error, 1);
   // Only now, with everything open: a script waiting for this line may rely on a running server.
@@ -111,6 +114,8 @@ int main(int argc, char** argv) {
                        std::to_string(uecpPort));
   }
 
+  doors.announce(log, options.automation);
+
   const auto bridge = openUecpBridge(options, *uecpAddresses, state, log);
 
   int code = 0;
@@ -122,10 +127,12 @@ int main(int argc, char** argv) {
          std::initializer_list<PollTask*>{output.get(), uecpListener.get(), bridge.get()}) {
       if (task) tasks.push_back(task);
     }
+    for (PollTask* task : doors.tasks()) tasks.push_back(task);
     // Last, so that it sees in the same turn what the others did.
     for (PollTask* task : monitoring->tasks()) tasks.push_back(task);
     EncoderServer server(std::move(listener), stop.fd(), state, log, options.echo, tasks);
     watchConsole(*monitoring, server);
+    watchDoors(*monitoring, doors);
     monitoring->notifier.ready();
     if (!server.run()) code = 1;
   }

@@ -54,12 +54,13 @@ class HttpServer : public PollTask {
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 
-  // Routes are set before `open`; a path with no route answers 404, a path with routes for
-  // other methods 405. "HEAD" is answered by a GET route, without the body.
+  // Routes may be set before or after `open` (the loop is the only caller); a path with no route
+  // answers 404, a path with routes for other methods 405. "HEAD" is answered by a GET route,
+  // without the body.
   void route(std::string method, std::string path, HttpHandler handler);
 
   // A path answered with server-sent events instead of one reply: `opening` gives the first
-  // bytes of each new stream, `publish` the next ones for all. Set before `open`, like routes.
+  // bytes of each new stream, `publish` the next ones for all.
   void eventStream(std::string path, std::function<std::string()> opening);
   void publish(std::string_view events) { streams_.publish(events); }
   [[nodiscard]] std::size_t eventStreams() const { return streams_.count(); }

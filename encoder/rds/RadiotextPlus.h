@@ -23,11 +23,14 @@ class RadiotextPlus {
 
   explicit RadiotextPlus(RtPlusFormat format) : format_(format) {}
 
-  // The next group for a radiotext on air in the RDS character set.
-  [[nodiscard]] RdsGroup next(const GroupHeader& header, std::string_view textOnAir);
+  // The next group for a radiotext on air in the RDS character set; `given`: its tags as the
+  // door that put a song there knew them, rather than split from the text.
+  [[nodiscard]] RdsGroup next(const GroupHeader& header, std::string_view textOnAir,
+                              const RtPlusTags* given = nullptr);
 
  private:
-  [[nodiscard]] RdsGroup tagGroup(const GroupHeader& header, std::string_view textOnAir);
+  [[nodiscard]] RdsGroup tagGroup(const GroupHeader& header, std::string_view textOnAir,
+                                  const RtPlusTags* given);
 
   RtPlusFormat format_;
   int turn_ = 0;
