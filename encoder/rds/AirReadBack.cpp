@@ -97,17 +97,16 @@ void AirReadBack::takeServiceName(const RdsGroup& group) {
   const std::string frame = utf8({name_.data(), name_.size()});
   if (frame == view_.serviceName) return;
   set(view_.serviceName, frame);
-  // A running name's turn is over when a frame comes round again.
+  // A running name's turn is over when a frame comes round again; until then, and for a name
+  // that does not run, the frame on air is all that is known to belong to it.
   if (const auto again = std::ranges::find(cycle_, frame); again != cycle_.end()) {
-    set(view_.serviceNameCycle, std::vector(again, cycle_.end()));
+    turn_.assign(again, cycle_.end());
     cycle_.clear();
   }
   if (cycle_.size() == kMaxCycleFrames) cycle_.erase(cycle_.begin());
   cycle_.push_back(frame);
-  if (view_.serviceNameCycle.empty() ||
-      std::ranges::find(view_.serviceNameCycle, frame) == view_.serviceNameCycle.end()) {
-    set(view_.serviceNameCycle, cycle_);
-  }
+  const bool inTurn = std::ranges::find(turn_, frame) != turn_.end();
+  set(view_.serviceNameCycle, inTurn ? turn_ : std::vector{frame});
 }
 
 void AirReadBack::takeAlternativeFrequencies(std::uint8_t code) {

@@ -48,7 +48,8 @@ class AirReadBack {
   std::array<char, 8> name_{};
   unsigned nameSegments_ = 0;  // bit per segment received since segment 0
   unsigned diBits_ = 0, diSeen_ = 0;
-  std::vector<std::string> cycle_;  // frames of the name since it was last whole again
+  std::vector<std::string> cycle_;  // frames since one last came round again
+  std::vector<std::string> turn_;   // the frames between the last two times one came round
 
   std::array<std::array<char, 64>, 2> text_{};
   std::array<std::uint32_t, 2> textSegments_{};

@@ -71,7 +71,7 @@ function showTargets(targets) {
     const state = document.createElement("td");
     state.className = t.up ? "em-cima" : "em-baixo";
     state.textContent = t.up ? "ligado" : "em baixo" + (t.down_since ? " desde " + t.down_since : "") +
-        (t.retry_in_s !== null ? ", nova tentativa em " + t.retry_in_s + " s" : "");
+        (t.retry_in_s !== null ? " · nova tentativa em " + t.retry_in_s + " s" : "");
     const refusals = document.createElement("td");
     refusals.textContent = t.refusals;
     row.append(name, state, refusals);
