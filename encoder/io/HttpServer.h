@@ -34,7 +34,7 @@ struct HttpSettings {
   unsigned requestsPerSecond = 2000;  // all clients together
   unsigned idleTimeoutSeconds = 10;   // a connection that sends nothing for this long is closed
   // Event streams open at once, apart from maxClients: watchers stay, requests come and go.
-  std::size_t maxEventStreams = 64;
+  std::size_t maxEventStreams = 128;
 };
 
 // Whether `address` reaches only this machine, so that the door may go without a token.
