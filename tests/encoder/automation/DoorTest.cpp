@@ -9,6 +9,7 @@
 #include "GroupScheduler.h"
 #include "NowPlayingFile.h"
 #include "RdsDecoder.h"
+#include "ServerOptions.h"
 #include "Windows1252.h"
 
 namespace orvane {
@@ -121,9 +122,24 @@ TEST(NowPlayingFile, SongLineOrKeyedLines) {
   EXPECT_EQ(std::tuple(song.artist, song.title, song.duration),
             std::tuple("C", "A - B", std::chrono::milliseconds(12000)));
   for (const std::string& bad : {std::string("\n \n"), std::string("duration=x\n"),
-                                std::string(kMaxNowPlayingFileBytes + 1, 'a')}) {
+                                 std::string(kMaxNowPlayingFileBytes + 1, 'a')}) {
     EXPECT_TRUE(std::holds_alternative<std::string>(readNowPlayingFile(bad)));
   }
+}
+
+TEST(AutomationOptions, RefuseWhatWouldOpenTheAirToTheNetworkOrMeanNothing) {
+  const auto refusal = [](std::vector<std::string_view> args) {
+    const auto parsed = parseOptions(args);
+    const auto* error = std::get_if<OptionsError>(&parsed);
+    return error ? error->message : std::string();
+  };
+  EXPECT_EQ(refusal({"--http", "0.0.0.0:8080"}), "--http em 0.0.0.0 precisa de --http-token");
+  EXPECT_EQ(refusal({"--http", "0.0.0.0:8080", "--http-token", "s"}), "");
+  EXPECT_EQ(refusal({"--http-token", "s"}), "--http-token precisa de --http");
+  EXPECT_EQ(refusal({"--automation", "host:70000"}).substr(0, 13), "--automation:");
+  EXPECT_EQ(refusal({"--now-playing-skip", "(jingle"}).substr(0, 19), "--now-playing-skip:");
+  EXPECT_EQ(refusal({"--automation", "7000", "--http", "7000"}),
+            "--automation e --http não podem usar o mesmo porto");
 }
 
 // The desk with a clock the test steps, and what a receiver makes of the air it leaves.

@@ -53,6 +53,7 @@ OnAirState station() {
   state.decoderIdentification = 0x0B;
   state.trafficAnnouncement = true;
   state.trafficProgramme = state.music = false;
+  state.programmeTypeName = w("Fadário");  // PTYN: sent, and applied when it comes back
   return state;
 }
 
