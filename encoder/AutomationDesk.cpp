@@ -13,6 +13,7 @@ namespace orvane {
 namespace {
 
 constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr std::size_t kMaxFilteredLength = 256;
 
 }  // namespace
 
@@ -78,7 +79,10 @@ bool AutomationDesk::skipped(const NowPlaying& song) const {
   if (!skip_) return false;
   return std::ranges::any_of(std::array{&song.artist, &song.title, &song.category},
                              [this](const std::string* field) {
-                               return !field->empty() && std::regex_search(*field, *skip_);
+                               // The regex engine recurses along the text; a bound keeps
+                               // a hostile category from taking the stack.
+                               const std::string bounded = field->substr(0, kMaxFilteredLength);
+                               return !bounded.empty() && std::regex_search(bounded, *skip_);
                              });
 }
 
