@@ -13,6 +13,7 @@ namespace orvane {
 namespace {
 
 constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr std::size_t kMaxFilteredLength = 256;
 
 // The doors name themselves and their peer for the log ("HTTP 10.0.0.5", "linhas 10.0.0.7",
 // "UDP 10.0.0.7:5000"); a song's end is no door's change.
@@ -90,7 +91,10 @@ bool AutomationDesk::skipped(const NowPlaying& song) const {
   if (!skip_) return false;
   return std::ranges::any_of(std::array{&song.artist, &song.title, &song.category},
                              [this](const std::string* field) {
-                               return !field->empty() && std::regex_search(*field, *skip_);
+                               // The regex engine recurses along the text; a bound keeps
+                               // a hostile category from taking the stack.
+                               const std::string bounded = field->substr(0, kMaxFilteredLength);
+                               return !bounded.empty() && std::regex_search(bounded, *skip_);
                              });
 }
 

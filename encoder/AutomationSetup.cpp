@@ -6,7 +6,8 @@ namespace orvane {
 
 std::vector<PollTask*> AutomationDoors::tasks() const {
   std::vector<PollTask*> all;
-  for (PollTask* task : std::initializer_list<PollTask*>{desk.get(), lines.get(), http.get()}) {
+  for (PollTask* task :
+       std::initializer_list<PollTask*>{desk.get(), lines.get(), http.get(), file.get()}) {
     if (task) all.push_back(task);
   }
   return all;
@@ -40,6 +41,10 @@ bool openAutomation(const AutomationOptions& options, EncoderState& state, AirLo
     doors.http = std::make_unique<HttpServer>(*options.http, log);
     addHttpDoor(*doors.http, *doors.desk);
     if (!doors.http->open(error)) return false;
+  }
+  if (!options.nowPlayingFile.empty()) {
+    doors.file = std::make_unique<FileDoor>(options.nowPlayingFile, *doors.desk, log);
+    if (!doors.file->open(error)) return false;
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include "AutomationDesk.h"
 #include "AutomationOptions.h"
 #include "EncoderState.h"
+#include "FileDoor.h"
 #include "HttpServer.h"
 #include "LineDoor.h"
 
@@ -19,6 +20,7 @@ struct AutomationDoors {
   std::unique_ptr<AutomationDesk> desk;
   std::unique_ptr<LineDoor> lines;
   std::unique_ptr<HttpServer> http;
+  std::unique_ptr<FileDoor> file;
 
   [[nodiscard]] std::vector<PollTask*> tasks() const;
   void announce(AirLog& log, const AutomationOptions& options) const;

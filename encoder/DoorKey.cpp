@@ -79,6 +79,7 @@ std::optional<std::string> applyText(DoorKey key, std::string_view value, OnAirS
     fields.set(OnAirField::Radiotext);
   } else if (key == DoorKey::Ptyn) {
     next.programmeTypeName = std::move(*text);
+    fields.set(OnAirField::ProgrammeTypeName);
   } else {
     next.programmeServiceName = std::move(*text);
     fields.set(OnAirField::ServiceName);

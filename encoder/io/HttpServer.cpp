@@ -28,6 +28,14 @@ std::string printable(std::string_view bytes) {
   return out;
 }
 
+// A handler's reason for the log: its first line, bounded, control bytes made harmless.
+std::string reason(std::string_view body) {
+  constexpr std::size_t kReasonMax = 80;
+  std::string out(body.substr(0, std::min(body.find('\n'), kReasonMax)));
+  for (char& c : out) c = static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
+  return out;
+}
+
 std::string peerAddress(MHD_Connection* connection) {
   const MHD_ConnectionInfo* info =
       MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
@@ -52,18 +60,23 @@ struct HeaderTally {
   std::size_t bytes = 0;
 };
 
-MHD_Result addHeader(void* tally, MHD_ValueKind, const char* key, const char* value) {
+// With their sizes: a NUL inside a value (%00) stays in it, for the handler to refuse, rather
+// than cutting the value short.
+MHD_Result addHeader(void* tally, MHD_ValueKind, const char* key, std::size_t keySize,
+                     const char* value, std::size_t valueSize) {
   auto& t = *static_cast<HeaderTally*>(tally);
-  const std::string_view v = value == nullptr ? "" : value;
+  const std::string_view v =
+      value == nullptr ? std::string_view{} : std::string_view(value, valueSize);
   ++t.count;
-  t.bytes += std::string_view(key).size() + v.size() + 4;  // ": " and the line end
-  (*t.headers)[lowerCase(key)] = v;
+  t.bytes += keySize + v.size() + 4;  // ": " and the line end
+  (*t.headers)[lowerCase(std::string(key, keySize))] = v;
   return MHD_YES;
 }
 
-MHD_Result addArgument(void* query, MHD_ValueKind, const char* key, const char* value) {
+MHD_Result addArgument(void* query, MHD_ValueKind, const char* key, std::size_t keySize,
+                       const char* value, std::size_t valueSize) {
   static_cast<std::multimap<std::string, std::string>*>(query)->emplace(
-      key, value == nullptr ? "" : value);
+      std::string(key, keySize), value == nullptr ? std::string() : std::string(value, valueSize));
   return MHD_YES;
 }
 
@@ -192,13 +205,13 @@ bool HttpServer::admitted(MHD_Connection* connection, Exchange& exchange) {
     return false;
   }
   HeaderTally tally{&request.headers};
-  MHD_get_connection_values(connection, MHD_HEADER_KIND, &addHeader, &tally);
+  MHD_get_connection_values_n(connection, MHD_HEADER_KIND, &addHeader, &tally);
   if (tally.count > settings_.maxHeaders ||
       tally.bytes + request.path.size() > settings_.maxHeaderBytes) {
     refuse(connection, exchange, MHD_HTTP_REQUEST_HEADER_FIELDS_TOO_LARGE, "cabeçalhos a mais");
     return false;
   }
-  MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &addArgument, &request.query);
+  MHD_get_connection_values_n(connection, MHD_GET_ARGUMENT_KIND, &addArgument, &request.query);
   if (!settings_.token.empty() && !sameSecret(settings_.token, presentedToken(request))) {
     refuse(connection, exchange, MHD_HTTP_UNAUTHORIZED, "sem token válido");
     return false;
@@ -233,7 +246,10 @@ bool HttpServer::handle(MHD_Connection* connection, Exchange& exchange, const ch
     if (exchange.tooLarge) {
       // The refusal waits for the end of the body; a client that will not stop is cut off.
       exchange.discarded += size;
-      return exchange.discarded <= kMaxDiscardedBytes;
+      if (exchange.discarded <= kMaxDiscardedBytes) return true;
+      log_.writeAboutPeer("HTTP " + exchange.request.peer + ": " +
+                          printable(exchange.request.path) + " cortado, corpo sem fim");
+      return false;
     }
     if (exchange.request.body.size() + size > settings_.maxBodyBytes) {
       exchange.tooLarge = true;
@@ -261,7 +277,14 @@ bool HttpServer::handle(MHD_Connection* connection, Exchange& exchange, const ch
     }
     return true;
   }
-  answer(connection, request, dispatch(exchange));
+  const HttpResponse response = dispatch(exchange);
+  // A handler's refusal is logged like the server's own, with the first words of its reason.
+  if (response.status >= MHD_HTTP_BAD_REQUEST) {
+    log_.writeAboutPeer("HTTP " + request.peer + ": " + printable(request.method) + " " +
+                        printable(request.path) + " recusado, " + std::to_string(response.status) +
+                        " (" + reason(response.body) + ")");
+  }
+  answer(connection, request, response);
   return true;
 }
 

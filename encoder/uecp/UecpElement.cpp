@@ -41,7 +41,7 @@ struct Layout {
   const char* name;
 };
 
-constexpr std::array<Layout, 13> kLayouts = {{
+constexpr std::array<Layout, 14> kLayouts = {{
     {UecpCode::ProgrammeIdentification, 5, false, "PI"},
     {UecpCode::ServiceName, 11, false, "PS"},
     {UecpCode::TrafficFlags, 4, false, "TA/TP"},
@@ -55,6 +55,7 @@ constexpr std::array<Layout, 13> kLayouts = {{
     {UecpCode::Acknowledgement, 2, false, "confirmação"},
     {UecpCode::ClockTimeSwitch, 2, false, "CT"},
     {UecpCode::CommunicationMode, 2, false, "modo de comunicação"},
+    {UecpCode::ProgrammeTypeName, 11, false, "PTYN"},
 }};
 
 const Layout* layoutOf(std::uint8_t code) {
@@ -85,6 +86,12 @@ std::string uecpServiceName(std::string_view eightCharacters) {
   std::string name(eightCharacters.substr(0, 8));
   name.resize(8, ' ');
   return addressed(UecpCode::ServiceName, name);
+}
+
+std::string uecpProgrammeTypeName(std::string_view eightCharacters) {
+  std::string name(eightCharacters.substr(0, 8));
+  name.resize(8, ' ');
+  return addressed(UecpCode::ProgrammeTypeName, name);
 }
 
 std::string uecpTrafficFlags(bool announcement, bool programme) {

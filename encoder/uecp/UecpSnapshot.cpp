@@ -54,6 +54,8 @@ std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
       return {uecpTrafficFlags(state.trafficAnnouncement, state.trafficProgramme)};
     case OnAirField::Music:
       return {uecpMusic(state.music)};
+    case OnAirField::ProgrammeTypeName:
+      return {uecpProgrammeTypeName(rdsText(state.programmeTypeName))};
     case OnAirField::Count:
       break;
   }

@@ -94,9 +94,9 @@ class HttpServerTest : public ::testing::Test {
 TEST_F(HttpServerTest, AnswersRoutesWithDecodedArgumentsAndForms) {
   start();
   auto reply =
-      send("GET /echo?artist=Ana%20Moura HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+      send("GET /echo?artist=Ana%20Moura&t=a%00b HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
   EXPECT_EQ(reply.status, 200);
-  EXPECT_EQ(reply.body, "artist=Ana Moura;");
+  EXPECT_EQ(reply.body, std::string("artist=Ana Moura;t=a\0b;", 23)) << "a NUL cuts nothing short";
   reply = send(
       "POST /echo HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: "
       "application/x-www-form-urlencoded\r\nContent-Length: 9\r\n\r\ntitle=A+B");

@@ -53,6 +53,7 @@ OnAirState station() {
   state.decoderIdentification = 0x0B;
   state.trafficAnnouncement = true;
   state.trafficProgramme = state.music = false;
+  state.programmeTypeName = w("Fadário");  // PTYN: sent, and applied when it comes back
   return state;
 }
 
@@ -152,7 +153,7 @@ TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
   answers.feed(session.receive(frame({}, 6, uecpCommunicationMode(UecpMode::AnswerEveryFrame))));
   std::string badCrc = frame({}, 7, uecpMusic(false));
   badCrc[badCrc.size() - 2] ^= 1;
-  answers.feed(session.receive(badCrc + frame({}, 8, "\x3E\x00\x00" + std::string(8, 'x')) +
+  answers.feed(session.receive(badCrc + frame({}, 8, "\x7F\x00\x00" + std::string(8, 'x')) +
                                frame({}, 9, uecpTrafficFlags(true, true))));
   EXPECT_EQ(answers.answers,
             (std::vector<std::pair<int, int>>{{6, 3}, {0, -1}, {0, -1}, {1, 7}, {3, 8}, {0, -1}}));
