@@ -8,6 +8,7 @@
 
 #include "AcceptPause.h"
 #include "AirLog.h"
+#include "ChangeLedger.h"
 #include "ClientSession.h"
 #include "EncoderState.h"
 #include "FileDescriptor.h"
@@ -32,6 +33,10 @@ class EncoderServer {
   // False when the loop could not go on waiting (poll failed), which is a failure of the run, not
   // its end: the caller must not report it as success.
   [[nodiscard]] bool run();
+
+  // Where the console's changes of what goes on air are recorded, with the client's address.
+  void recordChanges(ChangeLedger& ledger) { ledger_ = &ledger; }
+  [[nodiscard]] std::size_t clients() const { return client_ ? 1 : 0; }
 
  private:
   struct Client {
@@ -64,6 +69,7 @@ class EncoderServer {
   std::optional<Client> client_;
   AcceptPause acceptPause_;
   bool acceptFailing_ = false;  // reported, and not accepted since
+  ChangeLedger* ledger_ = nullptr;
 };
 
 }  // namespace orvane

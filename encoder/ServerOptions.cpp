@@ -19,6 +19,8 @@ namespace {
 constexpr std::array<std::string_view, 12> kTakesValue = {
     "--listen",  "--port",     "--pi", "--ecc",           "--groups", "--mpx",
     "--seconds", "--commands", "--af", "--rtplus-format", "--uecp",   "--uecp-listen"};
+// Apart, so that the options of each door stay a list of their own.
+constexpr std::array<std::string_view, 2> kAlarmOptions = {"--alarm-stale", "--alarm-target-down"};
 
 bool isIpv4(const std::string& text) {
   in_addr parsed{};
@@ -94,6 +96,16 @@ std::optional<OptionsError> readOption(std::string_view arg, std::string_view va
     }
   } else if (arg == "--uecp" || arg == "--uecp-listen") {
     return readUecp(arg, value, options);
+  } else if (arg == "--alarm-stale") {
+    if (!readOptionNumber(value, kMaxAlarmMinutes, number) || number == 0) {
+      return OptionsError{"--alarm-stale: minutos de 1 a 1440, não " + std::string(value)};
+    }
+    options.alarmStaleMinutes = number;
+  } else if (arg == "--alarm-target-down") {
+    if (!readOptionNumber(value, kMaxAlarmSeconds, number) || number == 0) {
+      return OptionsError{"--alarm-target-down: segundos de 1 a 86400, não " + std::string(value)};
+    }
+    options.alarmTargetDownSeconds = number;
   } else if (arg == "--groups") {
     options.groupsPath = std::string(value);
   } else if (arg == "--mpx") {
@@ -154,7 +166,8 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
   std::vector<std::string_view> given;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
-    const bool takesValue = std::ranges::find(kTakesValue, arg) != kTakesValue.end();
+    const bool takesValue = std::ranges::find(kTakesValue, arg) != kTakesValue.end() ||
+                            std::ranges::find(kAlarmOptions, arg) != kAlarmOptions.end();
     if (takesValue && i + 1 == args.size()) {
       return OptionsError{std::string(arg) + " precisa de um valor"};
     }
@@ -172,6 +185,11 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
       options.realtime = true;
     } else if (arg == "--rtplus") {
       rtplus = true;
+    } else if (isAutomationOption(arg)) {
+      if (i + 1 == args.size()) return OptionsError{std::string(arg) + " precisa de um valor"};
+      if (auto error = readAutomationOption(arg, args[++i], options.automation)) {
+        return OptionsError{*error};
+      }
     } else if (takesValue) {
       if (auto error = readOption(arg, args[++i], options)) return *error;
     } else {
@@ -183,6 +201,7 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
   if (options.radiotextPlus && !rtplus) return OptionsError{"--rtplus-format precisa de --rtplus"};
   if (rtplus && !options.radiotextPlus) options.radiotextPlus = RtPlusFormat::ArtistTitle;
   if (auto error = checkCombination(options, consoleOptions)) return *error;
+  if (auto error = checkAutomationOptions(options.automation)) return OptionsError{*error};
   return options;
 }
 
@@ -191,7 +210,8 @@ std::string usageText() {
          "                    [--groups FICHEIRO|-] [--mpx FICHEIRO.wav|-] [--seconds N]\n"
          "                    [--realtime] [--commands FICHEIRO] [--af LISTA]\n"
          "                    [--rtplus [--rtplus-format artist-title|title-artist]]\n"
-         "                    [--uecp DESTINO]... [--uecp-listen [ENDEREÇO:]PORTO] [--help]\n"
+         "                    [--uecp DESTINO]... [--uecp-listen [ENDEREÇO:]PORTO]\n"
+         "                    [--alarm-stale MINUTOS] [--alarm-target-down SEGUNDOS] [--help]\n"
          "\n"
          "Servidor de referência do codificador RDS para a consola Orvane.\n"
          "Atende um cliente de cada vez e mostra aqui cada alteração que vai para o ar;\n"
@@ -216,9 +236,14 @@ std::string usageText() {
          "                     pode repetir-se\n"
          "  --uecp-listen P    aceita tramas UECP de sistemas de automação em [ENDEREÇO:]PORTO\n"
          "                     (por omissão 127.0.0.1), com ,site=N,encoder=N\n"
+         "  --alarm-stale M    alarme quando o radiotexto fica M minutos sem mudar no ar\n"
+         "  --alarm-target-down S\n"
+         "                     alarme quando um destino UECP fica mais de S segundos em baixo\n"
+         "                     (por omissão 60)\n"
          "  --help             mostra esta ajuda\n"
          "\n"
-         "Com uma saída na saída padrão, o registo vai para a saída de erros.\n";
+         "Com uma saída na saída padrão, o registo vai para a saída de erros.\n" +
+         automationUsageText();
 }
 
 }  // namespace orvane

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AlternativeFrequencies.h"
+#include "AutomationOptions.h"
 #include "RtPlusTagger.h"
 #include "UecpTargetSetting.h"
 
@@ -17,6 +18,10 @@ inline constexpr std::uint16_t kDefaultPort = 6969;
 // Country 8 (Portugal), national coverage, programme 01: a code that reads as Portuguese on a
 // receiver and is easy to recognise as the default.
 inline constexpr std::uint16_t kDefaultProgrammeIdentification = 0x8201;
+// Longer than a peer's own restart, shorter than an operator's patience.
+inline constexpr unsigned kDefaultAlarmTargetDownSeconds = 60;
+inline constexpr unsigned kMaxAlarmMinutes = 24 * 60;
+inline constexpr unsigned kMaxAlarmSeconds = 24 * 60 * 60;
 inline constexpr double kMaxSeconds = 1'000'000;  // what an integer sample count takes with room
 
 struct ServerOptions {
@@ -39,6 +44,12 @@ struct ServerOptions {
 
   std::vector<UecpTargetSetting> uecpTargets;   // peer encoders that get every change
   std::optional<UecpListenSetting> uecpListen;  // where automation systems reach us
+  AutomationOptions automation;                 // where playout systems reach us
+
+  // Alarms: the radiotext unchanged on air for so many minutes (none: never), a UECP target down
+  // for longer than so many seconds.
+  std::optional<unsigned> alarmStaleMinutes;
+  unsigned alarmTargetDownSeconds = kDefaultAlarmTargetDownSeconds;
 
   // --pi was given, so that UECP peers are told the code too; the default is ours alone.
   bool programmeIdentificationGiven = false;

@@ -68,6 +68,14 @@ std::optional<std::string> sharedFile(const std::vector<std::pair<std::string, i
   return std::nullopt;
 }
 
+GroupScheduler schedulerFor(const ServerOptions& options) {
+  GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes,
+                           options.extendedCountryCode);
+  scheduler.setAlternativeFrequencies(options.alternativeFrequencies);
+  if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
+  return scheduler;
+}
+
 }  // namespace
 
 int OutputFailure::exitCode() const {
@@ -82,6 +90,12 @@ int OutputFailure::exitCode() const {
   return 1;
 }
 
+std::unique_ptr<SignalOutput> openUnwrittenSignal(const ServerOptions& options,
+                                                  const OnAirState& onAir) {
+  return std::make_unique<SignalOutput>(onAir, schedulerFor(options), SignalOutput::Settings{},
+                                        SignalOutput::Clocks{monotonicMicros, unixMicros});
+}
+
 std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
                                                const OnAirState& onAir, int stopFd, int logFd,
                                                OutputFailure& failure) {
@@ -93,11 +107,7 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
                "com --commands, um ficheiro de saída precisa de --seconds"};
     return nullptr;
   }
-  GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes,
-                           options.extendedCountryCode);
-  scheduler.setAlternativeFrequencies(options.alternativeFrequencies);
-  if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
-  auto output = std::make_unique<SignalOutput>(onAir, std::move(scheduler), settings,
+  auto output = std::make_unique<SignalOutput>(onAir, schedulerFor(options), settings,
                                                SignalOutput::Clocks{monotonicMicros, unixMicros});
   std::vector<std::pair<std::string, int>> writers{{"o registo", logFd}};
   for (const auto& [option, path] :

@@ -33,4 +33,9 @@ struct OutputFailure {
                                                              const OnAirState& onAir, int stopFd,
                                                              int logFd, OutputFailure& failure);
 
+// With no output asked for: the signal made all the same at its real rate and written nowhere,
+// so that the status page can show what the encoder would send. Never null.
+[[nodiscard]] std::unique_ptr<SignalOutput> openUnwrittenSignal(const ServerOptions& options,
+                                                                const OnAirState& onAir);
+
 }  // namespace orvane

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "AirLog.h"
+#include "AutomationSetup.h"
 #include "CommandFile.h"
 #include "EncoderServer.h"
 #include "EncoderState.h"
 #include "ExtendedCountryCode.h"
 #include "Listener.h"
+#include "MonitorSetup.h"
 #include "ServerOptions.h"
 #include "SignalSetup.h"
 #include "StopSignal.h"
@@ -121,6 +123,10 @@ int main(int argc, char** argv) {
   UecpTextMemory uecpTexts;
   const auto uecpListener = openUecpListener(options, state, log, uecpTexts, error, uecpPort);
   if (options.uecpListen && !uecpListener) return refuse(giveUp(error, 1));
+  AutomationDoors doors;
+  if (!openAutomation(options.automation, state, log, doors, error)) {
+    return refuse(giveUp(error, 1));
+  }
   if (output && !output->startAfresh())
     return refuse(giveUp("não foi possível esvaziar a saída", 1));
   // Only now, with everything open: a script waiting for this line may rely on a running server.
@@ -134,18 +140,27 @@ int main(int argc, char** argv) {
                        std::to_string(uecpPort));
   }
 
+  doors.announce(log, options.automation);
+
   const auto bridge = openUecpBridge(options, state, log, uecpTexts);
 
   int code = 0;
   if (options.servesConsole() || output || uecpListener) {
+    const auto monitoring =
+        openMonitoring(options, state, output.get(), uecpListener.get(), bridge.get(), log);
     std::vector<PollTask*> tasks;
     for (PollTask* task :
          std::initializer_list<PollTask*>{output.get(), uecpListener.get(), bridge.get()}) {
       if (task) tasks.push_back(task);
     }
-    if (!EncoderServer(std::move(listener), stop.fd(), state, log, options.echo, tasks).run()) {
-      code = 1;
-    }
+    for (PollTask* task : doors.tasks()) tasks.push_back(task);
+    // Last, so that it sees in the same turn what the others did.
+    for (PollTask* task : monitoring->tasks()) tasks.push_back(task);
+    EncoderServer server(std::move(listener), stop.fd(), state, log, options.echo, tasks);
+    watchConsole(*monitoring, server);
+    watchDoors(*monitoring, doors);
+    monitoring->notifier.ready();
+    if (!server.run()) code = 1;
   }
   if (output && reportSignal(*output, log) != 0) code = 1;
   // A run that ends by itself gives the peers time to take its last state; a stop request does

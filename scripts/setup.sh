@@ -14,6 +14,9 @@ packages=(
   attr
   libglib2.0-bin
   iproute2
+  libmicrohttpd-dev nlohmann-json3-dev libicu-dev curl
+  libsystemd-dev
+  chromium chromium-driver python3-selenium
 )
 
 missing=()

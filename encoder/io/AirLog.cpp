@@ -61,6 +61,7 @@ void AirLog::writeAboutPeer(std::string_view line) {
   if (periodOver()) noteLosses();
   if (peerLines_ >= kPeerLinesPerPeriod) {
     ++suppressed_;
+    ++suppressedTotal_;
     return;
   }
   ++peerLines_;
@@ -104,8 +105,12 @@ void AirLog::drain() {
 void AirLog::append(const std::string& line, std::size_t reserve) {
   out_.flush();
   if (reserve > 0 && dropped_ > 0) noteLosses();
+  ++lineCount_;
+  recent_.emplace_back(line, 0, line.size() - 1);  // without its line feed
+  if (recent_.size() > kRecentLines) recent_.pop_front();
   if (out_.pending() + line.size() + reserve > kMaxPendingBytes) {
     ++dropped_;
+    ++droppedTotal_;
     return;
   }
   out_.append(line);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,15 @@ class AirLog : public PollTask {
   // Logs what is still counted and `lastLine`, and gives the reader a moment to take them.
   void finish(std::string_view lastLine);
 
+  // The last lines, for the status page, also those the reader was too slow to take.
+  static constexpr std::size_t kRecentLines = 50;
+  [[nodiscard]] const std::deque<std::string>& recent() const { return recent_; }
+  // Lines made since the start, whether the reader took them or not: tells a watcher of
+  // `recent()` how many are new.
+  [[nodiscard]] std::uint64_t lineCount() const { return lineCount_; }
+  [[nodiscard]] std::uint64_t droppedTotal() const { return droppedTotal_; }
+  [[nodiscard]] std::uint64_t suppressedTotal() const { return suppressedTotal_; }
+
  private:
   void drain();
   void append(const std::string& line, std::size_t reserve);
@@ -72,6 +82,10 @@ class AirLog : public PollTask {
   std::int64_t periodStart_ = 0;  // of the current period of peer lines
   int peerLines_ = 0;             // peer lines logged in it
   std::uint64_t suppressed_ = 0;  // peer lines left out of it
+  std::deque<std::string> recent_;
+  std::uint64_t lineCount_ = 0;
+  std::uint64_t droppedTotal_ = 0;
+  std::uint64_t suppressedTotal_ = 0;
 };
 
 }  // namespace orvane

@@ -23,6 +23,9 @@ class FileDescriptor {
   [[nodiscard]] int get() const { return fd_; }
   [[nodiscard]] bool valid() const { return fd_ >= 0; }
 
+  // Gives the descriptor to whoever closes it from now on.
+  int release() { return std::exchange(fd_, -1); }
+
   void reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;

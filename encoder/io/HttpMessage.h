@@ -10,12 +10,13 @@ namespace orvane {
 // bounded its size, checked its token and decoded its query, so a handler is a pure function
 // from this to an answer.
 struct HttpRequest {
-  std::string method;                              // "GET", "POST", ...
-  std::string path;                                // without the query: "/nowplaying"
-  std::multimap<std::string, std::string> query;   // decoded arguments of the URL, and of a form body
-  std::map<std::string, std::string> headers;      // names in lower case
-  std::string body;                                // as received, at most the server's bound
-  std::string peer;                                // the client's address, for the log: "10.0.0.5"
+  std::string method;  // "GET", "POST", ...
+  std::string path;    // without the query: "/nowplaying"
+  std::multimap<std::string, std::string>
+      query;                                   // decoded arguments of the URL, and of a form body
+  std::map<std::string, std::string> headers;  // names in lower case
+  std::string body;                            // as received, at most the server's bound
+  std::string peer;                            // the client's address, for the log: "10.0.0.5"
 };
 
 struct HttpResponse {

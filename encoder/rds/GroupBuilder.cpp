@@ -55,6 +55,14 @@ RdsGroup radiotextGroup(const GroupHeader& header, int segment, bool textB,
            characters(fourCharacters, 2)}};
 }
 
+RdsGroup programmeTypeNameGroup(const GroupHeader& header, int segment, bool nameB,
+                                std::string_view fourCharacters) {
+  constexpr unsigned kTypeNameGroup = 10;
+  const unsigned low5 = (nameB << 4) | (static_cast<unsigned>(segment) & 1);
+  return {{header.programmeIdentification, blockB(header, kTypeNameGroup, low5),
+           characters(fourCharacters, 0), characters(fourCharacters, 2)}};
+}
+
 std::uint16_t programmeItemNumber(const ProgrammeItemTime& item) {
   return static_cast<std::uint16_t>(((static_cast<unsigned>(item.day) & 0x1F) << 11) |
                                     ((static_cast<unsigned>(item.hour) & 0x1F) << 6) |

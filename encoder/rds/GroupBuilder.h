@@ -44,6 +44,11 @@ struct ClockTime {
 [[nodiscard]] RdsGroup radiotextGroup(const GroupHeader& header, int segment, bool textB,
                                       std::string_view fourCharacters);
 
+// 10A: segment 0..1 of the programme type name, its four characters and its A/B flag, which
+// changes with the name so that receivers clear the old one (IEC 62106, group 10A).
+[[nodiscard]] RdsGroup programmeTypeNameGroup(const GroupHeader& header, int segment, bool nameB,
+                                              std::string_view fourCharacters);
+
 // The programme-item number of 1A (and of UECP's PIN): day, hour and minute in 5, 5 and 6 bits.
 [[nodiscard]] std::uint16_t programmeItemNumber(const ProgrammeItemTime& item);
 

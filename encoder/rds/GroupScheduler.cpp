@@ -40,13 +40,17 @@ RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
         header, state.programmeItemGroups ? std::optional(state.programmeItemTime) : std::nullopt,
         countryCode_);
   }
+  if (typeNameDue(state)) return typeName(state, header);
   const bool radiotextTurn = radiotextTurn_;
   radiotextTurn_ = !radiotextTurn_;
   if (!radiotextTurn) return serviceName(state, header, time);
   const std::array<std::string, 2> lines{rdsText(state.radiotext[0]), rdsText(state.radiotext[1])};
   if (radiotextPlus_ && ++radiotextTurns_ == kRadiotextPlusEvery) {
     radiotextTurns_ = 0;
-    return radiotextPlus_->next(header, radiotext_.message(), lines);
+    const auto& song = state.songTags;
+    const bool songOnAir = song && rdsText(song->text) == radiotext_.message();
+    return radiotextPlus_->next(header, radiotext_.message(), lines,
+                                songOnAir ? &song->tags : nullptr);
   }
   const auto segment = radiotext_.next(lines);
   return radiotextGroup(header, segment.address, segment.textB, segment.characters);
@@ -89,6 +93,29 @@ RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader&
       alternativeFrequencies_.nextPair());
   segment_ = (segment_ + 1) % kSegmentsPerName;
   return group;
+}
+
+bool GroupScheduler::typeNameDue(const OnAirState& state) {
+  if (state.programmeTypeName.empty()) return false;
+  groupsSinceTypeName_ = std::min(groupsSinceTypeName_ + 1, kTypeNameEvery);
+  return groupsSinceTypeName_ >= kTypeNameEvery;
+}
+
+// Eight characters, padded with blanks, in two groups of four.
+RdsGroup GroupScheduler::typeName(const OnAirState& state, const GroupHeader& header) {
+  groupsSinceTypeName_ = 0;
+  if (state.programmeTypeName != typeName_) {
+    typeName_ = state.programmeTypeName;
+    typeNameB_ = !typeNameB_;
+    typeNameSegment_ = 0;
+  }
+  std::string name = rdsText(typeName_);
+  name.resize(8, ' ');
+  const int segment = typeNameSegment_;
+  typeNameSegment_ ^= 1;
+  return programmeTypeNameGroup(
+      header, segment, typeNameB_,
+      std::string_view(name).substr(static_cast<std::size_t>(segment) * 4, 4));
 }
 
 }  // namespace orvane

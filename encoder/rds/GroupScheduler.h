@@ -46,6 +46,8 @@ class GroupScheduler {
   static constexpr int kProgrammeItemEvery = 10;       // 0.88 s, once a second even beside a 4A
   static constexpr int kCountryCodeEvery = 114;        // 10 s: soon known after tuning in
   static constexpr int kRadiotextPlusEvery = 5;
+  // With a programme type name, one group in kTypeNameEvery is a 10A: the name whole in 3.5 s.
+  static constexpr int kTypeNameEvery = 20;
 
   // `countryCode` is the extended country code, sent in group 1A when given.
   GroupScheduler(std::uint16_t programmeIdentification, LocalOffset localOffset,
@@ -67,6 +69,8 @@ class GroupScheduler {
   [[nodiscard]] bool minuteEdgeAtEnd(std::int64_t startMicros);
   [[nodiscard]] bool programmeItemDue(const OnAirState& state) const;
   RdsGroup serviceName(const OnAirState& state, const GroupHeader& header, const GroupTime& time);
+  [[nodiscard]] bool typeNameDue(const OnAirState& state);
+  RdsGroup typeName(const OnAirState& state, const GroupHeader& header);
 
   std::uint16_t programmeIdentification_;
   LocalOffset localOffset_;
@@ -85,6 +89,11 @@ class GroupScheduler {
   AlternativeFrequencies alternativeFrequencies_;
   std::optional<RadiotextPlus> radiotextPlus_;
   int radiotextTurns_ = 0;
+
+  int groupsSinceTypeName_ = 0;
+  std::string typeName_;  // the name on air, whose A/B flag flips when it changes
+  bool typeNameB_ = false;
+  int typeNameSegment_ = 0;
 };
 
 }  // namespace orvane

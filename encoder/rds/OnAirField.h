@@ -19,6 +19,7 @@ enum class OnAirField : std::size_t {
   DecoderIdentification,
   TrafficFlags,
   Music,
+  ProgrammeTypeName,
   Count
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Command.h"
+#include "RtPlusTagger.h"
 
 namespace orvane {
 
@@ -26,7 +27,16 @@ struct OnAirState {
   bool timeInServiceName = false;
   bool trafficAnnouncement = false;
   bool trafficProgramme = false;
-  bool music = true;  // music, or speech when false
+  bool music = true;              // music, or speech when false
+  std::string programmeTypeName;  // PTYN, at most 8; empty: no group 10A
+  // Where artist and title stand in the first radiotext, as the door that put a song there
+  // knew them; they describe that text only, and stop applying once another replaces it.
+  struct SongTags {
+    std::string text;
+    RtPlusTags tags;
+    bool operator==(const SongTags&) const = default;
+  };
+  std::optional<SongTags> songTags;
 
   bool operator==(const OnAirState&) const = default;
 };

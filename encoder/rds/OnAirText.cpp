@@ -80,6 +80,8 @@ std::vector<std::string> describeChanges(const OnAirState& before, const OnAirSt
        "PS " + quoted(after.programmeServiceName));
   note(before.radiotext[0] != after.radiotext[0], "RTXT1 " + quoted(after.radiotext[0]));
   note(before.radiotext[1] != after.radiotext[1], "RTXT2 " + quoted(after.radiotext[1]));
+  note(before.programmeTypeName != after.programmeTypeName,
+       "PTYN " + quoted(after.programmeTypeName));
   note(before.programmeItemTime != after.programmeItemTime,
        "Início do programa " + programmeItemTime(after.programmeItemTime));
   note(before.clockTimeGroups != after.clockTimeGroups,

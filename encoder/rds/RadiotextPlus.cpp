@@ -47,19 +47,21 @@ std::string itemOf(std::string_view text, const RtPlusTags& tags) {
 }  // namespace
 
 RdsGroup RadiotextPlus::next(const GroupHeader& header, std::string_view textOnAir,
-                             const std::array<std::string, 2>& lines) {
+                             const std::array<std::string, 2>& lines,
+                             const RtPlusTags* given) {
   const bool announce = turn_ == 0;
   turn_ = (turn_ + 1) % kAnnounceEvery;
   if (announce) {
     return openDataAnnouncementGroup(header, kTagGroupTypeCode, kAnnouncementMessage,
                                      kApplicationId);
   }
-  return tagGroup(header, textOnAir, lines);
+  return tagGroup(header, textOnAir, lines, given);
 }
 
 RdsGroup RadiotextPlus::tagGroup(const GroupHeader& header, std::string_view textOnAir,
-                                 const std::array<std::string, 2>& lines) {
-  RtPlusTags tags = tagRadiotext(textOnAir, format_);
+                                 const std::array<std::string, 2>& lines,
+                                 const RtPlusTags* given) {
+  RtPlusTags tags = given ? *given : tagRadiotext(textOnAir, format_);
   if (tags.itemRunning) {
     std::string item = itemOf(textOnAir, tags);
     if (item_ && *item_ != item) itemToggle_ = !itemToggle_;

@@ -23,14 +23,17 @@ class RadiotextPlus {
 
   explicit RadiotextPlus(RtPlusFormat format) : format_(format) {}
 
-  // The next group for a radiotext on air; `lines` are the console's two radiotexts. All in the
-  // RDS character set.
+  // The next group for a radiotext on air; `lines` are the two radiotexts, all in the RDS
+  // character set. `given`: the tags of the text on air as the door that put a song there knew
+  // them, rather than split from the text.
   [[nodiscard]] RdsGroup next(const GroupHeader& header, std::string_view textOnAir,
-                              const std::array<std::string, 2>& lines);
+                              const std::array<std::string, 2>& lines,
+                              const RtPlusTags* given = nullptr);
 
  private:
   [[nodiscard]] RdsGroup tagGroup(const GroupHeader& header, std::string_view textOnAir,
-                                  const std::array<std::string, 2>& lines);
+                                  const std::array<std::string, 2>& lines,
+                                  const RtPlusTags* given);
   [[nodiscard]] bool songStillOn(const std::array<std::string, 2>& lines) const;
 
   RtPlusFormat format_;

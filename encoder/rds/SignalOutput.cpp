@@ -24,7 +24,8 @@ SignalOutput::SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Se
       settings_(settings),
       clocks_(std::move(clocks)),
       clockStart_(clocks_.monotonic()),
-      unixStart_(clocks_.wall()) {}
+      unixStart_(clocks_.wall()),
+      lastProgress_(clockStart_) {}
 
 void SignalOutput::setGroupOutput(OutputStream stream) {
   groupStream_.emplace(std::move(stream));
@@ -61,6 +62,7 @@ bool SignalOutput::service(std::span<const pollfd>) {
   const int groups = mpxStream_ ? kGroupsPerTurn : kGroupLinesPerTurn;
   for (int turn = 0; turn < groups && mayMakeGroup(); ++turn) makeGroup();
   if (!flushAll()) return false;
+  noteProgress();
   if (complete() && pending() == 0) {
     close();
     return false;
@@ -123,8 +125,10 @@ bool SignalOutput::mayMakeGroup() const {
 }
 
 void SignalOutput::makeGroup() {
-  const RdsGroup group = scheduler_.next(onAir_, nextGroupTime());
+  const GroupTime time = nextGroupTime();
+  const RdsGroup group = scheduler_.next(onAir_, time);
   ++groupsMade_;
+  if (watcher_) watcher_(group, time.signalMicros);
   if (groupStream_) {
     char* line = groupStream_->room(kHexLineBytes);
     writeHexLine(group, line);
@@ -198,6 +202,37 @@ std::optional<std::int64_t> SignalOutput::groupLimit() const {
   }
   if (!samples) return std::nullopt;
   return (*samples + MpxModulator::kSamplesPerGroup - 1) / MpxModulator::kSamplesPerGroup;
+}
+
+// A stall is counted once when it begins, however long it lasts.
+void SignalOutput::noteProgress() {
+  std::uint64_t written = 0;
+  for (OutputStream* stream : streams()) written += stream->written();
+  const std::int64_t now = clocks_.monotonic();
+  if (written != lastWritten_ || pending() == 0) {
+    lastWritten_ = written;
+    lastProgress_ = now;
+    stalled_ = false;
+  } else if (!stalled_ && now - lastProgress_ >= kStallMicros) {
+    stalled_ = true;
+    ++stalls_;
+  }
+}
+
+SignalOutput::Health SignalOutput::health() const {
+  Health health;
+  if (groupStream_) health.outputs.push_back(groupStream_->name());
+  if (mpxStream_) health.outputs.push_back(mpxStream_->name());
+  health.pendingBytes = pending();
+  const std::int64_t now = clocks_.monotonic();
+  health.stalled = stalled_;
+  if (stalled_) health.stalledMicros = now - lastProgress_;
+  health.stalls = stalls_;
+  if (settings_.pacing == Pacing::Clock && !complete()) {
+    health.lagMicros = std::max<std::int64_t>(
+        0, now - clockStart_ - groupOffsetMicros(groupsMade_) + GroupScheduler::kGroupMicros);
+  }
+  return health;
 }
 
 std::vector<OutputStream*> SignalOutput::streams() {

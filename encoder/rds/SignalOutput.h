@@ -56,7 +56,14 @@ class SignalOutput : public PollTask {
 
   SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Settings settings, Clocks clocks);
 
+  // Sees every group as it is made, with its start in the signal's own time: the read-back that
+  // the status page is built from.
+  using GroupWatcher = std::function<void(const RdsGroup&, std::int64_t signalMicros)>;
+  // A reader that takes nothing for this long, with output waiting, has stalled.
+  static constexpr std::int64_t kStallMicros = 1'000'000;
+
   void setGroupOutput(OutputStream stream);
+  void watchGroups(GroupWatcher watcher) { watcher_ = std::move(watcher); }
   // A WAV file when `wav`, raw samples otherwise. A WAV also ends the signal at the size the
   // format can describe.
   void setMpxOutput(OutputStream stream, bool wav);
@@ -80,6 +87,17 @@ class SignalOutput : public PollTask {
   [[nodiscard]] bool complete() const;
   [[nodiscard]] std::int64_t groupsMade() const { return groupsMade_; }
 
+  struct Health {
+    std::vector<std::string> outputs;  // the names of the outputs
+    std::size_t pendingBytes = 0;      // made and not yet taken by the slowest reader
+    bool stalled = false;              // a reader has taken nothing for kStallMicros
+    std::int64_t stalledMicros = 0;    // for how long, when stalled
+    std::uint64_t stalls = 0;          // times a reader stalled since the start
+    // How far the signal made lags behind the clock it is paced by; none when not paced by one.
+    std::optional<std::int64_t> lagMicros;
+  };
+  [[nodiscard]] Health health() const;
+
  private:
   [[nodiscard]] bool mayMakeGroup() const;
   void makeGroup();
@@ -91,6 +109,7 @@ class SignalOutput : public PollTask {
   void completeFiles();
   [[nodiscard]] std::optional<std::int64_t> groupLimit() const;
   [[nodiscard]] std::vector<OutputStream*> streams();
+  void noteProgress();
 
   const OnAirState& onAir_;
   GroupScheduler scheduler_;
@@ -107,6 +126,12 @@ class SignalOutput : public PollTask {
   std::int64_t groupsMade_ = 0;
   std::string error_;
   bool closed_ = false;
+
+  GroupWatcher watcher_;
+  std::uint64_t lastWritten_ = 0;  // by all outputs, at the last look
+  std::int64_t lastProgress_ = 0;  // monotonic time the readers last took something
+  bool stalled_ = false;
+  std::uint64_t stalls_ = 0;
 };
 
 }  // namespace orvane

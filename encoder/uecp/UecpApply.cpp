@@ -134,6 +134,9 @@ UecpAnswer applyAddressed(UecpCode code, std::string_view element, OnAirState& s
       return UecpAnswer::Ok;
     case UecpCode::Radiotext:
       return applyRadiotext(element, state);
+    case UecpCode::ProgrammeTypeName:
+      state.programmeTypeName = trimmedText(element.substr(kDataAt));
+      return UecpAnswer::Ok;
     default:
       return UecpAnswer::UnknownElement;
   }
@@ -157,6 +160,8 @@ OnAirField fieldOf(UecpCode code) {
       return OnAirField::ProgrammeType;
     case UecpCode::Radiotext:
       return OnAirField::Radiotext;
+    case UecpCode::ProgrammeTypeName:
+      return OnAirField::ProgrammeTypeName;
     default:
       return OnAirField::ClockTime;
   }

@@ -102,4 +102,11 @@ UecpClock UecpBridge::clockAt(std::int64_t unixMicros) const {
   return clock;
 }
 
+std::vector<UecpTarget::Health> UecpBridge::health() const {
+  std::vector<UecpTarget::Health> all;
+  const std::int64_t now = clocks_.monotonicMicros();
+  for (const UecpTarget& target : targets_) all.push_back(target.health(now));
+  return all;
+}
+
 }  // namespace orvane

@@ -38,6 +38,8 @@ class UecpBridge : public PollTask {
   // the monotonic clock, whichever comes first.
   void finishBy(std::int64_t byMicros) { finishBy_ = byMicros; }
 
+  [[nodiscard]] std::vector<UecpTarget::Health> health() const;
+
   // The targets that do not hold the whole state yet.
   [[nodiscard]] std::vector<std::string> lagging() const;
 

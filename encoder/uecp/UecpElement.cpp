@@ -67,6 +67,7 @@ constexpr std::array kLayouts = {
     Layout{code(UecpCode::Acknowledgement), 2, false, true, "confirmação"},
     Layout{code(UecpCode::ClockTimeSwitch), 2, false, true, "CT"},
     Layout{code(UecpCode::CommunicationMode), 2, false, true, "modo de comunicação"},
+    Layout{code(UecpCode::ProgrammeTypeName), 11, false, true, "PTYN"},
     // Known, not applied: the RDS features this encoder does not carry, and the set-up of a
     // hardware encoder's level, phase, ports and data sets.
     Layout{0x08, 9, false, false, "paging numérico"},
@@ -110,7 +111,6 @@ constexpr std::array kLayouts = {
     Layout{0x3B, 3, false, false, "modo da porta"},
     Layout{0x3C, 3, false, false, "velocidade da porta"},
     Layout{0x3D, 3, false, false, "tempo da porta"},
-    Layout{0x3E, 11, false, false, "PTYN"},
     Layout{0x3F, 5, false, false, "EON ligado/desligado"},
     Layout{0x40, 8, false, false, "ODA configuração"},
     Layout{0x41, 2, true, false, "ODA sequência"},
@@ -153,6 +153,12 @@ std::string uecpServiceName(std::string_view eightCharacters) {
   std::string name(eightCharacters.substr(0, 8));
   name.resize(8, ' ');
   return addressed(UecpCode::ServiceName, name);
+}
+
+std::string uecpProgrammeTypeName(std::string_view eightCharacters) {
+  std::string name(eightCharacters.substr(0, 8));
+  name.resize(8, ' ');
+  return addressed(UecpCode::ProgrammeTypeName, name);
 }
 
 std::string uecpTrafficFlags(bool announcement, bool programme) {

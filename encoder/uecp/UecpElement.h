@@ -23,6 +23,7 @@ enum class UecpCode : std::uint8_t {
   Acknowledgement = 0x18,
   ClockTimeSwitch = 0x19,  // group 4A on or off
   CommunicationMode = 0x2C,
+  ProgrammeTypeName = 0x3E,  // PTYN
 };
 
 // What an acknowledgement reports.
@@ -70,6 +71,7 @@ struct UecpClock {
 [[nodiscard]] std::string uecpMusic(bool music);
 [[nodiscard]] std::string uecpProgrammeItem(std::uint16_t pin);
 [[nodiscard]] std::string uecpProgrammeType(int code);
+[[nodiscard]] std::string uecpProgrammeTypeName(std::string_view eightCharacters);
 [[nodiscard]] std::string uecpRadiotext(std::string_view text, const UecpRadiotextSetting& setting);
 [[nodiscard]] std::string uecpRadiotextClear();
 [[nodiscard]] std::string uecpClockSet(const UecpClock& clock);

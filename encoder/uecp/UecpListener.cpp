@@ -70,8 +70,12 @@ void UecpListener::read(Client& client) {
     end(client);
     return;
   }
+  const std::optional<OnAirState> before = ledger_ ? std::optional(state_.onAir()) : std::nullopt;
   const std::string answers =
       client.session.receive({buffer.data(), static_cast<std::size_t>(got)});
+  if (before && *before != state_.onAir()) {
+    ledger_->record(ChangeSource::Uecp, client.session.peer());
+  }
   if (client.unsent.size() + answers.size() <= kMaxUnsentAnswers) client.unsent += answers;
   flush(client);
 }

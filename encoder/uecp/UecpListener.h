@@ -7,6 +7,7 @@
 
 #include "AcceptPause.h"
 #include "AirLog.h"
+#include "ChangeLedger.h"
 #include "EncoderState.h"
 #include "FileDescriptor.h"
 #include "PollTask.h"
@@ -26,6 +27,10 @@ class UecpListener : public PollTask {
 
   UecpListener(FileDescriptor listener, EncoderState& state, AirLog& log, UecpAddress own,
                UecpTextMemory* texts = nullptr);
+
+  // Where the clients' changes of what goes on air are recorded, with their addresses.
+  void recordChanges(ChangeLedger& ledger) { ledger_ = &ledger; }
+  [[nodiscard]] std::size_t clients() const { return clients_.size(); }
 
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled) override;
@@ -50,6 +55,7 @@ class UecpListener : public PollTask {
   UecpAddress own_;
   UecpTextMemory* texts_;
   std::vector<std::unique_ptr<Client>> clients_;
+  ChangeLedger* ledger_ = nullptr;
 };
 
 }  // namespace orvane

@@ -59,6 +59,8 @@ std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
                                state.trafficProgramme)};
     case OnAirField::Music:
       return {uecpMusic(state.music)};
+    case OnAirField::ProgrammeTypeName:
+      return {uecpProgrammeTypeName(rdsText(state.programmeTypeName))};
     case OnAirField::Count:
       break;
   }

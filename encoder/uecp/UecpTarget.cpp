@@ -123,6 +123,8 @@ void UecpTarget::lookedUp(std::int64_t now) {
 
 void UecpTarget::becomeUp(std::int64_t now) {
   status_ = Status::Up;
+  downAt_.reset();
+  ++connections_;
   retryMicros_ = kFirstRetryMicros;
   lastProgress_ = now;
   written_ = taken_ = 0;
@@ -138,6 +140,7 @@ void UecpTarget::becomeUp(std::int64_t now) {
 void UecpTarget::fail(const std::string& why, std::int64_t now) {
   link_.reset();
   status_ = Status::Down;
+  if (!downAt_) downAt_ = now;
   retryAt_ = now + retryMicros_;
   retryMicros_ = std::min(retryMicros_ * 2, kLastRetryMicros);
   report(Status::Down, why);
@@ -190,6 +193,7 @@ void UecpTarget::logRefusal(const UecpFrame& frame, std::string_view element) {
   const auto sequence = element.size() > 2 ? static_cast<std::uint8_t>(element[2]) : frame.sequence;
   const std::uint8_t code = elementBySequence_[sequence];
   if (static_cast<UecpCode>(code) == UecpCode::CommunicationMode) return;
+  ++refusals_;
   log_.writeAboutPeer("UECP " + setting_.name + ": o codificador recusou " + uecpElementName(code) +
                       ": " + uecpAnswerName(static_cast<std::uint8_t>(element[1])));
 }
@@ -251,6 +255,14 @@ void UecpTarget::watchProgress(std::int64_t now) {
   if (taken != taken_ || !waiting_) lastProgress_ = now;
   taken_ = taken;
   waiting_ = waiting;
+}
+
+UecpTarget::Health UecpTarget::health(std::int64_t now) const {
+  Health health{setting_.name, status_ == Status::Up, downSince_, {}, {}, refusals_, connections_};
+  if (status_ != Status::Up && downAt_) health.downMicros = now - *downAt_;
+  if (status_ == Status::Down) health.retryInMicros = std::max<std::int64_t>(0, retryAt_ - now);
+  if (health.up) health.downSince.clear();
+  return health;
 }
 
 }  // namespace orvane

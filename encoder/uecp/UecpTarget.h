@@ -57,6 +57,17 @@ class UecpTarget {
 
   [[nodiscard]] const std::string& name() const { return setting_.name; }
 
+  struct Health {
+    std::string name;
+    bool up = false;
+    std::string downSince;                      // local time of day, as the log said it
+    std::optional<std::int64_t> downMicros;     // for how long, while not up after a failure
+    std::optional<std::int64_t> retryInMicros;  // the next attempt, while down
+    std::uint64_t refusals = 0;                 // elements the peer refused since the start
+    std::uint64_t connections = 0;              // links made since the start
+  };
+  [[nodiscard]] Health health(std::int64_t now) const;
+
  private:
   enum class Status { LookingUp, Connecting, Up, Down };
 
@@ -94,6 +105,9 @@ class UecpTarget {
   std::uint64_t written_ = 0;
   std::uint64_t taken_ = 0;
   bool waiting_ = false;  // bytes the peer has not taken, at the last look
+  std::optional<std::int64_t> downAt_;  // the first failure since the link was last up
+  std::uint64_t refusals_ = 0;
+  std::uint64_t connections_ = 0;
 
   UecpSnapshot sent_;  // what the peer has been sent since the link was made
   bool clockDue_ = true;

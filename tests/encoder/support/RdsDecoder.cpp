@@ -185,6 +185,8 @@ Station decodeStation(std::span<const RdsGroup> groups) {
   std::string ps(8, ' '), rt(64, ' ');
   unsigned psHave = 0, rtHave = 0, di = 0;
   bool rtFlag = false;
+  std::string ptyn(8, ' ');
+  unsigned ptynHave = 0, ptynFlag = 2;
   std::optional<std::size_t> afWanted;  // method A: a code 224 + N, then N frequencies
   std::vector<int> afHeard;
   // Each A/B flag's text once it came whole; the tagging groups that came with each flag.
@@ -241,6 +243,15 @@ Station decodeStation(std::span<const RdsGroup> groups) {
     } else if (type == 2) {
       station.programmeItem = d;
       station.slowLabelling = c;
+    } else if (type == 20) {
+      // 10A: the programme type name, four characters a segment; the A/B flag clears it.
+      if (((b >> 4) & 1U) != ptynFlag) ptyn = std::string(8, ' '), ptynHave = 0;
+      ptynFlag = (b >> 4) & 1U;
+      const unsigned segment = b & 1U;
+      for (unsigned i = 0; i < 4; ++i)
+        ptyn[segment * 4 + i] = static_cast<char>((i < 2 ? c : d) >> (i % 2 ? 0 : 8));
+      ptynHave |= 1U << segment;
+      if (ptynHave == 3U) station.programmeTypeName = utf8FromRds(ptyn);
     } else if (type == 8) {
       station.clockTimes.push_back({static_cast<int>(((b & 3U) << 15) | (c >> 1)),
                                     static_cast<int>(((c & 1U) << 4) | (d >> 12)), (d >> 6) & 0x3F,

@@ -72,6 +72,7 @@ struct Station {
   std::optional<std::vector<int>> alternativeFrequencies;  // kHz; empty: "no AF"
   std::optional<unsigned> rtPlusGroupType;                 // as 3A announced it, 11A as 22
   std::vector<RtPlusSeen> rtPlus;                          // those whose radiotext came whole
+  std::string programmeTypeName;                           // the last PTYN heard whole
 };
 
 [[nodiscard]] Station decodeStation(std::span<const RdsGroup> groups);

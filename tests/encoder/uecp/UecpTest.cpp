@@ -57,6 +57,7 @@ OnAirState station() {
   state.decoderIdentification = 0x0B;
   state.trafficAnnouncement = true;  // without TP: not on air
   state.trafficProgramme = state.music = false;
+  state.programmeTypeName = w("Fadário");  // PTYN: sent, and applied when it comes back
   return state;
 }
 
@@ -167,18 +168,19 @@ TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
   answers.feed(session.receive(
       othersBadCrc + badCrc + frame({}, 8, "\x0F" + uecpTrafficFlags(true, true)) +
       frame({}, 9, uecpServiceName("JAZZ") + ptyn + af + uecpTrafficFlags(true, true)) +
-      frame({}, 11, ptyn)));
+      frame({}, 11, af)));
   EXPECT_EQ(answers.answers, (std::vector<std::pair<int, int>>{
                                  {6, 3}, {0, -1}, {0, -1}, {1, 7}, {3, 8}, {9, 9}, {9, 11}}));
   EXPECT_EQ(answers.addresses.front(), std::pair(5, 2));
-  EXPECT_EQ(std::tuple(state.onAir().programmeServiceName, state.onAir().trafficAnnouncement),
-            std::tuple("JAZZ", true));
+  EXPECT_EQ(std::tuple(state.onAir().programmeServiceName, state.onAir().programmeTypeName,
+                       state.onAir().trafficAnnouncement),
+            std::tuple("JAZZ", "POP", true));
   const std::string logged = log.text();
   EXPECT_NE(logged.find("PS \"NOTICIAS\" (UECP 10.0.0.9:4001)"), std::string::npos);
   EXPECT_NE(logged.find("trama recusada, valor fora do intervalo"), std::string::npos);
   EXPECT_EQ(logged.find("CRC"), std::string::npos);  // one refusal logged, the rest counted
   EXPECT_NE(logged.find("AF não suportado, ignorado"), std::string::npos);
-  EXPECT_EQ(logged.find("PTYN não suportado"), logged.rfind("PTYN não suportado"));
+  EXPECT_EQ(logged.find("AF não suportado"), logged.rfind("AF não suportado"));
   EXPECT_EQ(session.refused(), 3u);
 }
 

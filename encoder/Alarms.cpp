@@ -1,0 +1,75 @@
+#include "Alarms.h"
+
+#include <array>
+
+namespace orvane {
+namespace {
+
+constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+constexpr std::int64_t kSecondsPerMinute = 60;
+
+std::string seconds(std::int64_t micros) {
+  return std::to_string(micros / kMicrosPerSecond) + " s";
+}
+
+}  // namespace
+
+std::string_view alarmKindName(AlarmKind kind) {
+  static constexpr std::array<std::string_view, 4> kNames = {
+      "texto_parado", "destino_em_baixo", "sinal_parado", "relogio_sem_sincronizacao"};
+  return kNames[static_cast<std::size_t>(kind)];
+}
+
+std::vector<Alarm> currentAlarms(const AlarmInputs& inputs, const AlarmSettings& settings) {
+  std::vector<Alarm> alarms;
+  if (settings.staleMicros && inputs.textUnchangedMicros &&
+      *inputs.textUnchangedMicros >= *settings.staleMicros) {
+    alarms.push_back(
+        {AlarmKind::StaleText, "",
+         "radiotexto sem mudar há " +
+             std::to_string(*inputs.textUnchangedMicros / kMicrosPerSecond / kSecondsPerMinute) +
+             " min"});
+  }
+  for (const auto& [name, down] : inputs.targetsDownMicros) {
+    if (down >= settings.targetDownMicros) {
+      alarms.push_back(
+          {AlarmKind::TargetDown, name,
+           "destino UECP " + name + " em baixo há mais de " + seconds(settings.targetDownMicros)});
+    }
+  }
+  if (inputs.signalStalled) {
+    alarms.push_back({AlarmKind::SignalStalled, "", "o leitor do sinal não o está a levar"});
+  }
+  if (inputs.clockTimeOnAir && !inputs.clockSynchronised) {
+    alarms.push_back(
+        {AlarmKind::ClockUnsynchronised, "",
+         "relógio do sistema sem sincronização: a hora do grupo 4A pode estar errada"});
+  }
+  return alarms;
+}
+
+std::vector<std::string> AlarmBook::update(const std::vector<Alarm>& now, std::int64_t unixMicros) {
+  std::vector<std::string> lines;
+  std::map<std::pair<AlarmKind, std::string>, Raised> next;
+  for (const Alarm& alarm : now) {
+    const auto key = std::pair(alarm.kind, alarm.subject);
+    const auto before = raised_.find(key);
+    if (before == raised_.end()) lines.push_back("Alarme: " + alarm.message);
+    const std::int64_t since =
+        before == raised_.end() ? unixMicros : before->second.sinceUnixMicros;
+    next.emplace(key, Raised{alarm, since});
+  }
+  for (const auto& [key, raised] : raised_) {
+    if (!next.contains(key)) lines.push_back("Fim de alarme: " + raised.alarm.message);
+  }
+  raised_ = std::move(next);
+  return lines;
+}
+
+std::vector<AlarmBook::Raised> AlarmBook::raised() const {
+  std::vector<Raised> all;
+  for (const auto& [key, raised] : raised_) all.push_back(raised);
+  return all;
+}
+
+}  // namespace orvane

@@ -1,0 +1,127 @@
+#include "AutomationDesk.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+
+#include "DoorText.h"
+#include "OnAirText.h"
+#include "SystemClock.h"
+#include "Windows1252.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr std::size_t kMaxFilteredLength = 256;
+
+// The doors name themselves and their peer for the log ("HTTP 10.0.0.5", "linhas 10.0.0.7",
+// "UDP 10.0.0.7:5000"); a song's end is no door's change.
+void recordSource(ChangeLedger& ledger, std::string_view source) {
+  const std::size_t blank = source.find(' ');
+  const std::string_view door = source.substr(0, blank);
+  const std::string_view peer = blank == std::string_view::npos ? "" : source.substr(blank + 1);
+  if (door == "HTTP") ledger.record(ChangeSource::Http, peer);
+  if (door == "linhas" || door == "UDP") ledger.record(ChangeSource::Line, peer);
+  if (door == "ficheiro") ledger.record(ChangeSource::File, peer);
+}
+
+}  // namespace
+
+AutomationDesk::AutomationDesk(EncoderState& state, AirLog& log, Settings settings, Clock clock)
+    : state_(state),
+      log_(log),
+      settings_(std::move(settings)),
+      clock_(clock ? std::move(clock) : Clock(monotonicMicros)) {
+  if (!settings_.skip.empty()) {
+    skip_.emplace(settings_.skip, std::regex::ECMAScript | std::regex::icase);
+  }
+  std::string error;
+  if (settings_.defaultText)
+    defaultText_ = doorText(*settings_.defaultText, kMaxRadiotextLength, error);
+}
+
+AutomationDesk::Outcome AutomationDesk::set(
+    const std::vector<std::pair<DoorKey, std::string>>& values, std::string_view source) {
+  OnAirState next = state_.onAir();
+  AssignedFields fields;
+  for (const auto& [key, value] : values) {
+    if (auto error = applyDoorValue(key, value, next, fields)) {
+      return {Outcome::Kind::Refused, *error};
+    }
+  }
+  putOnAir(next, fields, source);
+  return {};
+}
+
+AutomationDesk::Outcome AutomationDesk::song(const NowPlaying& song, std::string_view source) {
+  auto rendered = renderSong(song, settings_.pattern);
+  if (const auto* error = std::get_if<std::string>(&rendered)) {
+    return {Outcome::Kind::Refused, *error};
+  }
+  auto& tags = std::get<OnAirState::SongTags>(rendered);
+  if (skipped(song)) {
+    log_.writeAboutPeer("Não vai para o ar (filtro): " + utf8FromWindows1252(tags.text) + " (" +
+                        std::string(source) + ")");
+    return {Outcome::Kind::Skipped, "filtrado, não vai para o ar"};
+  }
+  OnAirState next = state_.onAir();
+  if (!songText_ || *songText_ != next.radiotext[0]) stationText_ = next.radiotext[0];
+  next.radiotext[0] = tags.text;
+  next.songTags.reset();
+  if (tags.tags.itemRunning) next.songTags = tags;
+  AssignedFields fields;
+  fields.set(OnAirField::Radiotext);
+  putOnAir(next, fields, source);
+  songText_ = tags.text;
+  const auto lasts = song.duration ? *song.duration + kGrace : settings_.timeout;
+  expiresAt_ = clock_() + std::chrono::duration_cast<std::chrono::microseconds>(lasts).count();
+  return {};
+}
+
+void AutomationDesk::putOnAir(const OnAirState& next, const AssignedFields& fields,
+                              std::string_view source) {
+  std::vector<std::string> lines = state_.replaceOnAir(next, fields);
+  if (ledger_ && !lines.empty()) recordSource(*ledger_, source);
+  for (std::string& line : lines) line += " (" + std::string(source) + ")";
+  log_.write(lines);
+}
+
+bool AutomationDesk::skipped(const NowPlaying& song) const {
+  if (!skip_) return false;
+  return std::ranges::any_of(std::array{&song.artist, &song.title, &song.category},
+                             [this](const std::string* field) {
+                               // The regex engine recurses along the text; a bound keeps
+                               // a hostile category from taking the stack.
+                               const std::string bounded = field->substr(0, kMaxFilteredLength);
+                               return !bounded.empty() && std::regex_search(bounded, *skip_);
+                             });
+}
+
+PollTask::Wait AutomationDesk::wait() {
+  Wait wait;
+  if (!songText_) return wait;
+  const std::int64_t left = std::max<std::int64_t>(0, expiresAt_ - clock_());
+  wait.timeoutMs =
+      static_cast<int>(std::min<std::int64_t>(INT_MAX, (left + 999) / kMicrosPerMilli));
+  return wait;
+}
+
+bool AutomationDesk::service(std::span<const pollfd>) {
+  if (songText_ && clock_() >= expiresAt_) expire();
+  return true;
+}
+
+// Someone else's text since the song (the console, UECP, a door's TEXT=) is theirs to keep.
+void AutomationDesk::expire() {
+  const std::string songText = *std::exchange(songText_, std::nullopt);
+  if (state_.onAir().radiotext[0] != songText) return;
+  OnAirState next = state_.onAir();
+  next.radiotext[0] = defaultText_.value_or(stationText_);
+  next.songTags.reset();
+  AssignedFields fields;
+  fields.set(OnAirField::Radiotext);
+  putOnAir(next, fields, "fim da música");
+}
+
+}  // namespace orvane

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <regex>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "AirLog.h"
+#include "ChangeLedger.h"
+#include "DoorKey.h"
+#include "EncoderState.h"
+#include "NowPlaying.h"
+#include "PollTask.h"
+
+namespace orvane {
+
+// Where every playout door (lines, HTTP, the file) changes the air. Each change goes on air at
+// once as one whole, or not at all; the last change wins whoever made it, the console included,
+// and the log names who made it. A song stays until its duration and a grace time are over
+// (kNoDurationTimeout without one), and then the station's text comes back, unless someone has
+// replaced the song's text since. A task of the poll loop, for those deadlines.
+class AutomationDesk : public PollTask {
+ public:
+  using Clock = std::function<std::int64_t()>;  // monotonic microseconds
+
+  // Beyond a song's end: playouts announce late and clocks drift, and a text that vanishes
+  // before the song does looks broken.
+  static constexpr std::chrono::seconds kGrace{10};
+
+  struct Settings {
+    std::string pattern = "{artist} - {title}";
+    std::chrono::milliseconds timeout = std::chrono::minutes(15);
+    std::string skip;                        // regular expression; empty: none
+    std::optional<std::string> defaultText;  // as given; none: the text before the first song
+  };
+
+  // What a door tells its client.
+  struct Outcome {
+    enum class Kind { OnAir, Skipped, Refused } kind = Kind::OnAir;
+    std::string message;  // UTF-8: why it was refused or skipped
+  };
+
+  AutomationDesk(EncoderState& state, AirLog& log, Settings settings, Clock clock = {});
+
+  // Sets the values together, or none when one of them is refused. `source` names the door and
+  // the peer for the log: "HTTP 10.0.0.5".
+  Outcome set(const std::vector<std::pair<DoorKey, std::string>>& values, std::string_view source);
+  Outcome song(const NowPlaying& song, std::string_view source);
+
+  [[nodiscard]] const OnAirState& onAir() const { return state_.onAir(); }
+
+  // Where the doors' changes of what goes on air are recorded, by door and peer.
+  void recordChanges(ChangeLedger& ledger) { ledger_ = &ledger; }
+
+  [[nodiscard]] Wait wait() override;
+  bool service(std::span<const pollfd> polled) override;
+
+ private:
+  void putOnAir(const OnAirState& next, const AssignedFields& fields, std::string_view source);
+  [[nodiscard]] bool skipped(const NowPlaying& song) const;
+  void expire();
+
+  EncoderState& state_;
+  AirLog& log_;
+  Settings settings_;
+  Clock clock_;
+  std::optional<std::regex> skip_;
+  std::optional<std::string> defaultText_;  // Windows-1252, once converted
+  std::optional<std::string> songText_;     // the text the current song put on air
+  std::string stationText_;                 // what was on air before the songs began
+  std::int64_t expiresAt_ = 0;
+  ChangeLedger* ledger_ = nullptr;
+};
+
+}  // namespace orvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "HttpServer.h"
+
+namespace orvane {
+
+// Where playout systems reach the encoder, and what a song does on air. Every door is off until
+// its option is given.
+struct AutomationOptions {
+  struct Endpoint {
+    std::string address = "127.0.0.1";
+    std::uint16_t port = 0;
+  };
+
+  std::optional<Endpoint> lines;     // --automation: KEY=value lines over TCP and UDP
+  std::optional<HttpSettings> http;  // --http, with --http-token
+  std::string httpToken;
+  std::string nowPlayingFile;  // --now-playing
+
+  std::string nowPlayingTemplate = "{artist} - {title}";
+  std::chrono::seconds nowPlayingTimeout = std::chrono::minutes(15);
+  std::string nowPlayingSkip;              // a regular expression; empty: nothing is skipped
+  std::optional<std::string> defaultText;  // UTF-8; none: the text on air before the first song
+};
+
+// Whether `arg` is one of the automation options, all of which take a value.
+[[nodiscard]] bool isAutomationOption(std::string_view arg);
+
+// Reads one automation option; the error message, UTF-8, when the value is not acceptable.
+[[nodiscard]] std::optional<std::string> readAutomationOption(std::string_view arg,
+                                                              std::string_view value,
+                                                              AutomationOptions& options);
+
+// What only the whole set can tell: a token without the door, a network address without one.
+[[nodiscard]] std::optional<std::string> checkAutomationOptions(AutomationOptions& options);
+
+[[nodiscard]] std::string automationUsageText();
+
+}  // namespace orvane

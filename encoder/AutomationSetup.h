@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AirLog.h"
+#include "AutomationDesk.h"
+#include "AutomationOptions.h"
+#include "EncoderState.h"
+#include "FileDoor.h"
+#include "HttpServer.h"
+#include "LineDoor.h"
+
+namespace orvane {
+
+// The playout doors the options ask for, open, with the desk they share; none when no door was
+// asked for. Each door's address goes to the log as one unstamped line, for scripts to read.
+struct AutomationDoors {
+  std::unique_ptr<AutomationDesk> desk;
+  std::unique_ptr<LineDoor> lines;
+  std::unique_ptr<HttpServer> http;
+  std::unique_ptr<FileDoor> file;
+
+  [[nodiscard]] std::vector<PollTask*> tasks() const;
+  void announce(AirLog& log, const AutomationOptions& options) const;
+};
+
+// False with `error` filled in when a door cannot be opened.
+[[nodiscard]] bool openAutomation(const AutomationOptions& options, EncoderState& state,
+                                  AirLog& log, AutomationDoors& doors, std::string& error);
+
+}  // namespace orvane

@@ -1,0 +1,114 @@
+#include "DoorJson.h"
+
+#include <nlohmann/json.hpp>
+
+namespace orvane {
+namespace {
+
+using nlohmann::json;
+
+// What an answer may quote of a client's key: printable ASCII, and not much.
+std::string printableName(std::string_view name) {
+  constexpr std::size_t kQuotedMax = 24;
+  std::string out;
+  for (char c : name.substr(0, kQuotedMax)) out.push_back(c >= 0x20 && c < 0x7F ? c : '?');
+  return out;
+}
+
+// Brackets outside strings, counted without parsing.
+bool shallowEnough(std::string_view text) {
+  int depth = 0;
+  bool inString = false, escaped = false;
+  for (char c : text) {
+    if (inString) {
+      inString = escaped || c != '"';
+      escaped = !escaped && c == '\\';
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '{' || c == '[') {
+      if (++depth > kMaxJsonDepth) return false;
+    } else if (c == '}' || c == ']') {
+      --depth;
+    }
+  }
+  return true;
+}
+
+std::variant<json, std::string> parse(std::string_view body) {
+  if (!shallowEnough(body)) return std::string("JSON aninhado demais");
+  json document = json::parse(body, nullptr, false);
+  if (document.is_discarded()) return std::string("JSON inválido");
+  if (!document.is_object()) return std::string("esperado um objeto JSON");
+  return document;
+}
+
+// A value as text; false for a shape no playout sends (an object, a list).
+bool valueText(const json& value, std::string& out) {
+  if (value.is_string()) {
+    out = value.get<std::string>();
+  } else if (value.is_boolean()) {
+    out = value.get<bool>() ? "1" : "0";
+  } else if (value.is_number()) {
+    out = value.dump();
+  } else {
+    return value.is_null();
+  }
+  return true;
+}
+
+bool textOf(const json& object, const char* name, std::string& out) {
+  const auto found = object.find(name);
+  return found == object.end() || valueText(*found, out);
+}
+
+}  // namespace
+
+std::variant<NowPlaying, std::string> readAzuraCastJson(std::string_view body) {
+  auto parsed = parse(body);
+  if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+  const json& document = std::get<json>(parsed);
+  const auto nowPlaying = document.find("now_playing");
+  if (nowPlaying == document.end() || !nowPlaying->is_object()) return "falta now_playing";
+  const auto song = nowPlaying->find("song");
+  if (song == nowPlaying->end() || !song->is_object()) return "falta now_playing.song";
+  NowPlaying item;
+  std::string duration;
+  const bool shaped = textOf(*song, "artist", item.artist) && textOf(*song, "title", item.title) &&
+                      textOf(*song, "album", item.album) && textOf(*song, "text", item.text) &&
+                      textOf(*nowPlaying, "playlist", item.category) &&
+                      textOf(*song, "duration", duration) &&
+                      textOf(*nowPlaying, "duration", duration);
+  if (!shaped) return "campo com forma inesperada em now_playing";
+  if (!duration.empty() && duration != "0") {
+    item.duration = readDuration(duration);
+    if (!item.duration) return "duração inválida";
+  }
+  return item;
+}
+
+std::variant<std::vector<std::pair<DoorKey, std::string>>, std::string> readStateJson(
+    std::string_view body) {
+  auto parsed = parse(body);
+  if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+  std::vector<std::pair<DoorKey, std::string>> values;
+  for (const auto& [name, value] : std::get<json>(parsed).items()) {
+    const auto key = doorKeyNamed(name);
+    if (!key) return "chave desconhecida: " + printableName(name);
+    std::string text;
+    if (value.is_null() || !valueText(value, text)) {
+      return printableName(name) + ": esperado texto, número ou verdadeiro/falso";
+    }
+    values.emplace_back(*key, std::move(text));
+  }
+  return values;
+}
+
+std::string stateJson(const OnAirState& state) {
+  json document = json::object();
+  for (DoorKey key : kDoorKeys) {
+    if (key != DoorKey::Af) document[std::string(doorKeyName(key))] = readDoorValue(key, state);
+  }
+  return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace orvane

@@ -1,0 +1,79 @@
+#include "HttpDoor.h"
+
+#include "DoorJson.h"
+
+namespace orvane {
+namespace {
+
+constexpr int kOk = 200;
+constexpr int kAccepted = 202;  // understood, and filtered off the air
+constexpr int kBadRequest = 400;
+constexpr int kUnprocessable = 422;
+constexpr std::string_view kJsonType = "application/json; charset=utf-8";
+
+HttpResponse text(int status, std::string body) {
+  return {status, "text/plain; charset=utf-8", std::move(body) + "\n"};
+}
+
+HttpResponse answerOf(const AutomationDesk::Outcome& outcome) {
+  switch (outcome.kind) {
+    case AutomationDesk::Outcome::Kind::OnAir:
+      return text(kOk, "OK");
+    case AutomationDesk::Outcome::Kind::Skipped:
+      return text(kAccepted, outcome.message);
+    case AutomationDesk::Outcome::Kind::Refused:
+      break;
+  }
+  return text(kUnprocessable, outcome.message);
+}
+
+std::string sourceOf(const HttpRequest& request) {
+  return "HTTP " + request.peer;
+}
+
+std::string argument(const HttpRequest& request, const char* name) {
+  const auto found = request.query.find(name);
+  return found == request.query.end() ? std::string{} : found->second;
+}
+
+}  // namespace
+
+std::variant<NowPlaying, std::string> nowPlayingFromQuery(const HttpRequest& request) {
+  NowPlaying song;
+  song.artist = argument(request, "artist");
+  song.title = argument(request, "title");
+  song.album = argument(request, "album");
+  song.category = argument(request, "category");
+  song.text = argument(request, "text");
+  const std::string duration = argument(request, "duration");
+  if (!duration.empty()) {
+    song.duration = readDuration(duration);
+    if (!song.duration) return std::string("duração inválida (segundos, até 24 h)");
+  }
+  return song;
+}
+
+void addHttpDoor(HttpServer& server, AutomationDesk& desk) {
+  const HttpHandler nowPlaying = [&desk](const HttpRequest& request) {
+    const auto song = nowPlayingFromQuery(request);
+    if (const auto* error = std::get_if<std::string>(&song)) return text(kBadRequest, *error);
+    return answerOf(desk.song(std::get<NowPlaying>(song), sourceOf(request)));
+  };
+  server.route("GET", "/nowplaying", nowPlaying);
+  server.route("POST", "/nowplaying", nowPlaying);
+  server.route("POST", "/nowplaying/azuracast", [&desk](const HttpRequest& request) {
+    const auto song = readAzuraCastJson(request.body);
+    if (const auto* error = std::get_if<std::string>(&song)) return text(kBadRequest, *error);
+    return answerOf(desk.song(std::get<NowPlaying>(song), sourceOf(request)));
+  });
+  server.route("GET", "/state", [&desk](const HttpRequest&) {
+    return HttpResponse{kOk, std::string(kJsonType), stateJson(desk.onAir())};
+  });
+  server.route("POST", "/state", [&desk](const HttpRequest& request) {
+    const auto values = readStateJson(request.body);
+    if (const auto* error = std::get_if<std::string>(&values)) return text(kBadRequest, *error);
+    return answerOf(desk.set(std::get<0>(values), sourceOf(request)));
+  });
+}
+
+}  // namespace orvane

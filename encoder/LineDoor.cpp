@@ -1,0 +1,197 @@
+#include "LineDoor.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#include "Listener.h"
+#include "NonBlocking.h"
+#include "Windows1252.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::size_t kReadChunk = 4096;
+
+std::string reply(const AutomationDesk::Outcome& outcome) {
+  switch (outcome.kind) {
+    case AutomationDesk::Outcome::Kind::OnAir:
+      return "+\n";
+    case AutomationDesk::Outcome::Kind::Skipped:
+      return "+ " + outcome.message + "\n";
+    case AutomationDesk::Outcome::Kind::Refused:
+      break;
+  }
+  return "! " + outcome.message + "\n";
+}
+
+FileDescriptor bindDatagrams(const std::string& address, std::uint16_t port, std::string& error) {
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_port = htons(port);
+  inet_pton(AF_INET, address.c_str(), &where.sin_addr);
+  FileDescriptor socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  // The sockets API takes every address family through one generic pointer type.
+  if (!socket.valid() ||
+      bind(socket.get(), reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) {
+    error = "não foi possível receber UDP em " + address + ":" + std::to_string(port) + ": " +
+            std::strerror(errno);
+    return {};
+  }
+  return socket;
+}
+
+std::string addressOf(const sockaddr_in& from) {
+  char text[INET_ADDRSTRLEN] = "?";
+  inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
+  return text;
+}
+
+}  // namespace
+
+std::string answerDoorLine(AutomationDesk& desk, std::string_view line, std::string_view source) {
+  const auto parsed = parseDoorLine(line);
+  if (const auto* error = std::get_if<std::string>(&parsed)) return "! " + *error + "\n";
+  const DoorLine& door = std::get<DoorLine>(parsed);
+  switch (door.kind) {
+    case DoorLine::Kind::Blank:
+      return {};
+    case DoorLine::Kind::Read:
+      return std::string(doorKeyName(door.key)) + "=" + readDoorValue(door.key, desk.onAir()) +
+             "\n";
+    case DoorLine::Kind::ReadAll: {
+      std::string all;
+      for (DoorKey key : kDoorKeys) {
+        if (key == DoorKey::Af) continue;
+        all += std::string(doorKeyName(key)) + "=" + readDoorValue(key, desk.onAir()) + "\n";
+      }
+      return all + "+\n";
+    }
+    case DoorLine::Kind::Set:
+      break;
+  }
+  return reply(desk.set({{door.key, door.value}}, source));
+}
+
+LineDoor::LineDoor(AutomationDesk& desk, AirLog& log) : desk_(desk), log_(log) {}
+
+bool LineDoor::open(const std::string& address, std::uint16_t port, std::string& error) {
+  listener_ = listenOn(address, port, error);
+  if (!listener_.valid()) return false;
+  port_ = localPort(listener_.get());
+  datagrams_ = bindDatagrams(address, port_, error);
+  return datagrams_.valid();
+}
+
+PollTask::Wait LineDoor::wait() {
+  Wait wait;
+  wait.fds.push_back({acceptPause_.pollFd(listener_.get()), POLLIN, 0});
+  wait.fds.push_back({datagrams_.get(), POLLIN, 0});
+  for (const Client& client : clients_) {
+    wait.fds.push_back({client.socket.get(),
+                        static_cast<short>(POLLIN | (client.unsent.empty() ? 0 : POLLOUT)), 0});
+  }
+  wait.timeoutMs = acceptPause_.leftMs();
+  return wait;
+}
+
+bool LineDoor::service(std::span<const pollfd> polled) {
+  if (polled.size() < 2) return true;
+  for (std::size_t i = 0; i + 2 < polled.size() && i < clients_.size(); ++i) {
+    if (polled[i + 2].revents != 0) serve(clients_[i], polled[i + 2].revents);
+  }
+  std::erase_if(clients_, [](const Client& client) { return client.done; });
+  if (polled[1].revents != 0) readDatagrams();
+  if (polled[0].revents != 0) accept();
+  return true;
+}
+
+void LineDoor::accept() {
+  FileDescriptor socket(accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+  if (!socket.valid()) {
+    if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+      acceptPause_.start();
+    }
+    return;
+  }
+  const std::string peer = peerName(socket.get());
+  if (clients_.size() >= kMaxClients) {
+    static constexpr std::string_view kBusy = "! demasiados clientes\n";
+    [[maybe_unused]] auto sent = send(socket.get(), kBusy.data(), kBusy.size(), kSendFlags);
+    log_.writeAboutPeer("Linhas: recusado " + peer + ", demasiados clientes");
+    return;
+  }
+  detectDeadPeer(socket.get());
+  log_.writeAboutPeer("Linhas: cliente ligado " + peer);
+  clients_.push_back({std::move(socket), peer, {}, {}, false});
+}
+
+// Each datagram is whole lines; the last may lack its line feed.
+void LineDoor::readDatagrams() {
+  std::array<char, kMaxDatagram> buffer;
+  for (int i = 0; i < 64; ++i) {
+    sockaddr_in from{};
+    socklen_t size = sizeof from;
+    const ssize_t got = recvfrom(datagrams_.get(), buffer.data(), buffer.size(), MSG_TRUNC,
+                                 reinterpret_cast<sockaddr*>(&from), &size);
+    if (got < 0) return;
+    const std::string source = "UDP " + addressOf(from);
+    if (static_cast<std::size_t>(got) > buffer.size()) {
+      log_.writeAboutPeer("Linhas: datagrama grande demais de " + source + ", ignorado");
+      continue;
+    }
+    LineAssembler lines;
+    std::string_view bytes(buffer.data(), static_cast<std::size_t>(got));
+    for (const auto& piece : lines.feed(std::string(bytes) + (bytes.ends_with('\n') ? "" : "\n"))) {
+      if (piece.kind == LineAssembler::Piece::Kind::Line) {
+        const std::string answer = answerDoorLine(desk_, piece.text, source);
+        if (answer.starts_with('!'))
+          log_.writeAboutPeer("Linhas (" + source + "): " + answer.substr(0, answer.size() - 1));
+      }
+    }
+  }
+}
+
+void LineDoor::serve(Client& client, short events) {
+  if ((events & (POLLIN | POLLHUP | POLLERR)) != 0) {
+    std::array<char, kReadChunk> buffer;
+    const ssize_t got = recv(client.socket.get(), buffer.data(), buffer.size(), MSG_DONTWAIT);
+    if (got < 0 && wouldBlock()) return;
+    if (got <= 0) {
+      log_.writeAboutPeer("Linhas: cliente saiu " + client.peer);
+      client.done = true;
+      return;
+    }
+    const std::string source = "linhas " + client.peer.substr(0, client.peer.rfind(':'));
+    for (const auto& piece : client.lines.feed({buffer.data(), static_cast<std::size_t>(got)})) {
+      client.unsent +=
+          piece.kind == LineAssembler::Piece::Kind::Overlong
+              ? "! linha com mais de " + std::to_string(LineAssembler::kMaxLineLength) + " bytes\n"
+              : answerDoorLine(desk_, piece.text, source);
+    }
+  }
+  flush(client);
+}
+
+void LineDoor::flush(Client& client) {
+  while (!client.unsent.empty() && !client.done) {
+    const ssize_t sent =
+        send(client.socket.get(), client.unsent.data(), client.unsent.size(), kSendFlags);
+    if (sent < 0 && wouldBlock()) break;
+    if (sent <= 0) {
+      client.done = true;
+      return;
+    }
+    client.unsent.erase(0, static_cast<std::size_t>(sent));
+  }
+  if (client.unsent.size() > kMaxUnsentBytes) {
+    log_.writeAboutPeer("Linhas: desligado " + client.peer + ", não lê as respostas");
+    client.done = true;
+  }
+}
+
+}  // namespace orvane

@@ -1,0 +1,123 @@
+#include "MetricsText.h"
+
+#include <array>
+
+#include "StatusJson.h"
+
+namespace orvane {
+namespace {
+
+constexpr double kMicrosPerSecond = 1e6;
+
+// Label values are quoted, with backslash, quote and line feed escaped.
+std::string label(std::string_view name, std::string_view value) {
+  std::string out = std::string(name) + "=\"";
+  for (char c : value) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c == '\n' ? std::string("\\n") : std::string(1, c);
+  }
+  return out + "\"";
+}
+
+class Metrics {
+ public:
+  Metrics& family(std::string_view name, std::string_view type, std::string_view help) {
+    name_ = name;
+    text_ += "# HELP " + name_ + " " + std::string(help) + "\n";
+    text_ += "# TYPE " + name_ + " " + std::string(type) + "\n";
+    return *this;
+  }
+  Metrics& sample(double value, const std::string& labels = "") {
+    std::array<char, 32> number{};
+    std::snprintf(number.data(), number.size(), "%.17g", value);
+    text_ += name_ + (labels.empty() ? "" : "{" + labels + "}") + " " + number.data() + "\n";
+    return *this;
+  }
+  [[nodiscard]] const std::string& text() const { return text_; }
+
+ private:
+  std::string name_;
+  std::string text_;
+};
+
+void signalMetrics(const StatusSnapshot& status, Metrics& m) {
+  if (status.air) {
+    m.family("orvane_groups_sent_total", "counter", "RDS groups made, by type.");
+    for (std::size_t i = 0; i < status.air->groupsSent.size(); ++i) {
+      if (status.air->groupsSent[i] > 0) {
+        m.sample(static_cast<double>(status.air->groupsSent[i]), label("type", groupTypeName(i)));
+      }
+    }
+  }
+  if (!status.signal) return;
+  m.family("orvane_signal_stalls_total", "counter",
+           "Times a reader of the signal stopped taking it.")
+      .sample(static_cast<double>(status.signal->stalls));
+  if (status.signal->lagMicros) {
+    m.family("orvane_signal_lag_seconds", "gauge", "How far the signal lags behind the clock.")
+        .sample(static_cast<double>(*status.signal->lagMicros) / kMicrosPerSecond);
+  }
+}
+
+void doorMetrics(const StatusSnapshot& status, Metrics& m) {
+  m.family("orvane_clients", "gauge", "Clients connected, by door.");
+  for (const auto& [door, count] : status.doorClients) {
+    m.sample(static_cast<double>(count), label("door", door));
+  }
+  m.family("orvane_updates_total", "counter", "Changes of what goes on air, by source.");
+  for (std::size_t i = 0; i < status.sources.size(); ++i) {
+    const auto& entry = status.sources[i];
+    m.sample(entry ? static_cast<double>(entry->changes) : 0,
+             label("source", kChangeSourceNames[i]));
+  }
+}
+
+void targetMetrics(const StatusSnapshot& status, Metrics& m) {
+  double up = 0;
+  for (const auto& target : status.targets) up += target.up ? 1 : 0;
+  m.family("orvane_uecp_targets_up", "gauge", "UECP targets whose link is up.").sample(up);
+  m.family("orvane_uecp_targets", "gauge", "UECP targets configured.")
+      .sample(static_cast<double>(status.targets.size()));
+  m.family("orvane_uecp_target_up", "gauge", "Whether each UECP target's link is up.");
+  for (const auto& target : status.targets)
+    m.sample(target.up ? 1 : 0, label("target", target.name));
+  m.family("orvane_uecp_connections_total", "counter",
+           "Links made to each UECP target; more than one is a reconnection.");
+  for (const auto& target : status.targets) {
+    m.sample(static_cast<double>(target.connections), label("target", target.name));
+  }
+  m.family("orvane_uecp_refusals_total", "counter", "Elements each UECP target refused.");
+  for (const auto& target : status.targets) {
+    m.sample(static_cast<double>(target.refusals), label("target", target.name));
+  }
+}
+
+void alarmMetrics(const StatusSnapshot& status, Metrics& m) {
+  m.family("orvane_alarm", "gauge", "Alarms that hold now, by kind (1 for each).");
+  for (AlarmKind kind : {AlarmKind::StaleText, AlarmKind::TargetDown, AlarmKind::SignalStalled,
+                         AlarmKind::ClockUnsynchronised}) {
+    double count = 0;
+    for (const auto& raised : status.alarms) count += raised.alarm.kind == kind ? 1 : 0;
+    m.sample(count, label("kind", alarmKindName(kind)));
+  }
+}
+
+}  // namespace
+
+std::string metricsText(const StatusSnapshot& status) {
+  Metrics m;
+  signalMetrics(status, m);
+  doorMetrics(status, m);
+  targetMetrics(status, m);
+  alarmMetrics(status, m);
+  m.family("orvane_log_lines_dropped_total", "counter", "Log lines lost because no one read them.")
+      .sample(static_cast<double>(status.logLinesDropped));
+  m.family("orvane_log_lines_suppressed_total", "counter",
+           "Log lines about peers left out over the rate limit.")
+      .sample(static_cast<double>(status.logLinesSuppressed));
+  m.family("orvane_up_seconds", "gauge", "Time since the encoder started.")
+      .sample(static_cast<double>(status.upMicros) / kMicrosPerSecond);
+  return m.text();
+}
+
+}  // namespace orvane

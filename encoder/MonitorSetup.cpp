@@ -1,0 +1,66 @@
+#include "MonitorSetup.h"
+
+#include "ClockSync.h"
+#include "SignalSetup.h"
+#include "StatusDoor.h"
+#include "SystemClock.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+constexpr std::int64_t kSecondsPerMinute = 60;
+
+AlarmSettings alarmSettings(const ServerOptions& options) {
+  AlarmSettings settings;
+  if (options.alarmStaleMinutes) {
+    settings.staleMicros = *options.alarmStaleMinutes * kSecondsPerMinute * kMicrosPerSecond;
+  }
+  settings.targetDownMicros = options.alarmTargetDownSeconds * kMicrosPerSecond;
+  return settings;
+}
+
+}  // namespace
+
+std::vector<PollTask*> Monitoring::tasks() const {
+  std::vector<PollTask*> all;
+  if (unwritten) all.push_back(unwritten.get());
+  all.push_back(monitor.get());
+  return all;
+}
+
+std::unique_ptr<Monitoring> openMonitoring(const ServerOptions& options, const EncoderState& state,
+                                           SignalOutput* output, UecpListener* listener,
+                                           const UecpBridge* bridge, AirLog& log) {
+  auto monitoring =
+      std::unique_ptr<Monitoring>(new Monitoring{ChangeLedger(unixMicros), {}, {}, {}, {}});
+  if (!output) {
+    monitoring->unwritten = openUnwrittenSignal(options, state.onAir());
+    output = monitoring->unwritten.get();
+  }
+  AirReadBack& readBack = monitoring->readBack;
+  output->watchGroups(
+      [&readBack](const RdsGroup& group, std::int64_t micros) { readBack.take(group, micros); });
+  StatusMonitor::Sources sources{&readBack, output, bridge, &monitoring->ledger, &log, {}};
+  if (listener) {
+    listener->recordChanges(monitoring->ledger);
+    sources.doors.emplace_back("uecp", [listener] { return listener->clients(); });
+  }
+  monitoring->monitor = std::make_unique<StatusMonitor>(
+      std::move(sources), alarmSettings(options),
+      StatusMonitor::Clocks{monotonicMicros, unixMicros, systemClockSynchronised}, log,
+      &monitoring->notifier);
+  return monitoring;
+}
+
+void watchConsole(Monitoring& monitoring, EncoderServer& server) {
+  server.recordChanges(monitoring.ledger);
+  monitoring.monitor->addDoor("console", [&server] { return server.clients(); });
+}
+
+void watchDoors(Monitoring& monitoring, AutomationDoors& doors) {
+  if (doors.desk) doors.desk->recordChanges(monitoring.ledger);
+  if (doors.http) attachStatus(*doors.http, *monitoring.monitor);
+}
+
+}  // namespace orvane

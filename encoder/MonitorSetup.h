@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+
+#include "AirLog.h"
+#include "AirReadBack.h"
+#include "AutomationSetup.h"
+#include "ChangeLedger.h"
+#include "EncoderServer.h"
+#include "EncoderState.h"
+#include "ServerOptions.h"
+#include "ServiceNotifier.h"
+#include "SignalOutput.h"
+#include "StatusMonitor.h"
+#include "UecpBridge.h"
+#include "UecpListener.h"
+
+namespace orvane {
+
+// The parts of the encoder that watch it, kept together for main(): who changed what, what
+// went out, and the monitor that reads both.
+struct Monitoring {
+  ChangeLedger ledger;
+  AirReadBack readBack;
+  ServiceNotifier notifier;
+  std::unique_ptr<SignalOutput> unwritten;  // the signal made only to be read back
+  std::unique_ptr<StatusMonitor> monitor;
+
+  // The tasks main's loop runs for it beside the doors.
+  [[nodiscard]] std::vector<PollTask*> tasks() const;
+};
+
+// Reads back `output`, or a signal made for the purpose when there is none; records the UECP
+// listener's changes. The console's door is added with watchConsole once the loop exists.
+[[nodiscard]] std::unique_ptr<Monitoring> openMonitoring(const ServerOptions& options,
+                                                         const EncoderState& state,
+                                                         SignalOutput* output,
+                                                         UecpListener* listener,
+                                                         const UecpBridge* bridge, AirLog& log);
+
+void watchConsole(Monitoring& monitoring, EncoderServer& server);
+// Records the playout doors' changes, and puts the status page on the HTTP door when it is open.
+void watchDoors(Monitoring& monitoring, AutomationDoors& doors);
+
+}  // namespace orvane

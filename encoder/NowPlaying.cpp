@@ -1,0 +1,112 @@
+#include "NowPlaying.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "Command.h"
+#include "DoorText.h"
+
+namespace orvane {
+namespace {
+
+// What a field may take before the line is cut: room for a long title, and a bound all the same.
+constexpr std::size_t kMaxFieldLength = 256;
+
+struct Placed {
+  std::size_t start = 0;
+  std::size_t length = 0;
+};
+
+RtPlusTag tagOf(int contentType, const Placed& placed, int maxLength, std::size_t textLength) {
+  RtPlusTag tag;
+  if (placed.length == 0 || placed.start > static_cast<std::size_t>(kMaxTagStart) ||
+      placed.start >= textLength) {
+    return tag;
+  }
+  tag.contentType = contentType;
+  tag.start = static_cast<int>(placed.start);
+  tag.length = static_cast<int>(
+      std::min({placed.length, textLength - placed.start, static_cast<std::size_t>(maxLength)}));
+  return tag;
+}
+
+// As the console's own tagger does: the longer field takes the first tag, which can be longer.
+RtPlusTags tagsOf(const Placed& artist, const Placed& title, std::size_t textLength) {
+  RtPlusTags tags;
+  if (artist.length == 0 || title.length == 0) return tags;
+  const bool artistFirst = artist.length >= title.length;
+  const Placed& first = artistFirst ? artist : title;
+  const Placed& second = artistFirst ? title : artist;
+  tags.itemRunning = true;
+  tags.tags[0] = tagOf(artistFirst ? kItemArtist : kItemTitle, first, kMaxTagLength[0], textLength);
+  tags.tags[1] =
+      tagOf(artistFirst ? kItemTitle : kItemArtist, second, kMaxTagLength[1], textLength);
+  return tags;
+}
+
+// Blanks around a field would end up inside its tag.
+std::string_view trimmed(std::string_view text) {
+  const auto start = text.find_first_not_of(' ');
+  if (start == std::string_view::npos) return {};
+  return text.substr(start, text.find_last_not_of(' ') - start + 1);
+}
+
+}  // namespace
+
+std::variant<OnAirState::SongTags, std::string> renderSong(const NowPlaying& song,
+                                                           std::string_view pattern) {
+  std::string error;
+  const bool fields = !trimmed(song.artist).empty() || !trimmed(song.title).empty();
+  if (!fields) {
+    auto text = doorText(trimmed(song.text), kMaxFieldLength, error);
+    if (!text) return error;
+    if (text->empty()) return std::string("sem artista, título nem texto");
+    text->resize(std::min(text->size(), kMaxRadiotextLength));
+    return OnAirState::SongTags{*text, {}};
+  }
+  std::string out;
+  Placed artist, title;
+  while (!pattern.empty()) {
+    const auto open = pattern.find('{');
+    const auto close = pattern.find('}', open == std::string_view::npos ? 0 : open);
+    const std::string_view name = open == std::string_view::npos || close == std::string_view::npos
+                                      ? std::string_view{}
+                                      : pattern.substr(open + 1, close - open - 1);
+    const std::string_view field = name == "artist"  ? song.artist
+                                   : name == "title" ? song.title
+                                   : name == "album" ? song.album
+                                                     : std::string_view{};
+    const bool known = name == "artist" || name == "title" || name == "album";
+    // An unknown brace is kept as text, and the search goes on after it.
+    const std::size_t literalEnd = known                            ? open
+                                   : open == std::string_view::npos ? pattern.size()
+                                                                    : open + 1;
+    auto literal = doorText(pattern.substr(0, literalEnd), kMaxFieldLength, error);
+    if (!literal) return error;
+    out += *literal;
+    pattern.remove_prefix(literalEnd);
+    if (!known) continue;
+    auto value = doorText(trimmed(field), kMaxFieldLength, error);
+    if (!value) return std::string(name) + ": " + error;
+    if (name == "artist") artist = {out.size(), value->size()};
+    if (name == "title") title = {out.size(), value->size()};
+    out += *value;
+    pattern.remove_prefix(close - open + 1);
+  }
+  out.resize(std::min(out.size(), kMaxRadiotextLength));
+  return OnAirState::SongTags{out, tagsOf(artist, title, out.size())};
+}
+
+std::optional<std::chrono::milliseconds> readDuration(std::string_view text) {
+  double seconds = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size() ||
+      !std::isfinite(seconds) || seconds <= 0 ||
+      seconds > std::chrono::duration<double>(kMaxSongDuration).count()) {
+    return std::nullopt;
+  }
+  return std::chrono::milliseconds(static_cast<std::int64_t>(std::llround(seconds * 1000)));
+}
+
+}  // namespace orvane

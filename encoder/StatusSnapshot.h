@@ -1,0 +1,34 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "AirView.h"
+#include "Alarms.h"
+#include "ChangeLedger.h"
+#include "SignalOutput.h"
+#include "UecpTarget.h"
+
+namespace orvane {
+
+// Everything the status page, the event stream and the metrics say, read at one moment, so that
+// the three are made by pure functions and always agree.
+struct StatusSnapshot {
+  std::int64_t unixMicros = 0;
+  std::int64_t upMicros = 0;
+  std::optional<AirView> air;  // none: no signal is made, so nothing is read back
+  std::optional<SignalOutput::Health> signal;
+  std::array<std::optional<ChangeLedger::Entry>, kChangeSourceNames.size()> sources;
+  std::vector<UecpTarget::Health> targets;
+  std::vector<std::pair<std::string, std::size_t>> doorClients;  // door name, clients connected
+  std::vector<AlarmBook::Raised> alarms;
+  std::uint64_t logLinesDropped = 0;
+  std::uint64_t logLinesSuppressed = 0;
+  std::vector<std::string> recentLog;  // oldest first
+};
+
+}  // namespace orvane

@@ -1,0 +1,34 @@
+// Arbitrary bodies on the HTTP door's JSON endpoints: no crash, no stack exhausted by nesting,
+// and a song read from one renders within radiotext's length or is refused.
+#include <cstdint>
+#include <string>
+
+#include "DoorJson.h"
+
+namespace {
+
+void expect(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace orvane;
+  const std::string_view body(reinterpret_cast<const char*>(data), size);
+  const auto song = readAzuraCastJson(body);
+  if (const auto* read = std::get_if<NowPlaying>(&song)) {
+    const auto rendered = renderSong(*read, "{artist} - {title} ({album})");
+    if (const auto* tags = std::get_if<OnAirState::SongTags>(&rendered)) {
+      expect(tags->text.size() <= kMaxRadiotextLength);
+    }
+  }
+  const auto values = readStateJson(body);
+  if (const auto* list = std::get_if<0>(&values)) {
+    OnAirState state;
+    AssignedFields fields;
+    for (const auto& [key, value] : *list) (void)applyDoorValue(key, value, state, fields);
+    (void)stateJson(state);
+  }
+  return 0;
+}

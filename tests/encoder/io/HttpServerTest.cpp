@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+
+#include "HttpAccess.h"
+#include "HttpClient.h"
+#include "HttpServer.h"
+
+namespace orvane {
+namespace {
+
+using test::exchangeHttp;
+
+TEST(HttpAccessTest, SecretMustMatchWholeAndExactly) {
+  EXPECT_TRUE(sameSecret("s3cret", "s3cret"));
+  for (const char* wrong : {"", "s3cre", "s3cret!", "S3cret", "s3cret s3cret", "xxxxxx"}) {
+    EXPECT_FALSE(sameSecret("s3cret", wrong)) << wrong;
+  }
+  EXPECT_FALSE(sameSecret("", "")) << "no secret set must never match";
+}
+
+TEST(HttpAccessTest, TokenComesFromBearerHeaderOrArgument) {
+  HttpRequest request;
+  request.query.emplace("token", "from-url");
+  EXPECT_EQ(presentedToken(request), "from-url");
+  request.headers["authorization"] = "bEaReR  from-header";
+  EXPECT_EQ(presentedToken(request), "from-header");
+  request.headers["authorization"] = "Basic dXNlcjpwdw==";
+  EXPECT_EQ(presentedToken(request), "from-url") << "another scheme is no bearer token";
+}
+
+TEST(HttpAccessTest, FormBodyIsDecodedOrRefusedWhole) {
+  std::multimap<std::string, std::string> query;
+  ASSERT_TRUE(decodeForm("artist=Ana+Moura&title=Desfado%20%C3%A9&&flag", query));
+  EXPECT_EQ(query.find("artist")->second, "Ana Moura");
+  EXPECT_EQ(query.find("title")->second, "Desfado \xC3\xA9");
+  EXPECT_EQ(query.find("flag")->second, "");
+  std::multimap<std::string, std::string> untouched;
+  for (const char* bad : {"a=%", "a=%4", "a=%zz", "%g1=x"}) {
+    EXPECT_FALSE(decodeForm(bad, untouched)) << bad;
+  }
+  EXPECT_TRUE(untouched.empty());
+}
+
+TEST(HttpRateLimitTest, EachClientAndAllTogetherAreBoundedPerSecond) {
+  HttpRateLimit limit(2, 3);
+  EXPECT_TRUE(limit.admit("a", 0));
+  EXPECT_TRUE(limit.admit("a", 1));
+  EXPECT_FALSE(limit.admit("a", 2)) << "over its own share";
+  EXPECT_TRUE(limit.admit("b", 3));
+  EXPECT_FALSE(limit.admit("c", 4)) << "over the total";
+  EXPECT_TRUE(limit.admit("a", HttpRateLimit::kWindowMicros)) << "a new second";
+  EXPECT_TRUE(limit.admit("c", HttpRateLimit::kWindowMicros + 1));
+}
+
+// A server driven by the test itself, as the encoder's loop drives it.
+class HttpServerTest : public ::testing::Test {
+ protected:
+  void start(HttpSettings settings = {}) {
+    server_ = std::make_unique<HttpServer>(std::move(settings), log_);
+    server_->route("GET", "/echo", [](const HttpRequest& request) {
+      HttpResponse response;
+      for (const auto& [key, value] : request.query) response.body += key + "=" + value + ";";
+      response.body += request.body;
+      return response;
+    });
+    server_->route("POST", "/echo", [](const HttpRequest& request) {
+      return HttpResponse{201, "text/plain", request.body + "|" + request.query.begin()->second};
+    });
+    std::string error;
+    ASSERT_TRUE(server_->open(error)) << error;
+  }
+
+  void turn() {
+    auto wait = server_->wait();
+    poll(wait.fds.data(), wait.fds.size(), 0);
+    server_->service(wait.fds);
+  }
+
+  test::HttpReply send(const std::string& request) {
+    return exchangeHttp(server_->port(), request, [this] { turn(); });
+  }
+
+  std::array<int, 2> logPipe_ = [] {
+    std::array<int, 2> ends{};
+    if (pipe(ends.data()) != 0) ends = {-1, -1};
+    return ends;
+  }();
+  AirLog log_{logPipe_[1]};
+  std::unique_ptr<HttpServer> server_;
+};
+
+TEST_F(HttpServerTest, AnswersRoutesWithDecodedArgumentsAndForms) {
+  start();
+  auto reply =
+      send("GET /echo?artist=Ana%20Moura&t=a%00b HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.body, std::string("artist=Ana Moura;t=a\0b;", 23)) << "a NUL cuts nothing short";
+  reply = send(
+      "POST /echo HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: "
+      "application/x-www-form-urlencoded\r\nContent-Length: 9\r\n\r\ntitle=A+B");
+  EXPECT_EQ(reply.status, 201);
+  EXPECT_EQ(reply.body, "title=A+B|A B");
+}
+
+TEST_F(HttpServerTest, RefusesWithAClearStatusEach) {
+  HttpSettings settings;
+  settings.maxBodyBytes = 16;
+  settings.maxHeaders = 4;
+  start(settings);
+  const std::string head = "Host: x\r\nConnection: close\r\n";
+  EXPECT_EQ(send("GET /nothing HTTP/1.1\r\n" + head + "\r\n").status, 404);
+  const auto wrongMethod = send("DELETE /echo HTTP/1.1\r\n" + head + "\r\n");
+  EXPECT_EQ(wrongMethod.status, 405);
+  EXPECT_NE(wrongMethod.head.find("Allow: GET, POST"), std::string::npos);
+  EXPECT_EQ(
+      send("POST /echo HTTP/1.1\r\n" + head + "Content-Length: 17\r\n\r\n" + std::string(17, 'x'))
+          .status,
+      413);
+  EXPECT_EQ(send("POST /echo HTTP/1.1\r\n" + head + "Transfer-Encoding: chunked\r\n\r\n11\r\n" +
+                 std::string(17, 'x') + "\r\n0\r\n\r\n")
+                .status,
+            413)
+      << "a chunked body is bounded as it comes";
+  EXPECT_EQ(send("GET /echo HTTP/1.1\r\n" + head + "A: 1\r\nB: 2\r\nC: 3\r\n\r\n").status, 431);
+  EXPECT_EQ(send("POST /echo HTTP/1.1\r\n" + head +
+                 "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: 3\r\n\r\na=%")
+                .status,
+            400);
+}
+
+TEST_F(HttpServerTest, TokenIsRequiredWhenSetAndNeverReachesHandlers) {
+  HttpSettings settings;
+  settings.token = "s3cret";
+  start(settings);
+  const std::string tail = " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n";
+  const auto refused = send("GET /echo" + tail + "\r\n");
+  EXPECT_EQ(refused.status, 401);
+  EXPECT_NE(refused.head.find("WWW-Authenticate: Bearer"), std::string::npos);
+  EXPECT_EQ(send("GET /echo?token=wrong" + tail + "\r\n").status, 401);
+  EXPECT_EQ(send("GET /echo?token=s3cret&a=1" + tail + "\r\n").body, "a=1;");
+  EXPECT_EQ(send("GET /echo" + tail + "Authorization: Bearer s3cret\r\n\r\n").status, 200);
+}
+
+TEST_F(HttpServerTest, FloodIsTurnedAwayWithTooManyRequests) {
+  HttpSettings settings;
+  settings.requestsPerSecondPerClient = 3;
+  start(settings);
+  int refused = 0;
+  for (int i = 0; i < 6; ++i) {
+    refused += send("GET /echo HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n").status == 429;
+  }
+  EXPECT_GE(refused, 2);
+}
+
+TEST(HttpServerOpenTest, NetworkAddressWithoutTokenIsRefused) {
+  AirLog log(STDERR_FILENO);
+  HttpSettings settings;
+  settings.address = "0.0.0.0";
+  HttpServer server(settings, log);
+  std::string error;
+  EXPECT_FALSE(server.open(error));
+  EXPECT_NE(error.find("token"), std::string::npos);
+  EXPECT_TRUE(isLoopbackAddress("127.0.0.2"));
+  EXPECT_FALSE(isLoopbackAddress("10.0.0.5"));
+}
+
+}  // namespace
+}  // namespace orvane
