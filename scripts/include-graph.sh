@@ -19,6 +19,7 @@ room_of_header() {
   for room in "${rooms[@]}"; do
     [[ -f "$room/$1" ]] && { echo "$room"; return; }
   done
+  return 0  # a generated or system header belongs to no room
 }
 
 upward=0
