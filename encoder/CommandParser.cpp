@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "PrintableQuote.h"
+
 namespace orvane {
 namespace {
 
@@ -34,16 +36,6 @@ constexpr std::array<Syntax, 13> kSyntax = {{
     {"ENCODE", Keyword::Encode, ValueKind::None},
 }};
 
-constexpr std::size_t kQuotedMax = 24;
-
-// What an error message may quote from the client's line: printable ASCII only, and not much.
-std::string printable(std::string_view bytes) {
-  std::string out;
-  for (char c : bytes.substr(0, kQuotedMax)) out.push_back(c >= 0x20 && c < 0x7F ? c : '?');
-  if (bytes.size() > kQuotedMax) out += "...";
-  return out;
-}
-
 std::string hexByte(int value) {
   char buffer[8];
   std::snprintf(buffer, sizeof buffer, "%02X", static_cast<unsigned>(value));
@@ -51,7 +43,8 @@ std::string hexByte(int value) {
 }
 
 ParseError fail(const Syntax& syntax, std::string_view value, std::string_view why) {
-  return {"ERRO: " + std::string(syntax.name) + "=" + printable(value) + ": " + std::string(why)};
+  return {"ERRO: " + std::string(syntax.name) + "=" + printableQuote(value) + ": " +
+          std::string(why)};
 }
 
 int hexDigit(char c) {
@@ -193,7 +186,7 @@ ParseResult parseCommand(std::string_view line) {
     }
     return parseValue(syntax, hasValue ? line.substr(equals + 1) : std::string_view{});
   }
-  return ParseError{"ERRO: comando desconhecido \"" + printable(name) + "\""};
+  return ParseError{"ERRO: comando desconhecido \"" + printableQuote(name) + "\""};
 }
 
 }  // namespace orvane

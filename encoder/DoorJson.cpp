@@ -2,18 +2,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "PrintableQuote.h"
+
 namespace orvane {
 namespace {
 
 using nlohmann::json;
-
-// What an answer may quote of a client's key: printable ASCII, and not much.
-std::string printableName(std::string_view name) {
-  constexpr std::size_t kQuotedMax = 24;
-  std::string out;
-  for (char c : name.substr(0, kQuotedMax)) out.push_back(c >= 0x20 && c < 0x7F ? c : '?');
-  return out;
-}
 
 // Brackets outside strings, counted without parsing.
 bool shallowEnough(std::string_view text) {
@@ -93,10 +87,10 @@ std::variant<std::vector<std::pair<DoorKey, std::string>>, std::string> readStat
   std::vector<std::pair<DoorKey, std::string>> values;
   for (const auto& [name, value] : std::get<json>(parsed).items()) {
     const auto key = doorKeyNamed(name);
-    if (!key) return "chave desconhecida: " + printableName(name);
+    if (!key) return "chave desconhecida: " + printableQuote(name);
     std::string text;
     if (value.is_null() || !valueText(value, text)) {
-      return printableName(name) + ": esperado texto, número ou verdadeiro/falso";
+      return printableQuote(name) + ": esperado texto, número ou verdadeiro/falso";
     }
     values.emplace_back(*key, std::move(text));
   }

@@ -6,6 +6,7 @@
 #include "CommandParser.h"
 #include "DoorText.h"
 #include "OptionNumber.h"
+#include "PrintableQuote.h"
 #include "Windows1252.h"
 
 namespace orvane {
@@ -17,15 +18,6 @@ constexpr std::size_t kServiceNameLength = 8;
 constexpr std::size_t kProgrammeTypeNameLength = 8;
 // A name shown frame by frame: eight frames are already more than a listener reads.
 constexpr std::size_t kMaxDynamicNameLength = 64;
-constexpr std::size_t kQuotedMax = 24;
-
-std::string printable(std::string_view bytes) {
-  std::string out;
-  for (char c : bytes.substr(0, kQuotedMax)) out.push_back(c >= 0x20 && c < 0x7F ? c : '?');
-  if (bytes.size() > kQuotedMax) out += "...";
-  return out;
-}
-
 char upper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -115,7 +107,7 @@ std::variant<DoorLine, std::string> parseDoorLine(std::string_view line) {
   const std::string_view name =
       read ? line.substr(1) : line.substr(0, std::min(equals, line.size()));
   const auto key = doorKeyNamed(name);
-  if (!key) return "chave desconhecida \"" + printable(name) + "\"";
+  if (!key) return "chave desconhecida \"" + printableQuote(name) + "\"";
   if (!read && equals == std::string_view::npos) {
     return "falta o valor: " + std::string(doorKeyName(*key)) + "=...";
   }
@@ -137,14 +129,14 @@ std::optional<std::string> applyDoorValue(DoorKey key, std::string_view value, O
     case DoorKey::Pi:
       if (value.empty() || value.size() > 4 || !readOptionNumber(value, 0xFFFF, number, 16) ||
           number == 0) {
-        return "PI=" + printable(value) + ": esperado de 1 a 4 dígitos hexadecimais, não 0";
+        return "PI=" + printableQuote(value) + ": esperado de 1 a 4 dígitos hexadecimais, não 0";
       }
       next.programmeIdentification = static_cast<std::uint16_t>(number);
       fields.set(OnAirField::ProgrammeIdentification);
       return std::nullopt;
     case DoorKey::Ct:
       if (value != "0" && value != "1" && value != "00" && value != "01") {
-        return "CT=" + printable(value) + ": deve ser 0 ou 1";
+        return "CT=" + printableQuote(value) + ": deve ser 0 ou 1";
       }
       next.clockTimeGroups = value.back() == '1';
       fields.set(OnAirField::ClockTime);

@@ -9,6 +9,7 @@
 
 #include "HttpAccess.h"
 #include "Listener.h"
+#include "PrintableQuote.h"
 #include "SystemClock.h"
 
 namespace orvane {
@@ -19,14 +20,6 @@ constexpr unsigned kConnectionHeadroom = 4;  // beyond the bound, still answered
 constexpr std::size_t kMinPoolBytes = 16 * 1024;
 constexpr std::size_t kMaxDiscardedBytes = 1024 * 1024;
 constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
-
-// What the log may quote of a client's path: printable ASCII only, and not much.
-std::string printable(std::string_view bytes) {
-  std::string out;
-  for (char c : bytes.substr(0, kQuotedPathMax)) out.push_back(c > 0x20 && c < 0x7F ? c : '?');
-  if (bytes.size() > kQuotedPathMax) out += "...";
-  return out;
-}
 
 // A handler's reason for the log: its first line, bounded, control bytes made harmless.
 std::string reason(std::string_view body) {
@@ -248,7 +241,8 @@ bool HttpServer::handle(MHD_Connection* connection, Exchange& exchange, const ch
       exchange.discarded += size;
       if (exchange.discarded <= kMaxDiscardedBytes) return true;
       log_.writeAboutPeer("HTTP " + exchange.request.peer + ": " +
-                          printable(exchange.request.path) + " cortado, corpo sem fim");
+                          printableQuote(exchange.request.path, kQuotedPathMax) +
+                          " cortado, corpo sem fim");
       return false;
     }
     if (exchange.request.body.size() + size > settings_.maxBodyBytes) {
@@ -280,9 +274,10 @@ bool HttpServer::handle(MHD_Connection* connection, Exchange& exchange, const ch
   const HttpResponse response = dispatch(exchange);
   // A handler's refusal is logged like the server's own, with the first words of its reason.
   if (response.status >= MHD_HTTP_BAD_REQUEST) {
-    log_.writeAboutPeer("HTTP " + request.peer + ": " + printable(request.method) + " " +
-                        printable(request.path) + " recusado, " + std::to_string(response.status) +
-                        " (" + reason(response.body) + ")");
+    log_.writeAboutPeer("HTTP " + request.peer + ": " +
+                        printableQuote(request.method, kQuotedPathMax) + " " +
+                        printableQuote(request.path, kQuotedPathMax) + " recusado, " +
+                        std::to_string(response.status) + " (" + reason(response.body) + ")");
   }
   answer(connection, request, response);
   return true;
@@ -297,9 +292,10 @@ HttpResponse HttpServer::dispatch(Exchange& exchange) {
 void HttpServer::refuse(MHD_Connection* connection, Exchange& exchange, int status,
                         std::string_view why) {
   const HttpRequest& request = exchange.request;
-  log_.writeAboutPeer("HTTP " + request.peer + ": " + printable(request.method) + " " +
-                      printable(request.path) + " recusado, " + std::to_string(status) + " (" +
-                      std::string(why) + ")");
+  log_.writeAboutPeer("HTTP " + request.peer + ": " +
+                      printableQuote(request.method, kQuotedPathMax) + " " +
+                      printableQuote(request.path, kQuotedPathMax) + " recusado, " +
+                      std::to_string(status) + " (" + std::string(why) + ")");
   std::map<std::string, std::string> extra;
   if (status == MHD_HTTP_UNAUTHORIZED) extra["WWW-Authenticate"] = "Bearer";
   if (status == MHD_HTTP_TOO_MANY_REQUESTS || status == MHD_HTTP_SERVICE_UNAVAILABLE) {
