@@ -32,9 +32,10 @@ void checkOnAir(const OnAirState& s) {
   expect(s.decoderIdentification >= 0 && s.decoderIdentification <= 0x0F);
   expect(s.radiotext[0].size() <= 64 && s.radiotext[1].size() <= 64);
   expect(printable(s.radiotext[0]) && printable(s.radiotext[1]) &&
-         printable(s.programmeServiceName));
-  const ProgrammeItemTime& t = s.programmeItemTime;
-  expect(t.day >= 1 && t.day <= 31 && t.hour <= 23 && t.minute <= 59);
+         printable(s.programmeServiceName) && printable(s.programmeTypeName));
+  expect(s.programmeTypeName.size() <= 8);
+  const ProgrammeItemTime& t = s.programmeItemTime;  // day 0: no programme item yet
+  expect(t.day >= 0 && t.day <= 31 && t.hour <= 23 && t.minute <= 59);
   expect(!s.programmeIdentification || *s.programmeIdentification != 0);
 }
 
