@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Prints which room of the encoder includes which: one line "FROM -> TO  (N includes)" for every
 # pair of rooms, from the project's own #include "..." lines. A room is text/ or a folder of
-# encoder/; an include is placed in the room that holds a header of that name. Any line where a
-# lower room (io, rds, uecp) reaches up into a higher one is marked "UPWARD", and the script then
-# exits 1, so it can guard the layering.
+# encoder/; an include is placed in the room that holds a header of that name. A line where a
+# lower room reaches up into a higher one is marked "UPWARD", one between the two rooms that
+# stand side by side (doors and monitor) "ACROSS", and the script then exits 1, so it can guard
+# the layering.
 #   scripts/include-graph.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-rooms=(text encoder/io encoder/rds encoder/uecp encoder console)
+rooms=(text encoder/io encoder/rds encoder/uecp encoder/doors encoder/monitor encoder console)
 rank() {
   case $1 in
     text) echo 0 ;; encoder/io) echo 1 ;; encoder/rds) echo 2 ;; encoder/uecp) echo 3 ;;
-    encoder) echo 4 ;; console) echo 5 ;;
+    encoder/doors | encoder/monitor) echo 4 ;; encoder) echo 5 ;; console) echo 6 ;;
   esac
 }
 room_of_header() {
@@ -22,8 +23,9 @@ room_of_header() {
   return 0  # a generated or system header belongs to no room
 }
 
-upward=0
-for from in text encoder/io encoder/rds encoder/uecp encoder; do
+faults=0
+for from in "${rooms[@]}"; do
+  [[ $from == console ]] && continue
   declare -A count=()
   for file in "$from"/*.h "$from"/*.cpp; do
     [[ -f $file ]] || continue
@@ -36,10 +38,13 @@ for from in text encoder/io encoder/rds encoder/uecp encoder; do
     mark=""
     if [[ $to == console || $(rank "$to") -gt $(rank "$from") ]]; then
       mark="  UPWARD"
-      upward=1
+      faults=1
+    elif [[ $(rank "$to") -eq $(rank "$from") ]]; then
+      mark="  ACROSS"
+      faults=1
     fi
     echo "$from -> $to  (${count[$to]} includes)$mark"
   done | sort
   unset count
 done
-exit $upward
+exit $faults

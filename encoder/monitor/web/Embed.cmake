@@ -1,7 +1,7 @@
 # Writes the status page's files into a header as raw string literals, so that the encoder
 # serves them from the binary and no installation can leave them out or out of date.
 # Run as: cmake -DOUTPUT=WebPage.h -DINPUTS="a.html|b.css" -P Embed.cmake
-set(text "#pragma once\n// Made by encoder/web/Embed.cmake from encoder/web; edit those files.\n")
+set(text "#pragma once\n// Made by encoder/monitor/web/Embed.cmake from encoder/monitor/web; edit those files.\n")
 string(APPEND text "#include <string_view>\nnamespace orvane::web {\n")
 string(REPLACE "|" ";" INPUTS "${INPUTS}")
 foreach(input IN LISTS INPUTS)
