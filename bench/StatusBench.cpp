@@ -14,7 +14,8 @@ StatusSnapshot busyStation() {
   state.programmeServiceName = "RADIO   ORVANE  LISBOA  ";
   state.radiotext = {"Rui Veloso - Porto Sentido", "Bom dia, Lisboa: 21 graus e sol"};
   state.clockTimeGroups = state.programmeItemGroups = true;
-  GroupScheduler scheduler(0x8201, [](std::int64_t) { return 0; }, 0xE4);
+  GroupScheduler scheduler(
+      0x8201, [](std::int64_t) { return 0; }, 0xE4);
   scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
   AirReadBack readBack;
   for (std::int64_t i = 0; i < 2000; ++i) {
@@ -25,10 +26,12 @@ StatusSnapshot busyStation() {
   status.air = readBack.view();
   status.signal = SignalOutput::Health{{"groups.txt", "mpx.wav"}, 0, false, 0, 0, 0};
   for (int i = 0; i < 4; ++i) {
-    status.targets.push_back({"tcp:10.0.1." + std::to_string(i) + ":5000", i != 2, "", {}, {}, 0, 1});
+    status.targets.push_back(
+        {"tcp:10.0.1." + std::to_string(i) + ":5000", i != 2, "", {}, {}, 0, 1});
   }
   for (int i = 0; i < 50; ++i) {
-    status.recentLog.push_back("2026-12-07 10:40:11  RTXT1 \"Rui Veloso - Porto Sentido\" (HTTP 10.0.0.5)");
+    status.recentLog.push_back(
+        "2026-12-07 10:40:11  RTXT1 \"Rui Veloso - Porto Sentido\" (HTTP 10.0.0.5)");
   }
   return status;
 }

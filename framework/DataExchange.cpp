@@ -120,8 +120,9 @@ void DataExchange::check(int controlId, std::int32_t& value) {
     return;
   }
   if (value < 0 || value > 2) value = 0;
-  const Qt::CheckState wanted =
-      value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
+  const Qt::CheckState wanted = value == 1   ? Qt::Checked
+                                : value == 2 ? Qt::PartiallyChecked
+                                             : Qt::Unchecked;
   // Qt repaints a check box on every setCheckState, changed or not; the console writes the whole
   // window every second.
   if (box->checkState() != wanted) box->setCheckState(wanted);

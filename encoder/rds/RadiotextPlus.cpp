@@ -47,8 +47,7 @@ std::string itemOf(std::string_view text, const RtPlusTags& tags) {
 }  // namespace
 
 RdsGroup RadiotextPlus::next(const GroupHeader& header, std::string_view textOnAir,
-                             const std::array<std::string, 2>& lines,
-                             const RtPlusTags* given) {
+                             const std::array<std::string, 2>& lines, const RtPlusTags* given) {
   const bool announce = turn_ == 0;
   turn_ = (turn_ + 1) % kAnnounceEvery;
   if (announce) {
@@ -59,8 +58,7 @@ RdsGroup RadiotextPlus::next(const GroupHeader& header, std::string_view textOnA
 }
 
 RdsGroup RadiotextPlus::tagGroup(const GroupHeader& header, std::string_view textOnAir,
-                                 const std::array<std::string, 2>& lines,
-                                 const RtPlusTags* given) {
+                                 const std::array<std::string, 2>& lines, const RtPlusTags* given) {
   RtPlusTags tags = given ? *given : tagRadiotext(textOnAir, format_);
   if (tags.itemRunning) {
     std::string item = itemOf(textOnAir, tags);

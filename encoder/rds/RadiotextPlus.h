@@ -32,8 +32,7 @@ class RadiotextPlus {
 
  private:
   [[nodiscard]] RdsGroup tagGroup(const GroupHeader& header, std::string_view textOnAir,
-                                  const std::array<std::string, 2>& lines,
-                                  const RtPlusTags* given);
+                                  const std::array<std::string, 2>& lines, const RtPlusTags* given);
   [[nodiscard]] bool songStillOn(const std::array<std::string, 2>& lines) const;
 
   RtPlusFormat format_;

@@ -104,7 +104,7 @@ class UecpTarget {
   std::int64_t lastProgress_ = 0;
   std::uint64_t written_ = 0;
   std::uint64_t taken_ = 0;
-  bool waiting_ = false;  // bytes the peer has not taken, at the last look
+  bool waiting_ = false;                // bytes the peer has not taken, at the last look
   std::optional<std::int64_t> downAt_;  // the first failure since the link was last up
   std::uint64_t refusals_ = 0;
   std::uint64_t connections_ = 0;

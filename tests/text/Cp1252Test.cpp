@@ -1,6 +1,6 @@
-#include "Cp1252.h"
-
 #include <gtest/gtest.h>
+
+#include "Cp1252.h"
 
 namespace orvane {
 namespace {
@@ -9,7 +9,10 @@ namespace {
 TEST(Cp1252, Utf8TextBecomesTheCodePagesBytesAndBack) {
   EXPECT_EQ(pt("Informação € “x”"), "Informa\xE7\xE3o \x80 \x93x\x94");
   bool lossless = true;
-  EXPECT_EQ(cp1252FromUtf8("a\xE2\x88\x9E" "b\xC3", &lossless), "a?b?");  // ∞, then a cut sequence
+  EXPECT_EQ(cp1252FromUtf8("a\xE2\x88\x9E"
+                           "b\xC3",
+                           &lossless),
+            "a?b?");  // ∞, then a cut sequence
   EXPECT_FALSE(lossless);
   std::string all;
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
