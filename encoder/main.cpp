@@ -17,6 +17,7 @@
 #include "ServerOptions.h"
 #include "SignalSetup.h"
 #include "StopSignal.h"
+#include "SystemClock.h"
 #include "UecpSetup.h"
 
 namespace {
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
     return giveUp("--mpx - escreve amostras binárias: redirecione a saída padrão", 2);
   }
 
+  // First, while descriptors are free for certain.
+  loadSystemTimeZone();
   StopSignal stop;
   if (!stop.valid()) return giveUp("sem descritores livres", 1);
   // Standard output carrying the signal cannot carry the log as well.

@@ -23,4 +23,8 @@ int systemLocalOffsetMinutes(std::int64_t unixSeconds) {
   return static_cast<int>(local.tm_gmtoff / 60);
 }
 
+void loadSystemTimeZone() {
+  tzset();
+}
+
 }  // namespace orvane

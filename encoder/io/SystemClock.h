@@ -13,5 +13,8 @@ namespace orvane {
 [[nodiscard]] std::int64_t unixMicros();
 // Minutes east of UTC of the system's time zone at a Unix time.
 [[nodiscard]] int systemLocalOffsetMinutes(std::int64_t unixSeconds);
+// Reads the system's time zone now rather than at the first local time asked for: read later, at
+// the descriptor limit, it would fail and leave the clock group and the log on UTC for good.
+void loadSystemTimeZone();
 
 }  // namespace orvane
