@@ -144,6 +144,9 @@ TEST(TextListFile, SaveWritesCrLfUnderTheFoundNameAndReadsBackUnchanged) {
   EXPECT_EQ(saved.st_mode & 0777, 0640u);
   EXPECT_EQ(entriesIn(dir), 1);  // no temporary left, no second name
 
+  // Only the bytes show it: the reader takes a bare LF and CR LF alike.
+  ASSERT_TRUE(SaveTextList(dir.path(), Rows{{"2", "um\ndois", "1"}}));
+  EXPECT_EQ(dir.read("Rdstxt.txt"), "[2][1]um\r\ndois\r\n");
   ASSERT_TRUE(SaveTextList(dir.path(), Rows{}));
   EXPECT_EQ(dir.read("Rdstxt.txt"), "");
 }

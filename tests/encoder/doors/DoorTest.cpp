@@ -7,6 +7,7 @@
 #include "DoorKey.h"
 #include "DoorText.h"
 #include "GroupScheduler.h"
+#include "LineDoor.h"
 #include "NowPlayingFile.h"
 #include "RdsDecoder.h"
 #include "ServerOptions.h"
@@ -63,6 +64,13 @@ TEST(DoorLine, ValuesTakeTheConsolesMeaningAndBounds) {
     if (row.key == DoorKey::Pty && !error) {
       EXPECT_EQ(state.programmeType, 0x0A);
     }
+  }
+  for (const auto& [value, on] : {std::pair{"01", true}, {"1", true}, {"00", false}}) {
+    OnAirState state;
+    state.clockTimeGroups = !on;
+    AssignedFields fields;
+    EXPECT_FALSE(applyDoorValue(DoorKey::Ct, value, state, fields));
+    EXPECT_EQ(state.clockTimeGroups, on) << "CT=" << value;
   }
 }
 
@@ -187,6 +195,20 @@ TEST_F(DeskTest, SongGoesOnAirWithItsTagsAndExpiresToTheStationsText) {
   advance(std::chrono::milliseconds(1));
   EXPECT_EQ(heard().radiotexts.back(), "Rádio Orvane");
   EXPECT_FALSE(state_.onAir().songTags);
+  // The console's text, put on air mid-song, is the station's text when the next song ends.
+  (void)desk_->song(song, "teste");
+  (void)state_.apply(Command{Keyword::Txt0, 0, {}, "Consola"});
+  (void)state_.apply(Command{});
+  (void)desk_->song({"B", "C", "", "", "", std::chrono::seconds(1)}, "teste");
+  advance(std::chrono::seconds(1) + AutomationDesk::kGrace);
+  EXPECT_EQ(state_.onAir().radiotext[0], "Consola");
+}
+
+// "??" reads back every key a line may set, and AF, fixed at start, is not one of them.
+TEST_F(DeskTest, ReadAllAnswersEveryKeyALineMaySet) {
+  desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
+  EXPECT_EQ(answerDoorLine(*desk_, "??", "teste"),
+            "PS=\nDPS=\nTEXT=\nPTY=00\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=\nCT=0\n+\n");
 }
 
 TEST_F(DeskTest, ExpiryLeavesSomeoneElsesTextAndFilterKeepsJinglesOff) {

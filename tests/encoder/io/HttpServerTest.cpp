@@ -52,6 +52,14 @@ TEST(HttpRateLimitTest, EachClientAndAllTogetherAreBoundedPerSecond) {
   EXPECT_FALSE(limit.admit("c", 4)) << "over the total";
   EXPECT_TRUE(limit.admit("a", HttpRateLimit::kWindowMicros)) << "a new second";
   EXPECT_TRUE(limit.admit("c", HttpRateLimit::kWindowMicros + 1));
+
+  // A full table of clients makes room once their second is over, or no new one would ever come.
+  HttpRateLimit full(1, HttpRateLimit::kMaxTrackedClients + 1);
+  for (std::size_t i = 0; i < HttpRateLimit::kMaxTrackedClients; ++i) {
+    ASSERT_TRUE(full.admit(std::to_string(i), 0));
+  }
+  EXPECT_FALSE(full.admit("new", 1)) << "all still in their second";
+  EXPECT_TRUE(full.admit("new", HttpRateLimit::kWindowMicros));
 }
 
 // A server driven by the test itself, as the encoder's loop drives it.

@@ -49,7 +49,9 @@ TEST(AirReadBack, ShowsWhatTheTestReceiverHears) {
   GroupScheduler scheduler(
       0x8201, [](std::int64_t) { return 60; }, 0xE4);
   std::string error;
-  scheduler.setAlternativeFrequencies(*AlternativeFrequencies::parse("87.6,101.2,105.4", error));
+  const auto frequencies = AlternativeFrequencies::parse("87.6,101.2,105.4", error);
+  ASSERT_TRUE(frequencies) << error;
+  scheduler.setAlternativeFrequencies(*frequencies);
   scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
   Air air;
   run(air, scheduler, richState(), 70);
@@ -57,6 +59,7 @@ TEST(AirReadBack, ShowsWhatTheTestReceiverHears) {
   const AirView& view = air.readBack.view();
 
   EXPECT_EQ(view.programmeIdentification, heard.pi);
+  ASSERT_FALSE(heard.serviceNames.empty());
   EXPECT_EQ(view.serviceName, heard.serviceNames.back());
   EXPECT_EQ(view.serviceNameCycle, std::vector<std::string>{"ANTENA 1"});
   EXPECT_EQ(view.programmeType, heard.programmeType);

@@ -106,9 +106,12 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   const std::size_t on = air.groups.size();
   air.state.programmeItemGroups = air.state.clockTimeGroups = true;
   std::string error;
-  air.scheduler.setAlternativeFrequencies(*AlternativeFrequencies::parse("107.9,87.6", error));
+  const auto frequencies = AlternativeFrequencies::parse("107.9,87.6", error);
+  ASSERT_TRUE(frequencies) << error;
+  air.scheduler.setAlternativeFrequencies(*frequencies);
   air.scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
   station = air.run(150);
+  ASSERT_GT(air.groups.size(), on);
   EXPECT_EQ(station.alternativeFrequencies, (std::vector<int>{107900, 87600}));
   EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 3; }), 4.5);
   EXPECT_EQ(typeOf(air.groups[on]), 1u);
@@ -192,6 +195,34 @@ TEST(GroupScheduler, ServiceNameFramesAndTheTimeEachStayOnForAHold) {
       EXPECT_LT(held * kGroupSeconds, 5.0) << station.serviceNames[i];
     }
   }
+}
+
+// A receiver joins the segments in the order it hears them: a name that came mid-name starts
+// again at segment 0, or the old name's second half would go out behind the new one's first.
+TEST(GroupScheduler, ANewServiceNameStartsAtItsFirstSegment) {
+  OnAir air;
+  air.state.programmeServiceName = "ANTIGO";
+  const auto segmentOf = [](const RdsGroup& g) { return typeOf(g) == 0 ? g.blocks[1] & 3 : 9; };
+  for (int i = 0; i < 100 && (air.groups.empty() || segmentOf(air.groups.back()) != 1); ++i) {
+    air.run(kGroupSeconds);
+  }
+  ASSERT_EQ(segmentOf(air.groups.back()), 1);
+  const std::size_t changed = air.groups.size();
+  air.state.programmeServiceName = "NOVO";
+  air.run(2);
+  const auto next = std::find_if(air.groups.begin() + static_cast<std::ptrdiff_t>(changed),
+                                 air.groups.end(), [](auto& g) { return typeOf(g) == 0; });
+  ASSERT_NE(next, air.groups.end());
+  EXPECT_EQ(segmentOf(*next), 0);
+}
+
+// Sides of equal length keep the line's order, so one song's tags never trade places.
+TEST(RadiotextPlus, SidesOfEqualLengthKeepTheLinesOrder) {
+  using Tags = std::array<RtPlusTag, 2>;
+  EXPECT_EQ(tagRadiotext("Abba - Toto", RtPlusFormat::ArtistTitle).tags,
+            (Tags{RtPlusTag{kItemArtist, 0, 4}, RtPlusTag{kItemTitle, 7, 4}}));
+  EXPECT_EQ(tagRadiotext("Abba - Toto", RtPlusFormat::TitleArtist).tags,
+            (Tags{RtPlusTag{kItemTitle, 0, 4}, RtPlusTag{kItemArtist, 7, 4}}));
 }
 
 // Receivers apply RadioText Plus tags to the radiotext they hold, so every tagging group must

@@ -81,6 +81,7 @@ TEST(Uecp, EveryFieldRoundTripsThroughTheWire) {
                        peer.di, peer.music, peer.pin, peer.clockTime, peer.clockSet),
             std::tuple(0, 0xFEFD, 0x1A, "RÁDIO   ", 0, 0x0B, 0, 31 << 11 | 23 << 6 | 59, 1,
                        std::string("\x18\x03\x09\x0A\x1E\x05\x2A\x26", 8)));
+  ASSERT_FALSE(peer.addresses.empty());
   EXPECT_EQ(peer.addresses.front(), std::pair(1023, 63));
   // A buffer of two: the first replaces what the peer held, the second is added; each is sent
   // three or two times (about 24 groups) and toggles the A/B flag when it starts.
@@ -171,6 +172,7 @@ TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
       frame({}, 11, af)));
   EXPECT_EQ(answers.answers, (std::vector<std::pair<int, int>>{
                                  {6, 3}, {0, -1}, {0, -1}, {1, 7}, {3, 8}, {9, 9}, {9, 11}}));
+  ASSERT_FALSE(answers.addresses.empty());
   EXPECT_EQ(answers.addresses.front(), std::pair(5, 2));
   EXPECT_EQ(std::tuple(state.onAir().programmeServiceName, state.onAir().programmeTypeName,
                        state.onAir().trafficAnnouncement),
@@ -196,6 +198,17 @@ TEST(UecpApply, TakesEitherSignOfTheClocksLocalOffset) {
     EXPECT_EQ(applyUecpElement(clock, state, fields) == UecpAnswer::Ok, valid) << offset;
   }
   EXPECT_EQ(uecpOffsetHalfHours(0x42), -2);
+}
+
+// The two lines are the element's buffer: a message added to a full one pushes the oldest out.
+TEST(UecpApply, AMessageAddedToAFullBufferPushesTheOldestOut) {
+  OnAirState state;
+  AssignedFields fields;
+  for (const auto& [text, added] : {std::pair{"um", false}, {"dois", true}, {"tres", true}}) {
+    ASSERT_EQ(applyUecpElement(uecpRadiotext(text, {added, 1, true}), state, fields),
+              UecpAnswer::Ok);
+  }
+  EXPECT_EQ(state.radiotext[0] + "|" + state.radiotext[1], "dois|tres");
 }
 
 // In gateway use, a letter of the RDS set that Windows-1252 lacks reaches peers as the client sent
@@ -309,6 +322,7 @@ TEST(UecpBridge, ReachesPeersWhenTheyComeAndResendsEverythingAfterARestart) {
   ASSERT_TRUE(rig.run({&late}, [&] { return holds(late, 3); }));
   (void)rig.state.apply(std::get<Command>(parseCommand("TA=00")));
   ASSERT_TRUE(rig.run({&late, &first}, [&] { return holds(late, 2) && holds(first, 2); }));
+  ASSERT_TRUE(!late.view.addresses.empty() && !first.view.addresses.empty());
   EXPECT_EQ(late.view.addresses.back(), std::pair(1, 0));
   EXPECT_EQ(first.view.addresses.back(), std::pair(2, 0));
 
@@ -358,6 +372,7 @@ TEST(UecpBridge, ASerialLineGetsTheStateToo) {
     }
     return peer.serviceName == "RÁDIO   ";
   }));
+  ASSERT_FALSE(peer.addresses.empty());
   EXPECT_EQ(peer.addresses.back(), std::pair(0, 7));
 }
 
