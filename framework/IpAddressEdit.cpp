@@ -51,7 +51,7 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QFrame(parent) {
     edit->setInputLimit(kFieldDigits);
     edit->setAlignment(Qt::AlignCenter);
     edit->setFrame(false);
-    edit->setAccessibleName(tr("Field %1 of 4").arg(i + 1));
+    edit->setAccessibleName(QStringLiteral("Campo %1 de 4").arg(i + 1));
     edit->installEventFilter(this);
     // One tab stop for the whole address; the dot and full fields move between the fields.
     if (i > 0) edit->setFocusPolicy(Qt::ClickFocus);

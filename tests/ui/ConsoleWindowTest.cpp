@@ -141,6 +141,8 @@ TEST_F(ConsoleWindowTest, AnAddressTypedAfterAClickOrPastedIntoAnyFieldIsTheAddr
     QTest::mouseClick(field, Qt::LeftButton, {}, field->rect().center() + QPoint(2, 0));
   };
   whileOpen([&] {
+    EXPECT_EQ(widget<IpAddressEdit>(kServerAddress)->field(3)->accessibleName().toStdString(),
+              "Campo 4 de 4");
     clickField(0);
     EXPECT_EQ(typeAddress("192.168.1.50", true), "c0a80132");
     clickField(1);
