@@ -56,6 +56,7 @@ TEST(SettingsReader, WhichLinesCountAndWhatTheirValuesKeep) {
       {";[CLIENT]SETPTY=05\n ;[CLIENT]SETDI=05\n", "di=[5] diCode=[05]"},
       {"[CLIENT]SETPTY SETDI=05\n", "pty=[5] ptyCode=[05]"},
       {"[CLIENT]SETBTP=1\n[CLIENT]SETBTP=0\n", "tp=[0]"},
+      {"[CLIENT]SETBTA=2\n[CLIENT]SETBMS=0\n[CLIENT]SETBMS=FF\n", "ta=[1]"},  // any but 0 is on
       {pt("[CLIENT]SETTXT1=Olá\r\n"), "text1=[Ol]"},
       {pt("[CLIENT]SETTXT1=Olá !\r\n"), pt("text1=[Olá !]")},
       {"[CLIENT]SETPSN=  RADIO   \r\n", "psName=[  RADIO]"},

@@ -18,7 +18,8 @@ class FakeEncoderLink : public EncoderLink {
     open = createResult;
     return createResult;
   }
-  bool connect(const std::string&, unsigned port) override {
+  bool connect(const std::string& address, unsigned port) override {
+    connectedAddress = address;
     connectedPort = port;
     return connectResult;
   }
@@ -44,6 +45,7 @@ class FakeEncoderLink : public EncoderLink {
   bool createResult = true;
   bool connectResult = true;
   bool open = false;
+  std::string connectedAddress;
   unsigned connectedPort = 0;
   std::deque<std::string> incoming;
 };
