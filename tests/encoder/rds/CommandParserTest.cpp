@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <variant>
 
@@ -11,10 +10,6 @@
 // The console's command language, line by line.
 namespace orvane::test {
 namespace {
-
-bool hasControlByte(std::string_view text) {
-  return std::ranges::any_of(text, [](char c) { return c >= 0 && c < 0x20; });
-}
 
 // What every command takes is in the server tests, which send them all; here is what each
 // refuses. The answer is one "ERRO:" line saying why, with nothing in it that could drive the
@@ -41,7 +36,7 @@ TEST(CommandParser, RefusesWithOneCleanErrorLine) {
     const auto* error = std::get_if<ParseError>(&result);
     const std::string message = error ? error->message : "(accepted)";
     EXPECT_TRUE(message.starts_with("ERRO: ") && message.find(why) != std::string::npos &&
-                !hasControlByte(message))
+                std::ranges::none_of(message, [](char c) { return c >= 0 && c < 0x20; }))
         << message;
   }
 }

@@ -197,32 +197,23 @@ TEST(GroupScheduler, ServiceNameFramesAndTheTimeEachStayOnForAHold) {
   }
 }
 
-// A receiver joins the segments in the order it hears them: a name that came mid-name starts
+// A receiver joins the segments in the order it hears them: a name that comes mid-name starts
 // again at segment 0, or the old name's second half would go out behind the new one's first.
 TEST(GroupScheduler, ANewServiceNameStartsAtItsFirstSegment) {
   OnAir air;
-  air.state.programmeServiceName = "ANTIGO";
-  const auto segmentOf = [](const RdsGroup& g) { return typeOf(g) == 0 ? g.blocks[1] & 3 : 9; };
-  for (int i = 0; i < 100 && (air.groups.empty() || segmentOf(air.groups.back()) != 1); ++i) {
+  for (int i = 0; i < 40; ++i) {  // a new name before every group
+    air.state.programmeServiceName = i % 2 ? "NOVO" : "ANTIGO";
     air.run(kGroupSeconds);
+    const RdsGroup& sent = air.groups.back();
+    EXPECT_TRUE(typeOf(sent) != 0 || (sent.blocks[1] & 3) == 0)
+        << "segment " << (sent.blocks[1] & 3);
   }
-  ASSERT_EQ(segmentOf(air.groups.back()), 1);
-  const std::size_t changed = air.groups.size();
-  air.state.programmeServiceName = "NOVO";
-  air.run(2);
-  const auto next = std::find_if(air.groups.begin() + static_cast<std::ptrdiff_t>(changed),
-                                 air.groups.end(), [](auto& g) { return typeOf(g) == 0; });
-  ASSERT_NE(next, air.groups.end());
-  EXPECT_EQ(segmentOf(*next), 0);
 }
 
 // Sides of equal length keep the line's order, so one song's tags never trade places.
 TEST(RadiotextPlus, SidesOfEqualLengthKeepTheLinesOrder) {
-  using Tags = std::array<RtPlusTag, 2>;
-  EXPECT_EQ(tagRadiotext("Abba - Toto", RtPlusFormat::ArtistTitle).tags,
-            (Tags{RtPlusTag{kItemArtist, 0, 4}, RtPlusTag{kItemTitle, 7, 4}}));
   EXPECT_EQ(tagRadiotext("Abba - Toto", RtPlusFormat::TitleArtist).tags,
-            (Tags{RtPlusTag{kItemTitle, 0, 4}, RtPlusTag{kItemArtist, 7, 4}}));
+            (std::array{RtPlusTag{kItemTitle, 0, 4}, RtPlusTag{kItemArtist, 7, 4}}));
 }
 
 // Receivers apply RadioText Plus tags to the radiotext they hold, so every tagging group must
