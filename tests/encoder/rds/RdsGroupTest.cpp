@@ -202,7 +202,7 @@ TEST(GroupScheduler, ServiceNameFramesAndTheTimeEachStayOnForAHold) {
 TEST(GroupScheduler, ANewServiceNameStartsAtItsFirstSegment) {
   OnAir air;
   for (int i = 0; i < 40; ++i) {  // a new name before every group
-    air.state.programmeServiceName = i % 2 ? "NOVO" : "ANTIGO";
+    air.state.programmeServiceName = "NOME " + std::to_string(i);
     air.run(kGroupSeconds);
     const RdsGroup& sent = air.groups.back();
     EXPECT_TRUE(typeOf(sent) != 0 || (sent.blocks[1] & 3) == 0)
