@@ -23,29 +23,16 @@ std::string refusal(const std::vector<std::string_view>& args) {
 // second time, the doors' as well, except --uecp, which adds one more peer each time. A row added
 // without a sample here fails, so that no new option escapes the rule.
 TEST(OptionTable, AnOptionGivenTwiceIsRefusedUnlessItAddsToAList) {
+  // clang-format off
   const std::map<std::string_view, std::string_view> acceptable = {
-      {"--listen", "127.0.0.1"},
-      {"--port", "7000"},
-      {"--pi", "8201"},
-      {"--ecc", "E4"},
-      {"--groups", "g.txt"},
-      {"--mpx", "m.wav"},
-      {"--seconds", "1"},
-      {"--commands", "c.txt"},
-      {"--af", "87.6"},
-      {"--rtplus-format", "title-artist"},
-      {"--uecp", "tcp:127.0.0.1:9"},
-      {"--uecp-listen", "9000"},
-      {"--alarm-stale", "30"},
-      {"--alarm-target-down", "90s"},
-      {"--automation", "7000"},
-      {"--http", "8080"},
-      {"--http-token", "s"},
-      {"--now-playing", "f.txt"},
-      {"--now-playing-template", "{title}"},
-      {"--now-playing-timeout", "2h"},
-      {"--now-playing-skip", "^jingle"},
-      {"--default-text", "x"}};
+      {"--listen", "127.0.0.1"}, {"--port", "7000"}, {"--pi", "8201"}, {"--ecc", "E4"},
+      {"--groups", "g.txt"}, {"--mpx", "m.wav"}, {"--seconds", "1"}, {"--commands", "c.txt"},
+      {"--af", "87.6"}, {"--rtplus-format", "title-artist"}, {"--uecp", "tcp:127.0.0.1:9"},
+      {"--uecp-listen", "9000"}, {"--alarm-stale", "30"}, {"--alarm-target-down", "90s"},
+      {"--automation", "7000"}, {"--http", "8080"}, {"--http-token", "s"},
+      {"--now-playing", "f.txt"}, {"--now-playing-template", "{title}"},
+      {"--now-playing-timeout", "2h"}, {"--now-playing-skip", "^jingle"}, {"--default-text", "x"}};
+  // clang-format on
   for (const auto& section : optionSections()) {
     for (const auto& row : section.rows) {
       if (row.arity == OptionArity::Flag) continue;
