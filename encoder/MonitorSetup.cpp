@@ -8,15 +8,11 @@
 namespace orvane {
 namespace {
 
-constexpr std::int64_t kMicrosPerSecond = 1'000'000;
-constexpr std::int64_t kSecondsPerMinute = 60;
-
 AlarmSettings alarmSettings(const ServerOptions& options) {
   AlarmSettings settings;
-  if (options.alarmStaleMinutes) {
-    settings.staleMicros = *options.alarmStaleMinutes * kSecondsPerMinute * kMicrosPerSecond;
-  }
-  settings.targetDownMicros = options.alarmTargetDownSeconds * kMicrosPerSecond;
+  using std::chrono::microseconds;
+  if (options.alarmStale) settings.staleMicros = microseconds(*options.alarmStale).count();
+  settings.targetDownMicros = microseconds(options.alarmTargetDown).count();
   return settings;
 }
 

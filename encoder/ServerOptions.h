@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,9 +20,7 @@ inline constexpr std::uint16_t kDefaultPort = 6969;
 // receiver and is easy to recognise as the default.
 inline constexpr std::uint16_t kDefaultProgrammeIdentification = 0x8201;
 // Longer than a peer's own restart, shorter than an operator's patience.
-inline constexpr unsigned kDefaultAlarmTargetDownSeconds = 60;
-inline constexpr unsigned kMaxAlarmMinutes = 24 * 60;
-inline constexpr unsigned kMaxAlarmSeconds = 24 * 60 * 60;
+inline constexpr std::chrono::seconds kDefaultAlarmTargetDown(60);
 inline constexpr double kMaxSeconds = 1'000'000;  // what an integer sample count takes with room
 
 struct ServerOptions {
@@ -41,15 +40,16 @@ struct ServerOptions {
 
   AlternativeFrequencies alternativeFrequencies;  // none: block C says "no AF"
   std::optional<RtPlusFormat> radiotextPlus;      // none: no RadioText Plus
+  bool radiotextPlusAsked = false;                // --rtplus: a format alone must not turn it on
 
   std::vector<UecpTargetSetting> uecpTargets;   // peer encoders that get every change
   std::optional<UecpListenSetting> uecpListen;  // where automation systems reach us
   AutomationOptions automation;                 // where playout systems reach us
 
-  // Alarms: the radiotext unchanged on air for so many minutes (none: never), a UECP target down
-  // for longer than so many seconds.
-  std::optional<unsigned> alarmStaleMinutes;
-  unsigned alarmTargetDownSeconds = kDefaultAlarmTargetDownSeconds;
+  // Alarms: the radiotext unchanged on air for so long (none: never), a UECP target down for
+  // longer than this.
+  std::optional<std::chrono::seconds> alarmStale;
+  std::chrono::seconds alarmTargetDown = kDefaultAlarmTargetDown;
 
   // --pi was given, so that UECP peers are told the code too; the default is ours alone.
   bool programmeIdentificationGiven = false;
@@ -63,10 +63,12 @@ struct OptionsError {
   std::string message;
 };
 
-// Reads the command-line arguments after the program name.
+// Reads the command-line arguments after the program name: every option through its row of the
+// option table, then what only the whole set can tell.
 [[nodiscard]] std::variant<ServerOptions, OptionsError> parseOptions(
     const std::vector<std::string_view>& args);
 
+// The usage, from the option table.
 [[nodiscard]] std::string usageText();
 
 }  // namespace orvane

@@ -2,22 +2,14 @@
 
 #include <arpa/inet.h>
 
-#include <algorithm>
-#include <array>
 #include <regex>
 
+#include "OptionDuration.h"
 #include "OptionNumber.h"
 
 namespace orvane {
 namespace {
 
-constexpr std::array<std::string_view, 8> kOptions = {
-    "--automation",           "--http",
-    "--http-token",           "--now-playing",
-    "--now-playing-template", "--now-playing-timeout",
-    "--now-playing-skip",     "--default-text"};
-
-constexpr unsigned kMaxTimeoutMinutes = 24 * 60;
 constexpr std::size_t kMaxTemplateLength = 256;
 
 // [ADDRESS:]PORT, the address loopback unless given.
@@ -47,6 +39,7 @@ bool validPattern(const std::string& pattern) {
   }
 }
 
+// --automation and --http: [ADDRESS:]PORT.
 std::optional<std::string> readDoor(std::string_view arg, std::string_view value,
                                     AutomationOptions& options) {
   const auto endpoint = readEndpoint(value);
@@ -63,41 +56,91 @@ std::optional<std::string> readDoor(std::string_view arg, std::string_view value
   return std::nullopt;
 }
 
-}  // namespace
-
-bool isAutomationOption(std::string_view arg) {
-  return std::ranges::find(kOptions, arg) != kOptions.end();
+std::optional<std::string> readToken(std::string_view value, AutomationOptions& options) {
+  if (value.empty()) return "--http-token não pode ser vazio";
+  options.httpToken = std::string(value);
+  return std::nullopt;
 }
 
-std::optional<std::string> readAutomationOption(std::string_view arg, std::string_view value,
-                                                AutomationOptions& options) {
-  if (arg == "--automation" || arg == "--http") return readDoor(arg, value, options);
-  if (arg == "--http-token") {
-    if (value.empty()) return "--http-token não pode ser vazio";
-    options.httpToken = std::string(value);
-  } else if (arg == "--now-playing") {
-    if (value.empty()) return "--now-playing precisa de um nome de ficheiro";
-    options.nowPlayingFile = std::string(value);
-  } else if (arg == "--now-playing-template") {
-    if (value.empty() || value.size() > kMaxTemplateLength) {
-      return "--now-playing-template: de 1 a " + std::to_string(kMaxTemplateLength) + " bytes";
-    }
-    options.nowPlayingTemplate = std::string(value);
-  } else if (arg == "--now-playing-timeout") {
-    unsigned minutes = 0;
-    if (!readOptionNumber(value, kMaxTimeoutMinutes, minutes) || minutes == 0) {
-      return "--now-playing-timeout: minutos, de 1 a " + std::to_string(kMaxTimeoutMinutes);
-    }
-    options.nowPlayingTimeout = std::chrono::minutes(minutes);
-  } else if (arg == "--now-playing-skip") {
-    options.nowPlayingSkip = std::string(value);
-    if (!validPattern(options.nowPlayingSkip)) {
-      return "--now-playing-skip: expressão regular inválida: " + std::string(value);
-    }
-  } else if (arg == "--default-text") {
-    options.defaultText = std::string(value);
-  }
+std::optional<std::string> readFile(std::string_view value, AutomationOptions& options) {
+  if (value.empty()) return "--now-playing precisa de um nome de ficheiro";
+  options.nowPlayingFile = std::string(value);
   return std::nullopt;
+}
+
+std::optional<std::string> readTemplate(std::string_view value, AutomationOptions& options) {
+  if (value.empty() || value.size() > kMaxTemplateLength) {
+    return "--now-playing-template: de 1 a " + std::to_string(kMaxTemplateLength) + " bytes";
+  }
+  options.nowPlayingTemplate = std::string(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> readTimeout(std::string_view value, AutomationOptions& options) {
+  constexpr std::chrono::seconds kBareUnit = std::chrono::minutes(1);
+  const auto timeout = parseOptionDuration(value, kBareUnit);
+  if (!timeout) {
+    return optionDurationRefusal("--now-playing-timeout", kBareUnit, kMaxOptionDuration, value);
+  }
+  options.nowPlayingTimeout = *timeout;
+  return std::nullopt;
+}
+
+std::optional<std::string> readSkip(std::string_view value, AutomationOptions& options) {
+  if (!validPattern(std::string(value))) {
+    return "--now-playing-skip: expressão regular inválida: " + std::string(value);
+  }
+  options.nowPlayingSkip = std::string(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> readDefaultText(std::string_view value, AutomationOptions& options) {
+  options.defaultText = std::string(value);
+  return std::nullopt;
+}
+
+const auto door = [](std::string_view name) {
+  return [name](std::string_view value, AutomationOptions& options) {
+    return readDoor(name, value, options);
+  };
+};
+
+}  // namespace
+
+const std::vector<OptionRow<AutomationOptions>>& automationOptionRows() {
+  using enum OptionArity;
+  static const std::vector<OptionRow<AutomationOptions>> rows = {
+      {"--automation", Once, "P", "[ADDR:]PORT", door("--automation"),
+       "linhas CHAVE=valor (TEXT=, PS=, PTY=, ...) por TCP e UDP em\n"
+       "[ENDEREÇO:]PORTO (por omissão 127.0.0.1)",
+       "playout `KEY=value` lines, TCP and UDP on the same port (default address `127.0.0.1`; "
+       "[automation.md](automation.md))"},
+      {"--http", Once, "P", "[ADDR:]PORT", door("--http"),
+       "HTTP em [ENDEREÇO:]PORTO: /nowplaying, /nowplaying/azuracast, /state",
+       "the HTTP door: now-playing (`/nowplaying`, `/nowplaying/azuracast`, `/state`) and the "
+       "status page ([monitoring.md](monitoring.md)); default address `127.0.0.1`"},
+      {"--http-token", Once, "T", "SECRET", readToken,
+       "segredo partilhado; obrigatório fora de 127.0.0.1",
+       "the HTTP door's shared secret; required for any address but loopback"},
+      {"--now-playing", Once, "F", "FILE", readFile,
+       "lê a música em curso do ficheiro F sempre que muda",
+       "a file the playout rewrites at every song, read whenever it changes"},
+      {"--now-playing-template", Once, "T", "T", readTemplate,
+       "texto da música (por omissão \"{artist} - {title}\")",
+       "the radiotext of a song, 1 to 256 bytes (default `{artist} - {title}`; `{album}` too)"},
+      {"--now-playing-timeout", Once, "DURAÇÃO", "DURATION", readTimeout,
+       "quanto fica no ar uma música sem duração\n"
+       "(só o número: minutos; por omissão 15)",
+       "how long a song without a duration stays on air, 1s to 24h; a bare number is minutes "
+       "(default 15)"},
+      {"--now-playing-skip", Once, "R", "REGEX", readSkip,
+       "expressão regular: jingles, publicidade e IDs não vão para o ar",
+       "songs whose artist, title or category match (case ignored) stay off the air"},
+      {"--default-text", Once, "T", "TEXT", readDefaultText,
+       "texto que volta quando a música acaba",
+       "the radiotext when a song ends (default: the text on air before the songs)"},
+  };
+  return rows;
 }
 
 std::optional<std::string> checkAutomationOptions(AutomationOptions& options) {
@@ -114,22 +157,6 @@ std::optional<std::string> checkAutomationOptions(AutomationOptions& options) {
     return "--automation e --http não podem usar o mesmo porto";
   }
   return std::nullopt;
-}
-
-std::string automationUsageText() {
-  return "\n"
-         "Portas para sistemas de emissão (playout):\n"
-         "  --automation P     linhas CHAVE=valor (TEXT=, PS=, PTY=, ...) por TCP e UDP em\n"
-         "                     [ENDEREÇO:]PORTO (por omissão 127.0.0.1)\n"
-         "  --http P           HTTP em [ENDEREÇO:]PORTO: /nowplaying, /nowplaying/azuracast, "
-         "/state\n"
-         "  --http-token T     segredo partilhado; obrigatório fora de 127.0.0.1\n"
-         "  --now-playing F    lê a música em curso do ficheiro F sempre que muda\n"
-         "  --now-playing-template T   texto da música (por omissão \"{artist} - {title}\")\n"
-         "  --now-playing-timeout M    minutos até uma música sem duração sair (por omissão 15)\n"
-         "  --now-playing-skip R       expressão regular: jingles, publicidade e IDs não vão\n"
-         "                             para o ar\n"
-         "  --default-text T   texto que volta quando a música acaba\n";
 }
 
 }  // namespace orvane

@@ -5,8 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "HttpServer.h"
+#include "OptionRow.h"
 
 namespace orvane {
 
@@ -24,22 +26,15 @@ struct AutomationOptions {
   std::string nowPlayingFile;  // --now-playing
 
   std::string nowPlayingTemplate = "{artist} - {title}";
-  std::chrono::seconds nowPlayingTimeout = std::chrono::minutes(15);
+  std::chrono::seconds nowPlayingTimeout = std::chrono::minutes(15);  // a song without a duration
   std::string nowPlayingSkip;              // a regular expression; empty: nothing is skipped
   std::optional<std::string> defaultText;  // UTF-8; none: the text on air before the first song
 };
 
-// Whether `arg` is one of the automation options, all of which take a value.
-[[nodiscard]] bool isAutomationOption(std::string_view arg);
-
-// Reads one automation option; the error message, UTF-8, when the value is not acceptable.
-[[nodiscard]] std::optional<std::string> readAutomationOption(std::string_view arg,
-                                                              std::string_view value,
-                                                              AutomationOptions& options);
+// The rows of the doors' options, all of which take a value and are given at most once.
+[[nodiscard]] const std::vector<OptionRow<AutomationOptions>>& automationOptionRows();
 
 // What only the whole set can tell: a token without the door, a network address without one.
 [[nodiscard]] std::optional<std::string> checkAutomationOptions(AutomationOptions& options);
-
-[[nodiscard]] std::string automationUsageText();
 
 }  // namespace orvane

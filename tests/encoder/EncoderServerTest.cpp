@@ -376,8 +376,7 @@ TEST(EncoderCommandLine, ExitCodes) {
       "2 --uecp tcp:10.0.0.5:5000,site=1024", "1 --uecp-listen " + busy,
       "2 --commands" + d + "ok.txt --groups" + d + "x.txt --mpx" + d + "./x.txt --seconds 1",
       "2 --commands" + d + "ok.txt --groups" + d + "link --mpx" + d + "y.wav --seconds 1",
-      "2 --ecc FF" + brief, "2 --ecc e4 --ecc E0" + brief, "2 --af 87.6 --af 87.7" + brief,
-      "2 --pi 8201 --pi 8202" + brief,
+      "2 --ecc FF" + brief, "2 --ecc e4 --ecc E0" + brief,
       "0 --ecc a6 --uecp tcp:127.0.0.1:9 --uecp tcp:127.0.0.2:9 --help"};
   std::filesystem::create_symlink(dir.file("y.wav"), dir.file("link"));
   // clang-format on

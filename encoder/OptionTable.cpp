@@ -1,0 +1,263 @@
+#include "OptionTable.h"
+
+#include <arpa/inet.h>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "ExtendedCountryCode.h"
+#include "OptionDuration.h"
+#include "OptionNumber.h"
+
+namespace orvane {
+namespace {
+
+using Refusal = std::optional<std::string>;
+
+constexpr std::chrono::seconds kSecond(1);
+constexpr std::chrono::seconds kMinute = std::chrono::minutes(1);
+
+bool isIpv4(const std::string& text) {
+  in_addr parsed{};
+  return inet_pton(AF_INET, text.c_str(), &parsed) == 1;
+}
+
+// A code of so many hex digits; all zeros is no code at all (no programme, no country).
+bool readHexCode(std::string_view text, std::size_t minDigits, std::size_t maxDigits,
+                 unsigned& code) {
+  return text.size() >= minDigits && text.size() <= maxDigits &&
+         readOptionNumber(text, std::numeric_limits<unsigned>::max(), code, 16) && code != 0;
+}
+
+Refusal readListen(std::string_view value, ServerOptions& options) {
+  options.address = std::string(value);
+  if (!isIpv4(options.address)) return "endereço IPv4 inválido: " + options.address;
+  return std::nullopt;
+}
+
+Refusal readPort(std::string_view value, ServerOptions& options) {
+  unsigned number = 0;
+  if (!readOptionNumber(value, kMaxPort, number)) {
+    return "porto inválido (0 a 65535): " + std::string(value);
+  }
+  options.port = static_cast<std::uint16_t>(number);
+  return std::nullopt;
+}
+
+Refusal readProgrammeIdentification(std::string_view value, ServerOptions& options) {
+  unsigned number = 0;
+  options.programmeIdentificationGiven = true;
+  if (!readHexCode(value, 1, 4, number)) {
+    return "código PI inválido (1 a 4 dígitos hexadecimais, não 0): " + std::string(value);
+  }
+  options.programmeIdentification = static_cast<std::uint16_t>(number);
+  return std::nullopt;
+}
+
+Refusal readCountryCode(std::string_view value, ServerOptions& options) {
+  unsigned number = 0;
+  if (!readHexCode(value, 2, 2, number) ||
+      !isAssignedCountryCode(static_cast<std::uint8_t>(number))) {
+    return "código de país alargado inválido (2 dígitos hexadecimais: A0 a A6, D0 a D3, E0 a E4 "
+           "ou F0 a F3): " +
+           std::string(value);
+  }
+  options.extendedCountryCode = static_cast<std::uint8_t>(number);
+  return std::nullopt;
+}
+
+Refusal readSeconds(std::string_view value, ServerOptions& options) {
+  double seconds = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  if (error != std::errc{} || end != value.data() + value.size() || !std::isfinite(seconds) ||
+      seconds <= 0 || seconds > kMaxSeconds) {
+    return "duração inválida (segundos, maior que 0, até 1000000): " + std::string(value);
+  }
+  options.seconds = seconds;
+  return std::nullopt;
+}
+
+// A path option: --groups, --mpx, --commands.
+auto readPath(std::string_view name, std::string ServerOptions::*path) {
+  return [name, path](std::string_view value, ServerOptions& options) -> Refusal {
+    if (value.empty()) return std::string(name) + " precisa de um nome de ficheiro";
+    options.*path = std::string(value);
+    return std::nullopt;
+  };
+}
+
+// A flag: --echo, --realtime, --rtplus, --help.
+auto setFlag(bool ServerOptions::*flag) {
+  return [flag](std::string_view, ServerOptions& options) -> Refusal {
+    options.*flag = true;
+    return std::nullopt;
+  };
+}
+
+Refusal readFrequencies(std::string_view value, ServerOptions& options) {
+  std::string error;
+  auto list = AlternativeFrequencies::parse(value, error);
+  if (!list) return error;
+  options.alternativeFrequencies = std::move(*list);
+  return std::nullopt;
+}
+
+Refusal readRtPlusFormat(std::string_view value, ServerOptions& options) {
+  if (value != "artist-title" && value != "title-artist") {
+    return "--rtplus-format: artist-title ou title-artist, não " + std::string(value);
+  }
+  options.radiotextPlus =
+      value == "artist-title" ? RtPlusFormat::ArtistTitle : RtPlusFormat::TitleArtist;
+  return std::nullopt;
+}
+
+Refusal readUecpTarget(std::string_view value, ServerOptions& options) {
+  std::string error;
+  auto target = parseUecpTarget(value, error);
+  if (!target) return error;
+  options.uecpTargets.push_back(std::move(*target));
+  return std::nullopt;
+}
+
+Refusal readUecpListen(std::string_view value, ServerOptions& options) {
+  std::string error;
+  options.uecpListen = parseUecpListen(value, error);
+  if (!options.uecpListen) return error;
+  if (!isIpv4(options.uecpListen->address)) {
+    return "endereço IPv4 inválido: " + options.uecpListen->address;
+  }
+  return std::nullopt;
+}
+
+Refusal readAlarmStale(std::string_view value, ServerOptions& options) {
+  options.alarmStale = parseOptionDuration(value, kMinute);
+  if (!options.alarmStale) {
+    return optionDurationRefusal("--alarm-stale", kMinute, kMaxOptionDuration, value);
+  }
+  return std::nullopt;
+}
+
+Refusal readAlarmTargetDown(std::string_view value, ServerOptions& options) {
+  const auto bound = parseOptionDuration(value, kSecond);
+  if (!bound) {
+    return optionDurationRefusal("--alarm-target-down", kSecond, kMaxOptionDuration, value);
+  }
+  options.alarmTargetDown = *bound;
+  return std::nullopt;
+}
+
+std::vector<ServerOptionRow> serviceRows() {
+  using enum OptionArity;
+  using O = ServerOptions;
+  return {
+      {"--listen", Once, "ENDEREÇO", "ADDR", readListen,
+       "endereço IPv4 onde escutar (por omissão 127.0.0.1)",
+       "dotted IPv4 address to listen on (default `127.0.0.1`; `0.0.0.0` for every interface)"},
+      {"--port", Once, "N", "N", readPort, "porto TCP (por omissão 6969; 0 escolhe um porto livre)",
+       "TCP port, 0 to 65535 (default 6969); 0 lets the system choose a free one"},
+      {"--echo", Flag, "", "", setFlag(&O::echo),
+       "responde a todos os comandos, para experimentar as respostas",
+       "answer every command, valid ones with `OK: <the line>`, to try the console's reply box"},
+      {"--pi", Once, "PI", "HEX", readProgrammeIdentification,
+       "código PI em hexadecimal (por omissão 8201)",
+       "PI code, one to four hex digits, not 0 (default `8201`)"},
+      {"--ecc", Once, "ECC", "HEX", readCountryCode,
+       "código de país alargado, no grupo 1A (Portugal: E4)",
+       "extended country code, two hex digits, sent in group 1A (Portugal: `E4`, with PI country "
+       "8; see [rds.md](rds.md)); only the codes IEC 62106 assigns (Annex D: `A0`–`A6`, "
+       "`D0`–`D3`, `E0`–`E4`, `F0`–`F3`); a code that names no country together with the PI's "
+       "first digit is sent, with `Aviso: o ECC E4 e o PI 4201 não indicam nenhum país` at the "
+       "start; without it no country code is sent"},
+      {"--groups", Once, "F", "FILE", readPath("--groups", &O::groupsPath),
+       "escreve os grupos RDS em texto, \"PPPP BBBB CCCC DDDD\" por linha",
+       "write every group as a line `PPPP BBBB CCCC DDDD` (the hex format RDS tools read); `-` "
+       "for standard output"},
+      {"--mpx", Once, "F", "FILE", readPath("--mpx", &O::mpxPath),
+       "escreve o sinal multiplex: WAV mono 16 bits a 228000 amostras/s;\n"
+       "\"-\" dá amostras em bruto (16 bits little-endian) na saída padrão",
+       "write the multiplex signal: a file is a 16-bit mono WAV at 228,000 samples/s; `-` gives "
+       "the same samples raw (16-bit little-endian, no header) on standard output"},
+      {"--seconds", Once, "N", "N", readSeconds, "termina depois de N segundos de sinal",
+       "end after N seconds of signal (decimal, up to 1,000,000; a WAV up to 9418)"},
+      {"--realtime", Flag, "", "", setFlag(&O::realtime),
+       "dá o sinal na saída padrão ao ritmo do relógio",
+       "pace output on standard output by the clock instead of by its reader"},
+      {"--commands", Once, "F", "FILE", readPath("--commands", &O::commandsPath),
+       "aplica as linhas de comandos de F, sem consola, e termina",
+       "serve no console: apply the command lines of FILE (`-` for standard input), write the "
+       "outputs, end"},
+      {"--af", Once, "LISTA", "LIST", readFrequencies,
+       "frequências alternativas em MHz, até 25: 87.6,101.2,105.4",
+       "alternative frequencies for group 0A: up to 25 comma-separated MHz values from 87.6 to "
+       "107.9 in 0.1 MHz steps (`87.6,101.2,105.4`); default none (\"no AF\")"},
+      {"--rtplus", Flag, "", "", setFlag(&O::radiotextPlusAsked),
+       "RadioText Plus: artista e título de \"ARTISTA - TÍTULO\"",
+       "send RadioText Plus (groups 3A and 11A): artist and title tagged in every radiotext line "
+       "\"ARTIST - TITLE\"; off by default"},
+      {"--rtplus-format", Once, "F", "F", readRtPlusFormat,
+       "artist-title (por omissão) ou title-artist",
+       "`artist-title` (default) or `title-artist`: which side of \" - \" is the artist; only "
+       "with `--rtplus`"},
+      {"--uecp", Repeatable, "DESTINO", "TARGET", readUecpTarget,
+       "envia cada alteração por UECP a um codificador: tcp:ENDEREÇO:PORTO\n"
+       "ou serial:DISPOSITIVO[:VELOCIDADE], com ,site=N,encoder=N;\n"
+       "pode repetir-se",
+       "send every on-air change over UECP to an encoder: `tcp:HOST:PORT` or "
+       "`serial:DEVICE[:BAUD]`, with `,site=N,encoder=N`; repeatable ([uecp.md](uecp.md))"},
+      {"--uecp-listen", Once, "P", "[ADDR:]PORT", readUecpListen,
+       "aceita tramas UECP de sistemas de automação em [ENDEREÇO:]PORTO\n"
+       "(por omissão 127.0.0.1), com ,site=N,encoder=N",
+       "take UECP frames from automation systems (default address `127.0.0.1`), with "
+       "`,site=N,encoder=N`"},
+      {"--alarm-stale", Once, "DURAÇÃO", "DURATION", readAlarmStale,
+       "alarme quando o radiotexto fica DURAÇÃO sem mudar no ar\n"
+       "(só o número: minutos)",
+       "an alarm when the radiotext on air has not changed for so long, 1s to 24h; a bare number "
+       "is minutes "
+       "(off without it; [monitoring.md](monitoring.md))"},
+      {"--alarm-target-down", Once, "DURAÇÃO", "DURATION", readAlarmTargetDown,
+       "alarme quando um destino UECP fica mais de DURAÇÃO em baixo\n"
+       "(só o número: segundos; por omissão 60)",
+       "an alarm when a UECP target has been down for longer, 1s to 24h; a bare number is seconds "
+       "(default "
+       "60)"},
+  };
+}
+
+std::vector<OptionSection> sections() {
+  using enum OptionArity;
+  return {
+      {"", serviceRows()},
+      {"Portas para sistemas de emissão (playout):",
+       liftOptionRows(automationOptionRows(), &ServerOptions::automation)},
+      {"",
+       {{"--help", Flag, "", "", setFlag(&ServerOptions::help), "mostra esta ajuda",
+         "print the usage and exit"}}},
+  };
+}
+
+}  // namespace
+
+const std::vector<OptionSection>& optionSections() {
+  static const std::vector<OptionSection> table = sections();
+  return table;
+}
+
+const ServerOptionRow* findOption(std::string_view key) {
+  for (const auto& section : optionSections()) {
+    for (const auto& row : section.rows) {
+      if (row.key() == key) return &row;
+    }
+  }
+  return nullptr;
+}
+
+std::optional<std::string> applyOption(std::string_view key, std::string_view value,
+                                       ServerOptions& options) {
+  const ServerOptionRow* row = findOption(key);
+  if (!row) return "opção desconhecida: --" + std::string(key);
+  return row->apply(row->arity == OptionArity::Flag ? std::string_view() : value, options);
+}
+
+}  // namespace orvane
