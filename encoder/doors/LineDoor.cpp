@@ -133,7 +133,7 @@ void LineDoor::accept() {
 // Each datagram is whole lines; the last may lack its line feed.
 void LineDoor::readDatagrams() {
   std::array<char, kMaxDatagram> buffer;
-  for (int i = 0; i < 64; ++i) {
+  for (int i = 0; i < kMaxDatagramsPerTurn; ++i) {
     sockaddr_in from{};
     socklen_t size = sizeof from;
     const ssize_t got = recvfrom(datagrams_.get(), buffer.data(), buffer.size(), MSG_TRUNC,

@@ -26,6 +26,9 @@ class LineDoor : public PollTask {
   static constexpr std::size_t kMaxClients = 8;
   static constexpr std::size_t kMaxUnsentBytes = 16 * 1024;
   static constexpr std::size_t kMaxDatagram = 2048;
+  // Datagrams read in one turn of the loop, so that a flood on UDP cannot starve the other
+  // doors, the console and the signal; the rest wait for the next turn.
+  static constexpr int kMaxDatagramsPerTurn = 64;
 
   LineDoor(AutomationDesk& desk, AirLog& log);
 

@@ -17,11 +17,8 @@ struct Syntax {
   int max = 0;  // highest value of a Byte
 };
 
-constexpr int kMaxPty = 0x1F;
-constexpr int kMaxDi = 0x0F;  // four bits on air
-
 constexpr std::array<Syntax, 13> kSyntax = {{
-    {"PTY", Keyword::Pty, ValueKind::Byte, kMaxPty},
+    {"PTY", Keyword::Pty, ValueKind::Byte, kMaxProgrammeType},
     {"GROUP4A", Keyword::Group4A, ValueKind::Byte, 1},
     {"GROUP1A", Keyword::Group1A, ValueKind::Byte, 1},
     {"DEF1ATIME", Keyword::Def1ATime, ValueKind::Time},
@@ -148,7 +145,7 @@ ParseResult parseText(const Syntax& syntax, std::string_view value) {
 ParseResult parseDecoder(const Syntax& syntax, std::string_view value) {
   const auto start = value.find_first_not_of(" \t");
   const Hex hex = readHex(start == std::string_view::npos ? "" : value.substr(start));
-  if (!inRange(hex, 0, kMaxDi))
+  if (!inRange(hex, 0, kMaxDecoderIdentification))
     return fail(syntax, value, "esperado um código hexadecimal de 00 a 0F");
   return commandOf(syntax, hex.value);
 }
