@@ -39,9 +39,9 @@ std::string hexByte(int value) {
   return buffer;
 }
 
-ParseError fail(const Syntax& syntax, std::string_view value, std::string_view why) {
-  return {"ERRO: " + std::string(syntax.name) + "=" + printableQuote(value) + ": " +
-          std::string(why)};
+Refusal fail(const Syntax& syntax, std::string_view value, std::string_view why) {
+  return {Refusal::Kind::InvalidValue,
+          std::string(syntax.name) + "=" + printableQuote(value) + ": " + std::string(why)};
 }
 
 int hexDigit(char c) {
@@ -176,14 +176,19 @@ ParseResult parseCommand(std::string_view line) {
     if (syntax.name != name) continue;
     const bool hasValue = equals != std::string_view::npos;
     if (syntax.kind == ValueKind::None && hasValue) {
-      return ParseError{"ERRO: " + std::string(name) + " não leva valor"};
+      return Refusal{Refusal::Kind::InvalidValue, std::string(name) + " não leva valor"};
     }
     if (syntax.kind != ValueKind::None && !hasValue) {
-      return ParseError{"ERRO: falta o valor: " + std::string(name) + "=..."};
+      return Refusal{Refusal::Kind::InvalidValue, "falta o valor: " + std::string(name) + "=..."};
     }
     return parseValue(syntax, hasValue ? line.substr(equals + 1) : std::string_view{});
   }
-  return ParseError{"ERRO: comando desconhecido \"" + printableQuote(name) + "\""};
+  return Refusal{Refusal::Kind::UnknownKey,
+                 "comando desconhecido \"" + printableQuote(name) + "\""};
+}
+
+std::string consoleRefusal(const Refusal& refusal) {
+  return "ERRO: " + refusal.text;
 }
 
 }  // namespace orvane
