@@ -12,10 +12,10 @@ std::string ClientSession::receive(std::string_view bytes) {
   std::string replies;
   for (const auto& piece : assembler_.feed(bytes)) {
     if (piece.kind == LineAssembler::Piece::Kind::Overlong) {
-      replies +=
-          windows1252FromUtf8("ERRO: linha com mais de " +
-                              std::to_string(LineAssembler::kMaxLineLength) + " bytes, ignorada") +
-          "\n";
+      const Refusal overlong{Refusal::Kind::InvalidValue,
+                             "linha com mais de " + std::to_string(LineAssembler::kMaxLineLength) +
+                                 " bytes, ignorada"};
+      replies += windows1252FromUtf8(consoleRefusal(overlong)) + "\n";
     } else {
       replies += handleLine(piece.text);
     }
@@ -28,8 +28,8 @@ std::string ClientSession::receive(std::string_view bytes) {
 std::string ClientSession::handleLine(const std::string& line) {
   if (line.empty()) return {};
   const ParseResult result = parseCommand(line);
-  if (const auto* error = std::get_if<ParseError>(&result)) {
-    return windows1252FromUtf8(error->message) + "\n";
+  if (const auto* refusal = std::get_if<Refusal>(&result)) {
+    return windows1252FromUtf8(consoleRefusal(*refusal)) + "\n";
   }
   log_.write(state_.apply(std::get<Command>(result)));
   return echo_ ? "OK: " + line + "\n" : std::string{};

@@ -20,13 +20,15 @@ namespace {
 bool applyLine(const LineAssembler::Piece& piece, EncoderState& state, AirLog& log,
                std::string& why) {
   if (piece.kind == LineAssembler::Piece::Kind::Overlong) {
-    why = "ERRO: linha com mais de " + std::to_string(LineAssembler::kMaxLineLength) + " bytes";
+    why = consoleRefusal(
+        {Refusal::Kind::InvalidValue,
+         "linha com mais de " + std::to_string(LineAssembler::kMaxLineLength) + " bytes"});
     return false;
   }
   if (piece.text.empty()) return true;
   const ParseResult result = parseCommand(piece.text);
-  if (const auto* error = std::get_if<ParseError>(&result)) {
-    why = error->message;
+  if (const auto* refusal = std::get_if<Refusal>(&result)) {
+    why = consoleRefusal(*refusal);
     return false;
   }
   log.write(state.apply(std::get<Command>(result)));

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 
+#include "CommandParser.h"
 #include "Listener.h"
 #include "NonBlocking.h"
 
@@ -123,12 +124,16 @@ void EncoderServer::pauseAccepting() {
 // The refused client may already have sent something; reading it before the close keeps the
 // kernel from answering with a reset that could destroy the reply before it is read.
 void EncoderServer::refuseBusy(FileDescriptor socket) {
-  static constexpr std::string_view kBusy = "ERRO: servidor ocupado\n";
-  log_.writeAboutPeer("Recusado " + peerName(socket.get()) + ": servidor ocupado");
-  [[maybe_unused]] auto sent = send(socket.get(), kBusy.data(), kBusy.size(), kSendFlags);
+  // A few reads are enough for what a client sends before it hears the refusal.
+  constexpr int kMaxDiscardReads = 16;
+  const Refusal busy{Refusal::Kind::Busy, "servidor ocupado"};
+  const std::string reply = consoleRefusal(busy) + "\n";
+  log_.writeAboutPeer("Recusado " + peerName(socket.get()) + ": " + busy.text);
+  [[maybe_unused]] auto sent = send(socket.get(), reply.data(), reply.size(), kSendFlags);
   shutdown(socket.get(), SHUT_WR);
   std::array<char, kReadChunk> discard;
-  for (int i = 0; i < 16 && recv(socket.get(), discard.data(), discard.size(), MSG_DONTWAIT) > 0;
+  for (int i = 0;
+       i < kMaxDiscardReads && recv(socket.get(), discard.data(), discard.size(), MSG_DONTWAIT) > 0;
        ++i) {
   }
 }

@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     OnAirState next = state;
     AssignedFields fields;
     if (!applyDoorValue(door->key, door->value, next, fields)) state = next;
-    expect(state.radiotext[0].size() <= kMaxRadiotextLength && state.programmeTypeName.size() <= 8);
+    expect(state.radiotext[0].size() <= kMaxRadiotextLength &&
+           state.programmeTypeName.size() <= kProgrammeTypeNameLength);
     expect(clean(state.radiotext[0]) && clean(state.programmeServiceName) &&
            clean(state.programmeTypeName));
     expect(state.programmeType >= 0 && state.programmeType <= 31);

@@ -46,8 +46,8 @@ AutomationDesk::Outcome AutomationDesk::set(
   OnAirState next = state_.onAir();
   AssignedFields fields;
   for (const auto& [key, value] : values) {
-    if (auto error = applyDoorValue(key, value, next, fields)) {
-      return {Outcome::Kind::Refused, *error};
+    if (auto refusal = applyDoorValue(key, value, next, fields)) {
+      return {Outcome::Kind::Refused, {}, std::move(*refusal)};
     }
   }
   putOnAir(next, fields, source);
@@ -57,13 +57,13 @@ AutomationDesk::Outcome AutomationDesk::set(
 AutomationDesk::Outcome AutomationDesk::song(const NowPlaying& song, std::string_view source) {
   auto rendered = renderSong(song, settings_.pattern);
   if (const auto* error = std::get_if<std::string>(&rendered)) {
-    return {Outcome::Kind::Refused, *error};
+    return {Outcome::Kind::Refused, {}, {Refusal::Kind::InvalidValue, *error}};
   }
   auto& tags = std::get<OnAirState::SongTags>(rendered);
   if (skipped(song)) {
     log_.writeAboutPeer("Não vai para o ar (filtro): " + utf8FromWindows1252(tags.text) + " (" +
                         std::string(source) + ")");
-    return {Outcome::Kind::Skipped, "filtrado, não vai para o ar"};
+    return {Outcome::Kind::Skipped, "filtrado, não vai para o ar", {}};
   }
   OnAirState next = state_.onAir();
   if (!songText_ || *songText_ != next.radiotext[0]) stationText_ = next.radiotext[0];

@@ -16,6 +16,7 @@
 #include "EncoderState.h"
 #include "NowPlaying.h"
 #include "PollTask.h"
+#include "Refusal.h"
 
 namespace orvane {
 
@@ -42,7 +43,8 @@ class AutomationDesk : public PollTask {
   // What a door tells its client.
   struct Outcome {
     enum class Kind { OnAir, Skipped, Refused } kind = Kind::OnAir;
-    std::string message;  // UTF-8: why it was refused or skipped
+    std::string message;  // Skipped: why, in UTF-8
+    Refusal refusal;      // Refused: what and why
   };
 
   AutomationDesk(EncoderState& state, AirLog& log, Settings settings, Clock clock = {});

@@ -80,27 +80,32 @@ std::variant<NowPlaying, std::string> readAzuraCastJson(std::string_view body) {
   return item;
 }
 
-std::variant<std::vector<std::pair<DoorKey, std::string>>, std::string> readStateJson(
+std::variant<std::vector<std::pair<DoorKey, std::string>>, Refusal> readStateJson(
     std::string_view body) {
   auto parsed = parse(body);
-  if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+  if (auto* error = std::get_if<std::string>(&parsed)) {
+    return Refusal{Refusal::Kind::InvalidValue, *error};
+  }
   std::vector<std::pair<DoorKey, std::string>> values;
   for (const auto& [name, value] : std::get<json>(parsed).items()) {
-    const auto key = doorKeyNamed(name);
-    if (!key) return "chave desconhecida: " + printableQuote(name);
+    const DoorKey key = doorKeyNamed(name);
+    if (!key)
+      return Refusal{Refusal::Kind::UnknownKey, "chave desconhecida: " + printableQuote(name)};
     std::string text;
     if (value.is_null() || !valueText(value, text)) {
-      return printableQuote(name) + ": esperado texto, número ou verdadeiro/falso";
+      return Refusal{Refusal::Kind::InvalidValue,
+                     printableQuote(name) + ": esperado texto, número ou verdadeiro/falso"};
     }
-    values.emplace_back(*key, std::move(text));
+    values.emplace_back(key, std::move(text));
   }
   return values;
 }
 
+// The same values "??" lists on the line door.
 std::string stateJson(const OnAirState& state) {
   json document = json::object();
-  for (DoorKey key : kDoorKeys) {
-    if (key != DoorKey::Af) document[std::string(doorKeyName(key))] = readDoorValue(key, state);
+  for (DoorKey key : doorReadAllFields()) {
+    document[std::string(doorKeyName(key))] = readDoorValue(key, state);
   }
   return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }

@@ -22,7 +22,7 @@ inline constexpr int kMaxJsonDepth = 16;
 
 // A JSON object of the line door's keys: {"TEXT": "...", "PTY": "0A", "TA": 1}. Strings,
 // whole numbers and booleans are taken as the line door would read their text.
-[[nodiscard]] std::variant<std::vector<std::pair<DoorKey, std::string>>, std::string> readStateJson(
+[[nodiscard]] std::variant<std::vector<std::pair<DoorKey, std::string>>, Refusal> readStateJson(
     std::string_view body);
 
 // The values on air as one JSON object of the same keys (UTF-8).

@@ -138,7 +138,7 @@ void FileDoor::readFile() {
   }
   const auto outcome = desk_.song(std::get<NowPlaying>(song), "ficheiro");
   if (outcome.kind == AutomationDesk::Outcome::Kind::Refused) {
-    log_.writeAboutPeer("Ficheiro " + path_ + ": " + outcome.message + ", ignorado");
+    log_.writeAboutPeer("Ficheiro " + path_ + ": " + outcome.refusal.text + ", ignorado");
   }
 }
 

@@ -9,6 +9,7 @@ constexpr int kOk = 200;
 constexpr int kAccepted = 202;  // understood, and filtered off the air
 constexpr int kBadRequest = 400;
 constexpr int kUnprocessable = 422;
+constexpr int kServiceUnavailable = 503;
 constexpr std::string_view kJsonType = "application/json; charset=utf-8";
 
 HttpResponse text(int status, std::string body) {
@@ -24,7 +25,9 @@ HttpResponse answerOf(const AutomationDesk::Outcome& outcome) {
     case AutomationDesk::Outcome::Kind::Refused:
       break;
   }
-  return text(kUnprocessable, outcome.message);
+  // A request that was read whole and then refused is well formed: 422, not 400.
+  const bool busy = outcome.refusal.kind == Refusal::Kind::Busy;
+  return text(busy ? kServiceUnavailable : kUnprocessable, outcome.refusal.text);
 }
 
 std::string sourceOf(const HttpRequest& request) {
@@ -71,7 +74,9 @@ void addHttpDoor(HttpServer& server, AutomationDesk& desk) {
   });
   server.route("POST", "/state", [&desk](const HttpRequest& request) {
     const auto values = readStateJson(request.body);
-    if (const auto* error = std::get_if<std::string>(&values)) return text(kBadRequest, *error);
+    if (const auto* refusal = std::get_if<Refusal>(&values)) {
+      return text(kBadRequest, refusal->text);
+    }
     return answerOf(desk.set(std::get<0>(values), sourceOf(request)));
   });
 }

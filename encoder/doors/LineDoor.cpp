@@ -17,16 +17,16 @@ namespace {
 
 constexpr std::size_t kReadChunk = 4096;
 
-std::string reply(const AutomationDesk::Outcome& outcome) {
+LineAnswer answerOf(const AutomationDesk::Outcome& outcome) {
   switch (outcome.kind) {
     case AutomationDesk::Outcome::Kind::OnAir:
-      return "+\n";
+      return {"+\n", std::nullopt};
     case AutomationDesk::Outcome::Kind::Skipped:
-      return "+ " + outcome.message + "\n";
+      return {"+ " + outcome.message + "\n", std::nullopt};
     case AutomationDesk::Outcome::Kind::Refused:
       break;
   }
-  return "! " + outcome.message + "\n";
+  return {lineRefusal(outcome.refusal), outcome.refusal};
 }
 
 FileDescriptor bindDatagrams(const std::string& address, std::uint16_t port, std::string& error) {
@@ -53,28 +53,32 @@ std::string addressOf(const sockaddr_in& from) {
 
 }  // namespace
 
-std::string answerDoorLine(AutomationDesk& desk, std::string_view line, std::string_view source) {
+std::string lineRefusal(const Refusal& refusal) {
+  return "! " + refusal.text + "\n";
+}
+
+LineAnswer answerDoorLine(AutomationDesk& desk, std::string_view line, std::string_view source) {
   const auto parsed = parseDoorLine(line);
-  if (const auto* error = std::get_if<std::string>(&parsed)) return "! " + *error + "\n";
+  if (const auto* refusal = std::get_if<Refusal>(&parsed)) return {lineRefusal(*refusal), *refusal};
   const DoorLine& door = std::get<DoorLine>(parsed);
   switch (door.kind) {
     case DoorLine::Kind::Blank:
       return {};
     case DoorLine::Kind::Read:
-      return std::string(doorKeyName(door.key)) + "=" + readDoorValue(door.key, desk.onAir()) +
-             "\n";
+      return {
+          std::string(doorKeyName(door.key)) + "=" + readDoorValue(door.key, desk.onAir()) + "\n",
+          std::nullopt};
     case DoorLine::Kind::ReadAll: {
       std::string all;
-      for (DoorKey key : kDoorKeys) {
-        if (key == DoorKey::Af) continue;
+      for (DoorKey key : doorReadAllFields()) {
         all += std::string(doorKeyName(key)) + "=" + readDoorValue(key, desk.onAir()) + "\n";
       }
-      return all + "+\n";
+      return {all + "+\n", std::nullopt};
     }
     case DoorLine::Kind::Set:
       break;
   }
-  return reply(desk.set({{door.key, door.value}}, source));
+  return answerOf(desk.set({{door.key, door.value}}, source));
 }
 
 LineDoor::LineDoor(AutomationDesk& desk, AirLog& log) : desk_(desk), log_(log) {}
@@ -120,8 +124,8 @@ void LineDoor::accept() {
   }
   const std::string peer = peerName(socket.get());
   if (clients_.size() >= kMaxClients) {
-    static constexpr std::string_view kBusy = "! demasiados clientes\n";
-    [[maybe_unused]] auto sent = send(socket.get(), kBusy.data(), kBusy.size(), kSendFlags);
+    const std::string busy = lineRefusal({Refusal::Kind::Busy, "demasiados clientes"});
+    [[maybe_unused]] auto sent = send(socket.get(), busy.data(), busy.size(), kSendFlags);
     log_.writeAboutPeer("Linhas: recusado " + peer + ", demasiados clientes");
     return;
   }
@@ -133,7 +137,7 @@ void LineDoor::accept() {
 // Each datagram is whole lines; the last may lack its line feed.
 void LineDoor::readDatagrams() {
   std::array<char, kMaxDatagram> buffer;
-  for (int i = 0; i < 64; ++i) {
+  for (int i = 0; i < kMaxDatagramsPerTurn; ++i) {
     sockaddr_in from{};
     socklen_t size = sizeof from;
     const ssize_t got = recvfrom(datagrams_.get(), buffer.data(), buffer.size(), MSG_TRUNC,
@@ -148,9 +152,10 @@ void LineDoor::readDatagrams() {
     std::string_view bytes(buffer.data(), static_cast<std::size_t>(got));
     for (const auto& piece : lines.feed(std::string(bytes) + (bytes.ends_with('\n') ? "" : "\n"))) {
       if (piece.kind == LineAssembler::Piece::Kind::Line) {
-        const std::string answer = answerDoorLine(desk_, piece.text, source);
-        if (answer.starts_with('!'))
-          log_.writeAboutPeer("Linhas (" + source + "): " + answer.substr(0, answer.size() - 1));
+        const LineAnswer answer = answerDoorLine(desk_, piece.text, source);
+        if (answer.refusal) {
+          log_.writeAboutPeer("Linhas (" + source + "): ! " + answer.refusal->text);
+        }
       }
     }
   }
@@ -170,8 +175,10 @@ void LineDoor::serve(Client& client, short events) {
     for (const auto& piece : client.lines.feed({buffer.data(), static_cast<std::size_t>(got)})) {
       client.unsent +=
           piece.kind == LineAssembler::Piece::Kind::Overlong
-              ? "! linha com mais de " + std::to_string(LineAssembler::kMaxLineLength) + " bytes\n"
-              : answerDoorLine(desk_, piece.text, source);
+              ? lineRefusal({Refusal::Kind::InvalidValue,
+                             "linha com mais de " + std::to_string(LineAssembler::kMaxLineLength) +
+                                 " bytes"})
+              : answerDoorLine(desk_, piece.text, source).reply;
     }
   }
   flush(client);

@@ -20,6 +20,9 @@ constexpr unsigned kConnectionHeadroom = 4;  // beyond the bound, still answered
 constexpr std::size_t kMinPoolBytes = 16 * 1024;
 constexpr std::size_t kMaxDiscardedBytes = 1024 * 1024;
 constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
+// A Content-Length of more digits than this is refused unread: eighteen digits always fit the
+// 64 bits std::stoull gives, so reading it can never throw out of range.
+constexpr std::size_t kMaxLengthDigits = 18;
 
 // A handler's reason for the log: its first line, bounded, control bytes made harmless.
 std::string reason(std::string_view body) {
@@ -220,7 +223,8 @@ bool HttpServer::admitted(MHD_Connection* connection, Exchange& exchange) {
   }
   const auto length = request.headers.find("content-length");
   if (length != request.headers.end() &&
-      (length->second.size() > 18 || std::stoull("0" + length->second) > settings_.maxBodyBytes)) {
+      (length->second.size() > kMaxLengthDigits ||
+       std::stoull("0" + length->second) > settings_.maxBodyBytes)) {
     refuse(connection, exchange, MHD_HTTP_CONTENT_TOO_LARGE, "corpo grande demais");
     return false;
   }

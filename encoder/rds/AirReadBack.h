@@ -7,6 +7,7 @@
 
 #include "AirView.h"
 #include "RdsGroup.h"
+#include "RdsLimits.h"
 
 namespace orvane {
 
@@ -45,13 +46,13 @@ class AirReadBack {
   std::int64_t radiotextChangedAt_ = 0;
   std::deque<std::pair<std::int64_t, std::uint8_t>> lastMinute_;  // start and type of each group
 
-  std::array<char, 8> name_{};
+  std::array<char, kServiceNameLength> name_{};
   unsigned nameSegments_ = 0;  // bit per segment received since segment 0
   unsigned diBits_ = 0, diSeen_ = 0;
   std::vector<std::string> cycle_;  // frames since one last came round again
   std::vector<std::string> turn_;   // the frames between the last two times one came round
 
-  std::array<std::array<char, 64>, 2> text_{};
+  std::array<std::array<char, kMaxRadiotextLength>, 2> text_{};
   std::array<std::uint32_t, 2> textSegments_{};
   std::array<std::string, 2> message_;  // the raw bytes of each flag's last whole message
 
@@ -59,7 +60,7 @@ class AirReadBack {
   std::size_t frequenciesExpected_ = 0;
 
   std::optional<unsigned> radiotextPlusType_;
-  std::array<char, 8> typeName_{};
+  std::array<char, kProgrammeTypeNameLength> typeName_{};
   unsigned typeNameSegments_ = 0;
 };
 

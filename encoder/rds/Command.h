@@ -1,11 +1,10 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 
-namespace orvane {
+#include "RdsLimits.h"
 
-inline constexpr std::size_t kMaxRadiotextLength = 64;  // what one radiotext line can carry
+namespace orvane {
 
 enum class Keyword {
   Pty,

@@ -17,11 +17,8 @@ struct Syntax {
   int max = 0;  // highest value of a Byte
 };
 
-constexpr int kMaxPty = 0x1F;
-constexpr int kMaxDi = 0x0F;  // four bits on air
-
 constexpr std::array<Syntax, 13> kSyntax = {{
-    {"PTY", Keyword::Pty, ValueKind::Byte, kMaxPty},
+    {"PTY", Keyword::Pty, ValueKind::Byte, kMaxProgrammeType},
     {"GROUP4A", Keyword::Group4A, ValueKind::Byte, 1},
     {"GROUP1A", Keyword::Group1A, ValueKind::Byte, 1},
     {"DEF1ATIME", Keyword::Def1ATime, ValueKind::Time},
@@ -42,9 +39,9 @@ std::string hexByte(int value) {
   return buffer;
 }
 
-ParseError fail(const Syntax& syntax, std::string_view value, std::string_view why) {
-  return {"ERRO: " + std::string(syntax.name) + "=" + printableQuote(value) + ": " +
-          std::string(why)};
+Refusal fail(const Syntax& syntax, std::string_view value, std::string_view why) {
+  return {Refusal::Kind::InvalidValue,
+          std::string(syntax.name) + "=" + printableQuote(value) + ": " + std::string(why)};
 }
 
 int hexDigit(char c) {
@@ -148,7 +145,7 @@ ParseResult parseText(const Syntax& syntax, std::string_view value) {
 ParseResult parseDecoder(const Syntax& syntax, std::string_view value) {
   const auto start = value.find_first_not_of(" \t");
   const Hex hex = readHex(start == std::string_view::npos ? "" : value.substr(start));
-  if (!inRange(hex, 0, kMaxDi))
+  if (!inRange(hex, 0, kMaxDecoderIdentification))
     return fail(syntax, value, "esperado um código hexadecimal de 00 a 0F");
   return commandOf(syntax, hex.value);
 }
@@ -179,14 +176,19 @@ ParseResult parseCommand(std::string_view line) {
     if (syntax.name != name) continue;
     const bool hasValue = equals != std::string_view::npos;
     if (syntax.kind == ValueKind::None && hasValue) {
-      return ParseError{"ERRO: " + std::string(name) + " não leva valor"};
+      return Refusal{Refusal::Kind::InvalidValue, std::string(name) + " não leva valor"};
     }
     if (syntax.kind != ValueKind::None && !hasValue) {
-      return ParseError{"ERRO: falta o valor: " + std::string(name) + "=..."};
+      return Refusal{Refusal::Kind::InvalidValue, "falta o valor: " + std::string(name) + "=..."};
     }
     return parseValue(syntax, hasValue ? line.substr(equals + 1) : std::string_view{});
   }
-  return ParseError{"ERRO: comando desconhecido \"" + printableQuote(name) + "\""};
+  return Refusal{Refusal::Kind::UnknownKey,
+                 "comando desconhecido \"" + printableQuote(name) + "\""};
+}
+
+std::string consoleRefusal(const Refusal& refusal) {
+  return "ERRO: " + refusal.text;
 }
 
 }  // namespace orvane

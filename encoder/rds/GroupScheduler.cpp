@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "RdsCharset.h"
+#include "RdsLimits.h"
 
 namespace orvane {
 namespace {
@@ -110,7 +111,7 @@ RdsGroup GroupScheduler::typeName(const OnAirState& state, const GroupHeader& he
     typeNameSegment_ = 0;
   }
   std::string name = rdsText(typeName_);
-  name.resize(8, ' ');
+  name.resize(kProgrammeTypeNameLength, ' ');
   const int segment = typeNameSegment_;
   typeNameSegment_ ^= 1;
   return programmeTypeNameGroup(

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "RdsLimits.h"
+
 namespace orvane {
 namespace {
 
-constexpr std::size_t kRadiotextLength = 64;
 constexpr char kEndOfText = 0x0D;
 constexpr int kCharactersPerSegment = 4;
 
@@ -34,8 +35,8 @@ RadiotextCycle::Segment RadiotextCycle::next(const std::array<std::string, 2>& l
     if (line != line_) startMessage(line, lines[static_cast<std::size_t>(line)]);
   }
 
-  std::string padded = message_.substr(0, kRadiotextLength);
-  if (padded.size() < kRadiotextLength) padded += kEndOfText;
+  std::string padded = message_.substr(0, kMaxRadiotextLength);
+  if (padded.size() < kMaxRadiotextLength) padded += kEndOfText;
   padded.resize(static_cast<std::size_t>(segmentCount() * kCharactersPerSegment), ' ');
   Segment segment{address_, textB_,
                   padded.substr(static_cast<std::size_t>(address_ * kCharactersPerSegment),
@@ -50,7 +51,7 @@ RadiotextCycle::Segment RadiotextCycle::next(const std::array<std::string, 2>& l
 }
 
 std::string_view RadiotextCycle::message() const {
-  return std::string_view(message_).substr(0, kRadiotextLength);
+  return std::string_view(message_).substr(0, kMaxRadiotextLength);
 }
 
 void RadiotextCycle::startMessage(int line, const std::string& text) {
@@ -64,8 +65,8 @@ void RadiotextCycle::startMessage(int line, const std::string& text) {
 
 // A full 64-character text needs no end mark; a shorter one ends with a carriage return.
 int RadiotextCycle::segmentCount() const {
-  const std::size_t length = std::min(message_.size(), kRadiotextLength);
-  const std::size_t withEnd = length < kRadiotextLength ? length + 1 : length;
+  const std::size_t length = std::min(message_.size(), kMaxRadiotextLength);
+  const std::size_t withEnd = length < kMaxRadiotextLength ? length + 1 : length;
   return static_cast<int>((withEnd + kCharactersPerSegment - 1) / kCharactersPerSegment);
 }
 

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-namespace orvane {
+#include "RdsLimits.h"
 
-inline constexpr std::size_t kServiceNameLength = 8;  // what a receiver's PS display holds
+namespace orvane {
 
 // The frames a service name is shown in, each exactly eight characters. A name of up to eight
 // characters is one frame, sent as typed and padded with blanks, so an operator's own centring

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Command.h"
+#include "RdsLimits.h"
 #include "RdsToWindows1252.h"
 
 namespace orvane {
@@ -13,8 +14,6 @@ constexpr std::uint8_t kAllDataSets = 0xFF;
 constexpr std::uint8_t kOurDataSet = 0x01;
 constexpr std::uint8_t kOtherMainService = 0x01;
 constexpr std::size_t kDataAt = 3;  // after MEC, DSN and PSN
-constexpr unsigned kMaxProgrammeType = 0x1F;
-constexpr unsigned kMaxDecoderIdentification = 0x0F;
 constexpr unsigned kMaxTrafficFlags = 0x03;
 constexpr std::uint8_t kEndOfText = 0x0D;  // receivers' end mark; some clients send it
 constexpr std::uint8_t kFirstPrintable = 0x20;

@@ -4,10 +4,11 @@
 #include <array>
 #include <cstdio>
 
+#include "RdsLimits.h"
+
 namespace orvane {
 namespace {
 
-constexpr std::size_t kMaxRadiotext = 64;
 constexpr int kMaxTransmissions = 15;
 constexpr unsigned kAppendBits = 0b10;  // buffer configuration: add to the messages held
 // The local offset is coded as group 4A codes it: bit 5 the sign, bits 4-0 half hours. Some
@@ -150,14 +151,14 @@ std::string uecpProgrammeIdentification(std::uint16_t pi) {
 }
 
 std::string uecpServiceName(std::string_view eightCharacters) {
-  std::string name(eightCharacters.substr(0, 8));
-  name.resize(8, ' ');
+  std::string name(eightCharacters.substr(0, kServiceNameLength));
+  name.resize(kServiceNameLength, ' ');
   return addressed(UecpCode::ServiceName, name);
 }
 
 std::string uecpProgrammeTypeName(std::string_view eightCharacters) {
-  std::string name(eightCharacters.substr(0, 8));
-  name.resize(8, ' ');
+  std::string name(eightCharacters.substr(0, kProgrammeTypeNameLength));
+  name.resize(kProgrammeTypeNameLength, ' ');
   return addressed(UecpCode::ProgrammeTypeName, name);
 }
 
@@ -183,12 +184,12 @@ std::string uecpProgrammeType(int code) {
 }
 
 std::string uecpRadiotext(std::string_view text, const UecpRadiotextSetting& setting) {
-  text = text.substr(0, kMaxRadiotext);
+  text = text.substr(0, kMaxRadiotextLength);
   const unsigned transmissions =
       static_cast<unsigned>(std::clamp(setting.transmissions, 0, kMaxTransmissions));
   const unsigned configuration =
       (setting.append ? kAppendBits << 5 : 0) | transmissions << 1 | (setting.toggle ? 1 : 0);
-  const bool ended = text.size() < kMaxRadiotext;
+  const bool ended = text.size() < kMaxRadiotextLength;
   std::string data{byte(static_cast<unsigned>(text.size() + 1 + (ended ? 1 : 0))),
                    byte(configuration)};
   data += text;

@@ -5,13 +5,13 @@
 
 #include "GroupBuilder.h"
 #include "RdsCharset.h"
+#include "RdsLimits.h"
 #include "UecpElement.h"
 
 namespace orvane {
 namespace {
 
 constexpr std::size_t kCharactersPerGroup = 4;
-constexpr std::size_t kRadiotextLength = 64;  // a shorter text is sent with its end mark
 constexpr int kGroupsPerMessage = 24;
 constexpr int kMinTransmissions = 2;
 constexpr int kMaxTransmissions = 15;
@@ -83,7 +83,8 @@ UecpSnapshot uecpSnapshot(const OnAirState& state, const AssignedFields& assigne
 }
 
 int uecpTransmissionsFor(std::size_t textLength) {
-  const std::size_t sent = std::min(textLength + 1, kRadiotextLength);
+  // A shorter text is sent with its end mark.
+  const std::size_t sent = std::min(textLength + 1, kMaxRadiotextLength);
   const auto groups = static_cast<int>((sent + kCharactersPerGroup - 1) / kCharactersPerGroup);
   return std::clamp((kGroupsPerMessage + groups - 1) / groups, kMinTransmissions,
                     kMaxTransmissions);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <set>
 #include <string>
 
 #include "AutomationDesk.h"
@@ -37,12 +40,12 @@ TEST(DoorText, KeepsWhatRdsCarriesAndTransliteratesTheRest) {
 TEST(DoorLine, ReadsSetsReadsAndRefusals) {
   const auto set = std::get<DoorLine>(parseDoorLine("rt=Olá = sim"));
   EXPECT_EQ(std::tuple(set.kind, set.key, set.value),
-            std::tuple(DoorLine::Kind::Set, DoorKey::Text, std::string("Olá = sim")));
+            std::tuple(DoorLine::Kind::Set, doorKeyNamed("TEXT"), std::string("Olá = sim")));
   EXPECT_EQ(std::get<DoorLine>(parseDoorLine("?PTYN")).kind, DoorLine::Kind::Read);
   EXPECT_EQ(std::get<DoorLine>(parseDoorLine("??")).kind, DoorLine::Kind::ReadAll);
   EXPECT_EQ(std::get<DoorLine>(parseDoorLine(" ")).kind, DoorLine::Kind::Blank);
-  EXPECT_EQ(std::get<std::string>(parseDoorLine("NOPE\x01=1")), "chave desconhecida \"NOPE?\"");
-  EXPECT_EQ(std::get<std::string>(parseDoorLine("PS")), "falta o valor: PS=...");
+  EXPECT_EQ(std::get<Refusal>(parseDoorLine("NOPE\x01=1")).text, "chave desconhecida \"NOPE?\"");
+  EXPECT_EQ(std::get<Refusal>(parseDoorLine("PS")).text, "falta o valor: PS=...");
 }
 
 TEST(DoorLine, ValuesTakeTheConsolesMeaningAndBounds) {
@@ -51,20 +54,56 @@ TEST(DoorLine, ValuesTakeTheConsolesMeaningAndBounds) {
     const char* value;
     const char* error;  // empty: accepted
   };
-  for (const Row& row : {Row{DoorKey::Pty, "0A", ""}, Row{DoorKey::Pty, "20", "PTY=20: fora"},
-                         Row{DoorKey::Ps, "RADIO ORV", "PS: texto com mais de 8"},
-                         Row{DoorKey::Pi, "0", "PI=0: esperado"}, Row{DoorKey::Ct, "2", "CT=2"},
-                         Row{DoorKey::Af, "87.6", "AF: as frequências"}, Row{DoorKey::Ta, "1", ""},
-                         Row{DoorKey::Ct, "01", ""}}) {
+  for (const Row& row :
+       {Row{doorKeyNamed("PTY"), "0A", ""}, Row{doorKeyNamed("PI"), "0", "PI=0: esperado"},
+        Row{doorKeyNamed("CT"), "2", "CT=2"}, Row{doorKeyNamed("AF"), "87.6", "AF: as frequências"},
+        Row{doorKeyNamed("TA"), "1", ""}, Row{doorKeyNamed("CT"), "01", ""}}) {
     OnAirState state;
     AssignedFields fields;
     const auto error = applyDoorValue(row.key, row.value, state, fields);
-    EXPECT_EQ(error.value_or("").substr(0, std::string(row.error).size()), row.error)
+    EXPECT_EQ((error ? error->text : "").substr(0, std::string(row.error).size()), row.error)
         << doorKeyName(row.key) << "=" << row.value;
     if (!error) {
-      EXPECT_TRUE(row.key != DoorKey::Pty || state.programmeType == 0x0A);
-      EXPECT_TRUE(row.key != DoorKey::Ct || state.clockTimeGroups) << "CT=" << row.value;
+      EXPECT_TRUE(row.key != doorKeyNamed("PTY") || state.programmeType == 0x0A);
+      EXPECT_TRUE(row.key != doorKeyNamed("CT") || state.clockTimeGroups) << "CT=" << row.value;
     }
+  }
+}
+
+// Whatever row the fields' table gains: no name stands for two values on a door, the console or
+// in the log; every value a door sets is listed by "??" and /state, reads back as it was set at
+// its bound, marks its element (if any) for peers, and is refused one step beyond, in its key's
+// name.
+TEST(OnAirFields, DoorsReadBackEachValueWithinItsBoundAndNoNameIsTakenTwice) {
+  std::set<std::string> doorNames, consoleNames, logLabels;
+  const auto fresh = [](std::set<std::string>& names, std::string_view name) {
+    return name.empty() || names.insert(std::string(name)).second;
+  };
+  const auto listed = doorReadAllFields();
+  for (const OnAirFieldRow& row : onAirFields()) {
+    EXPECT_TRUE(fresh(doorNames, row.doorKey) && fresh(doorNames, row.doorAlias) &&
+                fresh(consoleNames, row.consoleKeyword) && fresh(logLabels, row.logLabel))
+        << row.title;
+    if (row.doorSyntax == DoorSyntax::None || row.doorSyntax == DoorSyntax::FixedAtStart) continue;
+    EXPECT_NE(std::ranges::find(listed, &row), listed.end()) << row.title;
+    const bool text = row.type == FieldType::Text;
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(row.bound));
+    const std::string atBound =
+        text ? std::string(static_cast<std::size_t>(row.bound), 'a') : std::string(digits);
+    std::snprintf(digits, sizeof digits, "%X", static_cast<unsigned>(row.bound + 1));
+    const std::string beyond = text ? atBound + "a" : std::string(digits);
+    OnAirState state;
+    AssignedFields fields;
+    EXPECT_FALSE(applyDoorValue(&row, atBound, state, fields)) << row.title;
+    EXPECT_EQ(readDoorValue(&row, state), row.type == FieldType::Switch ? "1" : atBound);
+    if (row.element) {
+      EXPECT_TRUE(fields.has(*row.element)) << row.title;
+    }
+    const auto refusal = applyDoorValue(&row, beyond, state, fields);
+    EXPECT_TRUE(refusal && refusal->kind == Refusal::Kind::InvalidValue &&
+                refusal->text.starts_with(row.doorKey))
+        << row.title << ": " << beyond;
   }
 }
 
@@ -109,7 +148,7 @@ TEST(DoorJson, AzuraCastWebHookAndItsWrongShapes) {
   }
   const std::string deep(60000, '[');
   EXPECT_EQ(std::get<std::string>(readAzuraCastJson(deep)), "JSON aninhado demais");
-  EXPECT_EQ(std::get<std::string>(readStateJson(R"({"TEXT":"a","XX":1})")),
+  EXPECT_EQ(std::get<Refusal>(readStateJson(R"({"TEXT":"a","XX":1})")).text,
             "chave desconhecida: XX");
   EXPECT_EQ(std::get<0>(readStateJson(R"({"ta":true,"PTY":"0A"})")).size(), 2u);
 }
@@ -175,7 +214,8 @@ class DeskTest : public ::testing::Test {
 
 TEST_F(DeskTest, SongGoesOnAirWithItsTagsAndExpiresToTheStationsText) {
   desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
-  (void)desk_->set({{DoorKey::Text, "Rádio Orvane"}, {DoorKey::Ptyn, "Fado"}}, "teste");
+  (void)desk_->set({{doorKeyNamed("TEXT"), "Rádio Orvane"}, {doorKeyNamed("PTYN"), "Fado"}},
+                   "teste");
   NowPlaying song{"Mão Morta", "Budapeste", "", "", "", std::chrono::seconds(200)};
   EXPECT_EQ(desk_->song(song, "teste").kind, AutomationDesk::Outcome::Kind::OnAir);
   test::Station station = heard();
@@ -221,7 +261,7 @@ TEST_F(DeskTest, ExpiryLeavesSomeoneElsesTextAndFilterKeepsJinglesOff) {
   advance(std::chrono::minutes(1));
   EXPECT_EQ(state_.onAir().radiotext[0], "Consola");
   // A batch with one bad value changes nothing.
-  EXPECT_EQ(desk_->set({{DoorKey::Ps, "NOVO"}, {DoorKey::Pty, "99"}}, "teste").kind,
+  EXPECT_EQ(desk_->set({{doorKeyNamed("PS"), "NOVO"}, {doorKeyNamed("PTY"), "99"}}, "teste").kind,
             AutomationDesk::Outcome::Kind::Refused);
   EXPECT_EQ(state_.onAir().programmeServiceName, "");
 }

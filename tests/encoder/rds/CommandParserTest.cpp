@@ -33,8 +33,8 @@ TEST(CommandParser, RefusesWithOneCleanErrorLine) {
   // clang-format on
   for (const auto& [line, why] : rows) {
     const ParseResult result = parseCommand(line);
-    const auto* error = std::get_if<ParseError>(&result);
-    const std::string message = error ? error->message : "(accepted)";
+    const auto* refusal = std::get_if<Refusal>(&result);
+    const std::string message = refusal ? consoleRefusal(*refusal) : "(accepted)";
     EXPECT_TRUE(message.starts_with("ERRO: ") && message.find(why) != std::string::npos &&
                 std::ranges::none_of(message, [](char c) { return c >= 0 && c < 0x20; }))
         << message;

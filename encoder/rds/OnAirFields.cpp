@@ -1,0 +1,257 @@
+#include "OnAirFields.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "OnAirText.h"
+#include "RdsLimits.h"
+
+namespace orvane {
+namespace {
+
+// A name the doors send to run frame by frame: eight frames are already more than a listener
+// reads.
+constexpr int kMaxDynamicNameLength = 64;
+constexpr int kMaxProgrammeIdentification = 0xFFFF;
+
+std::string hex(unsigned value, int digits) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%0*X", digits, value);
+  return text;
+}
+
+std::string code(int value) {
+  return hex(static_cast<unsigned>(value), 2);
+}
+
+std::string flag(bool on) {
+  return on ? "1" : "0";
+}
+
+std::string itemTime(const ProgrammeItemTime& time) {
+  return code(time.day) + "+" + code(time.hour) + code(time.minute);
+}
+
+constexpr auto kFields = std::to_array<OnAirFieldRow>({
+    {.title = "programme identification",
+     .type = FieldType::Identification,
+     .bound = kMaxProgrammeIdentification,
+     .doorKey = "PI",
+     .doorSyntax = DoorSyntax::Identification,
+     .readAllRank = 10,
+     .logLabel = "PI",
+     .element = OnAirField::ProgrammeIdentification,
+     .value =
+         [](const OnAirState& s) {
+           return s.programmeIdentification ? hex(*s.programmeIdentification, 4) : std::string();
+         },
+     .describe =
+         [](const OnAirState& s) { return programmeIdentificationText(s.programmeIdentification); },
+     .setNumber = [](OnAirState& s,
+                     int v) { s.programmeIdentification = static_cast<std::uint16_t>(v); }},
+    {.title = "programme type",
+     .type = FieldType::Code,
+     .bound = kMaxProgrammeType,
+     .consoleKeyword = "PTY",
+     .doorKey = "PTY",
+     .doorSyntax = DoorSyntax::ConsoleValue,
+     .readAllRank = 4,
+     .logLabel = "PTY",
+     .element = OnAirField::ProgrammeType,
+     .value = [](const OnAirState& s) { return code(s.programmeType); },
+     .describe = [](const OnAirState& s) { return programmeTypeText(s.programmeType); },
+     .setNumber = [](OnAirState& s, int v) { s.programmeType = v; }},
+    // The console's PSN takes a name of any length, which then runs through eight at a time.
+    {.title = "programme service name",
+     .type = FieldType::Text,
+     .bound = static_cast<int>(kServiceNameLength),
+     .consoleKeyword = "PSN",
+     .doorKey = "PS",
+     .doorSyntax = DoorSyntax::Text,
+     .readAllRank = 1,
+     .logLabel = "PS",
+     .element = OnAirField::ServiceName,
+     .value = [](const OnAirState& s) { return s.programmeServiceName; },
+     .describe = [](const OnAirState& s) { return quotedText(s.programmeServiceName); },
+     .setText = [](OnAirState& s, std::string v) { s.programmeServiceName = std::move(v); }},
+    // The same value as PS, let longer on the doors; PS's line logs it.
+    {.title = "scrolling programme service name",
+     .type = FieldType::Text,
+     .bound = kMaxDynamicNameLength,
+     .doorKey = "DPS",
+     .doorSyntax = DoorSyntax::Text,
+     .readAllRank = 2,
+     .element = OnAirField::ServiceName,
+     .value = [](const OnAirState& s) { return s.programmeServiceName; },
+     .setText = [](OnAirState& s, std::string v) { s.programmeServiceName = std::move(v); }},
+    {.title = "first radiotext",
+     .type = FieldType::Text,
+     .bound = static_cast<int>(kMaxRadiotextLength),
+     .consoleKeyword = "TXT0",
+     .doorKey = "TEXT",
+     .doorAlias = "RT",
+     .doorSyntax = DoorSyntax::Text,
+     .readAllRank = 3,
+     .logLabel = "RTXT1",
+     .element = OnAirField::Radiotext,
+     .value = [](const OnAirState& s) { return s.radiotext[0]; },
+     .describe = [](const OnAirState& s) { return quotedText(s.radiotext[0]); },
+     .setText = [](OnAirState& s, std::string v) { s.radiotext[0] = std::move(v); }},
+    {.title = "second radiotext",
+     .type = FieldType::Text,
+     .bound = static_cast<int>(kMaxRadiotextLength),
+     .consoleKeyword = "TXT1",
+     .logLabel = "RTXT2",
+     .element = OnAirField::Radiotext,
+     .value = [](const OnAirState& s) { return s.radiotext[1]; },
+     .describe = [](const OnAirState& s) { return quotedText(s.radiotext[1]); }},
+    {.title = "programme type name",
+     .type = FieldType::Text,
+     .bound = static_cast<int>(kProgrammeTypeNameLength),
+     .doorKey = "PTYN",
+     .doorSyntax = DoorSyntax::Text,
+     .readAllRank = 5,
+     .logLabel = "PTYN",
+     .element = OnAirField::ProgrammeTypeName,
+     .value = [](const OnAirState& s) { return s.programmeTypeName; },
+     .describe = [](const OnAirState& s) { return quotedText(s.programmeTypeName); },
+     .setText = [](OnAirState& s, std::string v) { s.programmeTypeName = std::move(v); }},
+    {.title = "programme item start",
+     .type = FieldType::Time,
+     .consoleKeyword = "DEF1ATIME",
+     .logLabel = "Início do programa",
+     .element = OnAirField::ProgrammeItem,
+     .value = [](const OnAirState& s) { return itemTime(s.programmeItemTime); },
+     .describe = [](const OnAirState& s) { return programmeItemTimeText(s.programmeItemTime); }},
+    // The doors read CT as the playouts write it, 0 or 1; the console's GROUP4A is hexadecimal.
+    {.title = "clock time groups (4A)",
+     .type = FieldType::Switch,
+     .bound = 1,
+     .consoleKeyword = "GROUP4A",
+     .doorKey = "CT",
+     .doorSyntax = DoorSyntax::Switch,
+     .readAllRank = 11,
+     .logLabel = "Grupo 4A (relógio)",
+     .element = OnAirField::ClockTime,
+     .value = [](const OnAirState& s) { return flag(s.clockTimeGroups); },
+     .describe = [](const OnAirState& s) { return groupSwitchText(s.clockTimeGroups); },
+     .setNumber = [](OnAirState& s, int v) { s.clockTimeGroups = v != 0; }},
+    {.title = "programme item groups (1A)",
+     .type = FieldType::Switch,
+     .bound = 1,
+     .consoleKeyword = "GROUP1A",
+     .logLabel = "Grupo 1A (início do programa)",
+     .element = OnAirField::ProgrammeItem,
+     .value = [](const OnAirState& s) { return flag(s.programmeItemGroups); },
+     .describe = [](const OnAirState& s) { return groupSwitchText(s.programmeItemGroups); }},
+    {.title = "decoder identification",
+     .type = FieldType::Code,
+     .bound = kMaxDecoderIdentification,
+     .consoleKeyword = "DI",
+     .doorKey = "DI",
+     .doorSyntax = DoorSyntax::ConsoleValue,
+     .readAllRank = 9,
+     .logLabel = "DI",
+     .element = OnAirField::DecoderIdentification,
+     .value = [](const OnAirState& s) { return code(s.decoderIdentification); },
+     .describe =
+         [](const OnAirState& s) { return decoderIdentificationText(s.decoderIdentification); },
+     .setNumber = [](OnAirState& s, int v) { s.decoderIdentification = v; }},
+    {.title = "time in the service name",
+     .type = FieldType::Switch,
+     .bound = 1,
+     .consoleKeyword = "TIMEINPSN",
+     .logLabel = "Hora no PS",
+     .element = OnAirField::ServiceName,
+     .value = [](const OnAirState& s) { return flag(s.timeInServiceName); },
+     .describe = [](const OnAirState& s) { return yesNoText(s.timeInServiceName); }},
+    {.title = "traffic announcement",
+     .type = FieldType::Switch,
+     .bound = 1,
+     .consoleKeyword = "TA",
+     .doorKey = "TA",
+     .doorSyntax = DoorSyntax::ConsoleValue,
+     .readAllRank = 6,
+     .logLabel = "TA",
+     .element = OnAirField::TrafficFlags,
+     .value = [](const OnAirState& s) { return flag(s.trafficAnnouncement); },
+     .describe = trafficAnnouncementText,
+     .setNumber = [](OnAirState& s, int v) { s.trafficAnnouncement = v != 0; }},
+    {.title = "traffic programme",
+     .type = FieldType::Switch,
+     .bound = 1,
+     .consoleKeyword = "TP",
+     .doorKey = "TP",
+     .doorSyntax = DoorSyntax::ConsoleValue,
+     .readAllRank = 7,
+     .logLabel = "TP",
+     .element = OnAirField::TrafficFlags,
+     .value = [](const OnAirState& s) { return flag(s.trafficProgramme); },
+     .describe = trafficProgrammeText,
+     .setNumber = [](OnAirState& s, int v) { s.trafficProgramme = v != 0; }},
+    {.title = "music or speech",
+     .type = FieldType::Switch,
+     .bound = 1,
+     .consoleKeyword = "MS",
+     .doorKey = "MS",
+     .doorSyntax = DoorSyntax::ConsoleValue,
+     .readAllRank = 8,
+     .logLabel = "MS",
+     .element = OnAirField::Music,
+     .value = [](const OnAirState& s) { return flag(s.music); },
+     .describe = [](const OnAirState& s) { return musicText(s.music); },
+     .setNumber = [](OnAirState& s, int v) { s.music = v != 0; }},
+    // Fixed by --af: the doors know the key so that a playout sending it is told why.
+    {.title = "alternative frequencies",
+     .type = FieldType::Frequencies,
+     .doorKey = "AF",
+     .doorSyntax = DoorSyntax::FixedAtStart},
+    // Put there with a song's text by the doors' desk; it describes that text only.
+    {.title = "radiotext plus item", .type = FieldType::Tags},
+});
+
+constexpr std::size_t kListedFields = static_cast<std::size_t>(
+    std::ranges::count_if(kFields, [](const OnAirFieldRow& row) { return row.readAllRank > 0; }));
+
+// By rank, and every rank from 1 on given once: a table that breaks that fails the build.
+constexpr std::array<const OnAirFieldRow*, kListedFields> listedFields() {
+  std::array<const OnAirFieldRow*, kListedFields> listed{};
+  for (const OnAirFieldRow& row : kFields) {
+    if (row.readAllRank > 0) listed.at(static_cast<std::size_t>(row.readAllRank - 1)) = &row;
+  }
+  return listed;
+}
+
+constexpr auto kListed = listedFields();
+static_assert(std::ranges::none_of(kListed,
+                                   [](const OnAirFieldRow* row) { return row == nullptr; }),
+              "every rank in \"??\" from 1 on is given once");
+
+char upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool sameName(std::string_view name, std::string_view upperName) {
+  return !upperName.empty() && name.size() == upperName.size() &&
+         std::ranges::equal(name, upperName, [](char a, char b) { return upper(a) == b; });
+}
+
+}  // namespace
+
+std::span<const OnAirFieldRow> onAirFields() {
+  return kFields;
+}
+
+const OnAirFieldRow* doorField(std::string_view name) {
+  for (const OnAirFieldRow& row : kFields) {
+    if (sameName(name, row.doorKey) || sameName(name, row.doorAlias)) return &row;
+  }
+  return nullptr;
+}
+
+std::span<const OnAirFieldRow* const> doorReadAllFields() {
+  return kListed;
+}
+
+}  // namespace orvane
