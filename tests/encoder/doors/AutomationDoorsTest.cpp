@@ -35,18 +35,24 @@ TEST(AutomationDoors, LinesOverTcpAreAnsweredAndOverUdpGoOnAir) {
   ASSERT_NE(encoder.port(), 0);
   const std::uint16_t port = announcedPort(encoder, "linhas de automação");
   TestClient playout(port);
-  ASSERT_TRUE(playout.send("TEXT=Olá\r\nPTY=0A\nPTY=zz\n?PTY\nAF=87.6\n"));
+  // CR alone, LF and CRLF, as the hardware encoders' playouts and scripts end their lines.
+  ASSERT_TRUE(playout.send("TEXT=Olá\rPTY=0A\nPTY=zz\r\n?PTY\rAF=87.6\r"));
   for (const char* answer : {"+", "+", "! PTY=zz: não é hexadecimal", "PTY=0A",
                              "! AF: as frequências alternativas fixam-se no arranque (--af)"}) {
     EXPECT_EQ(playout.readLine(), answer);
   }
+  // A kilobyte of CR-ended lines is a hundred lines, not one too long.
+  std::string burst;
+  for (int i = 0; i < 120; ++i) burst += "PS=ORVANE\r";
+  ASSERT_TRUE(playout.send(burst));
+  for (int i = 0; i < 120; ++i) ASSERT_EQ(playout.readLine(), "+") << "line " << i;
   EXPECT_TRUE(encoder.skipPast("RTXT1 \"Olá\" (linhas 127.0.0.1)"));
   EXPECT_EQ(encoder.nextEvent(), "PTY 0A Música Pop (linhas 127.0.0.1)");
 
   const int udp = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   sockaddr_in to{AF_INET, htons(port), {}, {}};
   inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
-  const std::string datagram = "TEXT=Pelo UDP\nPTYN=Fado";
+  const std::string datagram = "TEXT=Pelo UDP\r\nPTYN=Fado\r";
   sendto(udp, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
   close(udp);
   EXPECT_TRUE(encoder.skipPast("RTXT1 \"Pelo UDP\" (UDP 127.0.0.1)"));
