@@ -33,7 +33,12 @@ std::string* fieldOf(std::string_view key, NowPlaying& song, std::string& durati
   return nullptr;
 }
 
-// The first line that is not blank, split where a song line splits.
+// "[Text]": the section header of the small INI files some playouts write, no part of a song.
+bool isSection(std::string_view line) {
+  return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+// The first line that is neither blank nor a section, split where a song line splits.
 NowPlaying fromSongLine(std::string_view line) {
   NowPlaying song;
   const RtPlusTags tags = tagRadiotext(line, RtPlusFormat::ArtistTitle);
@@ -67,7 +72,7 @@ std::variant<NowPlaying, std::string> readNowPlayingFile(std::string_view bytes)
     if (field) {
       *field = trimmed(line.substr(equals + 1));
       keyed = true;
-    } else if (firstLine.empty()) {
+    } else if (firstLine.empty() && !isSection(trimmed(line))) {
       firstLine = trimmed(line);
     }
   }
