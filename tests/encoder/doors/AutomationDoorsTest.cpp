@@ -67,12 +67,20 @@ TEST(AutomationDoors, CurlAndAzuraCastReachTheReceiver) {
   const std::string curl = "curl -s --max-time 5 ";
   EXPECT_EQ(run(curl + "'" + url + "/nowplaying?artist=Ana%20Moura&title=Desfado'"), "OK\n");
   EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Ana Moura - Desfado\" (HTTP 127.0.0.1)");
-  EXPECT_EQ(run(curl +
-                "-X POST -H 'Content-Type: application/json' --data "
-                "'{\"now_playing\":{\"duration\":180,\"song\":{\"artist\":\"Mão Morta\","
+  const std::string json = curl + "-H 'Content-Type: application/json' --data ";
+  EXPECT_EQ(run(json +
+                "'{\"now_playing\":{\"duration\":180.5,\"song\":{\"artist\":null,"
                 "\"title\":\"Budapeste\"}}}' " +
                 url + "/nowplaying/azuracast"),
             "OK\n");
+  EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Budapeste\" (HTTP 127.0.0.1)");
+  EXPECT_EQ(run(json + "'{\"now_playing\":null}' " + url + "/nowplaying/azuracast"), "OK\n");
+  // Liquidsoap posts the same song several times a track: one song, one item toggle.
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(run(json + "'{\"artist\":\"Mão Morta\",\"title\":\"Budapeste\",\"album\":null}' " +
+                  url + "/nowplaying"),
+              "OK\n");
+  }
   EXPECT_EQ(run(curl + "--data '{\"PTYN\":\"Fado\"}' " + url + "/state"), "OK\n");
   EXPECT_EQ(run(curl + "-o /dev/null -w '%{http_code}' --data '[[[' " + url + "/state"), "400");
   EXPECT_EQ(run(curl + "-o /dev/null -w '%{http_code}' " + url + "/nada"), "404");
@@ -87,6 +95,10 @@ TEST(AutomationDoors, CurlAndAzuraCastReachTheReceiver) {
   EXPECT_EQ(heard.radiotexts.back(), "Mão Morta - Budapeste");
   EXPECT_EQ(heard.rtPlus.back().items,
             (std::map<int, std::string>{{4, "Mão Morta"}, {1, "Budapeste"}}));
+  for (const RtPlusSeen& seen : heard.rtPlus) {
+    EXPECT_TRUE(seen.text != heard.radiotexts.back() ||
+                seen.itemToggle == heard.rtPlus.back().itemToggle);
+  }
   EXPECT_EQ(heard.programmeTypeName, "Fado    ");
 }
 
