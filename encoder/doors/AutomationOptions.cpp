@@ -65,13 +65,35 @@ std::optional<std::string> readDoor(std::string_view arg, std::string_view value
 
 }  // namespace
 
+// The stream server's song, for stations whose playout tells only the stream server.
+constexpr std::array<std::string_view, 2> kStreamServerOptions = {"--icecast", "--icecast-mount"};
+
+std::optional<std::string> readStreamServerOption(std::string_view arg, std::string_view value,
+                                                  AutomationOptions& options) {
+  if (arg == "--icecast") {
+    if (!value.starts_with("http://") && !value.starts_with("https://")) {
+      return "--icecast: esperado um URL http:// ou https://, não " + std::string(value);
+    }
+    options.icecast = std::string(value);
+  } else if (!value.starts_with('/')) {
+    return "--icecast-mount: esperado um ponto de montagem como /live";
+  } else {
+    options.icecastMount = std::string(value);
+  }
+  return std::nullopt;
+}
+
 bool isAutomationOption(std::string_view arg) {
-  return std::ranges::find(kOptions, arg) != kOptions.end();
+  return std::ranges::find(kOptions, arg) != kOptions.end() ||
+         std::ranges::find(kStreamServerOptions, arg) != kStreamServerOptions.end();
 }
 
 std::optional<std::string> readAutomationOption(std::string_view arg, std::string_view value,
                                                 AutomationOptions& options) {
   if (arg == "--automation" || arg == "--http") return readDoor(arg, value, options);
+  if (arg == "--icecast" || arg == "--icecast-mount") {
+    return readStreamServerOption(arg, value, options);
+  }
   if (arg == "--http-token") {
     if (value.empty()) return "--http-token não pode ser vazio";
     options.httpToken = std::string(value);
@@ -102,6 +124,9 @@ std::optional<std::string> readAutomationOption(std::string_view arg, std::strin
 
 std::optional<std::string> checkAutomationOptions(AutomationOptions& options) {
   if (!options.httpToken.empty() && !options.http) return "--http-token precisa de --http";
+  if (!options.icecastMount.empty() && options.icecast.empty()) {
+    return "--icecast-mount precisa de --icecast";
+  }
   if (options.http) {
     options.http->token = options.httpToken;
     // A door open to the network without a secret lets anyone put text on air.
@@ -129,7 +154,10 @@ std::string automationUsageText() {
          "  --now-playing-timeout M    minutos até uma música sem duração sair (por omissão 15)\n"
          "  --now-playing-skip R       expressão regular: jingles, publicidade e IDs não vão\n"
          "                             para o ar\n"
-         "  --default-text T   texto que volta quando a música acaba\n";
+         "  --default-text T   texto que volta quando a música acaba\n"
+         "  --icecast URL      pergunta a música ao Icecast (ou ao Shoutcast, se o URL\n"
+         "                     tiver /stats) de 5 em 5 segundos\n"
+         "  --icecast-mount M  o ponto de montagem do Icecast (por omissão o primeiro)\n";
 }
 
 }  // namespace orvane

@@ -5,12 +5,8 @@
 #include "PrintableQuote.h"
 
 namespace orvane {
-namespace {
 
-using nlohmann::json;
-
-// Brackets outside strings, counted without parsing.
-bool shallowEnough(std::string_view text) {
+bool shallowEnoughJson(std::string_view text) {
   int depth = 0;
   bool inString = false, escaped = false;
   for (char c : text) {
@@ -28,8 +24,12 @@ bool shallowEnough(std::string_view text) {
   return true;
 }
 
+namespace {
+
+using nlohmann::json;
+
 std::variant<json, std::string> parse(std::string_view body) {
-  if (!shallowEnough(body)) return std::string("JSON aninhado demais");
+  if (!shallowEnoughJson(body)) return std::string("JSON aninhado demais");
   json document = json::parse(body, nullptr, false);
   if (document.is_discarded()) return std::string("JSON inválido");
   if (!document.is_object()) return std::string("esperado um objeto JSON");

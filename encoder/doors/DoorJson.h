@@ -16,6 +16,10 @@ namespace orvane {
 // four levels, and a parser walking a million brackets deep is an attack on the stack.
 inline constexpr int kMaxJsonDepth = 16;
 
+// Whether a document's brackets, outside strings, nest at most kMaxJsonDepth deep; counted
+// without parsing, so that it is safe before parsing.
+[[nodiscard]] bool shallowEnoughJson(std::string_view text);
+
 // AzuraCast's web hook ("Generic Web Hook"): now_playing.song.{artist,title,album,text}, the
 // duration in now_playing.duration (or song.duration), the playlist as the category; null fields
 // are empty ones. None when now_playing is null: the station went off line, and the air keeps

@@ -38,8 +38,9 @@ bool isSection(std::string_view line) {
   return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
 
-// The first line that is neither blank nor a section, split where a song line splits.
-NowPlaying fromSongLine(std::string_view line) {
+}  // namespace
+
+NowPlaying songOfLine(std::string_view line) {
   NowPlaying song;
   const RtPlusTags tags = tagRadiotext(line, RtPlusFormat::ArtistTitle);
   for (const RtPlusTag& tag : tags.tags) {
@@ -51,8 +52,6 @@ NowPlaying fromSongLine(std::string_view line) {
   if (!tags.itemRunning) song.text = line;
   return song;
 }
-
-}  // namespace
 
 std::variant<NowPlaying, std::string> readNowPlayingFile(std::string_view bytes) {
   if (bytes.size() > kMaxNowPlayingFileBytes) return std::string("ficheiro grande demais");
@@ -78,7 +77,7 @@ std::variant<NowPlaying, std::string> readNowPlayingFile(std::string_view bytes)
   }
   if (!keyed) {
     if (firstLine.empty()) return std::string("ficheiro vazio");
-    return fromSongLine(firstLine);
+    return songOfLine(firstLine);
   }
   if (!duration.empty()) {
     song.duration = readDuration(duration);

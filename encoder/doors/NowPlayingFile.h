@@ -21,4 +21,8 @@ inline constexpr std::size_t kMaxNowPlayingFileBytes = 16 * 1024;
 // on an empty or over-long file, or a duration that is not one.
 [[nodiscard]] std::variant<NowPlaying, std::string> readNowPlayingFile(std::string_view bytes);
 
+// One line "ARTIST - TITLE" as a song, split by the radiotext's own song rule; a line that is no
+// song is its text. What the file door and the stream servers' titles have in common.
+[[nodiscard]] NowPlaying songOfLine(std::string_view line);
+
 }  // namespace orvane
