@@ -1,9 +1,13 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "EncoderProcess.h"
 #include "RdsDecoder.h"
@@ -100,6 +104,81 @@ TEST(AutomationDoors, CurlAndAzuraCastReachTheReceiver) {
                 seen.itemToggle == heard.rtPlus.back().itemToggle);
   }
   EXPECT_EQ(heard.programmeTypeName, "Fado    ");
+}
+
+// Stands in for an Icecast on 127.0.0.1: answers each request with the next body of its script,
+// an empty body being a server that accepts and then never answers.
+class StandInIcecast {
+ public:
+  explicit StandInIcecast(std::vector<std::string> script)
+      : listener_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in here{AF_INET, 0, {}, {}};
+    inet_pton(AF_INET, "127.0.0.1", &here.sin_addr);
+    bind(listener_, reinterpret_cast<sockaddr*>(&here), sizeof here);
+    listen(listener_, 4);
+    socklen_t size = sizeof here;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&here), &size);
+    port_ = ntohs(here.sin_port);
+    thread_ = std::thread([this, script = std::move(script)] { serve(script); });
+  }
+  ~StandInIcecast() {
+    thread_.join();
+    for (int held : held_) close(held);
+    close(listener_);
+  }
+  [[nodiscard]] std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  void serve(const std::vector<std::string>& script) {
+    for (const std::string& body : script) {
+      pollfd ready{listener_, POLLIN, 0};
+      if (poll(&ready, 1, kPatienceMs) != 1) return;
+      const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+      char request[2048];
+      [[maybe_unused]] const auto got = recv(client, request, sizeof request, 0);
+      if (body.empty()) {
+        held_.push_back(client);
+        continue;
+      }
+      const std::string answer =
+          "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
+          "Content-Length: " +
+          std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+      [[maybe_unused]] const auto sent = send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+      close(client);
+    }
+  }
+
+  int listener_;
+  std::uint16_t port_ = 0;
+  std::vector<int> held_;
+  std::thread thread_;
+};
+
+TEST(AutomationDoors, IcecastSongGoesOnAirAndAFailingServerIsLoggedOnce) {
+  const std::string live =
+      R"({"icestats":{"source":[{"listenurl":"http://h/other","title":"No - Way"},)"
+      R"({"listenurl":"http://h/live","title":"Mão Morta - Budapeste"}]}})";
+  StandInIcecast icecast({live, "", "<html>garbage</html>",
+                          R"({"icestats":{"source":{"listenurl":"http://h/live",)"
+                          R"("artist":"Xutos","title":"Homem do Leme"}}})"});
+  EncoderProcess encoder({"--port", "0", "--icecast", icecast.url(), "--icecast-mount", "/live",
+                          "--rtplus", "--groups", "-"},
+                         EncoderProcess::Log::OnStandardError);
+  ASSERT_NE(encoder.port(), 0);
+  const std::string name = "Icecast " + icecast.url().substr(7);
+  EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Mão Morta - Budapeste\" (" + name + ")");
+  LineReader signal(encoder.signalFd());
+  std::string hex;
+  for (int i = 0; i < 60; ++i) hex += signal.next().value_or("") + "\n";
+  const Station heard = decodeStation(groupsFromHex(hex).value_or(std::vector<RdsGroup>{}));
+  ASSERT_FALSE(heard.rtPlus.empty());
+  EXPECT_EQ(heard.rtPlus.back().items,
+            (std::map<int, std::string>{{4, "Mão Morta"}, {1, "Budapeste"}}));
+  // Silence past the time-out, then garbage: one line for the whole outage.
+  EXPECT_EQ(encoder.nextEvent(), name + ": sem resposta: Timeout was reached; o ar fica como está");
+  EXPECT_EQ(encoder.nextEvent(), name + ": responde de novo");
+  EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Xutos - Homem do Leme\" (" + name + ")");
 }
 
 TEST(AutomationDoors, FileRenamedOverOrRewrittenInPlaceIsRead) {
