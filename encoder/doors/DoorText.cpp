@@ -46,9 +46,9 @@ std::optional<char> carried(const icu::UnicodeString& character) {
 class AirText {
  public:
   void push(char byte) {
-    if (byte == ' ' && dropped_ && (out_.empty() || out_.back() == ' ')) return;
-    out_.push_back(byte);
+    const bool doubled = byte == ' ' && dropped_ && (out_.empty() || out_.back() == ' ');
     dropped_ = false;
+    if (!doubled) out_.push_back(byte);
   }
   void drop() { dropped_ = true; }
   [[nodiscard]] std::size_t size() const { return out_.size(); }

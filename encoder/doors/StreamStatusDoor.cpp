@@ -34,7 +34,10 @@ bool sameSong(const NowPlaying& a, const NowPlaying& b) {
 
 std::string streamStatusUrl(std::string_view url, bool& shoutcast) {
   std::string out(url);
-  shoutcast = url.find("/stats") != std::string_view::npos;
+  // Only the path says which server it is: a host may well be called stats.example.org.
+  const auto scheme = url.find("://");
+  const auto path = url.find('/', scheme == std::string_view::npos ? 0 : scheme + 3);
+  shoutcast = path != std::string_view::npos && url.substr(path).starts_with("/stats");
   if (shoutcast) {
     if (url.find("json=1") == std::string_view::npos) {
       out += url.find('?') == std::string_view::npos ? "?json=1" : "&json=1";

@@ -27,7 +27,7 @@ TEST(DoorText, KeepsWhatRdsCarriesAndTransliteratesTheRest) {
   EXPECT_EQ(onAir("東京"), "dong jing");
   // No letters for an emoji or a symbol the set lacks: dropped, with the blank they leave.
   EXPECT_EQ(onAir("Fado \xF0\x9F\x8E\xB5 ao vivo \xE2\x9D\xA4\xEF\xB8\x8F"), "Fado ao vivo");
-  EXPECT_EQ(onAir("x^y"), "xy") << "ASCII the RDS set lacks";
+  EXPECT_EQ(onAir("x^y \xE2\x99\xA5 z"), "xy z") << "ASCII the RDS set lacks, a symbol";
   EXPECT_EQ(onAir("a\tb"), "<byte de controlo na posição 2>");
   EXPECT_EQ(onAir(std::string("a\0b", 3)), "<byte de controlo na posição 2>");
   EXPECT_EQ(onAir("123456789", 8), "<texto com mais de 8 caracteres>");

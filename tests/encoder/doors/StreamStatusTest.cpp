@@ -51,7 +51,8 @@ TEST(StreamStatus, IcecastSourcesAndShoutcastStats) {
 
 TEST(StreamStatus, UrlsAndCharacterReferences) {
   bool shoutcast = false;
-  EXPECT_EQ(streamStatusUrl("http://h:8000/", shoutcast), "http://h:8000/status-json.xsl");
+  EXPECT_EQ(streamStatusUrl("http://stats.h:8000/", shoutcast),
+            "http://stats.h:8000/status-json.xsl");
   EXPECT_FALSE(shoutcast);
   EXPECT_EQ(streamStatusUrl("http://h:8000/stats?sid=1", shoutcast),
             "http://h:8000/stats?sid=1&json=1");
