@@ -6,8 +6,8 @@ namespace orvane {
 
 std::vector<PollTask*> AutomationDoors::tasks() const {
   std::vector<PollTask*> all;
-  for (PollTask* task :
-       std::initializer_list<PollTask*>{desk.get(), lines.get(), http.get(), file.get()}) {
+  for (PollTask* task : std::initializer_list<PollTask*>{desk.get(), lines.get(), http.get(),
+                                                         file.get(), streamServer.get()}) {
     if (task) all.push_back(task);
   }
   return all;
@@ -26,7 +26,10 @@ void AutomationDoors::announce(AirLog& log, const AutomationOptions& options) co
 
 bool openAutomation(const AutomationOptions& options, EncoderState& state, AirLog& log,
                     AutomationDoors& doors, std::string& error) {
-  if (!options.lines && !options.http && options.nowPlayingFile.empty()) return true;
+  if (!options.lines && !options.http && options.nowPlayingFile.empty() &&
+      options.icecast.empty()) {
+    return true;
+  }
   AutomationDesk::Settings settings;
   settings.pattern = options.nowPlayingTemplate;
   settings.timeout = options.nowPlayingTimeout;
@@ -45,6 +48,11 @@ bool openAutomation(const AutomationOptions& options, EncoderState& state, AirLo
   if (!options.nowPlayingFile.empty()) {
     doors.file = std::make_unique<FileDoor>(options.nowPlayingFile, *doors.desk, log);
     if (!doors.file->open(error)) return false;
+  }
+  if (!options.icecast.empty()) {
+    doors.streamServer =
+        std::make_unique<StreamStatusDoor>(options.icecast, options.icecastMount, *doors.desk, log);
+    if (!doors.streamServer->open(error)) return false;
   }
   return true;
 }

@@ -11,6 +11,7 @@
 #include "FileDoor.h"
 #include "HttpServer.h"
 #include "LineDoor.h"
+#include "StreamStatusDoor.h"
 
 namespace orvane {
 
@@ -21,6 +22,7 @@ struct AutomationDoors {
   std::unique_ptr<LineDoor> lines;
   std::unique_ptr<HttpServer> http;
   std::unique_ptr<FileDoor> file;
+  std::unique_ptr<StreamStatusDoor> streamServer;
 
   [[nodiscard]] std::vector<PollTask*> tasks() const;
   void announce(AirLog& log, const AutomationOptions& options) const;

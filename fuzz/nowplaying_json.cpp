@@ -16,13 +16,16 @@ void expect(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orvane;
   const std::string_view body(reinterpret_cast<const char*>(data), size);
-  const auto song = readAzuraCastJson(body);
-  if (const auto* read = std::get_if<NowPlaying>(&song)) {
-    const auto rendered = renderSong(*read, "{artist} - {title} ({album})");
+  const auto rendersWithin = [](const NowPlaying& song) {
+    const auto rendered = renderSong(song, "{artist} - {title} ({album})");
     if (const auto* tags = std::get_if<OnAirState::SongTags>(&rendered)) {
       expect(tags->text.size() <= kMaxRadiotextLength);
     }
-  }
+  };
+  const auto hook = readAzuraCastJson(body);
+  if (const auto* read = std::get_if<0>(&hook); read && *read) rendersWithin(**read);
+  const auto posted = readNowPlayingJson(body);
+  if (const auto* read = std::get_if<NowPlaying>(&posted)) rendersWithin(*read);
   const auto values = readStateJson(body);
   if (const auto* list = std::get_if<0>(&values)) {
     OnAirState state;

@@ -14,7 +14,7 @@ packages=(
   attr
   libglib2.0-bin
   iproute2
-  libmicrohttpd-dev nlohmann-json3-dev libicu-dev curl
+  libmicrohttpd-dev nlohmann-json3-dev libicu-dev curl libcurl4-openssl-dev
   libsystemd-dev
   chromium chromium-driver python3-selenium
 )

@@ -99,6 +99,21 @@ std::optional<std::string> readDefaultText(std::string_view value, AutomationOpt
   return std::nullopt;
 }
 
+// The stream server's song, for stations whose playout tells only the stream server.
+std::optional<std::string> readIcecast(std::string_view value, AutomationOptions& options) {
+  if (!value.starts_with("http://") && !value.starts_with("https://")) {
+    return "--icecast: esperado um URL http:// ou https://, não " + std::string(value);
+  }
+  options.icecast = std::string(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> readIcecastMount(std::string_view value, AutomationOptions& options) {
+  if (!value.starts_with('/')) return "--icecast-mount: esperado um ponto de montagem como /live";
+  options.icecastMount = std::string(value);
+  return std::nullopt;
+}
+
 const auto door = [](std::string_view name) {
   return [name](std::string_view value, AutomationOptions& options) {
     return readDoor(name, value, options);
@@ -139,12 +154,23 @@ const std::vector<OptionRow<AutomationOptions>>& automationOptionRows() {
       {"--default-text", Once, "T", "TEXT", readDefaultText,
        "texto que volta quando a música acaba",
        "the radiotext when a song ends (default: the text on air before the songs)"},
+      {"--icecast", Once, "URL", "URL", readIcecast,
+       "pergunta a música ao Icecast (ou ao Shoutcast, se o URL\n"
+       "tiver /stats) de 5 em 5 segundos",
+       "a stream server polled every 5 s for its song: Icecast's `/status-json.xsl`, or "
+       "Shoutcast's `/stats?json=1` when the path starts with `/stats`"},
+      {"--icecast-mount", Once, "M", "MOUNT", readIcecastMount,
+       "o ponto de montagem do Icecast (por omissão o primeiro)",
+       "the Icecast mount whose song goes on air (default: the first on line)"},
   };
   return rows;
 }
 
 std::optional<std::string> checkAutomationOptions(AutomationOptions& options) {
   if (!options.httpToken.empty() && !options.http) return "--http-token precisa de --http";
+  if (!options.icecastMount.empty() && options.icecast.empty()) {
+    return "--icecast-mount precisa de --icecast";
+  }
   if (options.http) {
     options.http->token = options.httpToken;
     // A door open to the network without a secret lets anyone put text on air.

@@ -29,6 +29,9 @@ struct AutomationOptions {
   std::chrono::seconds nowPlayingTimeout = std::chrono::minutes(15);  // a song without a duration
   std::string nowPlayingSkip;              // a regular expression; empty: nothing is skipped
   std::optional<std::string> defaultText;  // UTF-8; none: the text on air before the first song
+
+  std::string icecast;       // --icecast: a stream server's URL, polled for its song
+  std::string icecastMount;  // --icecast-mount: "/live"; empty: the first on line
 };
 
 // The rows of the doors' options, all of which take a value and are given at most once.

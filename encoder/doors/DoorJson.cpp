@@ -5,12 +5,8 @@
 #include "PrintableQuote.h"
 
 namespace orvane {
-namespace {
 
-using nlohmann::json;
-
-// Brackets outside strings, counted without parsing.
-bool shallowEnough(std::string_view text) {
+bool shallowEnoughJson(std::string_view text) {
   int depth = 0;
   bool inString = false, escaped = false;
   for (char c : text) {
@@ -28,8 +24,12 @@ bool shallowEnough(std::string_view text) {
   return true;
 }
 
+namespace {
+
+using nlohmann::json;
+
 std::variant<json, std::string> parse(std::string_view body) {
-  if (!shallowEnough(body)) return std::string("JSON aninhado demais");
+  if (!shallowEnoughJson(body)) return std::string("JSON aninhado demais");
   json document = json::parse(body, nullptr, false);
   if (document.is_discarded()) return std::string("JSON inválido");
   if (!document.is_object()) return std::string("esperado um objeto JSON");
@@ -55,28 +55,51 @@ bool textOf(const json& object, const char* name, std::string& out) {
   return found == object.end() || valueText(*found, out);
 }
 
+// A song's own fields; null is an empty field, as AzuraCast sends an artist it does not know.
+bool songFields(const json& song, NowPlaying& item, std::string& duration) {
+  return textOf(song, "artist", item.artist) && textOf(song, "title", item.title) &&
+         textOf(song, "album", item.album) && textOf(song, "text", item.text) &&
+         textOf(song, "duration", duration);
+}
+
+// Live streams and songs of unknown length come with 0 or 0.0: no duration, not a wrong one.
+bool songDuration(const std::string& duration, NowPlaying& item) {
+  if (duration.empty() || duration.find_first_not_of("0.") == std::string::npos) return true;
+  item.duration = readDuration(duration);
+  return item.duration.has_value();
+}
+
 }  // namespace
 
-std::variant<NowPlaying, std::string> readAzuraCastJson(std::string_view body) {
+std::variant<std::optional<NowPlaying>, std::string> readAzuraCastJson(std::string_view body) {
   auto parsed = parse(body);
   if (auto* error = std::get_if<std::string>(&parsed)) return *error;
   const json& document = std::get<json>(parsed);
   const auto nowPlaying = document.find("now_playing");
+  if (nowPlaying != document.end() && nowPlaying->is_null()) return std::nullopt;
   if (nowPlaying == document.end() || !nowPlaying->is_object()) return "falta now_playing";
   const auto song = nowPlaying->find("song");
   if (song == nowPlaying->end() || !song->is_object()) return "falta now_playing.song";
   NowPlaying item;
   std::string duration;
-  const bool shaped = textOf(*song, "artist", item.artist) && textOf(*song, "title", item.title) &&
-                      textOf(*song, "album", item.album) && textOf(*song, "text", item.text) &&
+  const bool shaped = songFields(*song, item, duration) &&
                       textOf(*nowPlaying, "playlist", item.category) &&
-                      textOf(*song, "duration", duration) &&
                       textOf(*nowPlaying, "duration", duration);
   if (!shaped) return "campo com forma inesperada em now_playing";
-  if (!duration.empty() && duration != "0") {
-    item.duration = readDuration(duration);
-    if (!item.duration) return "duração inválida";
+  if (!songDuration(duration, item)) return "duração inválida";
+  return item;
+}
+
+std::variant<NowPlaying, std::string> readNowPlayingJson(std::string_view body) {
+  auto parsed = parse(body);
+  if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+  const json& document = std::get<json>(parsed);
+  NowPlaying item;
+  std::string duration;
+  if (!songFields(document, item, duration) || !textOf(document, "category", item.category)) {
+    return "campo com forma inesperada";
   }
+  if (!songDuration(duration, item)) return "duração inválida (segundos, até 24 h)";
   return item;
 }
 

@@ -14,7 +14,7 @@
 namespace orvane {
 namespace {
 
-constexpr std::uint8_t kNoCharacter = '?';
+constexpr std::uint8_t kNoCharacter = '?';  // what the character table gives for none
 
 // Any script to Latin letters, then Latin to plain ASCII: what every receiver can show. Made
 // once; ICU builds it from its rule tables, which takes milliseconds.
@@ -41,12 +41,37 @@ std::optional<char> carried(const icu::UnicodeString& character) {
   return byte[0];
 }
 
-void appendTransliterated(icu::UnicodeString run, std::string& out) {
+// A character the air cannot show is dropped rather than shown as '?', which reads as a fault in
+// the title; a blank it leaves doubled, or at the end, goes with it ("Fado \U0001F3B5" is "Fado").
+class AirText {
+ public:
+  void push(char byte) {
+    const bool doubled = byte == ' ' && dropped_ && (out_.empty() || out_.back() == ' ');
+    dropped_ = false;
+    if (!doubled) out_.push_back(byte);
+  }
+  void drop() { dropped_ = true; }
+  [[nodiscard]] std::size_t size() const { return out_.size(); }
+  [[nodiscard]] std::string take() {
+    if (dropped_ && !out_.empty() && out_.back() == ' ') out_.pop_back();
+    return std::move(out_);
+  }
+
+ private:
+  std::string out_;
+  bool dropped_ = false;
+};
+
+void appendTransliterated(icu::UnicodeString run, AirText& out) {
   if (icu::Transliterator* latin = toLatin()) latin->transliterate(run);
   for (int32_t i = 0; i < run.length();) {
     const UChar32 c = run.char32At(i);
     const std::optional<char> byte = carried(icu::UnicodeString(c));
-    out.push_back(byte && c >= 0x20 ? *byte : static_cast<char>(kNoCharacter));
+    if (byte && c >= 0x20) {
+      out.push(*byte);
+    } else {
+      out.drop();
+    }
     i += U16_LENGTH(c);
   }
 }
@@ -78,7 +103,7 @@ std::optional<std::string> doorText(std::string_view bytes, std::size_t maxLengt
   if (hasControlByte(bytes, error)) return std::nullopt;
   const std::string utf8 = isUtf8(bytes) ? std::string(bytes) : utf8FromWindows1252(bytes);
   const icu::UnicodeString text = icu::UnicodeString::fromUTF8(utf8);
-  std::string out;
+  AirText out;
   icu::UnicodeString run;  // characters the set lacks, transliterated together for context
   for (int32_t i = 0; i < text.length() && out.size() <= maxLength;) {
     const UChar32 c = text.char32At(i);
@@ -89,14 +114,15 @@ std::optional<std::string> doorText(std::string_view bytes, std::size_t maxLengt
       continue;
     }
     if (!run.isEmpty()) appendTransliterated(std::exchange(run, {}), out);
-    out.push_back(*byte);
+    out.push(*byte);
   }
   if (!run.isEmpty()) appendTransliterated(run, out);
-  if (out.size() > maxLength) {
+  std::string air = out.take();
+  if (air.size() > maxLength) {
     error = "texto com mais de " + std::to_string(maxLength) + " caracteres";
     return std::nullopt;
   }
-  return out;
+  return air;
 }
 
 }  // namespace orvane

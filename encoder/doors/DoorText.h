@@ -10,7 +10,8 @@ namespace orvane {
 // Text as playout systems send it, made fit for the air: UTF-8 when the bytes are valid UTF-8,
 // Windows-1252 otherwise (older playouts on Windows write their code page). A character the RDS
 // character set carries is kept as it is; a run of characters it lacks is transliterated to
-// Latin letters ("Μπλε" to "Mple"), and what even that cannot give becomes '?'. The result is in
+// Latin letters ("Μπλε" to "Mple"), and what even that cannot give (an emoji, a symbol) is
+// dropped, with a blank it would leave doubled. The result is in
 // Windows-1252, the on-air state's own encoding, at most `maxLength` characters.
 //
 // Refused, with `error` filled in (UTF-8, Portuguese): control bytes, NULs included, since they

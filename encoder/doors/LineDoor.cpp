@@ -131,7 +131,9 @@ void LineDoor::accept() {
   }
   detectDeadPeer(socket.get());
   log_.writeAboutPeer("Linhas: cliente ligado " + peer);
-  clients_.push_back({std::move(socket), peer, {}, {}, false});
+  // Playouts written for hardware encoders end their lines with CR alone.
+  clients_.push_back(
+      {std::move(socket), peer, LineAssembler(LineAssembler::Ending::AnyOfCrLf), {}, false});
 }
 
 // Each datagram is whole lines; the last may lack its line feed.
@@ -148,9 +150,10 @@ void LineDoor::readDatagrams() {
       log_.writeAboutPeer("Linhas: datagrama grande demais de " + source + ", ignorado");
       continue;
     }
-    LineAssembler lines;
+    LineAssembler lines(LineAssembler::Ending::AnyOfCrLf);
     std::string_view bytes(buffer.data(), static_cast<std::size_t>(got));
-    for (const auto& piece : lines.feed(std::string(bytes) + (bytes.ends_with('\n') ? "" : "\n"))) {
+    const bool ended = bytes.ends_with('\n') || bytes.ends_with('\r');
+    for (const auto& piece : lines.feed(std::string(bytes) + (ended ? "" : "\n"))) {
       if (piece.kind == LineAssembler::Piece::Kind::Line) {
         const LineAnswer answer = answerDoorLine(desk_, piece.text, source);
         if (answer.refusal) {

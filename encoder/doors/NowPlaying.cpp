@@ -52,19 +52,37 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(start, text.find_last_not_of(' ') - start + 1);
 }
 
+// Whether a field has anything to show once made fit for the air; a field in error counts, so
+// that its error is the one reported.
+bool shows(std::string_view field) {
+  std::string error;
+  const auto text = doorText(trimmed(field), kMaxFieldLength, error);
+  return !text || !text->empty();
+}
+
+std::variant<OnAirState::SongTags, std::string> textAlone(std::string_view line) {
+  std::string error;
+  auto text = doorText(trimmed(line), kMaxFieldLength, error);
+  if (!text) return error;
+  if (text->empty()) return std::string("sem artista, título nem texto");
+  text->resize(std::min(text->size(), kMaxRadiotextLength));
+  return OnAirState::SongTags{*text, {}};
+}
+
 }  // namespace
 
 std::variant<OnAirState::SongTags, std::string> renderSong(const NowPlaying& song,
                                                            std::string_view pattern) {
+  const bool artistShows = shows(song.artist), titleShows = shows(song.title);
+  if (!artistShows && !titleShows) return textAlone(song.text);
+  // The pattern around a field that is missing (an instrumental, an untagged stream) would leave
+  // its separator dangling: " - Aluko River". The field that is there shows alone.
+  const auto names = [pattern](std::string_view field) {
+    return pattern.find(field) != std::string_view::npos;
+  };
+  if (!artistShows && names("{artist}")) return textAlone(song.title);
+  if (!titleShows && names("{title}")) return textAlone(song.artist);
   std::string error;
-  const bool fields = !trimmed(song.artist).empty() || !trimmed(song.title).empty();
-  if (!fields) {
-    auto text = doorText(trimmed(song.text), kMaxFieldLength, error);
-    if (!text) return error;
-    if (text->empty()) return std::string("sem artista, título nem texto");
-    text->resize(std::min(text->size(), kMaxRadiotextLength));
-    return OnAirState::SongTags{*text, {}};
-  }
   std::string out;
   Placed artist, title;
   while (!pattern.empty()) {

@@ -28,8 +28,9 @@ inline constexpr std::chrono::hours kMaxSongDuration{24};
 // The first radiotext a song gives through `pattern` ("{artist} - {title}", with {album} too),
 // and, when artist and title are both there, the RadioText Plus tags that mark them: taken from
 // where the fields landed, never from splitting the line. A line longer than radiotext carries
-// is cut at its end, and a tag is cut with it. Fails (UTF-8) when a field holds control bytes or
-// there is nothing to show.
+// is cut at its end, and a tag is cut with it. When the pattern names artist or title and that
+// one is missing, the other shows alone, untagged. Fails (UTF-8) when a field holds control bytes
+// or there is nothing to show.
 [[nodiscard]] std::variant<OnAirState::SongTags, std::string> renderSong(const NowPlaying& song,
                                                                          std::string_view pattern);
 

@@ -33,8 +33,14 @@ std::string* fieldOf(std::string_view key, NowPlaying& song, std::string& durati
   return nullptr;
 }
 
-// The first line that is not blank, split where a song line splits.
-NowPlaying fromSongLine(std::string_view line) {
+// "[Text]": the section header of the small INI files some playouts write, no part of a song.
+bool isSection(std::string_view line) {
+  return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+}  // namespace
+
+NowPlaying songOfLine(std::string_view line) {
   NowPlaying song;
   const RtPlusTags tags = tagRadiotext(line, RtPlusFormat::ArtistTitle);
   for (const RtPlusTag& tag : tags.tags) {
@@ -46,8 +52,6 @@ NowPlaying fromSongLine(std::string_view line) {
   if (!tags.itemRunning) song.text = line;
   return song;
 }
-
-}  // namespace
 
 std::variant<NowPlaying, std::string> readNowPlayingFile(std::string_view bytes) {
   if (bytes.size() > kMaxNowPlayingFileBytes) return std::string("ficheiro grande demais");
@@ -67,13 +71,13 @@ std::variant<NowPlaying, std::string> readNowPlayingFile(std::string_view bytes)
     if (field) {
       *field = trimmed(line.substr(equals + 1));
       keyed = true;
-    } else if (firstLine.empty()) {
+    } else if (firstLine.empty() && !isSection(trimmed(line))) {
       firstLine = trimmed(line);
     }
   }
   if (!keyed) {
     if (firstLine.empty()) return std::string("ficheiro vazio");
-    return fromSongLine(firstLine);
+    return songOfLine(firstLine);
   }
   if (!duration.empty()) {
     song.duration = readDuration(duration);

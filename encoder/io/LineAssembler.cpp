@@ -7,7 +7,11 @@ namespace orvane {
 std::vector<LineAssembler::Piece> LineAssembler::feed(std::string_view bytes) {
   std::vector<Piece> out;
   for (char c : bytes) {
-    if (c == '\n') {
+    const bool lineFeedOfCrLf = c == '\n' && afterCarriageReturn_;
+    afterCarriageReturn_ = false;
+    if (lineFeedOfCrLf) continue;
+    if (c == '\n' || (c == '\r' && ending_ == Ending::AnyOfCrLf)) {
+      afterCarriageReturn_ = c == '\r';
       endLine(out);
     } else if (discarding_) {
       continue;

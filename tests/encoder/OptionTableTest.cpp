@@ -31,7 +31,8 @@ TEST(OptionTable, AnOptionGivenTwiceIsRefusedUnlessItAddsToAList) {
       {"--uecp-listen", "9000"}, {"--alarm-stale", "30"}, {"--alarm-target-down", "90s"},
       {"--automation", "7000"}, {"--http", "8080"}, {"--http-token", "s"},
       {"--now-playing", "f.txt"}, {"--now-playing-template", "{title}"},
-      {"--now-playing-timeout", "2h"}, {"--now-playing-skip", "^jingle"}, {"--default-text", "x"}};
+      {"--now-playing-timeout", "2h"}, {"--now-playing-skip", "^jingle"}, {"--default-text", "x"},
+      {"--icecast", "http://127.0.0.1:8000"}, {"--icecast-mount", "/live"}};
   // clang-format on
   for (const auto& section : optionSections()) {
     for (const auto& row : section.rows) {

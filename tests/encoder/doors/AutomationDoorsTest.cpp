@@ -1,9 +1,13 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "EncoderProcess.h"
 #include "RdsDecoder.h"
@@ -35,18 +39,24 @@ TEST(AutomationDoors, LinesOverTcpAreAnsweredAndOverUdpGoOnAir) {
   ASSERT_NE(encoder.port(), 0);
   const std::uint16_t port = announcedPort(encoder, "linhas de automação");
   TestClient playout(port);
-  ASSERT_TRUE(playout.send("TEXT=Olá\r\nPTY=0A\nPTY=zz\n?PTY\nAF=87.6\n"));
+  // CR alone, LF and CRLF, as the hardware encoders' playouts and scripts end their lines.
+  ASSERT_TRUE(playout.send("TEXT=Olá\rPTY=0A\nPTY=zz\r\n?PTY\rAF=87.6\r"));
   for (const char* answer : {"+", "+", "! PTY=zz: não é hexadecimal", "PTY=0A",
                              "! AF: as frequências alternativas fixam-se no arranque (--af)"}) {
     EXPECT_EQ(playout.readLine(), answer);
   }
+  // A kilobyte of CR-ended lines is a hundred lines, not one too long.
+  std::string burst;
+  for (int i = 0; i < 120; ++i) burst += "PS=ORVANE\r";
+  ASSERT_TRUE(playout.send(burst));
+  for (int i = 0; i < 120; ++i) ASSERT_EQ(playout.readLine(), "+") << "line " << i;
   EXPECT_TRUE(encoder.skipPast("RTXT1 \"Olá\" (linhas 127.0.0.1)"));
   EXPECT_EQ(encoder.nextEvent(), "PTY 0A Música Pop (linhas 127.0.0.1)");
 
   const int udp = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   sockaddr_in to{AF_INET, htons(port), {}, {}};
   inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
-  const std::string datagram = "TEXT=Pelo UDP\nPTYN=Fado";
+  const std::string datagram = "TEXT=Pelo UDP\r\nPTYN=Fado\r";
   sendto(udp, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
   close(udp);
   EXPECT_TRUE(encoder.skipPast("RTXT1 \"Pelo UDP\" (UDP 127.0.0.1)"));
@@ -61,12 +71,20 @@ TEST(AutomationDoors, CurlAndAzuraCastReachTheReceiver) {
   const std::string curl = "curl -s --max-time 5 ";
   EXPECT_EQ(run(curl + "'" + url + "/nowplaying?artist=Ana%20Moura&title=Desfado'"), "OK\n");
   EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Ana Moura - Desfado\" (HTTP 127.0.0.1)");
-  EXPECT_EQ(run(curl +
-                "-X POST -H 'Content-Type: application/json' --data "
-                "'{\"now_playing\":{\"duration\":180,\"song\":{\"artist\":\"Mão Morta\","
+  const std::string json = curl + "-H 'Content-Type: application/json' --data ";
+  EXPECT_EQ(run(json +
+                "'{\"now_playing\":{\"duration\":180.5,\"song\":{\"artist\":null,"
                 "\"title\":\"Budapeste\"}}}' " +
                 url + "/nowplaying/azuracast"),
             "OK\n");
+  EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Budapeste\" (HTTP 127.0.0.1)");
+  EXPECT_EQ(run(json + "'{\"now_playing\":null}' " + url + "/nowplaying/azuracast"), "OK\n");
+  // Liquidsoap posts the same song several times a track: one song, one item toggle.
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(run(json + "'{\"artist\":\"Mão Morta\",\"title\":\"Budapeste\",\"album\":null}' " +
+                  url + "/nowplaying"),
+              "OK\n");
+  }
   EXPECT_EQ(run(curl + "--data '{\"PTYN\":\"Fado\"}' " + url + "/state"), "OK\n");
   EXPECT_EQ(run(curl + "-o /dev/null -w '%{http_code}' --data '[[[' " + url + "/state"), "400");
   EXPECT_EQ(run(curl + "-o /dev/null -w '%{http_code}' " + url + "/nada"), "404");
@@ -81,7 +99,86 @@ TEST(AutomationDoors, CurlAndAzuraCastReachTheReceiver) {
   EXPECT_EQ(heard.radiotexts.back(), "Mão Morta - Budapeste");
   EXPECT_EQ(heard.rtPlus.back().items,
             (std::map<int, std::string>{{4, "Mão Morta"}, {1, "Budapeste"}}));
+  for (const RtPlusSeen& seen : heard.rtPlus) {
+    EXPECT_TRUE(seen.text != heard.radiotexts.back() ||
+                seen.itemToggle == heard.rtPlus.back().itemToggle);
+  }
   EXPECT_EQ(heard.programmeTypeName, "Fado    ");
+}
+
+// Stands in for an Icecast on 127.0.0.1: answers each request with the next body of its script,
+// an empty body being a server that accepts and then never answers.
+class StandInIcecast {
+ public:
+  explicit StandInIcecast(std::vector<std::string> script)
+      : listener_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in here{AF_INET, 0, {}, {}};
+    inet_pton(AF_INET, "127.0.0.1", &here.sin_addr);
+    bind(listener_, reinterpret_cast<sockaddr*>(&here), sizeof here);
+    listen(listener_, 4);
+    socklen_t size = sizeof here;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&here), &size);
+    port_ = ntohs(here.sin_port);
+    thread_ = std::thread([this, script = std::move(script)] { serve(script); });
+  }
+  ~StandInIcecast() {
+    thread_.join();
+    for (int held : held_) close(held);
+    close(listener_);
+  }
+  [[nodiscard]] std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  void serve(const std::vector<std::string>& script) {
+    for (const std::string& body : script) {
+      pollfd ready{listener_, POLLIN, 0};
+      if (poll(&ready, 1, kPatienceMs) != 1) return;
+      const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+      char request[2048];
+      [[maybe_unused]] const auto got = recv(client, request, sizeof request, 0);
+      if (body.empty()) {
+        held_.push_back(client);
+        continue;
+      }
+      const std::string answer =
+          "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
+          "Content-Length: " +
+          std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+      [[maybe_unused]] const auto sent = send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+      close(client);
+    }
+  }
+
+  int listener_;
+  std::uint16_t port_ = 0;
+  std::vector<int> held_;
+  std::thread thread_;
+};
+
+TEST(AutomationDoors, IcecastSongGoesOnAirAndAFailingServerIsLoggedOnce) {
+  const std::string live =
+      R"({"icestats":{"source":[{"listenurl":"http://h/other","title":"No - Way"},)"
+      R"({"listenurl":"http://h/live","title":"Mão Morta - Budapeste"}]}})";
+  StandInIcecast icecast({live, "", "<html>garbage</html>",
+                          R"({"icestats":{"source":{"listenurl":"http://h/live",)"
+                          R"("artist":"Xutos","title":"Homem do Leme"}}})"});
+  EncoderProcess encoder({"--port", "0", "--icecast", icecast.url(), "--icecast-mount", "/live",
+                          "--rtplus", "--groups", "-"},
+                         EncoderProcess::Log::OnStandardError);
+  ASSERT_NE(encoder.port(), 0);
+  const std::string name = "Icecast " + icecast.url().substr(7);
+  EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Mão Morta - Budapeste\" (" + name + ")");
+  LineReader signal(encoder.signalFd());
+  std::string hex;
+  for (int i = 0; i < 60; ++i) hex += signal.next().value_or("") + "\n";
+  const Station heard = decodeStation(groupsFromHex(hex).value_or(std::vector<RdsGroup>{}));
+  ASSERT_FALSE(heard.rtPlus.empty());
+  EXPECT_EQ(heard.rtPlus.back().items,
+            (std::map<int, std::string>{{4, "Mão Morta"}, {1, "Budapeste"}}));
+  // Silence past the time-out, then garbage: one line for the whole outage.
+  EXPECT_EQ(encoder.nextEvent(), name + ": sem resposta: Timeout was reached; o ar fica como está");
+  EXPECT_EQ(encoder.nextEvent(), name + ": responde de novo");
+  EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Xutos - Homem do Leme\" (" + name + ")");
 }
 
 TEST(AutomationDoors, FileRenamedOverOrRewrittenInPlaceIsRead) {

@@ -29,8 +29,9 @@ TEST(DoorText, KeepsWhatRdsCarriesAndTransliteratesTheRest) {
   EXPECT_EQ(onAir("M\xE3o"), windows1252FromUtf8("Mão")) << "Windows-1252 from older playouts";
   EXPECT_EQ(onAir("Μπλε Φεγγάρι"), "Mple Phengari");
   EXPECT_EQ(onAir("東京"), "dong jing");
-  EXPECT_EQ(onAir("a\xF0\x9F\x8E\xB5"), "a?") << "an emoji has no letters";
-  EXPECT_EQ(onAir("x^y"), "x?y") << "ASCII the RDS set lacks is still refused a glyph";
+  // No letters for an emoji or a symbol the set lacks: dropped, with the blank they leave.
+  EXPECT_EQ(onAir("Fado \xF0\x9F\x8E\xB5 ao vivo \xE2\x9D\xA4\xEF\xB8\x8F"), "Fado ao vivo");
+  EXPECT_EQ(onAir("x^y \xE2\x99\xA5 z"), "xy z") << "ASCII the RDS set lacks, a symbol";
   EXPECT_EQ(onAir("a\tb"), "<byte de controlo na posição 2>");
   EXPECT_EQ(onAir(std::string("a\0b", 3)), "<byte de controlo na posição 2>");
   EXPECT_EQ(onAir("123456789", 8), "<texto com mais de 8 caracteres>");
@@ -126,6 +127,13 @@ TEST(NowPlaying, TemplateSetsTheTextAndTagsFromTheFields) {
   EXPECT_FALSE(std::get<OnAirState::SongTags>(renderSong({"", "", "", "", "Jingle", {}}, "x"))
                    .tags.itemRunning);
   EXPECT_EQ(std::get<std::string>(renderSong({}, "{artist}")), "sem artista, título nem texto");
+  // A missing artist (null, or nothing the air can show) leaves no dangling separator.
+  for (const char* artist : {"", "\xF0\x9F\x8E\xB5"}) {
+    EXPECT_EQ(std::get<OnAirState::SongTags>(
+                  renderSong({artist, "Aluko River", "", "", "a - b", {}}, "{artist} - {title}"))
+                  .text,
+              "Aluko River");
+  }
 }
 
 TEST(NowPlaying, DurationsAreSecondsWithinADay) {
@@ -136,11 +144,20 @@ TEST(NowPlaying, DurationsAreSecondsWithinADay) {
 }
 
 TEST(DoorJson, AzuraCastWebHookAndItsWrongShapes) {
-  const auto song = std::get<NowPlaying>(readAzuraCastJson(
-      R"({"station":{"name":"X"},"now_playing":{"duration":215,"playlist":"Jingles",)"
-      R"("song":{"artist":"Ana Moura","title":"Desfado","album":"D"}}})"));
-  EXPECT_EQ(std::tuple(song.artist, song.title, song.category, song.duration),
-            std::tuple("Ana Moura", "Desfado", "Jingles", std::chrono::milliseconds(215000)));
+  const auto song = std::get<0>(readAzuraCastJson(
+      R"({"station":{"name":"X"},"now_playing":{"duration":215.4,"playlist":"Jingles",)"
+      R"("song":{"artist":"Ana Moura","title":"Desfado","album":null}},)"
+      R"("playing_next":{"duration":180.25}})"));
+  ASSERT_TRUE(song);
+  EXPECT_EQ(std::tuple(song->artist, song->title, song->category, song->duration),
+            std::tuple("Ana Moura", "Desfado", "Jingles", std::chrono::milliseconds(215400)));
+  EXPECT_FALSE(std::get<0>(readAzuraCastJson(R"({"now_playing":null})"))) << "off line";
+  // Liquidsoap posts its own object, a zero length meaning none.
+  const auto posted = std::get<NowPlaying>(
+      readNowPlayingJson(R"({"artist":"","title":"Desfado","album":null,"duration":0.0})"));
+  EXPECT_EQ(std::tuple(posted.title, posted.duration), std::tuple("Desfado", std::nullopt));
+  EXPECT_EQ(std::get<std::string>(readNowPlayingJson(R"({"title":["x"]})")),
+            "campo com forma inesperada");
   for (const char* bad : {"[]", "{", R"({"now_playing":{"song":"x"}})",
                           R"({"now_playing":{"song":{"artist":{"a":1}}}})",
                           R"({"now_playing":{"duration":-1,"song":{}}})"}) {
@@ -156,13 +173,13 @@ TEST(DoorJson, AzuraCastWebHookAndItsWrongShapes) {
 TEST(NowPlayingFile, SongLineOrKeyedLines) {
   auto song = std::get<NowPlaying>(readNowPlayingFile("\xEF\xBB\xBF  Ana Moura - Desfado \r\n"));
   EXPECT_EQ(std::tuple(song.artist, song.title), std::tuple("Ana Moura", "Desfado"));
-  song = std::get<NowPlaying>(readNowPlayingFile("Station ID\n"));
+  song = std::get<NowPlaying>(readNowPlayingFile("[Text]\r\nStation ID\n"));
   EXPECT_EQ(std::tuple(song.artist, song.text), std::tuple("", "Station ID"));
   song = std::get<NowPlaying>(
-      readNowPlayingFile("path=C:\\x.mp3\nTitle = A - B\nartist=C\nduration=12\n"));
+      readNowPlayingFile("[Now]\npath=C:\\x.mp3\nTitle = A - B\nARTIST=C\nduration=12\n"));
   EXPECT_EQ(std::tuple(song.artist, song.title, song.duration),
             std::tuple("C", "A - B", std::chrono::milliseconds(12000)));
-  for (const std::string& bad : {std::string("\n \n"), std::string("duration=x\n"),
+  for (const std::string& bad : {std::string("\n[Text]\n"), std::string("duration=x\n"),
                                  std::string(kMaxNowPlayingFileBytes + 1, 'a')}) {
     EXPECT_TRUE(std::holds_alternative<std::string>(readNowPlayingFile(bad)));
   }
