@@ -21,6 +21,7 @@ constexpr std::array<std::string_view, 12> kTakesValue = {
     "--seconds", "--commands", "--af", "--rtplus-format", "--uecp",   "--uecp-listen"};
 // Apart, so that the options of each door stay a list of their own.
 constexpr std::array<std::string_view, 2> kAlarmOptions = {"--alarm-stale", "--alarm-target-down"};
+constexpr std::array<std::string_view, 2> kKeepingOptions = {"--state", "--ta-timeout"};
 
 bool isIpv4(const std::string& text) {
   in_addr parsed{};
@@ -62,6 +63,22 @@ std::optional<OptionsError> readUecp(std::string_view arg, std::string_view valu
   return std::nullopt;
 }
 
+// A time option's value in whole seconds, 1 to `max`.
+bool readDurationSeconds(std::string_view text, unsigned max, unsigned& seconds) {
+  return readOptionNumber(text, max, seconds) && seconds > 0;
+}
+
+std::optional<OptionsError> readKeepingOption(std::string_view arg, std::string_view value,
+                                              ServerOptions& options) {
+  if (arg == "--state") {
+    if (value.empty()) return OptionsError{"--state precisa de um nome de ficheiro"};
+    options.statePath = std::string(value);
+  } else if (!readDurationSeconds(value, kMaxAlarmSeconds, options.trafficTimeoutSeconds)) {
+    return OptionsError{"--ta-timeout: segundos de 1 a 86400, não " + std::string(value)};
+  }
+  return std::nullopt;
+}
+
 std::optional<OptionsError> readOption(std::string_view arg, std::string_view value,
                                        ServerOptions& options) {
   unsigned number = 0;
@@ -94,6 +111,8 @@ std::optional<OptionsError> readOption(std::string_view arg, std::string_view va
       return OptionsError{"duração inválida (segundos, maior que 0, até 1000000): " +
                           std::string(value)};
     }
+  } else if (std::ranges::find(kKeepingOptions, arg) != kKeepingOptions.end()) {
+    return readKeepingOption(arg, value, options);
   } else if (arg == "--uecp" || arg == "--uecp-listen") {
     return readUecp(arg, value, options);
   } else if (arg == "--alarm-stale") {
@@ -142,6 +161,11 @@ std::optional<OptionsError> checkCombination(const ServerOptions& o, bool consol
   if (!o.groupsPath.empty() && o.groupsPath == o.mpxPath) {
     return OptionsError{"--groups e --mpx não podem escrever no mesmo ficheiro"};
   }
+  if (o.statePath && !o.keepState) return OptionsError{"--state e --no-state excluem-se"};
+  // A file render must not depend on yesterday's air.
+  if (!o.servesConsole() && o.statePath) {
+    return OptionsError{"--commands não lê nem escreve o estado: sem --state"};
+  }
   if (!o.servesConsole() && consoleOptions) {
     return OptionsError{"--commands não serve a consola: sem --listen, --port nem --echo"};
   }
@@ -167,7 +191,8 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const bool takesValue = std::ranges::find(kTakesValue, arg) != kTakesValue.end() ||
-                            std::ranges::find(kAlarmOptions, arg) != kAlarmOptions.end();
+                            std::ranges::find(kAlarmOptions, arg) != kAlarmOptions.end() ||
+                            std::ranges::find(kKeepingOptions, arg) != kKeepingOptions.end();
     if (takesValue && i + 1 == args.size()) {
       return OptionsError{std::string(arg) + " precisa de um valor"};
     }
@@ -183,6 +208,8 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
       options.echo = true;
     } else if (arg == "--realtime") {
       options.realtime = true;
+    } else if (arg == "--no-state") {
+      options.keepState = false;
     } else if (arg == "--rtplus") {
       rtplus = true;
     } else if (isAutomationOption(arg)) {
@@ -211,7 +238,8 @@ std::string usageText() {
          "                    [--realtime] [--commands FICHEIRO] [--af LISTA]\n"
          "                    [--rtplus [--rtplus-format artist-title|title-artist]]\n"
          "                    [--uecp DESTINO]... [--uecp-listen [ENDEREÇO:]PORTO]\n"
-         "                    [--alarm-stale MINUTOS] [--alarm-target-down SEGUNDOS] [--help]\n"
+         "                    [--alarm-stale MINUTOS] [--alarm-target-down SEGUNDOS]\n"
+         "                    [--state FICHEIRO|--no-state] [--ta-timeout SEGUNDOS] [--help]\n"
          "\n"
          "Servidor de referência do codificador RDS para a consola Orvane.\n"
          "Atende um cliente de cada vez e mostra aqui cada alteração que vai para o ar;\n"
@@ -240,6 +268,13 @@ std::string usageText() {
          "  --alarm-target-down S\n"
          "                     alarme quando um destino UECP fica mais de S segundos em baixo\n"
          "                     (por omissão 60)\n"
+         "  --state F          guarda o que está no ar em F e volta com ele ao arrancar (por\n"
+         "                     omissão $STATE_DIRECTORY/state.json, senão\n"
+         "                     $XDG_STATE_HOME/orvane-encoder/state.json, senão\n"
+         "                     ~/.local/state/orvane-encoder/state.json)\n"
+         "  --no-state         não guarda nem restaura o que está no ar\n"
+         "  --ta-timeout S     desliga o TA que fica ligado mais de S segundos sem ser renovado\n"
+         "                     (por omissão 300)\n"
          "  --help             mostra esta ajuda\n"
          "\n"
          "Com uma saída na saída padrão, o registo vai para a saída de erros.\n" +

@@ -22,6 +22,8 @@ inline constexpr std::uint16_t kDefaultProgrammeIdentification = 0x8201;
 inline constexpr unsigned kDefaultAlarmTargetDownSeconds = 60;
 inline constexpr unsigned kMaxAlarmMinutes = 24 * 60;
 inline constexpr unsigned kMaxAlarmSeconds = 24 * 60 * 60;
+// A traffic announcement longer than this is one a playout forgot to clear.
+inline constexpr unsigned kDefaultTrafficTimeoutSeconds = 5 * 60;
 inline constexpr double kMaxSeconds = 1'000'000;  // what an integer sample count takes with room
 
 struct ServerOptions {
@@ -50,6 +52,11 @@ struct ServerOptions {
   // for longer than so many seconds.
   std::optional<unsigned> alarmStaleMinutes;
   unsigned alarmTargetDownSeconds = kDefaultAlarmTargetDownSeconds;
+
+  // The air kept across restarts: in statePath, or the default place; none with --no-state.
+  std::optional<std::string> statePath;
+  bool keepState = true;
+  unsigned trafficTimeoutSeconds = kDefaultTrafficTimeoutSeconds;
 
   // --pi was given, so that UECP peers are told the code too; the default is ours alone.
   bool programmeIdentificationGiven = false;

@@ -59,6 +59,19 @@ void signalMetrics(const StatusSnapshot& status, Metrics& m) {
   }
 }
 
+void keepingMetrics(const StatusSnapshot& status, Metrics& m) {
+  if (status.keptAir) {
+    m.family("orvane_state_writes_total", "counter", "Writes of the state file.")
+        .sample(static_cast<double>(status.keptAir->writes));
+    m.family("orvane_state_kept", "gauge", "1 while the air is kept in the state file.")
+        .sample(status.keptAir->kept ? 1 : 0);
+  }
+  if (status.traffic) {
+    m.family("orvane_ta_expiries_total", "counter", "TAs switched off by --ta-timeout.")
+        .sample(static_cast<double>(status.traffic->expiries));
+  }
+}
+
 void doorMetrics(const StatusSnapshot& status, Metrics& m) {
   m.family("orvane_clients", "gauge", "Clients connected, by door.");
   for (const auto& [door, count] : status.doorClients) {
@@ -108,6 +121,7 @@ std::string metricsText(const StatusSnapshot& status) {
   Metrics m;
   signalMetrics(status, m);
   doorMetrics(status, m);
+  keepingMetrics(status, m);
   targetMetrics(status, m);
   alarmMetrics(status, m);
   m.family("orvane_log_lines_dropped_total", "counter", "Log lines lost because no one read them.")

@@ -39,6 +39,8 @@ class StatusMonitor : public PollTask {
     const ChangeLedger* ledger = nullptr;
     const AirLog* log = nullptr;
     std::vector<std::pair<std::string, std::function<std::size_t()>>> doors;
+    std::function<KeptAirHealth()> keptAir;  // none: no state is kept
+    std::function<TrafficTimeBound::Health()> traffic;
   };
 
   struct Clocks {
@@ -59,6 +61,13 @@ class StatusMonitor : public PollTask {
   // A door whose clients are counted, by its name.
   void addDoor(std::string name, std::function<std::size_t()> clients) {
     sources_.doors.emplace_back(std::move(name), std::move(clients));
+  }
+
+  // The state file and the TA bound, which are opened before the monitor and outlive it.
+  void watchKeeping(std::function<KeptAirHealth()> keptAir,
+                    std::function<TrafficTimeBound::Health()> traffic) {
+    sources_.keptAir = std::move(keptAir);
+    sources_.traffic = std::move(traffic);
   }
 
   [[nodiscard]] StatusSnapshot snapshot() const;
