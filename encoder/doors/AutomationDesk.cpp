@@ -54,7 +54,9 @@ AutomationDesk::Outcome AutomationDesk::set(
     text = text || key == DoorKey::Text;
   }
   putOnAir(next, fields, source);
-  if (text) startPlayoutText(before, next.radiotext[0], settings_.timeout);
+  // Only with a default text to return to: without one, a playout's text is the station's own,
+  // as a station that sets it once at boot relies on.
+  if (text && defaultText_) startPlayoutText(before, next.radiotext[0], settings_.timeout);
   return {};
 }
 

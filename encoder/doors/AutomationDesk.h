@@ -22,7 +22,8 @@ namespace orvane {
 // Where every playout door (lines, HTTP, the file) changes the air. Each change goes on air at
 // once as one whole, or not at all; the last change wins whoever made it, the console included,
 // and the log names who made it. A song stays until its duration and a grace time are over
-// (the timeout without one), and a playout's plain text until the timeout, unless refreshed;
+// (the timeout without one), and, when there is a default text, a playout's plain text until the
+// timeout unless refreshed;
 // then the station's text comes back, unless someone has replaced the playout's text since: a
 // playout that dies must not leave its last song on air for ever. A task of the poll loop, for
 // those deadlines.
