@@ -15,9 +15,9 @@ std::string seconds(std::int64_t micros) {
 }  // namespace
 
 std::string_view alarmKindName(AlarmKind kind) {
-  static constexpr std::array<std::string_view, 6> kNames = {
-      "texto_parado",        "destino_em_baixo", "sinal_parado", "relogio_sem_sincronizacao",
-      "estado_nao_guardado", "ta_expirado"};
+  static constexpr std::array<std::string_view, 7> kNames = {
+      "texto_parado",        "destino_em_baixo", "sinal_parado",      "relogio_sem_sincronizacao",
+      "estado_nao_guardado", "ta_expirado",      "sinal_interrompido"};
   return kNames[static_cast<std::size_t>(kind)];
 }
 
@@ -49,6 +49,10 @@ std::vector<Alarm> currentAlarms(const AlarmInputs& inputs, const AlarmSettings&
   if (!inputs.stateProblem.empty()) {
     alarms.push_back({AlarmKind::StateNotKept, "",
                       "o que está no ar não está a ser guardado: " + inputs.stateProblem});
+  }
+  if (inputs.signalGapRecently) {
+    alarms.push_back(
+        {AlarmKind::SignalGap, "", "o sinal parou: o ciclo do codificador não correu"});
   }
   if (inputs.trafficTimedOut) {
     alarms.push_back({AlarmKind::TrafficTimedOut, "",

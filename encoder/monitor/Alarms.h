@@ -16,7 +16,8 @@ enum class AlarmKind {
   SignalStalled,
   ClockUnsynchronised,
   StateNotKept,
-  TrafficTimedOut
+  TrafficTimedOut,
+  SignalGap
 };
 
 // Names for the page, the status and the metrics: stable, since scripts match on them.
@@ -38,6 +39,7 @@ struct AlarmInputs {
   bool clockSynchronised = true;
   std::string stateProblem;  // why the air is not kept; empty when it is
   bool trafficTimedOut = false;
+  bool signalGapRecently = false;  // the loop left a gap in the signal within the last minute
 };
 
 struct AlarmSettings {

@@ -53,6 +53,9 @@ void signalMetrics(const StatusSnapshot& status, Metrics& m) {
   m.family("orvane_signal_stalls_total", "counter",
            "Times a reader of the signal stopped taking it.")
       .sample(static_cast<double>(status.signal->stalls));
+  m.family("orvane_signal_lost_seconds_total", "counter",
+           "Signal time skipped because the loop did not run.")
+      .sample(static_cast<double>(status.signal->lostMicros) / kMicrosPerSecond);
   if (status.signal->lagMicros) {
     m.family("orvane_signal_lag_seconds", "gauge", "How far the signal lags behind the clock.")
         .sample(static_cast<double>(*status.signal->lagMicros) / kMicrosPerSecond);

@@ -140,6 +140,8 @@ std::string signal(const StatusSnapshot& status) {
       .number("pending_bytes", static_cast<std::int64_t>(health.pendingBytes))
       .flag("stalled", health.stalled)
       .number("stalls", static_cast<std::int64_t>(health.stalls))
+      .number("gaps", static_cast<std::int64_t>(health.gaps))
+      .number("lost_ms", health.lostMicros / kMicrosPerMilli)
       .raw("lag_ms",
            health.lagMicros ? std::to_string(*health.lagMicros / kMicrosPerMilli) : "null");
   return json.done();

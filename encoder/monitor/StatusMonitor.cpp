@@ -95,6 +95,8 @@ void StatusMonitor::checkAlarms(std::int64_t now) {
     }
   }
   inputs.signalStalled = sources_.signal && sources_.signal->health().stalled;
+  noteGap(now);
+  inputs.signalGapRecently = gapSeenAt_ && now - *gapSeenAt_ < kGapAlarmMicros;
   if (sources_.keptAir) inputs.stateProblem = sources_.keptAir().problem;
   inputs.trafficTimedOut = sources_.traffic && sources_.traffic().recentlyExpired;
   // A clock-time group within the last minute means the time of day is on air.
@@ -107,6 +109,16 @@ void StatusMonitor::checkAlarms(std::int64_t now) {
     ++alarmChanges_;
     log_.write(lines);
   }
+}
+
+void StatusMonitor::noteGap(std::int64_t now) {
+  if (!sources_.signal) return;
+  const SignalOutput::Health health = sources_.signal->health();
+  if (health.gaps == gapsSeen_) return;
+  gapsSeen_ = health.gaps;
+  gapSeenAt_ = now;
+  log_.write("Sinal parado " + std::to_string(health.lastGapMicros / kMicrosPerMilli) +
+             " ms: o ciclo não correu; o sinal segue do presente, sem enviar o que faltou");
 }
 
 std::uint64_t StatusMonitor::news() const {

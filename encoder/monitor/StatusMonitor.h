@@ -31,6 +31,8 @@ class StatusMonitor : public PollTask {
   static constexpr std::int64_t kEventSpacingMicros = 100'000;
   // Watchers hear at least this often that the encoder is alive, also when nothing changes.
   static constexpr std::int64_t kHeartbeatMicros = 15'000'000;
+  // A gap in the signal is over when it is seen, so its alarm holds this long for someone to see.
+  static constexpr std::int64_t kGapAlarmMicros = 60'000'000;
 
   struct Sources {
     const AirReadBack* readBack = nullptr;  // none without a signal
@@ -78,6 +80,7 @@ class StatusMonitor : public PollTask {
  private:
   void checkAlarms(std::int64_t now);
   void noteText(std::int64_t now);
+  void noteGap(std::int64_t now);
   void tellWatchers(std::int64_t now);
   [[nodiscard]] std::string serviceStatus() const;
   [[nodiscard]] std::uint64_t news() const;
@@ -98,6 +101,8 @@ class StatusMonitor : public PollTask {
   std::uint64_t alarmChanges_ = 0;
   std::int64_t textSeenAt_ = -1;             // the read-back's last change of radiotext, as seen
   std::optional<std::int64_t> textChanged_;  // monotonic time it was seen to change
+  std::uint64_t gapsSeen_ = 0;
+  std::optional<std::int64_t> gapSeenAt_;  // monotonic
 };
 
 }  // namespace orvane
