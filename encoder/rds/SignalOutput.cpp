@@ -77,7 +77,7 @@ void SignalOutput::skipGap() {
   const std::int64_t now = clocks_.monotonic();
   const std::int64_t idle = now - lastService_.value_or(now);
   lastService_ = now;
-  if (settings_.pacing != Pacing::Clock || idle < kGapMicros) return;
+  if (settings_.pacing != Pacing::Clock || idle <= kGapMicros) return;
   const std::int64_t behind =
       now - clockStart_ - groupOffsetMicros(groupsMade_) + GroupScheduler::kGroupMicros;
   if (behind <= 0) return;

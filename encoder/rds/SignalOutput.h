@@ -61,10 +61,10 @@ class SignalOutput : public PollTask {
   using GroupWatcher = std::function<void(const RdsGroup&, std::int64_t signalMicros)>;
   // A reader that takes nothing for this long, with output waiting, has stalled.
   static constexpr std::int64_t kStallMicros = 1'000'000;
-  // A loop that did not run for this long (a stop, a paused machine, a slow disk) left a gap:
-  // a clock-paced signal then goes on from the present instead of sending the past late, in a
-  // burst that a listener of a live signal would hear as old groups.
-  static constexpr std::int64_t kGapMicros = 1'000'000;
+  // A loop that did not run for longer than this (a stop, a paused machine, a slow disk; twice
+  // what one turn makes) left a gap: a clock-paced signal then goes on from the present instead
+  // of sending the past late, in a burst that a listener of a live signal would hear as old.
+  static constexpr std::int64_t kGapMicros = 2'000'000;
 
   void setGroupOutput(OutputStream stream);
   void watchGroups(GroupWatcher watcher) { watcher_ = std::move(watcher); }
