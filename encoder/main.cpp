@@ -182,7 +182,8 @@ int main(int argc, char** argv) {
       if (task) tasks.push_back(task);
     }
     for (PollTask* task : doors.tasks()) tasks.push_back(task);
-    tasks.push_back(&trafficBound);
+    // A file render says what its file says, for as long as it says it.
+    if (options.servesConsole()) tasks.push_back(&trafficBound);
     // After everything that changes the air, so that it sees each turn's changes in that turn.
     if (kept.keeper) tasks.push_back(kept.keeper.get());
     StateKeeper* keeper = kept.keeper.get();
