@@ -10,7 +10,7 @@ import os, socket, subprocess, sys, tempfile, threading, time, urllib.request
 encoder, seconds = sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 60
 folder = tempfile.mkdtemp()
 nowplaying = os.path.join(folder, "now.txt")
-proc = subprocess.Popen([encoder, "--port", "0", "--http", "127.0.0.1:0", "--automation",
+proc = subprocess.Popen([encoder, "--no-state", "--port", "0", "--http", "127.0.0.1:0", "--automation",
                          "127.0.0.1:0", "--now-playing", nowplaying, "--groups", "-", "--realtime"],
                         stdout=subprocess.PIPE, stderr=subprocess.PIPE, bufsize=0)
 ports = {}

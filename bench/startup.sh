@@ -31,7 +31,7 @@ echo "start-up to first shown window (median of $runs): console ${console_ms} ms
 echo "peak memory (median of $runs): console ${console_kb} kB, bare dialog ${bare_kb} kB," \
   "ratio $(awk -v a="$console_kb" -v b="$bare_kb" 'BEGIN {printf "%.2f", a / b}')"
 
-"$encoder" >/dev/null 2>&1 &
+"$encoder" --no-state >/dev/null 2>&1 &
 encoder_pid=$!
 sleep 0.5
 read -r cpu connected < <("$bench" idle "$idle" 2>/dev/null)

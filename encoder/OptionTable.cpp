@@ -147,6 +147,24 @@ Refusal readAlarmTargetDown(std::string_view value, ServerOptions& options) {
   return std::nullopt;
 }
 
+Refusal readStatePath(std::string_view value, ServerOptions& options) {
+  if (value.empty()) return "--state precisa de um nome de ficheiro";
+  options.statePath = std::string(value);
+  return std::nullopt;
+}
+
+Refusal readTrafficTimeout(std::string_view value, ServerOptions& options) {
+  const auto bound = parseOptionDuration(value, kSecond);
+  if (!bound) return optionDurationRefusal("--ta-timeout", kSecond, kMaxOptionDuration, value);
+  options.trafficTimeout = *bound;
+  return std::nullopt;
+}
+
+Refusal clearKeepState(std::string_view, ServerOptions& options) {
+  options.keepState = false;
+  return std::nullopt;
+}
+
 std::vector<ServerOptionRow> serviceRows() {
   using enum OptionArity;
   using O = ServerOptions;
@@ -222,6 +240,16 @@ std::vector<ServerOptionRow> serviceRows() {
        "an alarm when a UECP target has been down for longer, 1s to 24h; a bare number is seconds "
        "(default "
        "60)"},
+      {"--state", Once, "F", "FILE", readStatePath,
+       "guarda o que está no ar em F e volta com ele ao arrancar",
+       "keep what is on air in FILE and start from it (default: the state folder; see below)"},
+      {"--no-state", Flag, "", "", clearKeepState, "não guarda nem lê o que está no ar",
+       "keep no state: start from the start-up values every time"},
+      {"--ta-timeout", Once, "DURAÇÃO", "DURATION", readTrafficTimeout,
+       "desliga um TA esquecido no ar ao fim de DURAÇÃO\n"
+       "(só o número: segundos; por omissão 5m)",
+       "a TA left on for longer switches itself off, 1s to 24h; a bare number is seconds "
+       "(default 5m)"},
   };
 }
 

@@ -73,6 +73,11 @@ std::optional<OptionsError> checkCombination(const ServerOptions& o, bool consol
   if (!o.groupsPath.empty() && o.groupsPath == o.mpxPath) {
     return OptionsError{"--groups e --mpx não podem escrever no mesmo ficheiro"};
   }
+  if (o.statePath && !o.keepState) return OptionsError{"--state e --no-state excluem-se"};
+  // A file render must not depend on yesterday's air.
+  if (!o.servesConsole() && o.statePath) {
+    return OptionsError{"--commands não lê nem escreve o estado: sem --state"};
+  }
   if (!o.servesConsole() && consoleOptions) {
     return OptionsError{"--commands não serve a consola: sem --listen, --port nem --echo"};
   }

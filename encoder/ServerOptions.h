@@ -21,6 +21,8 @@ inline constexpr std::uint16_t kDefaultPort = 6969;
 inline constexpr std::uint16_t kDefaultProgrammeIdentification = 0x8201;
 // Longer than a peer's own restart, shorter than an operator's patience.
 inline constexpr std::chrono::seconds kDefaultAlarmTargetDown(60);
+// A traffic announcement longer than this is one a playout forgot to clear.
+inline constexpr std::chrono::seconds kDefaultTrafficTimeout = std::chrono::minutes(5);
 inline constexpr double kMaxSeconds = 1'000'000;  // what an integer sample count takes with room
 
 struct ServerOptions {
@@ -50,6 +52,11 @@ struct ServerOptions {
   // longer than this.
   std::optional<std::chrono::seconds> alarmStale;
   std::chrono::seconds alarmTargetDown = kDefaultAlarmTargetDown;
+
+  // The air kept across restarts: in statePath, or the default place; none with --no-state.
+  std::optional<std::string> statePath;
+  bool keepState = true;
+  std::chrono::seconds trafficTimeout = kDefaultTrafficTimeout;
 
   // --pi was given, so that UECP peers are told the code too; the default is ours alone.
   bool programmeIdentificationGiven = false;

@@ -9,6 +9,7 @@
 #include "AirLog.h"
 #include "AutomationSetup.h"
 #include "CommandFile.h"
+#include "DoorText.h"
 #include "EncoderServer.h"
 #include "EncoderState.h"
 #include "ExtendedCountryCode.h"
@@ -16,8 +17,10 @@
 #include "MonitorSetup.h"
 #include "ServerOptions.h"
 #include "SignalSetup.h"
+#include "StateKeeper.h"
 #include "StopSignal.h"
 #include "SystemClock.h"
+#include "TrafficTimeBound.h"
 #include "UecpSetup.h"
 
 namespace {
@@ -62,6 +65,17 @@ void warnAboutCountry(const ServerOptions& options, AirLog& log) {
   log.write(text);
 }
 
+// A served run comes back with the air it had; a file render (--commands) never looks at it.
+RestoredAir restoreIfServing(const ServerOptions& options, EncoderState& state, AirLog& log) {
+  if (!options.servesConsole()) return {};
+  StateSettings settings{options.statePath, options.keepState, {}};
+  std::string error;
+  if (options.automation.defaultText) {
+    settings.defaultText = doorText(*options.automation.defaultText, kMaxRadiotextLength, error);
+  }
+  return restoreAir(settings, state, log, {monotonicMicros, unixMicros});
+}
+
 // Whatever else happened, the log's last line says that the program ended.
 int ending(int code, const ServerOptions& options, AirLog& log) {
   log.finish(options.servesConsole() ? "Servidor terminado" : "Terminado");
@@ -98,6 +112,12 @@ int main(int argc, char** argv) {
                          : std::nullopt);
   AirLog log(logFd);
   warnAboutCountry(options, log);
+  RestoredAir kept = restoreIfServing(options, state, log);
+  TrafficTimeBound trafficBound(
+      state, log,
+      std::chrono::duration_cast<std::chrono::microseconds>(options.trafficTimeout).count(),
+      monotonicMicros);
+  if (kept.trafficEnds) trafficBound.resume(*kept.trafficEnds);
   FileDescriptor listener;
   std::string error;
   if (options.servesConsole()) {
@@ -130,6 +150,13 @@ int main(int argc, char** argv) {
   if (!openAutomation(options.automation, state, log, doors, error)) {
     return refuse(giveUp(error, 1));
   }
+  if (doors.desk && kept.playoutTextEnds) doors.desk->resumePlayoutText(*kept.playoutTextEnds);
+  if (doors.desk && !kept.restored) doors.desk->startWithDefaultText();
+  if (kept.keeper) {
+    AutomationDesk* desk = doors.desk.get();
+    kept.keeper->follow({[desk] { return desk ? desk->playoutTextEnds() : std::nullopt; },
+                         [&trafficBound] { return trafficBound.endsAt(); }});
+  }
   if (output && !output->startAfresh())
     return refuse(giveUp("não foi possível esvaziar a saída", 1));
   // Only now, with everything open: a script waiting for this line may rely on a running server.
@@ -157,6 +184,14 @@ int main(int argc, char** argv) {
       if (task) tasks.push_back(task);
     }
     for (PollTask* task : doors.tasks()) tasks.push_back(task);
+    // A file render says what its file says, for as long as it says it.
+    if (options.servesConsole()) tasks.push_back(&trafficBound);
+    // After everything that changes the air, so that it sees each turn's changes in that turn.
+    if (kept.keeper) tasks.push_back(kept.keeper.get());
+    StateKeeper* keeper = kept.keeper.get();
+    monitoring->monitor->watchKeeping(
+        keeper ? std::function<KeptAirHealth()>([keeper] { return keeper->health(); }) : nullptr,
+        [&trafficBound] { return trafficBound.health(); });
     // Last, so that it sees in the same turn what the others did.
     for (PollTask* task : monitoring->tasks()) tasks.push_back(task);
     EncoderServer server(std::move(listener), stop.fd(), state, log, options.echo, tasks);
@@ -165,6 +200,7 @@ int main(int argc, char** argv) {
     monitoring->notifier.ready();
     if (!server.run()) code = 1;
   }
+  if (kept.keeper) kept.keeper->flush();
   if (output && reportSignal(*output, log) != 0) code = 1;
   // A run that ends by itself gives the peers time to take its last state; a stop request does
   // not wait for them.

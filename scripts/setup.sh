@@ -15,7 +15,7 @@ packages=(
   libglib2.0-bin
   iproute2
   libmicrohttpd-dev nlohmann-json3-dev libicu-dev curl libcurl4-openssl-dev
-  libsystemd-dev
+  libsystemd-dev systemd
   chromium chromium-driver python3-selenium
 )
 

@@ -44,13 +44,19 @@ AutomationDesk::AutomationDesk(EncoderState& state, AirLog& log, Settings settin
 AutomationDesk::Outcome AutomationDesk::set(
     const std::vector<std::pair<DoorKey, std::string>>& values, std::string_view source) {
   OnAirState next = state_.onAir();
+  const std::string before = next.radiotext[0];
   AssignedFields fields;
+  bool text = false;
   for (const auto& [key, value] : values) {
     if (auto refusal = applyDoorValue(key, value, next, fields)) {
       return {Outcome::Kind::Refused, {}, std::move(*refusal)};
     }
+    text = text || key == DoorKey::Text;
   }
   putOnAir(next, fields, source);
+  // Only with a default text to return to: without one, a playout's text is the station's own,
+  // as a station that sets it once at boot relies on.
+  if (text && defaultText_) startPlayoutText(before, next.radiotext[0], settings_.timeout);
   return {};
 }
 
@@ -66,17 +72,43 @@ AutomationDesk::Outcome AutomationDesk::song(const NowPlaying& song, std::string
     return {Outcome::Kind::Skipped, "filtrado, não vai para o ar", {}};
   }
   OnAirState next = state_.onAir();
-  if (!songText_ || *songText_ != next.radiotext[0]) stationText_ = next.radiotext[0];
+  const std::string before = next.radiotext[0];
   next.radiotext[0] = tags.text;
   next.songTags.reset();
   if (tags.tags.itemRunning) next.songTags = tags;
   AssignedFields fields;
   fields.set(OnAirField::Radiotext);
   putOnAir(next, fields, source);
-  songText_ = tags.text;
   const auto lasts = song.duration ? *song.duration + kGrace : settings_.timeout;
-  expiresAt_ = clock_() + std::chrono::duration_cast<std::chrono::microseconds>(lasts).count();
+  startPlayoutText(before, tags.text, std::chrono::duration_cast<std::chrono::microseconds>(lasts));
   return {};
+}
+
+void AutomationDesk::startPlayoutText(const std::string& before, const std::string& text,
+                                      std::chrono::microseconds lasts) {
+  if (!songText_ || *songText_ != before) stationText_ = before;
+  songText_ = text;
+  expiresAt_ = clock_() + lasts.count();
+}
+
+std::optional<std::int64_t> AutomationDesk::playoutTextEnds() const {
+  if (!songText_ || state_.onAir().radiotext[0] != *songText_) return std::nullopt;
+  return expiresAt_;
+}
+
+void AutomationDesk::startWithDefaultText() {
+  if (!defaultText_ || state_.onAir().radiotext[0] == *defaultText_) return;
+  OnAirState next = state_.onAir();
+  next.radiotext[0] = *defaultText_;
+  AssignedFields fields;
+  fields.set(OnAirField::Radiotext);
+  putOnAir(next, fields, "texto por omissão");
+}
+
+void AutomationDesk::resumePlayoutText(std::int64_t endsAt) {
+  songText_ = state_.onAir().radiotext[0];
+  stationText_ = defaultText_.value_or("");
+  expiresAt_ = endsAt;
 }
 
 void AutomationDesk::putOnAir(const OnAirState& next, const AssignedFields& fields,

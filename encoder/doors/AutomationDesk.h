@@ -23,8 +23,11 @@ namespace orvane {
 // Where every playout door (lines, HTTP, the file) changes the air. Each change goes on air at
 // once as one whole, or not at all; the last change wins whoever made it, the console included,
 // and the log names who made it. A song stays until its duration and a grace time are over
-// (kNoDurationTimeout without one), and then the station's text comes back, unless someone has
-// replaced the song's text since. A task of the poll loop, for those deadlines.
+// (the timeout without one), and, when there is a default text, a playout's plain text until the
+// timeout unless refreshed;
+// then the station's text comes back, unless someone has replaced the playout's text since: a
+// playout that dies must not leave its last song on air for ever. A task of the poll loop, for
+// those deadlines.
 class AutomationDesk : public PollTask {
  public:
   using Clock = std::function<std::int64_t()>;  // monotonic microseconds
@@ -56,6 +59,14 @@ class AutomationDesk : public PollTask {
 
   [[nodiscard]] const OnAirState& onAir() const { return state_.onAir(); }
 
+  // When the playout's text on air ends, in the clock's time; none when no playout's text is.
+  [[nodiscard]] std::optional<std::int64_t> playoutTextEnds() const;
+  // After a restart: the first radiotext on air is a playout's again, until `endsAt`.
+  void resumePlayoutText(std::int64_t endsAt);
+  // At a start with nothing restored: the default text goes on air before the first group, so
+  // that the radiotext is never empty when a station asked for a text.
+  void startWithDefaultText();
+
   // Where the doors' changes of what goes on air are recorded, by door and peer.
   void recordChanges(ChangeLedger& ledger) { ledger_ = &ledger; }
 
@@ -66,6 +77,8 @@ class AutomationDesk : public PollTask {
   void putOnAir(const OnAirState& next, const AssignedFields& fields, std::string_view source);
   [[nodiscard]] bool skipped(const NowPlaying& song) const;
   void expire();
+  void startPlayoutText(const std::string& before, const std::string& text,
+                        std::chrono::microseconds lasts);
 
   EncoderState& state_;
   AirLog& log_;
@@ -73,7 +86,7 @@ class AutomationDesk : public PollTask {
   Clock clock_;
   std::optional<std::regex> skip_;
   std::optional<std::string> defaultText_;  // Windows-1252, once converted
-  std::optional<std::string> songText_;     // the text the current song put on air
+  std::optional<std::string> songText_;     // the text the playout put on air
   std::string stationText_;                 // what was on air before the songs began
   std::int64_t expiresAt_ = 0;
   ChangeLedger* ledger_ = nullptr;

@@ -15,8 +15,9 @@ std::string seconds(std::int64_t micros) {
 }  // namespace
 
 std::string_view alarmKindName(AlarmKind kind) {
-  static constexpr std::array<std::string_view, 4> kNames = {
-      "texto_parado", "destino_em_baixo", "sinal_parado", "relogio_sem_sincronizacao"};
+  static constexpr std::array<std::string_view, 7> kNames = {
+      "texto_parado",        "destino_em_baixo", "sinal_parado",      "relogio_sem_sincronizacao",
+      "estado_nao_guardado", "ta_expirado",      "sinal_interrompido"};
   return kNames[static_cast<std::size_t>(kind)];
 }
 
@@ -44,6 +45,18 @@ std::vector<Alarm> currentAlarms(const AlarmInputs& inputs, const AlarmSettings&
     alarms.push_back(
         {AlarmKind::ClockUnsynchronised, "",
          "relógio do sistema sem sincronização: a hora do grupo 4A pode estar errada"});
+  }
+  if (!inputs.stateProblem.empty()) {
+    alarms.push_back({AlarmKind::StateNotKept, "",
+                      "o que está no ar não está a ser guardado: " + inputs.stateProblem});
+  }
+  if (inputs.signalGapRecently) {
+    alarms.push_back(
+        {AlarmKind::SignalGap, "", "o sinal parou: o ciclo do codificador não correu"});
+  }
+  if (inputs.trafficTimedOut) {
+    alarms.push_back({AlarmKind::TrafficTimedOut, "",
+                      "um TA ficou ligado para além de --ta-timeout e foi desligado"});
   }
   return alarms;
 }

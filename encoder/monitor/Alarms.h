@@ -10,7 +10,15 @@
 namespace orvane {
 
 // What the encoder watches for an operator who is not looking at its log.
-enum class AlarmKind { StaleText, TargetDown, SignalStalled, ClockUnsynchronised };
+enum class AlarmKind {
+  StaleText,
+  TargetDown,
+  SignalStalled,
+  ClockUnsynchronised,
+  StateNotKept,
+  TrafficTimedOut,
+  SignalGap
+};
 
 // Names for the page, the status and the metrics: stable, since scripts match on them.
 [[nodiscard]] std::string_view alarmKindName(AlarmKind kind);
@@ -29,6 +37,9 @@ struct AlarmInputs {
   bool signalStalled = false;
   bool clockTimeOnAir = false;  // 4A groups go out, so a wrong system clock is on receivers
   bool clockSynchronised = true;
+  std::string stateProblem;  // why the air is not kept; empty when it is
+  bool trafficTimedOut = false;
+  bool signalGapRecently = false;  // the loop left a gap in the signal within the last minute
 };
 
 struct AlarmSettings {

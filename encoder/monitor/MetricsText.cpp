@@ -53,9 +53,25 @@ void signalMetrics(const StatusSnapshot& status, Metrics& m) {
   m.family("orvane_signal_stalls_total", "counter",
            "Times a reader of the signal stopped taking it.")
       .sample(static_cast<double>(status.signal->stalls));
+  m.family("orvane_signal_lost_seconds_total", "counter",
+           "Signal time skipped because the loop did not run.")
+      .sample(static_cast<double>(status.signal->lostMicros) / kMicrosPerSecond);
   if (status.signal->lagMicros) {
     m.family("orvane_signal_lag_seconds", "gauge", "How far the signal lags behind the clock.")
         .sample(static_cast<double>(*status.signal->lagMicros) / kMicrosPerSecond);
+  }
+}
+
+void keepingMetrics(const StatusSnapshot& status, Metrics& m) {
+  if (status.keptAir) {
+    m.family("orvane_state_writes_total", "counter", "Writes of the state file.")
+        .sample(static_cast<double>(status.keptAir->writes));
+    m.family("orvane_state_kept", "gauge", "1 while the air is kept in the state file.")
+        .sample(status.keptAir->kept ? 1 : 0);
+  }
+  if (status.traffic) {
+    m.family("orvane_ta_expiries_total", "counter", "TAs switched off by --ta-timeout.")
+        .sample(static_cast<double>(status.traffic->expiries));
   }
 }
 
@@ -108,6 +124,7 @@ std::string metricsText(const StatusSnapshot& status) {
   Metrics m;
   signalMetrics(status, m);
   doorMetrics(status, m);
+  keepingMetrics(status, m);
   targetMetrics(status, m);
   alarmMetrics(status, m);
   m.family("orvane_log_lines_dropped_total", "counter", "Log lines lost because no one read them.")

@@ -140,6 +140,8 @@ std::string signal(const StatusSnapshot& status) {
       .number("pending_bytes", static_cast<std::int64_t>(health.pendingBytes))
       .flag("stalled", health.stalled)
       .number("stalls", static_cast<std::int64_t>(health.stalls))
+      .number("gaps", static_cast<std::int64_t>(health.gaps))
+      .number("lost_ms", health.lostMicros / kMicrosPerMilli)
       .raw("lag_ms",
            health.lagMicros ? std::to_string(*health.lagMicros / kMicrosPerMilli) : "null");
   return json.done();
@@ -176,6 +178,29 @@ std::string target(const UecpTarget::Health& target) {
       .done();
 }
 
+// Where the air is kept, so that an operator can tell a restart will bring it back.
+std::string keptAir(const StatusSnapshot& status) {
+  if (!status.keptAir) return "null";
+  const KeptAirHealth& kept = *status.keptAir;
+  return JsonObject()
+      .text("path", kept.path)
+      .flag("kept", kept.kept)
+      .raw("last_written",
+           kept.lastWrittenUnixMicros ? jsonString(isoTime(*kept.lastWrittenUnixMicros)) : "null")
+      .number("writes", static_cast<std::int64_t>(kept.writes))
+      .text("problem", kept.problem)
+      .done();
+}
+
+std::string traffic(const StatusSnapshot& status) {
+  if (!status.traffic) return "null";
+  return JsonObject()
+      .number("ta_timeout_s", status.traffic->boundMicros / (1000 * kMicrosPerMilli))
+      .raw("ta_left_s", optionalSeconds(status.traffic->leftMicros))
+      .number("ta_expiries", static_cast<std::int64_t>(status.traffic->expiries))
+      .done();
+}
+
 std::string alarm(const AlarmBook::Raised& raised) {
   return JsonObject()
       .text("kind", alarmKindName(raised.alarm.kind))
@@ -204,6 +229,8 @@ std::string statusJson(const StatusSnapshot& status) {
       .raw("sources", sources(status))
       .raw("targets", array(status.targets, target))
       .raw("clients", clients.done())
+      .raw("state", keptAir(status))
+      .raw("traffic", traffic(status))
       .raw("alarms", array(status.alarms, alarm))
       .raw("log", JsonObject()
                       .number("dropped", static_cast<std::int64_t>(status.logLinesDropped))

@@ -39,6 +39,8 @@ StatusSnapshot StatusMonitor::snapshot() const {
   }
   if (sources_.bridge) status.targets = sources_.bridge->health();
   for (const auto& [door, count] : sources_.doors) status.doorClients.emplace_back(door, count());
+  if (sources_.keptAir) status.keptAir = sources_.keptAir();
+  if (sources_.traffic) status.traffic = sources_.traffic();
   status.alarms = alarms_.raised();
   if (sources_.log) {
     status.logLinesDropped = sources_.log->droppedTotal();
@@ -93,6 +95,10 @@ void StatusMonitor::checkAlarms(std::int64_t now) {
     }
   }
   inputs.signalStalled = sources_.signal && sources_.signal->health().stalled;
+  noteGap(now);
+  inputs.signalGapRecently = gapSeenAt_ && now - *gapSeenAt_ < kGapAlarmMicros;
+  if (sources_.keptAir) inputs.stateProblem = sources_.keptAir().problem;
+  inputs.trafficTimedOut = sources_.traffic && sources_.traffic().recentlyExpired;
   // A clock-time group within the last minute means the time of day is on air.
   constexpr std::size_t kClockTimeGroup = 8;
   inputs.clockTimeOnAir =
@@ -103,6 +109,16 @@ void StatusMonitor::checkAlarms(std::int64_t now) {
     ++alarmChanges_;
     log_.write(lines);
   }
+}
+
+void StatusMonitor::noteGap(std::int64_t now) {
+  if (!sources_.signal) return;
+  const SignalOutput::Health health = sources_.signal->health();
+  if (health.gaps == gapsSeen_) return;
+  gapsSeen_ = health.gaps;
+  gapSeenAt_ = now;
+  log_.write("Sinal parado " + std::to_string(health.lastGapMicros / kMicrosPerMilli) +
+             " ms: o ciclo não correu; o sinal segue do presente, sem enviar o que faltou");
 }
 
 std::uint64_t StatusMonitor::news() const {

@@ -31,6 +31,8 @@ class StatusMonitor : public PollTask {
   static constexpr std::int64_t kEventSpacingMicros = 100'000;
   // Watchers hear at least this often that the encoder is alive, also when nothing changes.
   static constexpr std::int64_t kHeartbeatMicros = 15'000'000;
+  // A gap in the signal is over when it is seen, so its alarm holds this long for someone to see.
+  static constexpr std::int64_t kGapAlarmMicros = 60'000'000;
 
   struct Sources {
     const AirReadBack* readBack = nullptr;  // none without a signal
@@ -39,6 +41,8 @@ class StatusMonitor : public PollTask {
     const ChangeLedger* ledger = nullptr;
     const AirLog* log = nullptr;
     std::vector<std::pair<std::string, std::function<std::size_t()>>> doors;
+    std::function<KeptAirHealth()> keptAir;  // none: no state is kept
+    std::function<TrafficTimeBound::Health()> traffic;
   };
 
   struct Clocks {
@@ -61,6 +65,13 @@ class StatusMonitor : public PollTask {
     sources_.doors.emplace_back(std::move(name), std::move(clients));
   }
 
+  // The state file and the TA bound, which are opened before the monitor and outlive it.
+  void watchKeeping(std::function<KeptAirHealth()> keptAir,
+                    std::function<TrafficTimeBound::Health()> traffic) {
+    sources_.keptAir = std::move(keptAir);
+    sources_.traffic = std::move(traffic);
+  }
+
   [[nodiscard]] StatusSnapshot snapshot() const;
 
   [[nodiscard]] Wait wait() override;
@@ -69,6 +80,7 @@ class StatusMonitor : public PollTask {
  private:
   void checkAlarms(std::int64_t now);
   void noteText(std::int64_t now);
+  void noteGap(std::int64_t now);
   void tellWatchers(std::int64_t now);
   [[nodiscard]] std::string serviceStatus() const;
   [[nodiscard]] std::uint64_t news() const;
@@ -89,6 +101,8 @@ class StatusMonitor : public PollTask {
   std::uint64_t alarmChanges_ = 0;
   std::int64_t textSeenAt_ = -1;             // the read-back's last change of radiotext, as seen
   std::optional<std::int64_t> textChanged_;  // monotonic time it was seen to change
+  std::uint64_t gapsSeen_ = 0;
+  std::optional<std::int64_t> gapSeenAt_;  // monotonic
 };
 
 }  // namespace orvane

@@ -10,7 +10,9 @@
 #include "AirView.h"
 #include "Alarms.h"
 #include "ChangeLedger.h"
+#include "KeptAir.h"
 #include "SignalOutput.h"
+#include "TrafficTimeBound.h"
 #include "UecpTarget.h"
 
 namespace orvane {
@@ -25,6 +27,8 @@ struct StatusSnapshot {
   std::array<std::optional<ChangeLedger::Entry>, kChangeSourceNames.size()> sources;
   std::vector<UecpTarget::Health> targets;
   std::vector<std::pair<std::string, std::size_t>> doorClients;  // door name, clients connected
+  std::optional<KeptAirHealth> keptAir;                          // none: no state is kept
+  std::optional<TrafficTimeBound::Health> traffic;
   std::vector<AlarmBook::Raised> alarms;
   std::uint64_t logLinesDropped = 0;
   std::uint64_t logLinesSuppressed = 0;

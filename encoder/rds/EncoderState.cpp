@@ -34,6 +34,7 @@ std::vector<std::string> EncoderState::replaceOnAir(const OnAirState& next,
   const OnAirState before = onAir_;
   onAir_ = next;
   assigned_ |= fields;
+  if (fields.has(OnAirField::TrafficFlags) && next.trafficAnnouncement) ++trafficGiven_;
   return describeChanges(before, onAir_);
 }
 
@@ -87,6 +88,7 @@ void EncoderState::switchNow(const Command& command) {
       break;
     case Keyword::Ta:
       onAir_.trafficAnnouncement = on;
+      if (on) ++trafficGiven_;
       break;
     case Keyword::Tp:
       onAir_.trafficProgramme = on;

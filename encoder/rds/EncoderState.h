@@ -36,6 +36,9 @@ class EncoderState {
 
   [[nodiscard]] const OnAirState& onAir() const { return onAir_; }
   [[nodiscard]] const AssignedFields& assigned() const { return assigned_; }
+  // Counts every TA=1 given, also one that changed nothing: a traffic announcement still running
+  // is renewed by sending it again.
+  [[nodiscard]] std::uint64_t trafficAnnouncementsGiven() const { return trafficGiven_; }
 
  private:
   struct Pending {
@@ -53,6 +56,7 @@ class EncoderState {
   OnAirState onAir_;
   Pending pending_;
   AssignedFields assigned_;
+  std::uint64_t trafficGiven_ = 0;
 };
 
 }  // namespace orvane

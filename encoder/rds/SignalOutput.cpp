@@ -58,6 +58,7 @@ PollTask::Wait SignalOutput::wait() {
 // Writing is tried whatever poll found: a stream that cannot take more says so itself.
 // What a turn makes goes out in one write per output at its end, not one per group.
 bool SignalOutput::service(std::span<const pollfd>) {
+  skipGap();
   if (!flushAll()) return false;
   const int groups = mpxStream_ ? kGroupsPerTurn : kGroupLinesPerTurn;
   for (int turn = 0; turn < groups && mayMakeGroup(); ++turn) makeGroup();
@@ -70,11 +71,29 @@ bool SignalOutput::service(std::span<const pollfd>) {
   return true;
 }
 
+// The signal's own time runs on unbroken, so receivers see one continuous signal; only the
+// clock it is paced by moves, to put the next group at the present.
+void SignalOutput::skipGap() {
+  const std::int64_t now = clocks_.monotonic();
+  const std::int64_t idle = now - lastService_.value_or(now);
+  lastService_ = now;
+  if (settings_.pacing != Pacing::Clock || idle <= kGapMicros) return;
+  const std::int64_t behind =
+      now - clockStart_ - groupOffsetMicros(groupsMade_) + GroupScheduler::kGroupMicros;
+  if (behind <= 0) return;
+  clockStart_ += behind;
+  ++stalls_;
+  ++gaps_;
+  lostMicros_ += behind;
+  lastGapMicros_ = idle;
+}
+
 // The signal starts now, not when the outputs were opened: reading a command file in between
 // must not leave a backlog that a clock-paced signal would then make in a burst.
 bool SignalOutput::startAfresh() {
   clockStart_ = clocks_.monotonic();
   unixStart_ = clocks_.wall();
+  lastService_ = clockStart_;
   for (OutputStream* stream : streams()) {
     if (!stream->startAfresh()) return false;
   }
@@ -228,6 +247,9 @@ SignalOutput::Health SignalOutput::health() const {
   health.stalled = stalled_;
   if (stalled_) health.stalledMicros = now - lastProgress_;
   health.stalls = stalls_;
+  health.gaps = gaps_;
+  health.lostMicros = lostMicros_;
+  health.lastGapMicros = lastGapMicros_;
   if (settings_.pacing == Pacing::Clock && !complete()) {
     health.lagMicros = std::max<std::int64_t>(
         0, now - clockStart_ - groupOffsetMicros(groupsMade_) + GroupScheduler::kGroupMicros);

@@ -61,6 +61,10 @@ class SignalOutput : public PollTask {
   using GroupWatcher = std::function<void(const RdsGroup&, std::int64_t signalMicros)>;
   // A reader that takes nothing for this long, with output waiting, has stalled.
   static constexpr std::int64_t kStallMicros = 1'000'000;
+  // A loop that did not run for longer than this (a stop, a paused machine, a slow disk; twice
+  // what one turn makes) left a gap: a clock-paced signal then goes on from the present instead
+  // of sending the past late, in a burst that a listener of a live signal would hear as old.
+  static constexpr std::int64_t kGapMicros = 2'000'000;
 
   void setGroupOutput(OutputStream stream);
   void watchGroups(GroupWatcher watcher) { watcher_ = std::move(watcher); }
@@ -92,9 +96,12 @@ class SignalOutput : public PollTask {
     std::size_t pendingBytes = 0;      // made and not yet taken by the slowest reader
     bool stalled = false;              // a reader has taken nothing for kStallMicros
     std::int64_t stalledMicros = 0;    // for how long, when stalled
-    std::uint64_t stalls = 0;          // times a reader stalled since the start
+    std::uint64_t stalls = 0;          // times a reader stalled or the loop left a gap
     // How far the signal made lags behind the clock it is paced by; none when not paced by one.
     std::optional<std::int64_t> lagMicros;
+    std::uint64_t gaps = 0;          // of the stalls, the loop's gaps
+    std::int64_t lostMicros = 0;     // the signal time the gaps skipped, in all
+    std::int64_t lastGapMicros = 0;  // the length of the last gap
   };
   [[nodiscard]] Health health() const;
 
@@ -110,6 +117,7 @@ class SignalOutput : public PollTask {
   [[nodiscard]] std::optional<std::int64_t> groupLimit() const;
   [[nodiscard]] std::vector<OutputStream*> streams();
   void noteProgress();
+  void skipGap();
 
   const OnAirState& onAir_;
   GroupScheduler scheduler_;
@@ -132,6 +140,10 @@ class SignalOutput : public PollTask {
   std::int64_t lastProgress_ = 0;  // monotonic time the readers last took something
   bool stalled_ = false;
   std::uint64_t stalls_ = 0;
+  std::optional<std::int64_t> lastService_;  // monotonic; none before the signal starts
+  std::uint64_t gaps_ = 0;
+  std::int64_t lostMicros_ = 0;
+  std::int64_t lastGapMicros_ = 0;
 };
 
 }  // namespace orvane

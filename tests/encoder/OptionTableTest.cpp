@@ -32,7 +32,8 @@ TEST(OptionTable, AnOptionGivenTwiceIsRefusedUnlessItAddsToAList) {
       {"--automation", "7000"}, {"--http", "8080"}, {"--http-token", "s"},
       {"--now-playing", "f.txt"}, {"--now-playing-template", "{title}"},
       {"--now-playing-timeout", "2h"}, {"--now-playing-skip", "^jingle"}, {"--default-text", "x"},
-      {"--icecast", "http://127.0.0.1:8000"}, {"--icecast-mount", "/live"}};
+      {"--icecast", "http://127.0.0.1:8000"}, {"--icecast-mount", "/live"}, {"--state", "s.json"},
+      {"--ta-timeout", "90s"}};
   // clang-format on
   for (const auto& section : optionSections()) {
     for (const auto& row : section.rows) {

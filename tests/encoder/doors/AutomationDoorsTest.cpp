@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -61,6 +62,17 @@ TEST(AutomationDoors, LinesOverTcpAreAnsweredAndOverUdpGoOnAir) {
   close(udp);
   EXPECT_TRUE(encoder.skipPast("RTXT1 \"Pelo UDP\" (UDP 127.0.0.1)"));
   EXPECT_EQ(encoder.nextEvent(), "PTYN \"Fado\" (UDP 127.0.0.1)");
+}
+
+TEST(AutomationDoors, TrafficAnnouncementLeftOnSwitchesItselfOffAfterItsBound) {
+  EncoderProcess encoder({"--port", "0", "--automation", "127.0.0.1:0", "--ta-timeout", "1"});
+  ASSERT_NE(encoder.port(), 0);
+  TestClient playout(announcedPort(encoder, "linhas de automação"));
+  ASSERT_TRUE(playout.send("TP=1\nTA=1\n"));
+  const auto sent = std::chrono::steady_clock::now();
+  EXPECT_TRUE(encoder.skipPast("TA desligado: esteve ligado mais de 1 s"));
+  EXPECT_GE(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(900));
+  EXPECT_TRUE(encoder.skipPast("Alarme: um TA ficou ligado"));
 }
 
 TEST(AutomationDoors, CurlAndAzuraCastReachTheReceiver) {

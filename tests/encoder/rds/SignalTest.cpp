@@ -11,9 +11,11 @@
 #include <map>
 #include <numbers>
 #include <set>
+#include <thread>
 #include <tuple>
 
 #include "EncoderProcess.h"
+#include "HttpClient.h"
 #include "RdsDecoder.h"
 #include "SignalOutput.h"
 #include "SystemClock.h"
@@ -333,6 +335,37 @@ TEST(Signal, OnTheClockItTakesItsRealTime) {
 // A file that can grow no more (a full disk, here a file-size limit) ends the signal as a
 // failure; the files then hold what was written, the WAV's header says exactly that, and neither
 // ends in a partial sample or group line.
+// A stopped process is a stalled loop: when it runs again a live signal goes on from the present,
+// not with the stop's groups in a burst, and the stop is said in the log and the status.
+TEST(Signal, AfterAStopTheSignalGoesOnFromThePresentAndSaysSo) {
+  EncoderProcess encoder({"--port", "0", "--http", "127.0.0.1:0", "--groups", "-"},
+                         EncoderProcess::Log::OnStandardError);
+  ASSERT_NE(encoder.port(), 0);
+  const std::string http = encoder.nextLine().value_or("");
+  const auto httpPort = static_cast<std::uint16_t>(std::stoi(http.substr(http.rfind(':') + 1)));
+  LineReader signal(encoder.signalFd());
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(signal.next());
+  kill(encoder.pid(), SIGSTOP);
+  std::this_thread::sleep_for(std::chrono::seconds(3));  // the fault itself: a stop this long
+  kill(encoder.pid(), SIGCONT);
+  // The groups the loop had made before the stop may still be in the pipe; no more than that
+  // and a second of signal may come within the next second.
+  const auto resumed = std::chrono::steady_clock::now();
+  int lines = 0;
+  while (std::chrono::steady_clock::now() - resumed < std::chrono::seconds(1) && signal.next()) {
+    ++lines;
+  }
+  EXPECT_LT(lines, 2 * 12) << "three seconds of groups would be 34";
+  EXPECT_TRUE(encoder.skipPast("Sinal parado "));
+  EXPECT_TRUE(encoder.skipPast("Alarme: o sinal parou"));
+  const std::string status =
+      exchangeHttp(httpPort, "GET /status HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n").body;
+  EXPECT_NE(status.find("\"gaps\":1,"), std::string::npos) << status;
+  const auto lost = status.find("\"lost_ms\":");
+  ASSERT_NE(lost, std::string::npos);
+  EXPECT_GE(std::stoi(status.substr(lost + 10)), 2500);
+}
+
 TEST(Signal, AFailedWriteLeavesFilesThatSayWhatTheyHold) {
   TempDir dir;
   const std::tuple<std::string, std::string, rlim_t> rows[] = {

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <optional>
@@ -57,7 +58,8 @@ class LineReader {
   std::string buffered_;
 };
 
-// The real orvane-encoder as a child process. Its log is on standard output, or on standard
+// The real orvane-encoder as a child process, keeping no state unless its arguments name a file,
+// so that no test ever starts from another's air. Its log is on standard output, or on standard
 // error when the signal goes to standard output, which then comes in through `signalFd()`. Its
 // standard input has hung up, as at the end of a finished pipeline.
 class EncoderProcess {
@@ -69,6 +71,11 @@ class EncoderProcess {
                           Log log = Log::OnStandardOutput,
                           const std::function<void()>& inChild = {}) {
     std::vector<char*> argv{const_cast<char*>(ORVANE_ENCODER_PATH)};
+    static char noState[] = "--no-state";
+    const auto keeping = [](const std::string& arg) {
+      return arg == "--state" || arg == "--no-state" || arg == "--commands";
+    };
+    if (std::ranges::none_of(args, keeping)) argv.push_back(noState);
     for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     int logEnds[2], signalEnds[2], inputEnds[2];

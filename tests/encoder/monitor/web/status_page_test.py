@@ -34,7 +34,7 @@ def wait_for(what, check, limit=PATIENCE_S):
 
 def start_encoder(encoder, target_port):
     process = subprocess.Popen(
-        [encoder, "--port", "0", "--http", "0", "--rtplus", "--alarm-target-down", "1",
+        [encoder, "--no-state", "--port", "0", "--http", "0", "--rtplus", "--alarm-target-down", "1",
          "--uecp", "tcp:127.0.0.1:%d" % target_port],
         stdout=subprocess.PIPE, text=True)
     ports = {}
