@@ -46,12 +46,13 @@ AutomationDesk::Outcome AutomationDesk::set(
   OnAirState next = state_.onAir();
   const std::string before = next.radiotext[0];
   AssignedFields fields;
+  static const DoorKey radiotextKey = doorKeyNamed("TEXT");
   bool text = false;
   for (const auto& [key, value] : values) {
     if (auto refusal = applyDoorValue(key, value, next, fields)) {
       return {Outcome::Kind::Refused, {}, std::move(*refusal)};
     }
-    text = text || key == DoorKey::Text;
+    text = text || key == radiotextKey;
   }
   putOnAir(next, fields, source);
   // Only with a default text to return to: without one, a playout's text is the station's own,
