@@ -104,9 +104,11 @@ std::optional<std::string> checkAutomationOptions(AutomationOptions& options) {
   if (!options.httpToken.empty() && !options.http) return "--http-token precisa de --http";
   if (options.http) {
     options.http->token = options.httpToken;
-    // A door open to the network without a secret lets anyone put text on air.
     if (!isLoopbackAddress(options.http->address) && options.httpToken.empty()) {
       return "--http em " + options.http->address + " precisa de --http-token";
+    }
+    if (const auto fault = tokenFault(options.http->address, options.httpToken)) {
+      return "--http-token: " + *fault;
     }
   }
   if (options.lines && options.http && options.lines->port == options.http->port &&
