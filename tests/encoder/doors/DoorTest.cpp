@@ -144,7 +144,7 @@ TEST(AutomationOptions, RefuseWhatWouldOpenTheAirToTheNetworkOrMeanNothing) {
             "--http-token: o token do HTTP em 0.0.0.0")
       << "fifteen characters are guessed";
   EXPECT_EQ(refusal({"--http", "0.0.0.0:8080", "--http-token", "0123456789abcdef"}), "");
-  EXPECT_EQ(refusal({"--http", "127.0.0.1:8080", "--http-token", "s"}), "") << "loopback";
+  EXPECT_EQ(refusal({"--http", "127.0.0.2:8080", "--http-token", "s"}), "") << "loopback";
   EXPECT_EQ(refusal({"--http-token", "s"}), "--http-token precisa de --http");
   EXPECT_EQ(refusal({"--automation", "host:70000"}).substr(0, 13), "--automation:");
   EXPECT_EQ(refusal({"--now-playing-skip", "(jingle"}).substr(0, 19), "--now-playing-skip:");

@@ -248,17 +248,5 @@ TEST_F(HttpServerTest, FloodIsTurnedAwayWithTooManyRequests) {
   EXPECT_GE(refused, 2);
 }
 
-TEST(HttpServerOpenTest, NetworkAddressWithoutTokenIsRefused) {
-  AirLog log(STDERR_FILENO);
-  HttpSettings settings;
-  settings.address = "0.0.0.0";
-  HttpServer server(settings, log);
-  std::string error;
-  EXPECT_FALSE(server.open(error));
-  EXPECT_NE(error.find("token"), std::string::npos);
-  EXPECT_TRUE(isLoopbackAddress("127.0.0.2"));
-  EXPECT_FALSE(isLoopbackAddress("10.0.0.5"));
-}
-
 }  // namespace
 }  // namespace orvane
