@@ -135,8 +135,10 @@ const std::vector<OptionRow<AutomationOptions>>& automationOptionRows() {
        "the HTTP door: now-playing (`/nowplaying`, `/nowplaying/azuracast`, `/state`) and the "
        "status page ([monitoring.md](monitoring.md)); default address `127.0.0.1`"},
       {"--http-token", Once, "T", "SECRET", readToken,
-       "segredo partilhado; obrigatório fora de 127.0.0.1",
-       "the HTTP door's shared secret; required for any address but loopback"},
+       "segredo partilhado; obrigatório fora de 127.0.0.1,\n"
+       "de 16 caracteres ou mais (openssl rand -hex 16)",
+       "the HTTP door's shared secret; required, of 16 characters or more, for any address but "
+       "loopback"},
       {"--now-playing", Once, "F", "FILE", readFile,
        "lê a música em curso do ficheiro F sempre que muda",
        "a file the playout rewrites at every song, read whenever it changes"},
@@ -173,9 +175,11 @@ std::optional<std::string> checkAutomationOptions(AutomationOptions& options) {
   }
   if (options.http) {
     options.http->token = options.httpToken;
-    // A door open to the network without a secret lets anyone put text on air.
     if (!isLoopbackAddress(options.http->address) && options.httpToken.empty()) {
       return "--http em " + options.http->address + " precisa de --http-token";
+    }
+    if (const auto fault = tokenFault(options.http->address, options.httpToken)) {
+      return "--http-token: " + *fault;
     }
   }
   if (options.lines && options.http && options.lines->port == options.http->port &&

@@ -1,6 +1,8 @@
 #include "DoorJson.h"
 
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
 
 #include "PrintableQuote.h"
 
@@ -30,8 +32,22 @@ using nlohmann::json;
 
 std::variant<json, std::string> parse(std::string_view body) {
   if (!shallowEnoughJson(body)) return std::string("JSON aninhado demais");
-  json document = json::parse(body, nullptr, false);
+  // The parser keeps the last of two equal keys, another reader the first: which one a station
+  // meant is not for either to guess.
+  std::vector<std::set<std::string>> keys;
+  std::optional<std::string> repeated;
+  const json::parser_callback_t watch = [&](int, json::parse_event_t event, json& parsed) {
+    if (event == json::parse_event_t::object_start) keys.emplace_back();
+    if (event == json::parse_event_t::object_end && !keys.empty()) keys.pop_back();
+    if (event == json::parse_event_t::key && !keys.empty() &&
+        !keys.back().insert(parsed.get<std::string>()).second && !repeated) {
+      repeated = parsed.get<std::string>();
+    }
+    return true;
+  };
+  json document = json::parse(body, watch, false);
   if (document.is_discarded()) return std::string("JSON inválido");
+  if (repeated) return "chave repetida: " + printableQuote(*repeated);
   if (!document.is_object()) return std::string("esperado um objeto JSON");
   return document;
 }

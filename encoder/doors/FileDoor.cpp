@@ -111,14 +111,27 @@ void FileDoor::readEvents() {
 
 void FileDoor::readFile() {
   settleAt_.reset();
-  FileDescriptor file(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  // Whoever may write into the folder could put a link there to any file the encoder can read;
+  // the name is opened without following one, and what was opened is what is checked, so
+  // nothing can be swapped in between the check and the read.
+  FileDescriptor file(
+      ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
   if (!file.valid()) {
-    if (errno != ENOENT) log_.writeAboutPeer("Ficheiro " + path_ + ": " + std::strerror(errno));
+    if (errno == ELOOP) {
+      log_.writeAboutPeer("Ficheiro " + path_ + ": é uma ligação simbólica, recusado");
+    } else if (errno != ENOENT) {
+      log_.writeAboutPeer("Ficheiro " + path_ + ": " + std::strerror(errno));
+    }
     return;
   }
   struct stat info {};
   if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
     log_.writeAboutPeer("Ficheiro " + path_ + ": não é um ficheiro normal, ignorado");
+    return;
+  }
+  // A second name of a file kept elsewhere is the link's trick done with `ln` alone.
+  if (info.st_nlink > 1) {
+    log_.writeAboutPeer("Ficheiro " + path_ + ": tem outro nome noutro sítio, recusado");
     return;
   }
   std::string bytes(kMaxNowPlayingFileBytes + 1, '\0');

@@ -15,8 +15,9 @@ namespace orvane {
 // folder, so that every way of writing it is seen: a new file renamed over it, the file
 // truncated and written again, written in several pieces (read once the writer closes it, or
 // once it has been quiet for kSettleMs), deleted and made again, the folder itself made again.
-// Only a regular file of at most kMaxNowPlayingFileBytes is read; a FIFO put in its place, a
-// symbolic link loop or a file of noise is refused with a log line, and the air keeps what it has.
+// Only a regular file of at most kMaxNowPlayingFileBytes, with no other name, is read; a FIFO
+// put in its place, a symbolic link, a hard link or a file of noise is refused with a log line,
+// and the air keeps what it has.
 class FileDoor : public PollTask {
  public:
   using Clock = std::function<std::int64_t()>;  // monotonic microseconds

@@ -2,12 +2,48 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace orvane {
 namespace {
 
 constexpr std::string_view kBearer = "bearer ";
+constexpr std::string_view kBasic = "basic ";
+
+int base64Value(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
+}
+
+// Base64 as HTTP Basic carries it; nothing for anything else.
+std::optional<std::string> base64Decoded(std::string_view text) {
+  while (text.ends_with('=')) text.remove_suffix(1);
+  std::string out;
+  unsigned bits = 0;
+  int held = 0;
+  for (char c : text) {
+    const int value = base64Value(c);
+    if (value < 0) return std::nullopt;
+    bits = (bits << 6) | static_cast<unsigned>(value);
+    held += 6;
+    if (held >= 8) {
+      held -= 8;
+      out.push_back(static_cast<char>((bits >> held) & 0xFF));
+    }
+  }
+  return out;
+}
+
+std::string_view afterScheme(std::string_view value, std::size_t schemeSize) {
+  value.remove_prefix(schemeSize);
+  const auto start = value.find_first_not_of(' ');
+  return start == std::string_view::npos ? std::string_view{} : value.substr(start);
+}
 
 int hexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -59,10 +95,13 @@ bool sameSecret(std::string_view expected, std::string_view given) {
 std::string presentedToken(const HttpRequest& request) {
   if (const auto found = request.headers.find("authorization"); found != request.headers.end()) {
     if (startsCaseless(found->second, kBearer)) {
-      std::string_view token(found->second);
-      token.remove_prefix(kBearer.size());
-      const auto start = token.find_first_not_of(' ');
-      return start == std::string_view::npos ? std::string{} : std::string(token.substr(start));
+      return std::string(afterScheme(found->second, kBearer.size()));
+    }
+    // Playouts that speak Basic put the token where the password goes; the user name is theirs.
+    if (startsCaseless(found->second, kBasic)) {
+      const auto pair = base64Decoded(afterScheme(found->second, kBasic.size()));
+      const auto colon = pair ? pair->find(':') : std::string::npos;
+      return colon == std::string::npos ? std::string{} : pair->substr(colon + 1);
     }
   }
   const auto argument = request.query.find("token");

@@ -12,8 +12,9 @@ namespace orvane {
 // learns nothing of the secret.
 [[nodiscard]] bool sameSecret(std::string_view expected, std::string_view given);
 
-// The token a request presents: "Authorization: Bearer TOKEN" first, or else a `token=` argument
-// (for playouts that can only fill in a URL). Empty when there is none.
+// The token a request presents: "Authorization: Bearer TOKEN", or the password of
+// "Authorization: Basic" (any user name), or else a `token=` argument of the URL (for playouts
+// that can only fill in a URL). Empty when there is none.
 [[nodiscard]] std::string presentedToken(const HttpRequest& request);
 
 // Decodes an application/x-www-form-urlencoded body into `into`: '+' is a blank, %XX a byte.

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "HttpMessage.h"
+
 namespace orvane {
 namespace {
 
@@ -15,6 +17,7 @@ constexpr std::size_t kBlockBytes = 16 * 1024;
 struct HttpEventStreams::Stream {
   HttpEventStreams* owner;
   MHD_Connection* connection;
+  std::string peer;
   std::string pending;
   std::size_t sent = 0;  // of `pending`
   bool suspended = false;
@@ -25,14 +28,21 @@ HttpEventStreams::~HttpEventStreams() {
   for (Stream* stream : streams_) stream->owner = nullptr;
 }
 
-bool HttpEventStreams::open(MHD_Connection* connection, std::string opening) {
-  if (streams_.size() >= maxStreams_) return false;
-  auto stream = std::make_unique<Stream>(Stream{this, connection, std::move(opening)});
+bool HttpEventStreams::room(const std::string& peer) const {
+  const auto own =
+      std::ranges::count_if(streams_, [&peer](const Stream* s) { return s->peer == peer; });
+  return streams_.size() < maxStreams_ && static_cast<std::size_t>(own) < maxPerPeer_;
+}
+
+bool HttpEventStreams::open(MHD_Connection* connection, const std::string& peer,
+                            std::string opening) {
+  if (!room(peer)) return false;
+  auto stream = std::make_unique<Stream>(Stream{this, connection, peer, std::move(opening)});
   MHD_Response* reply = MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kBlockBytes, &read,
                                                           stream.get(), &release);
   if (reply == nullptr) return false;
   MHD_add_response_header(reply, MHD_HTTP_HEADER_CONTENT_TYPE, "text/event-stream; charset=utf-8");
-  MHD_add_response_header(reply, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
+  for (const auto& [name, value] : kProtectiveHeaders) MHD_add_response_header(reply, name, value);
   streams_.push_back(stream.release());  // from here the reply owns it
   MHD_queue_response(connection, MHD_HTTP_OK, reply);
   MHD_destroy_response(reply);

@@ -23,14 +23,17 @@ class HttpEventStreams {
  public:
   static constexpr std::size_t kMaxBacklogBytes = 256 * 1024;
 
-  explicit HttpEventStreams(std::size_t maxStreams) : maxStreams_(maxStreams) {}
+  HttpEventStreams(std::size_t maxStreams, std::size_t maxPerPeer)
+      : maxStreams_(maxStreams), maxPerPeer_(maxPerPeer) {}
   ~HttpEventStreams();
   HttpEventStreams(const HttpEventStreams&) = delete;
   HttpEventStreams& operator=(const HttpEventStreams&) = delete;
 
-  // Answers `connection` with a stream that starts with `opening`. False, with nothing queued,
-  // when there are kMaxStreams already or no memory for the reply.
-  [[nodiscard]] bool open(MHD_Connection* connection, std::string opening);
+  // Whether one more stream of `peer` would be within both bounds.
+  [[nodiscard]] bool room(const std::string& peer) const;
+  // Answers `connection` of `peer` with a stream that starts with `opening`. False, with
+  // nothing queued, when there is no room or no memory for the reply.
+  [[nodiscard]] bool open(MHD_Connection* connection, const std::string& peer, std::string opening);
 
   // Sends `bytes` (whole events) to every stream.
   void publish(std::string_view bytes);
@@ -50,6 +53,7 @@ class HttpEventStreams {
   void wake(Stream& stream);
 
   std::size_t maxStreams_;
+  std::size_t maxPerPeer_;
   std::vector<Stream*> streams_;  // owned by their replies, which free them
   bool woken_ = false;
 };

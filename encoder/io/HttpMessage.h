@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace orvane {
 
@@ -20,10 +23,30 @@ struct HttpRequest {
 };
 
 struct HttpResponse {
-  int status = 200;
-  std::string contentType = "text/plain; charset=utf-8";
+  using Headers = std::vector<std::pair<std::string, std::string>>;
+
+  // Not an aggregate, so that the handlers' {status, type, body} need not name the headers.
+  HttpResponse(int status_ = 200, std::string contentType_ = "text/plain; charset=utf-8",
+               std::string body_ = {}, Headers headers_ = {})
+      : status(status_),
+        contentType(std::move(contentType_)),
+        body(std::move(body_)),
+        headers(std::move(headers_)) {}
+
+  int status;
+  std::string contentType;
   std::string body;
+  Headers headers;  // beyond those every answer has
 };
+
+// On every answer, streams included: a browser must not guess another type than the one given
+// (a text from the air read as a script), tell another site where its user came from, or keep
+// the air's values in a cache for whoever uses the machine next.
+inline constexpr std::array<std::pair<const char*, const char*>, 3> kProtectiveHeaders = {{
+    {"X-Content-Type-Options", "nosniff"},
+    {"Referrer-Policy", "no-referrer"},
+    {"Cache-Control", "no-store"},
+}};
 
 using HttpHandler = std::function<HttpResponse(const HttpRequest&)>;
 

@@ -3,11 +3,13 @@
 #include <arpa/inet.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <climits>
 
 #include "HttpAccess.h"
+#include "HttpFraming.h"
 #include "Listener.h"
 #include "PrintableQuote.h"
 #include "SystemClock.h"
@@ -23,6 +25,8 @@ constexpr std::string_view kFormType = "application/x-www-form-urlencoded";
 // A Content-Length of more digits than this is refused unread: eighteen digits always fit the
 // 64 bits std::stoull gives, so reading it can never throw out of range.
 constexpr std::size_t kMaxLengthDigits = 18;
+constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+constexpr std::int64_t kMicrosPerMilli = 1000;
 
 // A handler's reason for the log: its first line, bounded, control bytes made harmless.
 std::string reason(std::string_view body) {
@@ -52,6 +56,7 @@ std::string lowerCase(std::string text) {
 
 struct HeaderTally {
   std::map<std::string, std::string>* headers;
+  HttpHeaderFields fields;  // with repeats, which the map folds into one
   std::size_t count = 0;
   std::size_t bytes = 0;
 };
@@ -65,7 +70,9 @@ MHD_Result addHeader(void* tally, MHD_ValueKind, const char* key, std::size_t ke
       value == nullptr ? std::string_view{} : std::string_view(value, valueSize);
   ++t.count;
   t.bytes += keySize + v.size() + 4;  // ": " and the line end
-  (*t.headers)[lowerCase(std::string(key, keySize))] = v;
+  std::string name = lowerCase(std::string(key, keySize));
+  (*t.headers)[name] = v;
+  t.fields.emplace_back(std::move(name), v);
   return MHD_YES;
 }
 
@@ -84,7 +91,21 @@ bool isLoopbackAddress(std::string_view address) {
   return inet_pton(AF_INET, text.c_str(), &parsed) == 1 && (ntohl(parsed.s_addr) >> 24) == 127;
 }
 
+std::optional<std::string> tokenFault(std::string_view address, std::string_view token) {
+  if (isLoopbackAddress(address)) return std::nullopt;
+  // A door open to the network without a secret lets anyone put text on air.
+  if (token.empty()) return "HTTP em " + std::string(address) + " aberto à rede sem token";
+  if (token.size() < kMinNetworkTokenBytes) {
+    return "o token do HTTP em " + std::string(address) + " tem de ter pelo menos " +
+           std::to_string(kMinNetworkTokenBytes) + " caracteres (openssl rand -hex 16)";
+  }
+  return std::nullopt;
+}
+
 struct HttpServer::Exchange {
+  std::string target;  // the path as sent, still escaped: what the log shows
+  std::string version;
+  bool started = false;
   HttpRequest request;
   bool answered = false;  // a refusal went out before the body was read
   bool tooLarge = false;  // the body passed the bound; the rest is dropped
@@ -93,31 +114,52 @@ struct HttpServer::Exchange {
 
 struct HttpServer::Callbacks {
   static MHD_Result request(void* self, MHD_Connection* connection, const char* url,
-                            const char* method, const char*, const char* upload,
+                            const char* method, const char* version, const char* upload,
                             std::size_t* uploadSize, void** state) {
     auto& server = *static_cast<HttpServer*>(self);
-    if (*state == nullptr) {
-      auto* exchange = new Exchange;
-      exchange->request.method = method;
-      exchange->request.path = url;
-      exchange->request.peer = peerAddress(connection);
-      *state = exchange;
-      if (!server.admitted(connection, *exchange)) exchange->answered = true;
+    if (*state == nullptr) *state = new Exchange;
+    auto& exchange = *static_cast<Exchange*>(*state);
+    if (!exchange.started) {
+      exchange.started = true;
+      exchange.request.method = method;
+      exchange.request.path = url;
+      exchange.request.peer = peerAddress(connection);
+      exchange.version = version == nullptr ? "" : version;
+      if (!server.admitted(connection, exchange)) exchange.answered = true;
       return MHD_YES;
     }
-    return server.handle(connection, *static_cast<Exchange*>(*state), upload, uploadSize) ? MHD_YES
-                                                                                          : MHD_NO;
+    return server.handle(connection, exchange, upload, uploadSize) ? MHD_YES : MHD_NO;
   }
 
-  static void completed(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
+  // Called with the target as it came, before the daemon decodes it and cuts it at a %00.
+  static void* target(void*, const char* uri, MHD_Connection*) {
+    auto* exchange = new Exchange;
+    const std::string_view sent(uri == nullptr ? "" : uri);
+    exchange->target = sent.substr(0, sent.find('?'));  // never the query: it may hold the token
+    return exchange;
+  }
+
+  static void completed(void* self, MHD_Connection* connection, void** state,
+                        MHD_RequestTerminationCode) {
     delete static_cast<Exchange*>(*state);
     *state = nullptr;
+    auto& server = *static_cast<HttpServer*>(self);
+    if (HttpLinks::Link* link = server.links_.find(connection); link && !link->stream) {
+      link->deadline = server.requestDeadline();  // the next request's time starts now
+    }
   }
 
-  static void connection(void* self, MHD_Connection*, void**, MHD_ConnectionNotificationCode what) {
+  static void connection(void* self, MHD_Connection* connection, void**,
+                         MHD_ConnectionNotificationCode what) {
     auto& server = *static_cast<HttpServer*>(self);
-    if (what == MHD_CONNECTION_NOTIFY_STARTED) ++server.connections_;
-    if (what == MHD_CONNECTION_NOTIFY_CLOSED && server.connections_ > 0) --server.connections_;
+    if (what == MHD_CONNECTION_NOTIFY_CLOSED) {
+      server.links_.closed(connection);
+      return;
+    }
+    const MHD_ConnectionInfo* fd =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+    server.links_.opened(connection, {peerAddress(connection), fd == nullptr ? -1 : fd->connect_fd,
+                                      server.requestDeadline(), false});
   }
 };
 
@@ -126,7 +168,7 @@ HttpServer::HttpServer(HttpSettings settings, AirLog& log, MonotonicClock clock)
       log_(log),
       clock_(clock ? std::move(clock) : MonotonicClock(monotonicMicros)),
       rateLimit_(settings_.requestsPerSecondPerClient, settings_.requestsPerSecond),
-      streams_(settings_.maxEventStreams) {}
+      streams_(settings_.maxEventStreams, settings_.maxEventStreamsPerAddress) {}
 
 HttpServer::~HttpServer() {
   streams_.closeAll();  // no connection may be left suspended when the daemon stops
@@ -144,8 +186,8 @@ void HttpServer::route(std::string method, std::string path, HttpHandler handler
 }
 
 bool HttpServer::open(std::string& error) {
-  if (!isLoopbackAddress(settings_.address) && settings_.token.empty()) {
-    error = "HTTP em " + settings_.address + " aberto à rede sem token: recusado";
+  if (const auto fault = tokenFault(settings_.address, settings_.token)) {
+    error = *fault + ": recusado";
     return false;
   }
   FileDescriptor socket = listenOn(settings_.address, settings_.port, error);
@@ -155,9 +197,13 @@ bool HttpServer::open(std::string& error) {
       MHD_USE_EPOLL | MHD_ALLOW_SUSPEND_RESUME, 0, nullptr, nullptr, &Callbacks::request, this,
       MHD_OPTION_LISTEN_SOCKET, socket.get(), MHD_OPTION_CONNECTION_LIMIT,
       static_cast<unsigned>(settings_.maxClients + settings_.maxEventStreams + kConnectionHeadroom),
-      MHD_OPTION_CONNECTION_TIMEOUT, settings_.idleTimeoutSeconds,
-      MHD_OPTION_CONNECTION_MEMORY_LIMIT, pool, MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::completed,
-      this, MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::connection, this, MHD_OPTION_END);
+      // Turned away at the door, before a byte is read: one address's sockets beyond its share.
+      MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+      static_cast<unsigned>(settings_.maxClientsPerAddress + settings_.maxEventStreamsPerAddress),
+      MHD_OPTION_CONNECTION_TIMEOUT, settings_.idleTimeoutSeconds, MHD_OPTION_URI_LOG_CALLBACK,
+      &Callbacks::target, this, MHD_OPTION_CONNECTION_MEMORY_LIMIT, pool,
+      MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::completed, this, MHD_OPTION_NOTIFY_CONNECTION,
+      &Callbacks::connection, this, MHD_OPTION_END);
   const MHD_DaemonInfo* info =
       daemon_ == nullptr ? nullptr : MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_EPOLL_FD);
   if (info == nullptr) {
@@ -178,33 +224,80 @@ PollTask::Wait HttpServer::wait() {
   if (MHD_get_timeout(daemon_, &ms) == MHD_YES) {
     wait.timeoutMs = static_cast<int>(std::min<MHD_UNSIGNED_LONG_LONG>(ms, INT_MAX));
   }
+  if (const auto deadline = links_.nextDeadline()) {
+    const std::int64_t left = std::max<std::int64_t>(0, *deadline - clock_());
+    const int leftMs = static_cast<int>(
+        std::min<std::int64_t>(INT_MAX, (left + kMicrosPerMilli - 1) / kMicrosPerMilli));
+    wait.timeoutMs = wait.timeoutMs < 0 ? leftMs : std::min(wait.timeoutMs, leftMs);
+  }
   // Streams woken by new events are the daemon's to write at once.
   if (streams_.takeWoken()) wait.timeoutMs = 0;
   return wait;
 }
 
 bool HttpServer::service(std::span<const pollfd>) {
-  if (daemon_ != nullptr) MHD_run(daemon_);
+  if (daemon_ == nullptr) return true;
+  cutOverdue();
+  MHD_run(daemon_);
   return true;
+}
+
+std::int64_t HttpServer::requestDeadline() const {
+  return clock_() + static_cast<std::int64_t>(settings_.requestTimeoutSeconds) * kMicrosPerSecond;
+}
+
+// The daemon has no call to close a connection it did not decide to close. Shutting the socket
+// down, not closing it, leaves the descriptor the daemon's: it sees the end at its next read
+// and lets the connection go as if the client had left.
+void HttpServer::cutOverdue() {
+  for (const HttpLinks::Link& link : links_.takeOverdue(clock_())) {
+    log_.writeAboutPeer("HTTP " + link.peer + ": pedido por acabar ao fim de " +
+                        std::to_string(settings_.requestTimeoutSeconds) + " s, cortado");
+    if (link.fd >= 0) shutdown(link.fd, SHUT_RDWR);
+  }
+}
+
+// One address may not take the places of the others, nor streams the places of requests.
+bool HttpServer::roomFor(MHD_Connection* connection, Exchange& exchange) {
+  const HttpRequest& request = exchange.request;
+  if (request.method == "GET" && streamOpenings_.contains(request.path)) {
+    if (streams_.room(request.peer)) return true;
+    refuse(connection, exchange, MHD_HTTP_SERVICE_UNAVAILABLE, "demasiados fluxos de eventos");
+    return false;
+  }
+  if (links_.requests() <= settings_.maxClients &&
+      links_.requestsFrom(request.peer) <= settings_.maxClientsPerAddress) {
+    return true;
+  }
+  refuse(connection, exchange, MHD_HTTP_SERVICE_UNAVAILABLE, "demasiados clientes");
+  return false;
 }
 
 // Checks everything that the head of a request decides, cheapest and most telling first: a
 // flood is turned away before its token is compared, and an unknown path before its body is read.
 bool HttpServer::admitted(MHD_Connection* connection, Exchange& exchange) {
   HttpRequest& request = exchange.request;
-  if (connections_ - std::min<std::size_t>(connections_, streams_.count()) > settings_.maxClients) {
-    refuse(connection, exchange, MHD_HTTP_SERVICE_UNAVAILABLE, "demasiados clientes");
-    return false;
-  }
+  if (!roomFor(connection, exchange)) return false;
   if (!rateLimit_.admit(request.peer, clock_())) {
     refuse(connection, exchange, MHD_HTTP_TOO_MANY_REQUESTS, "demasiados pedidos");
     return false;
   }
-  HeaderTally tally{&request.headers};
+  HeaderTally tally{&request.headers, {}};
   MHD_get_connection_values_n(connection, MHD_HEADER_KIND, &addHeader, &tally);
   if (tally.count > settings_.maxHeaders ||
       tally.bytes + request.path.size() > settings_.maxHeaderBytes) {
     refuse(connection, exchange, MHD_HTTP_REQUEST_HEADER_FIELDS_TOO_LARGE, "cabeçalhos a mais");
+    return false;
+  }
+  // Whatever follows a request whose end is in doubt could be read as another request, one a
+  // proxy in front never saw (RFC 9112, 6.3): the connection goes with the refusal.
+  if (const auto fault = framingFault(tally.fields, exchange.version)) {
+    refuse(connection, exchange, MHD_HTTP_BAD_REQUEST, *fault, Then::Close);
+    return false;
+  }
+  // The daemon cuts a path at its first NUL, so "/nowplaying%00.php" would be "/nowplaying".
+  if (exchange.target.find("%00") != std::string::npos) {
+    refuse(connection, exchange, MHD_HTTP_BAD_REQUEST, "NUL no caminho");
     return false;
   }
   MHD_get_connection_values_n(connection, MHD_GET_ARGUMENT_KIND, &addArgument, &request.query);
@@ -270,17 +363,21 @@ bool HttpServer::handle(MHD_Connection* connection, Exchange& exchange, const ch
   }
   if (const auto stream = streamOpenings_.find(request.path);
       stream != streamOpenings_.end() && request.method == "GET") {
-    if (!streams_.open(connection, stream->second())) {
+    if (!streams_.open(connection, request.peer, stream->second())) {
       refuse(connection, exchange, MHD_HTTP_SERVICE_UNAVAILABLE, "demasiados fluxos de eventos");
+    } else if (HttpLinks::Link* link = links_.find(connection)) {
+      link->stream = true;
+      link->deadline.reset();
     }
     return true;
   }
+  if (HttpLinks::Link* link = links_.find(connection)) link->deadline.reset();  // it is whole
   const HttpResponse response = dispatch(exchange);
   // A handler's refusal is logged like the server's own, with the first words of its reason.
   if (response.status >= MHD_HTTP_BAD_REQUEST) {
     log_.writeAboutPeer("HTTP " + request.peer + ": " +
                         printableQuote(request.method, kQuotedPathMax) + " " +
-                        printableQuote(request.path, kQuotedPathMax) + " recusado, " +
+                        printableQuote(exchange.target, kQuotedPathMax) + " recusado, " +
                         std::to_string(response.status) + " (" + reason(response.body) + ")");
   }
   answer(connection, request, response);
@@ -294,14 +391,17 @@ HttpResponse HttpServer::dispatch(Exchange& exchange) {
 }
 
 void HttpServer::refuse(MHD_Connection* connection, Exchange& exchange, int status,
-                        std::string_view why) {
+                        std::string_view why, Then then) {
   const HttpRequest& request = exchange.request;
   log_.writeAboutPeer("HTTP " + request.peer + ": " +
                       printableQuote(request.method, kQuotedPathMax) + " " +
-                      printableQuote(request.path, kQuotedPathMax) + " recusado, " +
+                      printableQuote(exchange.target, kQuotedPathMax) + " recusado, " +
                       std::to_string(status) + " (" + std::string(why) + ")");
   std::map<std::string, std::string> extra;
-  if (status == MHD_HTTP_UNAUTHORIZED) extra["WWW-Authenticate"] = "Bearer";
+  // Basic too, so that a browser asks for the token (as the password) and a playout's HTTP
+  // library that waits to be asked sends it.
+  if (status == MHD_HTTP_UNAUTHORIZED) extra["WWW-Authenticate"] = "Bearer, Basic realm=\"orvane\"";
+  if (then == Then::Close) extra["Connection"] = "close";
   if (status == MHD_HTTP_TOO_MANY_REQUESTS || status == MHD_HTTP_SERVICE_UNAVAILABLE) {
     extra["Retry-After"] = "1";
     // A client turned away for want of room must not keep its connection, and the room, open.
@@ -328,7 +428,10 @@ void HttpServer::answer(MHD_Connection* connection, const HttpRequest&,
       response.body.size(), const_cast<char*>(response.body.data()), MHD_RESPMEM_MUST_COPY);
   if (reply == nullptr) return;  // out of memory: the connection closes without an answer
   MHD_add_response_header(reply, MHD_HTTP_HEADER_CONTENT_TYPE, response.contentType.c_str());
-  MHD_add_response_header(reply, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
+  for (const auto& [name, value] : kProtectiveHeaders) MHD_add_response_header(reply, name, value);
+  for (const auto& [name, value] : response.headers) {
+    MHD_add_response_header(reply, name.c_str(), value.c_str());
+  }
   for (const auto& [name, value] : extraHeaders) {
     MHD_add_response_header(reply, name.c_str(), value.c_str());
   }

@@ -24,11 +24,23 @@ constexpr std::array<PageFile, 3> kPageFiles = {{
 
 constexpr int kNotFound = 404;
 
+// The page runs its own script and style and talks to its own door, nothing else: a text from
+// the air that slipped past textContent still could not run, and no other site may frame the
+// page to make an operator click on it.
+constexpr std::string_view kPagePolicy =
+    "default-src 'none'; script-src 'self'; style-src 'self'; connect-src 'self'; "
+    "img-src 'self' data:; base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
+
 }  // namespace
 
 HttpResponse statusPageFile(std::string_view path) {
   for (const PageFile& file : kPageFiles) {
-    if (file.path == path) return {200, std::string(file.contentType), std::string(file.body)};
+    if (file.path == path) {
+      return {200,
+              std::string(file.contentType),
+              std::string(file.body),
+              {{"Content-Security-Policy", std::string(kPagePolicy)}, {"X-Frame-Options", "DENY"}}};
+    }
   }
   return {kNotFound, "text/plain; charset=utf-8", "não existe\n"};
 }

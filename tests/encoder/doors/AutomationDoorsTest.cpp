@@ -203,6 +203,11 @@ TEST(AutomationDoors, FileRenamedOverOrRewrittenInPlaceIsRead) {
   EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Ana Moura - Desfado\" (ficheiro)");
   run(": > " + file + " && printf 'artist=Xutos\\ntitle=Homem do Leme\\n' >> " + file);
   EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Xutos - Homem do Leme\" (ficheiro)");
+  // A link renamed over the file, and a second name made with ln, as a playout's share could.
+  run("cd " + dir.path().string() + " && ln -s /etc/passwd .l && mv .l now.txt");
+  EXPECT_EQ(encoder.nextEvent(), "Ficheiro " + file + ": é uma ligação simbólica, recusado");
+  run("cd " + dir.path().string() + " && printf 'Segredo - X\\n' > .s && ln -f .s now.txt");
+  EXPECT_EQ(encoder.nextEvent(), "Ficheiro " + file + ": tem outro nome noutro sítio, recusado");
   run("rm " + file + " && mkfifo " + file);
   EXPECT_EQ(encoder.nextEvent(), "Ficheiro " + file + ": não é um ficheiro normal, ignorado");
 }

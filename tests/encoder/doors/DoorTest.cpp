@@ -167,6 +167,12 @@ TEST(DoorJson, AzuraCastWebHookAndItsWrongShapes) {
   EXPECT_EQ(std::get<std::string>(readAzuraCastJson(deep)), "JSON aninhado demais");
   EXPECT_EQ(std::get<Refusal>(readStateJson(R"({"TEXT":"a","XX":1})")).text,
             "chave desconhecida: XX");
+  EXPECT_EQ(std::get<std::string>(readStateJson(R"({"TEXT":"a","PS":"b","TEXT":"c"})")),
+            "chave repetida: TEXT");
+  EXPECT_EQ(std::get<std::string>(readAzuraCastJson(
+                R"({"now_playing":{"song":{"title":"a"},"song":{"title":"b"}}})")),
+            "chave repetida: song")
+      << "at any depth";
   EXPECT_EQ(std::get<0>(readStateJson(R"({"ta":true,"PTY":"0A"})")).size(), 2u);
 }
 
@@ -192,7 +198,11 @@ TEST(AutomationOptions, RefuseWhatWouldOpenTheAirToTheNetworkOrMeanNothing) {
     return error ? error->message : std::string();
   };
   EXPECT_EQ(refusal({"--http", "0.0.0.0:8080"}), "--http em 0.0.0.0 precisa de --http-token");
-  EXPECT_EQ(refusal({"--http", "0.0.0.0:8080", "--http-token", "s"}), "");
+  EXPECT_EQ(refusal({"--http", "0.0.0.0:8080", "--http-token", "0123456789abcde"}).substr(0, 40),
+            "--http-token: o token do HTTP em 0.0.0.0")
+      << "fifteen characters are guessed";
+  EXPECT_EQ(refusal({"--http", "0.0.0.0:8080", "--http-token", "0123456789abcdef"}), "");
+  EXPECT_EQ(refusal({"--http", "127.0.0.2:8080", "--http-token", "s"}), "") << "loopback";
   EXPECT_EQ(refusal({"--http-token", "s"}), "--http-token precisa de --http");
   EXPECT_EQ(refusal({"--automation", "host:70000"}).substr(0, 13), "--automation:");
   EXPECT_EQ(refusal({"--now-playing-skip", "(jingle"}).substr(0, 19), "--now-playing-skip:");

@@ -22,8 +22,9 @@ std::string request(const std::string& path, const std::string& method = "GET") 
 }
 
 // A client that connects without waiting and then does nothing more: one of many.
-FileDescriptor idleClient(std::uint16_t port, const std::string& bytes) {
-  FileDescriptor fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+FileDescriptor idleClient(std::uint16_t port, const std::string& bytes,
+                          const std::string& from = "127.0.0.1") {
+  FileDescriptor fd(socketFrom(from.c_str(), SOCK_NONBLOCK));
   sockaddr_in where{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
   connect(fd.get(), reinterpret_cast<sockaddr*>(&where), sizeof where);
   send(fd.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);  // if it is connected already
@@ -182,7 +183,31 @@ TEST_F(StatusDoor, HostileClientsNeverHoldTheSignalBack) {
                            "\r\nConnection: close\r\n\r\n";
   const int refused = exchangeHttp(http_.port(), huge, [this] { turn(false); }).status;
   EXPECT_TRUE(refused == 431 || refused == 413) << refused;
-  EXPECT_EQ(get("/").status, 200);
+  const HttpReply page = get("/");
+  EXPECT_EQ(page.status, 200);
+  for (const char* header : {"Security-Policy: default-src 'none'; script-src 'self'",
+                             "frame-ancestors 'none'", "nosniff", "no-referrer", "no-store"}) {
+    EXPECT_NE(page.head.find(header), std::string::npos) << header;
+  }
+}
+
+// What the documentation promises a control room: sixteen screens, eight watchers each, and
+// requests still answered beside them.
+TEST_F(StatusDoor, EventStreamsAre128From16AddressesEightEach) {
+  std::vector<FileDescriptor> watchers;
+  for (int address = 1; address <= 16; ++address) {
+    for (int i = 0; i < 9; ++i) {
+      watchers.push_back(
+          idleClient(http_.port(), request("/events"), "127.0.0." + std::to_string(address)));
+    }
+    turn(false);
+  }
+  for (const auto end = Clock::now() + std::chrono::seconds(3); Clock::now() < end;) {
+    turn(false);
+    poll(nullptr, 0, 5);
+  }
+  EXPECT_EQ(http_.eventStreams(), 128u) << "a ninth from one address is refused";
+  EXPECT_EQ(get("/status").status, 200);
 }
 
 }  // namespace

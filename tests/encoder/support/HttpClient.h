@@ -31,10 +31,21 @@ inline HttpReply parseReply(const std::string& raw) {
   return reply;
 }
 
+// A socket bound to `from`, a loopback address (127.0.0.2 is "another machine" to the server).
+inline int socketFrom(const char* from, int flags = 0) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
+  sockaddr_in source{};
+  source.sin_family = AF_INET;
+  inet_pton(AF_INET, from, &source.sin_addr);
+  bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source);
+  return fd;
+}
+
 // Sends `request` as it is (so tests can send anything) and reads until the server closes.
 inline HttpReply exchangeHttp(std::uint16_t port, const std::string& request,
-                              const std::function<void()>& turn = {}, int patienceMs = 10000) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+                              const std::function<void()>& turn = {}, int patienceMs = 10000,
+                              const char* from = "127.0.0.1") {
+  const int fd = socketFrom(from);
   sockaddr_in where{};
   where.sin_family = AF_INET;
   where.sin_port = htons(port);

@@ -105,6 +105,10 @@ def main():
         process.wait(PATIENCE_S)
         wait_for("the page says the encoder is unreachable",
                  lambda: text("ligacao") == "Codificador inacessível")
+        # The page did all of the above under its Content-Security-Policy; nothing was blocked.
+        blocked = [entry["message"] for entry in driver.get_log("browser")
+                   if "Content Security Policy" in entry["message"]]
+        assert not blocked, "blocked by the page's policy: %s" % blocked
         print("status page: all checks passed")
     finally:
         if process.poll() is None:
