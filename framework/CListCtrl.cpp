@@ -46,6 +46,10 @@ int CListCtrl::insertItem(int row, const std::string& text) {
   return list_ ? list_->rows().addRow(row, text) : -1;
 }
 
+void CListCtrl::appendItems(std::vector<std::vector<std::string>> rows) {
+  if (list_) list_->rows().appendRows(std::move(rows));
+}
+
 bool CListCtrl::setItemText(int row, int column, const std::string& text) {
   return list_ && list_->rows().setCell(row, column, text);
 }

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -28,6 +29,8 @@ class CListCtrl {
   // Inserts a row whose first cell is `text`; a row past the end appends. Returns the new
   // row's index, or -1.
   int insertItem(int row, const std::string& text);
+  // Appends rows of cells at once; see ListViewModel::appendRows.
+  void appendItems(std::vector<std::vector<std::string>> rows);
   bool setItemText(int row, int column, const std::string& text);
   std::string getItemText(int row, int column) const;
   int getItemCount() const;

@@ -1,6 +1,7 @@
 #include "ListViewModel.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "Cp1252Text.h"
@@ -57,6 +58,19 @@ int ListViewModel::addRow(int row, std::string text) {
   rows_.insert(rows_.begin() + row, std::move(cells));
   endInsertRows();
   return row;
+}
+
+void ListViewModel::appendRows(std::vector<std::vector<std::string>> rows) {
+  if (rows.empty()) return;
+  for (Row& row : rows) row.resize(cellsPerRow());
+  beginInsertRows({}, rowCount(), rowCount() + static_cast<int>(rows.size()) - 1);
+  if (rows_.empty()) {
+    rows_ = std::move(rows);
+  } else {
+    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
+                 std::make_move_iterator(rows.end()));
+  }
+  endInsertRows();
 }
 
 bool ListViewModel::deleteRow(int row) {

@@ -28,6 +28,9 @@ class ListViewModel : public QAbstractTableModel {
   // Inserts a row whose first cell holds `text`, the others empty; a row past the end appends.
   // Returns the new row's index, or -1.
   int addRow(int row, std::string text);
+  // Appends rows, each cut or padded to a cell per column, in one insertion: a view attached
+  // then lays out once, where row by row it would for every row.
+  void appendRows(std::vector<std::vector<std::string>> rows);
   bool deleteRow(int row);
   bool setCell(int row, int column, std::string text);
   // Empty for a cell that does not exist.

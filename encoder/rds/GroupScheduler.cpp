@@ -1,6 +1,7 @@
 #include "GroupScheduler.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "RdsCharset.h"
 #include "RdsLimits.h"
@@ -11,6 +12,7 @@ namespace {
 constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 constexpr std::int64_t kMicrosPerMinute = 60 * kMicrosPerSecond;
 constexpr int kSegmentsPerName = 4;
+constexpr int kTypeAndVersionShift = 11;  // of block 2: 0 for a 0A
 // How long after a minute edge a group may still end and carry that minute.
 constexpr std::int64_t kLatestEdgeMicros = GroupScheduler::kGroupMicros;
 
@@ -28,6 +30,13 @@ GroupScheduler::GroupScheduler(std::uint16_t programmeIdentification, LocalOffse
       serviceName_(localOffset_) {}
 
 RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
+  RdsGroup group = choose(state, time);
+  recentNames_ = (recentNames_ << 1 | (group.blocks[1] >> kTypeAndVersionShift == 0 ? 1 : 0)) &
+                 ((1u << (kNameWindow - 1)) - 1);
+  return group;
+}
+
+RdsGroup GroupScheduler::choose(const OnAirState& state, const GroupTime& time) {
   const GroupHeader header{state.programmeIdentification.value_or(programmeIdentification_),
                            state.trafficProgramme, state.programmeType};
   groupsSinceProgrammeItem_ = std::min(groupsSinceProgrammeItem_ + 1, kCountryCodeEvery);
@@ -41,12 +50,61 @@ RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
         header, state.programmeItemGroups ? std::optional(state.programmeItemTime) : std::nullopt,
         countryCode_);
   }
-  if (typeNameDue(state)) return typeName(state, header);
-  const bool radiotextTurn = radiotextTurn_;
-  radiotextTurn_ = !radiotextTurn_;
-  if (!radiotextTurn) return serviceName(state, header, time);
-  const std::array<std::string, 2> lines{rdsText(state.radiotext[0]), rdsText(state.radiotext[1])};
-  if (radiotextPlus_ && ++radiotextTurns_ == kRadiotextPlusEvery) {
+  // An edit out of turn leaves the alternation where it was: the turn it took comes next.
+  const Carrier turn = radiotextTurn_ ? Carrier::Radiotext : Carrier::ServiceName;
+  const Carrier edit = editWaiting(state);
+  tookTurn_ = edit != turn && edit != Carrier::None;
+  if (edit == turn || (edit == Carrier::None && !typeNameDue(state))) {
+    radiotextTurn_ = !radiotextTurn_;
+    return turn == Carrier::Radiotext ? radiotextTurn(state, header)
+                                      : serviceName(state, header, time);
+  }
+  if (edit == Carrier::ServiceName) return serviceName(state, header, time);
+  if (edit == Carrier::Radiotext) {
+    const auto segment = radiotext_.next(radiotextLines(state));
+    return radiotextGroup(header, segment.address, segment.textB, segment.characters);
+  }
+  return typeName(state, header);  // edited, or due
+}
+
+// What carries an edit not yet on air: the turn's own kind first, then what may take the turn.
+// A turn taken is given back at once, so that edits in a flood can never stop the alternation.
+GroupScheduler::Carrier GroupScheduler::editWaiting(const OnAirState& state) {
+  if (tookTurn_) return radiotextTurn_ ? Carrier::Radiotext : Carrier::ServiceName;
+  const bool name = nameSent_ && state.programmeServiceName != name_;
+  const bool radiotext = radiotext_.editWaiting(radiotextLines(state));
+  const bool typeName =
+      typeNameSent_ && !state.programmeTypeName.empty() && state.programmeTypeName != typeName_;
+  const Carrier turn = radiotextTurn_ ? Carrier::Radiotext : Carrier::ServiceName;
+  if (radiotextTurn_ ? radiotext : name) return turn;
+  if (name) return Carrier::ServiceName;  // a 0A never costs the name its rate
+  // Any other group out of turn puts the next 0A off by one.
+  if (!nameTurnToSpare()) return Carrier::None;
+  if (radiotext) return Carrier::Radiotext;
+  return typeName ? Carrier::TypeName : Carrier::None;
+}
+
+// Every window of kNameWindow groups that holds this group, not a 0A, and the turn it gives back,
+// perhaps not one either, still holds enough 0A groups: the last kNameWindow - 2 must hold them.
+bool GroupScheduler::nameTurnToSpare() const {
+  return std::popcount(recentNames_ & ((1u << (kNameWindow - 2)) - 1)) >= kLeastNamesPerWindow;
+}
+
+const std::array<std::string, 2>& GroupScheduler::radiotextLines(const OnAirState& state) {
+  for (std::size_t i = 0; i < seenRadiotext_.size(); ++i) {
+    if (state.radiotext[i] != seenRadiotext_[i]) {
+      seenRadiotext_[i] = state.radiotext[i];
+      rdsRadiotext_[i] = rdsText(seenRadiotext_[i]);
+    }
+  }
+  return rdsRadiotext_;
+}
+
+RdsGroup GroupScheduler::radiotextTurn(const OnAirState& state, const GroupHeader& header) {
+  const std::array<std::string, 2>& lines = radiotextLines(state);
+  // An edit goes out before the tags that would describe it.
+  if (radiotextPlus_ && !radiotext_.editWaiting(lines) &&
+      ++radiotextTurns_ == kRadiotextPlusEvery) {
     radiotextTurns_ = 0;
     const auto& song = state.songTags;
     const bool songOnAir = song && rdsText(song->text) == radiotext_.message();
@@ -82,6 +140,7 @@ RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader&
     name_ = state.programmeServiceName;
     segment_ = 0;
   }
+  nameSent_ = true;
   if (segment_ == 0) {
     frame_ = serviceName_.frameAt(rdsText(name_), state.timeInServiceName, time.signalMicros,
                                   time.unixMicros);
@@ -105,6 +164,7 @@ bool GroupScheduler::typeNameDue(const OnAirState& state) {
 // Eight characters, padded with blanks, in two groups of four.
 RdsGroup GroupScheduler::typeName(const OnAirState& state, const GroupHeader& header) {
   groupsSinceTypeName_ = 0;
+  typeNameSent_ = true;
   if (state.programmeTypeName != typeName_) {
     typeName_ = state.programmeTypeName;
     typeNameB_ = !typeNameB_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -29,6 +30,12 @@ namespace orvane {
 // RadioText Plus on, one radiotext turn in kRadiotextPlusEvery goes to its groups, which leaves a
 // 64-character radiotext complete within about 4 s.
 //
+// An edit of the service name, the radiotext or the programme type name takes the next group
+// that is not a 4A or 1A, out of turn if need be, so that a listener sees it one group sooner
+// half the time; the turn it took comes next. An edit never takes a name's turn when that would
+// leave fewer than kLeastNamesPerWindow 0A groups in kNameWindow groups (just under a second):
+// receivers need the name and its flags far more than they need an edit a group sooner.
+//
 // Each group has two times. The time of day may be stepped (a clock put right) and decides the
 // clock time and its minute edge; the signal's own time only runs forward and measures how long
 // a frame of the service name has been on, so that a step back cannot freeze it.
@@ -48,6 +55,8 @@ class GroupScheduler {
   static constexpr int kRadiotextPlusEvery = 5;
   // With a programme type name, one group in kTypeNameEvery is a 10A: the name whole in 3.5 s.
   static constexpr int kTypeNameEvery = 20;
+  static constexpr int kNameWindow = 11;  // 0.96 s
+  static constexpr int kLeastNamesPerWindow = 4;
 
   // `countryCode` is the extended country code, sent in group 1A when given.
   GroupScheduler(std::uint16_t programmeIdentification, LocalOffset localOffset,
@@ -66,6 +75,13 @@ class GroupScheduler {
   }
 
  private:
+  enum class Carrier { None, ServiceName, Radiotext, TypeName };
+
+  RdsGroup choose(const OnAirState& state, const GroupTime& time);
+  [[nodiscard]] Carrier editWaiting(const OnAirState& state);
+  [[nodiscard]] bool nameTurnToSpare() const;
+  const std::array<std::string, 2>& radiotextLines(const OnAirState& state);
+  RdsGroup radiotextTurn(const OnAirState& state, const GroupHeader& header);
   [[nodiscard]] bool minuteEdgeAtEnd(std::int64_t startMicros);
   [[nodiscard]] bool programmeItemDue(const OnAirState& state) const;
   RdsGroup serviceName(const OnAirState& state, const GroupHeader& header, const GroupTime& time);
@@ -78,14 +94,20 @@ class GroupScheduler {
   bool radiotextTurn_ = false;
   int groupsSinceProgrammeItem_ = kCountryCodeEvery;
   std::optional<std::int64_t> minute_;  // the last minute edge a group ended on
+  std::uint32_t recentNames_ = 0;       // a bit for each of the last groups: set for a 0A
+  bool tookTurn_ = false;               // the last group was an edit out of turn
 
   // Frames change only between complete transmissions of the name.
   TimedServiceName serviceName_;
   std::string name_;   // the service name on air, whose transmission starts again when it changes
   std::string frame_;  // the frame going out in the current transmission, in the RDS character set
   int segment_ = 0;
+  bool nameSent_ = false;  // an edit is only news once a name has gone out
 
   RadiotextCycle radiotext_;
+  // The console's lines as last seen, and in the RDS character set: converted once per edit.
+  std::array<std::string, 2> seenRadiotext_;
+  std::array<std::string, 2> rdsRadiotext_;
   AlternativeFrequencies alternativeFrequencies_;
   std::optional<RadiotextPlus> radiotextPlus_;
   int radiotextTurns_ = 0;
@@ -93,6 +115,7 @@ class GroupScheduler {
   int groupsSinceTypeName_ = 0;
   std::string typeName_;  // the name on air, whose A/B flag flips when it changes
   bool typeNameB_ = false;
+  bool typeNameSent_ = false;
   int typeNameSegment_ = 0;
 };
 

@@ -50,6 +50,14 @@ RadiotextCycle::Segment RadiotextCycle::next(const std::array<std::string, 2>& l
   return segment;
 }
 
+bool RadiotextCycle::editWaiting(const std::array<std::string, 2>& lines) const {
+  if (line_ < 0) return false;
+  const std::string& onAir = lines[static_cast<std::size_t>(line_)];
+  if (!onAir.empty()) return onAir != message_;
+  const int line = nextLine(line_, lines);
+  return line != line_ || lines[static_cast<std::size_t>(line)] != message_;
+}
+
 std::string_view RadiotextCycle::message() const {
   return std::string_view(message_).substr(0, kMaxRadiotextLength);
 }

@@ -27,6 +27,9 @@ class RadiotextCycle {
   // `lines` are the two radiotexts in the RDS character set.
   [[nodiscard]] Segment next(const std::array<std::string, 2>& lines);
 
+  // Whether `lines` hold an edit of the message on air, which the next segment starts anew.
+  [[nodiscard]] bool editWaiting(const std::array<std::string, 2>& lines) const;
+
   // The message receivers are being given, as far as it goes on air.
   [[nodiscard]] std::string_view message() const;
 

@@ -12,6 +12,7 @@
 #include "ControlId.h"
 #include "Cp1252.h"
 #include "ListViewControl.h"
+#include "ListViewRows.h"
 #include "MessageStyle.h"
 #include "TextListRows.h"
 
@@ -96,6 +97,33 @@ TEST_F(TextListEditor, NovaLinhaNumbersPastTheLargestAndDeletingAsksFirstAndRenu
   });
   EXPECT_EQ(left, "2 ");
   EXPECT_EQ(boxes.shown.size(), 2U);
+}
+
+// A loaded list reaches the view in one insertion, its cells already set, rather than a
+// layout and a change signal for every row and cell; rows asked for are there at once.
+TEST(ListViewRows, ALoadedListReachesTheViewInOneInsertionWithItsCells) {
+  ListViewControl view;
+  CListCtrl list;
+  ASSERT_TRUE(list.attach(&view));
+  for (int column = 0; column < 3; ++column) list.insertColumn(column, "", 0, 10);
+  std::vector<int> inserted;
+  int changed = 0;
+  QObject::connect(&view.rows(), &QAbstractItemModel::rowsInserted,
+                   [&](const QModelIndex&, int first, int last) {
+                     inserted.push_back(last - first + 1);
+                     EXPECT_EQ(list.getItemText(last, kDwellColumn), std::to_string(last + 4));
+                   });
+  QObject::connect(&view.rows(), &QAbstractItemModel::dataChanged, [&] { ++changed; });
+  {
+    ListViewRows rows(list);
+    for (int n = 0; n < 3; ++n) rows.appendRow(std::to_string(n), "x", std::to_string(n + 4));
+    EXPECT_TRUE(inserted.empty());
+    EXPECT_EQ(rows.rowCount(), 3U);
+    rows.appendRow("3", "y", "7");
+    EXPECT_EQ(rows.cell(3, kTextColumn), "y");
+  }
+  EXPECT_EQ(inserted, (std::vector<int>{3, 1}));
+  EXPECT_EQ(changed, 0);
 }
 
 TEST_F(TextListEditor, AFullRadiotextShowsWholeInItsColumnAndAllColumnsInTheList) {

@@ -64,11 +64,12 @@ struct OnAir {
   std::vector<RdsGroup> groups;
 
   Station run(double seconds) {
-    for (auto k = static_cast<std::int64_t>(seconds / kGroupSeconds); k > 0; --k) {
-      const auto n = static_cast<std::int64_t>(groups.size());
-      groups.push_back(scheduler.next(state, kStart + n * 1'664'000 / 19));
-    }
+    for (auto k = static_cast<std::int64_t>(seconds / kGroupSeconds); k > 0; --k) step();
     return decodeStation(groups);
+  }
+  const RdsGroup& step() {
+    const auto n = static_cast<std::int64_t>(groups.size());
+    return groups.emplace_back(scheduler.next(state, kStart + n * 1'664'000 / 19));
   }
 };
 
@@ -164,6 +165,48 @@ TEST(GroupScheduler, RadiotextLinesTakeTurnsAndTheFlagChangesWithEveryText) {
                                                           "Bom dia", "Boa tarde", ""}));
   for (std::size_t i = 1; i < station.radiotextFlags.size(); ++i) {
     EXPECT_NE(station.radiotextFlags[i], station.radiotextFlags[i - 1]) << i;
+  }
+}
+
+// An edit of the radiotext, the name or the programme type name is the very next group, its
+// first segment, whichever turn was due; a flood of edits still leaves four names a second.
+TEST(GroupScheduler, AnEditTakesTheNextGroupYetTheNameKeepsItsRate) {
+  struct Edit {
+    unsigned type;  // of the group that carries it
+    unsigned segmentBits;
+    void (*apply)(OnAirState&, int);
+  };
+  const Edit edits[] = {
+      {2, 0xF, [](OnAirState& s, int k) { s.radiotext[0] = "Texto " + std::to_string(k); }},
+      {0, 3, [](OnAirState& s, int k) { s.programmeServiceName = "NOME " + std::to_string(k); }},
+      {10, 1, [](OnAirState& s, int k) { s.programmeTypeName = "TIPO " + std::to_string(k); }}};
+  for (const Edit& edit : edits) {
+    OnAir air;
+    air.state.programmeServiceName = "ORVANE";
+    air.state.radiotext = {"Bom dia", ""};
+    air.state.programmeTypeName = "MUSICA";
+    air.run(3);
+    for (int k = 0; k < 24; ++k) {  // edits 9 to 11 groups apart, so on either turn
+      edit.apply(air.state, k);
+      const RdsGroup& next = air.step();
+      EXPECT_EQ(std::tuple(typeOf(next), next.blocks[1] & edit.segmentBits),
+                std::tuple(edit.type, 0u))
+          << edit.type << " edit " << k;
+      for (int rest = 8 + k % 3; rest > 0; --rest) air.step();
+    }
+    const std::size_t flood = air.groups.size();
+    for (int k = 0; k < 200; ++k) {
+      edit.apply(air.state, k);
+      air.step();
+    }
+    for (std::size_t i = flood; i + GroupScheduler::kNameWindow <= air.groups.size(); ++i) {
+      EXPECT_GE(std::count_if(air.groups.begin() + static_cast<std::ptrdiff_t>(i),
+                              air.groups.begin() +
+                                  static_cast<std::ptrdiff_t>(i + GroupScheduler::kNameWindow),
+                              [](const RdsGroup& g) { return typeOf(g) == 0; }),
+                GroupScheduler::kLeastNamesPerWindow)
+          << edit.type << " at " << i;
+    }
   }
 }
 

@@ -310,6 +310,42 @@ TEST(Signal, ConsoleChangesReachTheRawStreamAReaderTakes) {
   EXPECT_EQ(encoder.waitForExit(), 1);
 }
 
+// The console's edits, of the radiotext and of the name in turn, each just after a group was
+// made: each is in the first group made after it, whichever turn was due. By the reply the
+// groups file holds at most the groups made before the edit, and one made after.
+TEST(Signal, AConsoleEditIsInTheFirstGroupMadeAfterIt) {
+  TempDir dir;
+  EncoderProcess encoder({"--port", "0", "--groups", dir.file("g.txt")});
+  TestClient console(encoder.port());
+  ASSERT_TRUE(encoder.skipPast("Cliente ligado"));
+  constexpr std::uintmax_t kLineBytes = 20;  // "PPPP BBBB CCCC DDDD\n"
+  const auto made = [&] { return std::filesystem::file_size(dir.file("g.txt")) / kLineBytes; };
+  const auto grown = [&](std::uintmax_t than) {
+    for (int ms = 0; ms < kPatienceMs && made() <= than; ++ms) usleep(1000);
+    return made() > than;
+  };
+  for (int k = 0; k < 12; ++k) {
+    const bool name = k % 2 == 1;
+    const char tag = static_cast<char>('A' + k);
+    ASSERT_TRUE(grown(made()));
+    ASSERT_TRUE(
+        console.send((name ? std::string("PSN=\"N") + tag : std::string("TXT0=\"") + tag + "xyz") +
+                     "\"\nENCODE\nX\n"));
+    ASSERT_TRUE(console.readLine());
+    const std::uintmax_t bound = made();
+    ASSERT_TRUE(grown(bound));
+    const auto groups = groupsFromHex(dir.read("g.txt")).value_or(std::vector<RdsGroup>{});
+    const auto carries = [&](const RdsGroup& g) {
+      return name ? g.blocks[1] >> 11 == 0 && (g.blocks[1] & 3) == 0 &&
+                        g.blocks[3] == ('N' << 8 | tag)
+                  : g.blocks[1] >> 11 == 4 && (g.blocks[1] & 0xF) == 0 &&
+                        g.blocks[2] == (tag << 8 | 'x');
+    };
+    const auto first = std::ranges::find_if(groups, carries);
+    EXPECT_LE(first - groups.begin(), static_cast<std::ptrdiff_t>(bound)) << k;
+  }
+}
+
 // On the clock the signal takes its real time, but for one group that may go out ahead of it;
 // so do raw samples on standard output sent to a file, which would take them as fast as made.
 TEST(Signal, OnTheClockItTakesItsRealTime) {

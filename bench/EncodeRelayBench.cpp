@@ -1,0 +1,193 @@
+// From the console's ENCODE to the last byte of its UECP frame at a peer, through the real
+// encoder, against a bare relay that forwards the console's bytes to the peer untouched: the same
+// two hops on loopback with nothing done between them. The encoder's log goes into a pipe that
+// another process reads, as the journal does under systemd, so that its reader competes for the
+// CPU as it does on a station's machine. Rounds alternate between the two, so that load from
+// elsewhere falls on both alike; each pair of series gives one ratio.
+//   orvane_bench_encode_relay ENCODER [pairs] [rounds per pair]
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kPatienceMs = 5000;
+constexpr unsigned char kUecpStop = 0xFF;
+constexpr int kDefaultPairs = 7;
+constexpr int kDefaultRounds = 300;
+
+int listening() {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in at{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+  bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
+  listen(fd, 4);
+  return fd;
+}
+
+int portOf(int fd) {
+  sockaddr_in at{};
+  socklen_t size = sizeof at;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size);
+  return ntohs(at.sin_port);
+}
+
+int acceptWithin(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  if (poll(&p, 1, kPatienceMs) != 1) return -1;
+  const int link = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
+  const int on = 1;
+  setsockopt(link, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  return link;
+}
+
+int connectTo(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  sockaddr_in at{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
+  return connect(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 ? fd : -1;
+}
+
+// Reads whatever comes until nothing has come for `quietMs`.
+void drain(int fd, int quietMs) {
+  char chunk[4096];
+  for (pollfd p{fd, POLLIN, 0}; poll(&p, 1, quietMs) == 1;) {
+    if (read(fd, chunk, sizeof chunk) <= 0) return;
+  }
+}
+
+// The bare relay: one connection in, one out, bytes across as they come.
+[[noreturn]] void relay(int in, int peerPort) {
+  const int console = acceptWithin(in);
+  const int out = connectTo(peerPort);
+  char chunk[4096];
+  for (ssize_t got; (got = read(console, chunk, sizeof chunk)) > 0;) {
+    for (ssize_t sent = 0; sent < got;) {
+      const ssize_t n = write(out, chunk + sent, static_cast<std::size_t>(got - sent));
+      if (n <= 0) _exit(1);
+      sent += n;
+    }
+  }
+  _exit(0);
+}
+
+// The encoder with its log into a pipe, and the pipe's own reader; the log's first line, which
+// names the console's port, comes back to the bench through `announce`.
+pid_t startEncoder(const char* path, int peerPort, int announce[2], pid_t& reader) {
+  int log[2];
+  if (pipe(log) != 0) return -1;
+  if ((reader = fork()) == 0) {
+    close(log[1]);
+    std::string first;
+    char c;
+    while (read(log[0], &c, 1) == 1 && c != '\n') first += c;
+    [[maybe_unused]] auto sent = write(announce[1], first.data(), first.size());
+    close(announce[1]);
+    drain(log[0], -1);
+    _exit(0);
+  }
+  const std::string uecp = "tcp:127.0.0.1:" + std::to_string(peerPort);
+  const pid_t encoder = fork();
+  if (encoder == 0) {
+    dup2(log[1], STDOUT_FILENO);
+    execl(path, path, "--port", "0", "--uecp", uecp.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(log[0]);
+  close(log[1]);
+  close(announce[1]);
+  return encoder;
+}
+
+// Microseconds from the batch's first byte sent to the last expected byte read.
+double round(int console, int peer, const std::string& batch, bool toStopByte) {
+  const auto start = std::chrono::steady_clock::now();
+  if (write(console, batch.data(), batch.size()) != static_cast<ssize_t>(batch.size())) return -1;
+  char chunk[4096];
+  for (std::size_t total = 0;;) {
+    const ssize_t got = read(peer, chunk, sizeof chunk);
+    if (got <= 0) return -1;
+    total += static_cast<std::size_t>(got);
+    if (toStopByte ? static_cast<unsigned char>(chunk[got - 1]) == kUecpStop
+                   : total >= batch.size()) {
+      break;
+    }
+  }
+  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+double at(std::vector<double> values, double share) {
+  std::sort(values.begin(), values.end());
+  return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s ENCODER [pairs] [rounds per pair]\n", argv[0]);
+    return 2;
+  }
+  const int pairs = argc > 2 ? std::atoi(argv[2]) : kDefaultPairs;
+  const int rounds = argc > 3 ? std::atoi(argv[3]) : kDefaultRounds;
+  signal(SIGPIPE, SIG_IGN);
+
+  const int peers = listening();
+  int announce[2];
+  if (pipe(announce) != 0) return 1;
+  pid_t reader = -1;
+  const pid_t encoder = startEncoder(argv[1], portOf(peers), announce, reader);
+  char first[256] = {};
+  pollfd said{announce[0], POLLIN, 0};
+  if (poll(&said, 1, kPatienceMs) != 1 || read(announce[0], first, sizeof first - 1) <= 0) return 1;
+  const std::string line = first;
+  const int encoderPeer = acceptWithin(peers);
+  drain(encoderPeer, 200);  // the greeting: the whole state, the mode and the clock
+  const int encoderConsole = connectTo(std::atoi(line.substr(line.rfind(':') + 1).c_str()));
+
+  const int relayIn = listening();
+  const pid_t relayPid = fork();
+  if (relayPid == 0) relay(relayIn, portOf(peers));
+  const int relayConsole = connectTo(portOf(relayIn));
+  const int relayPeer = acceptWithin(peers);
+  if (encoderPeer < 0 || encoderConsole < 0 || relayConsole < 0 || relayPeer < 0) return 1;
+
+  std::vector<double> medians, tails;
+  int n = 0;
+  for (int pair = 0; pair < pairs; ++pair) {
+    std::vector<double> viaEncoder, viaRelay;
+    for (int i = 0; i < rounds; ++i) {
+      const std::string batch = "TXT0=\"" + std::to_string(++n) +
+                                " Bom dia, Lisboa! A m\xFAsica n\xE3o p\xE1ra.\"\nENCODE\n";
+      viaEncoder.push_back(round(encoderConsole, encoderPeer, batch, true));
+      viaRelay.push_back(round(relayConsole, relayPeer, batch, false));
+      if (viaEncoder.back() < 0 || viaRelay.back() < 0) return 1;
+    }
+    medians.push_back(at(viaEncoder, 0.5) / at(viaRelay, 0.5));
+    tails.push_back(at(viaEncoder, 0.99) / at(viaRelay, 0.99));
+    std::printf("pair %d: encoder %.1f us (p99 %.1f), relay %.1f us (p99 %.1f)\n", pair + 1,
+                at(viaEncoder, 0.5), at(viaEncoder, 0.99), at(viaRelay, 0.5), at(viaRelay, 0.99));
+  }
+  std::printf(
+      "ENCODE to the last byte / bare relay, %d pairs of %d: median %.2fx %.2fx %.2fx, "
+      "p99 %.2fx %.2fx %.2fx (min median max)\n",
+      pairs, rounds, at(medians, 0), at(medians, 0.5), at(medians, 1), at(tails, 0), at(tails, 0.5),
+      at(tails, 1));
+  close(relayConsole);
+  kill(encoder, SIGTERM);
+  for (pid_t child : {encoder, reader, relayPid}) waitpid(child, nullptr, 0);
+  return 0;
+}
