@@ -150,8 +150,10 @@ std::optional<OptionsError> checkCombination(const ServerOptions& o, bool consol
   if (!o.servesConsole() && fileOutput && !o.seconds && !o.realtime) {
     return OptionsError{"com --commands, um ficheiro de saída precisa de --seconds"};
   }
-  const double wavSeconds = static_cast<double>(kMaxWavDataBytes / 2) / MpxModulator::kSampleRate;
-  if (!o.mpxPath.empty() && o.mpxPath != "-" && o.seconds && *o.seconds > wavSeconds) {
+  const double wavSeconds = static_cast<double>(kMaxWavDataBytes / 2) /
+                            o.signal.rate.value_or(MpxModulator::kDefaultSampleRate);
+  if (!o.mpxPath.empty() && o.mpxPath != "-" && !o.signal.loopsThrough() && o.seconds &&
+      *o.seconds > wavSeconds) {
     return OptionsError{"um WAV leva no máximo " + std::to_string(static_cast<int>(wavSeconds)) +
                         " segundos"};
   }
@@ -167,7 +169,8 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     const bool takesValue = std::ranges::find(kTakesValue, arg) != kTakesValue.end() ||
-                            std::ranges::find(kAlarmOptions, arg) != kAlarmOptions.end();
+                            std::ranges::find(kAlarmOptions, arg) != kAlarmOptions.end() ||
+                            isSignalOption(arg);
     if (takesValue && i + 1 == args.size()) {
       return OptionsError{std::string(arg) + " precisa de um valor"};
     }
@@ -190,6 +193,11 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
       if (auto error = readAutomationOption(arg, args[++i], options.automation)) {
         return OptionsError{*error};
       }
+    } else if (isSignalOption(arg)) {
+      if (i + 1 == args.size()) return OptionsError{std::string(arg) + " precisa de um valor"};
+      if (auto error = readSignalOption(arg, args[++i], options.signal)) {
+        return OptionsError{*error};
+      }
     } else if (takesValue) {
       if (auto error = readOption(arg, args[++i], options)) return *error;
     } else {
@@ -202,6 +210,10 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
   if (rtplus && !options.radiotextPlus) options.radiotextPlus = RtPlusFormat::ArtistTitle;
   if (auto error = checkCombination(options, consoleOptions)) return *error;
   if (auto error = checkAutomationOptions(options.automation)) return OptionsError{*error};
+  if (auto error = checkSignalOptions(options.signal)) return OptionsError{*error};
+  if (options.signal.loopsThrough() && options.mpxPath.empty()) {
+    return OptionsError{"--mpx-in precisa de --mpx, para onde vai o multiplex com o RDS"};
+  }
   return options;
 }
 
@@ -223,7 +235,7 @@ std::string usageText() {
          "  --pi PI            código PI em hexadecimal (por omissão 8201)\n"
          "  --ecc ECC          código de país alargado, no grupo 1A (Portugal: E4)\n"
          "  --groups F         escreve os grupos RDS em texto, \"PPPP BBBB CCCC DDDD\" por linha\n"
-         "  --mpx F            escreve o sinal multiplex: WAV mono 16 bits a 228000 amostras/s;\n"
+         "  --mpx F            escreve o sinal multiplex: WAV mono 16 bits à taxa de --rate;\n"
          "                     \"-\" dá amostras em bruto (16 bits little-endian) na saída padrão\n"
          "  --seconds N        termina depois de N segundos de sinal\n"
          "  --realtime         dá o sinal na saída padrão ao ritmo do relógio\n"
@@ -243,7 +255,7 @@ std::string usageText() {
          "  --help             mostra esta ajuda\n"
          "\n"
          "Com uma saída na saída padrão, o registo vai para a saída de erros.\n" +
-         automationUsageText();
+         automationUsageText() + signalUsageText();
 }
 
 }  // namespace orvane

@@ -10,6 +10,7 @@
 #include "AlternativeFrequencies.h"
 #include "AutomationOptions.h"
 #include "RtPlusTagger.h"
+#include "SignalOptions.h"
 #include "UecpTargetSetting.h"
 
 namespace orvane {
@@ -45,6 +46,7 @@ struct ServerOptions {
   std::vector<UecpTargetSetting> uecpTargets;   // peer encoders that get every change
   std::optional<UecpListenSetting> uecpListen;  // where automation systems reach us
   AutomationOptions automation;                 // where playout systems reach us
+  SignalOptions signal;                         // the multiplex's rate, level and loop-through
 
   // Alarms: the radiotext unchanged on air for so many minutes (none: never), a UECP target down
   // for longer than so many seconds.

@@ -48,9 +48,9 @@ SignalOutput::Settings settingsFor(const ServerOptions& options) {
   settings.timeOfDay = settings.pacing == Pacing::Clock || pacedByReader(options)
                            ? TimeOfDay::Live
                            : TimeOfDay::FromStart;
-  if (options.seconds) {
-    settings.samples = std::llround(*options.seconds * MpxModulator::kSampleRate);
-  }
+  settings.sampleRate = options.signal.rate.value_or(MpxModulator::kDefaultSampleRate);
+  settings.rdsLevel = options.signal.rdsLevel;
+  if (options.seconds) settings.samples = std::llround(*options.seconds * settings.sampleRate);
   return settings;
 }
 

@@ -16,6 +16,7 @@ packages=(
   iproute2
   libmicrohttpd-dev nlohmann-json3-dev libicu-dev curl
   libsystemd-dev
+  libliquid-dev libasound2-dev
   chromium chromium-driver python3-selenium
 )
 

@@ -25,6 +25,7 @@ SignalOutput::SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Se
       clocks_(std::move(clocks)),
       clockStart_(clocks_.monotonic()),
       unixStart_(clocks_.wall()),
+      modulator_(settings.sampleRate, settings.rdsLevel),
       lastProgress_(clockStart_) {}
 
 void SignalOutput::setGroupOutput(OutputStream stream) {
@@ -36,7 +37,9 @@ void SignalOutput::setMpxOutput(OutputStream stream, bool wav) {
   wav_ = wav;
   // The largest sizes mean "until the end" to readers: right for a stream, and for a file until
   // close() writes the real ones, so that even a file cut short by a crash can be read.
-  if (wav_) mpxStream_->append(wavHeader(MpxModulator::kSampleRate, kMaxWavDataBytes));
+  if (wav_)
+    mpxStream_->append(
+        wavHeader(static_cast<std::uint32_t>(modulator_.sampleRate()), kMaxWavDataBytes));
 }
 
 PollTask::Wait SignalOutput::wait() {
@@ -104,7 +107,8 @@ void SignalOutput::completeFiles() {
   const std::uint64_t data =
       written < kWavHeaderSize ? 0 : (written - kWavHeaderSize) / kBytesPerSample * kBytesPerSample;
   if ((!mpxStream_->truncate(kWavHeaderSize + data) ||
-       !mpxStream_->rewriteStart(wavHeader(MpxModulator::kSampleRate, data))) &&
+       !mpxStream_->rewriteStart(
+           wavHeader(static_cast<std::uint32_t>(modulator_.sampleRate()), data))) &&
       error_.empty()) {
     error_ = "não foi possível completar o cabeçalho WAV de " + mpxStream_->name();
   }
@@ -136,13 +140,13 @@ void SignalOutput::makeGroup() {
     groupStream_->commit(kHexLineBytes);
   }
   if (!mpxStream_) return;
-  std::int64_t count = MpxModulator::kSamplesPerGroup;
+  // The last group of a signal cut short is made whole and only its first samples kept.
+  auto count = static_cast<std::int64_t>(
+      modulator_.modulate(group, mpxStream_->room(modulator_.maxBytesPerGroup())));
   if (settings_.samples) count = std::min(count, *settings_.samples - samplesMade_);
   if (wav_) {
     count = std::min(count, static_cast<std::int64_t>(kMaxWavDataBytes / 2) - samplesMade_);
   }
-  // The last group of a signal cut short is made whole and only its first samples kept.
-  modulator_.modulate(group, mpxStream_->room(MpxModulator::kBytesPerGroup));
   mpxStream_->commit(static_cast<std::size_t>(count) * kBytesPerSample);
   samplesMade_ += count;
 }
@@ -186,8 +190,8 @@ std::int64_t SignalOutput::microsWaitingAhead() const {
   if (mpxStream_) {
     const auto samples =
         static_cast<std::int64_t>((mpxStream_->pending() + mpxStream_->queued()) / kBytesPerSample +
-                                  MpxModulator::kDelaySamples);
-    micros = std::max(micros, samples * kMicrosPerSecond / MpxModulator::kSampleRate);
+                                  modulator_.delaySamples());
+    micros = std::max(micros, samples * kMicrosPerSecond / modulator_.sampleRate());
   }
   return micros;
 }
@@ -201,7 +205,7 @@ std::optional<std::int64_t> SignalOutput::groupLimit() const {
     samples = std::min(samples.value_or(wavSamples), wavSamples);
   }
   if (!samples) return std::nullopt;
-  return (*samples + MpxModulator::kSamplesPerGroup - 1) / MpxModulator::kSamplesPerGroup;
+  return modulator_.groupsOfSamples(*samples);
 }
 
 // A stall is counted once when it begins, however long it lasts.

@@ -52,6 +52,8 @@ class SignalOutput : public PollTask {
     Pacing pacing = Pacing::Clock;
     std::optional<std::int64_t> samples;  // length of the signal; none: until stopped
     TimeOfDay timeOfDay = TimeOfDay::Live;
+    int sampleRate = MpxModulator::kDefaultSampleRate;
+    double rdsLevel = MpxModulator::kDefaultRdsLevel;
   };
 
   SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Settings settings, Clocks clocks);

@@ -1,0 +1,88 @@
+#include "SignalOptions.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+#include "OptionNumber.h"
+
+namespace orvane {
+namespace {
+
+constexpr std::array<std::string_view, 4> kSignalOptions = {"--rate", "--rds-level", "--mpx-in",
+                                                            "--mpx-in-rate"};
+
+std::optional<int> readRate(std::string_view value) {
+  unsigned rate = 0;
+  if (!readOptionNumber(value, MpxModulator::kMaxSampleRate, rate) ||
+      rate < MpxModulator::kMinSampleRate) {
+    return std::nullopt;
+  }
+  return static_cast<int>(rate);
+}
+
+std::optional<double> readKilohertz(std::string_view value) {
+  double kilohertz = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), kilohertz);
+  if (error != std::errc{} || end != value.data() + value.size() || !std::isfinite(kilohertz) ||
+      kilohertz < SignalOptions::kMinRdsKilohertz || kilohertz > SignalOptions::kMaxRdsKilohertz) {
+    return std::nullopt;
+  }
+  return kilohertz;
+}
+
+const std::string kRateRange = " (amostras/s, de " + std::to_string(MpxModulator::kMinSampleRate) +
+                               " a " + std::to_string(MpxModulator::kMaxSampleRate) + "): ";
+
+}  // namespace
+
+bool isSignalOption(std::string_view arg) {
+  return std::ranges::find(kSignalOptions, arg) != kSignalOptions.end();
+}
+
+std::optional<std::string> readSignalOption(std::string_view arg, std::string_view value,
+                                            SignalOptions& options) {
+  if (arg == "--rate" || arg == "--mpx-in-rate") {
+    const auto rate = readRate(value);
+    if (!rate) return std::string(arg) + ": taxa inválida" + kRateRange + std::string(value);
+    (arg == "--rate" ? options.rate : options.mpxInRate) = rate;
+  } else if (arg == "--rds-level") {
+    const auto kilohertz = readKilohertz(value);
+    if (!kilohertz) {
+      return "--rds-level: desvio em kHz de 0.5 a 7.5, não " + std::string(value);
+    }
+    options.rdsLevel = *kilohertz / SignalOptions::kFullScaleKilohertz;
+  } else if (value.empty()) {
+    return "--mpx-in precisa de um nome de ficheiro";
+  } else {
+    options.mpxIn = std::string(value);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> checkSignalOptions(const SignalOptions& options) {
+  if (options.mpxInRate && options.mpxIn != "-") {
+    return "--mpx-in-rate é só para amostras em bruto na entrada padrão (--mpx-in -)";
+  }
+  if (options.mpxIn == "-" && !options.mpxInRate) return "--mpx-in - precisa de --mpx-in-rate";
+  // Resampling the station's multiplex would change the programme, which passes untouched.
+  if (options.loopsThrough() && options.rate) {
+    return "com --mpx-in, o sinal sai à taxa da entrada: sem --rate";
+  }
+  return std::nullopt;
+}
+
+std::string signalUsageText() {
+  return "\n"
+         "Sinal multiplex:\n"
+         "  --rate N           amostras/s de --mpx, de 128000 a 768000 (por omissão 228000)\n"
+         "  --rds-level KHZ    desvio de pico do sinal RDS em kHz, com 75 kHz no fundo de escala\n"
+         "                     (por omissão 3.375, ou seja 4,5 % do fundo de escala)\n"
+         "  --mpx-in FONTE     acrescenta o RDS ao multiplex da estação, amostra a amostra, preso\n"
+         "                     ao seu piloto: um WAV mono de 16, 24 ou 32 bits, ou \"-\" para\n"
+         "                     amostras de 16 bits em bruto na entrada padrão\n"
+         "  --mpx-in-rate N    amostras/s da entrada em bruto\n";
+}
+
+}  // namespace orvane
