@@ -147,7 +147,8 @@ std::optional<OptionsError> checkCombination(const ServerOptions& o, bool consol
   }
   const bool fileOutput =
       (!o.groupsPath.empty() && o.groupsPath != "-") || (!o.mpxPath.empty() && o.mpxPath != "-");
-  if (!o.servesConsole() && fileOutput && !o.seconds && !o.realtime) {
+  // A loop-through ends with its input.
+  if (!o.servesConsole() && fileOutput && !o.seconds && !o.realtime && !o.signal.loopsThrough()) {
     return OptionsError{"com --commands, um ficheiro de saída precisa de --seconds"};
   }
   const double wavSeconds = static_cast<double>(kMaxWavDataBytes / 2) /

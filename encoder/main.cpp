@@ -127,6 +127,7 @@ int main(int argc, char** argv) {
   if (!openAutomation(options.automation, state, log, doors, error)) {
     return refuse(giveUp(error, 1));
   }
+  if (output) output->reportTo([&log](const std::string& line) { log.write(line); });
   if (output && !output->startAfresh())
     return refuse(giveUp("não foi possível esvaziar a saída", 1));
   // Only now, with everything open: a script waiting for this line may rely on a running server.

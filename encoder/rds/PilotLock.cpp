@@ -1,11 +1,13 @@
 #include "PilotLock.h"
 
-// liquid-dsp takes std::complex for its complex type when <complex> comes first.
-#include <liquid/liquid.h>
-
 #include <cmath>
 #include <complex>
 #include <numbers>
+
+// liquid-dsp takes std::complex for its complex type when <complex> comes first.
+// clang-format off
+#include <liquid/liquid.h>
+// clang-format on
 
 #include "MpxModulator.h"
 
@@ -13,14 +15,15 @@ namespace orvane {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
-// The phase detector's low-pass: the programme's top (15 kHz) mixes down to 4 kHz, the stereo
-// subcarrier's lowest sideband (23 kHz) likewise; four poles at 200 Hz take both some 100 dB down
-// and delay the error by about 2 ms, far less than the loop's own time.
-constexpr unsigned kLowPassOrder = 4;
-constexpr double kLowPassHertz = 200;
-// The loop's natural frequency: fast enough to take up a pilot ±4 Hz off (a card's 100 ppm and
-// the pilot's 2 Hz) within a fraction of a second, slow enough to average the residue out.
-constexpr double kLoopHertz = 10;
+// The phase detector's low-pass only has to take out what the mixing doubled (38 kHz) and most
+// of the rest: two poles at 2 kHz, whose delay (some 20 samples) the loop hardly notices. The
+// loop itself averages the programme's residue out, a beat of kilohertz against its tens of hertz.
+constexpr unsigned kLowPassOrder = 2;
+constexpr double kLowPassHertz = 2000;
+// The loop's natural frequency. liquid's oscillator keeps its frequency as a float, which drops
+// corrections below about 3e-8 radians a sample: a slower loop would stall a few degrees off
+// whenever the pilot is off 19 kHz, as a sound card's clock makes it.
+constexpr double kLoopHertz = 50;
 constexpr double kSmoothingSeconds = 0.02;
 
 }  // namespace
