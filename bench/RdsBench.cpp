@@ -48,8 +48,7 @@ void GroupsAsText(benchmark::State& run) {
 BENCHMARK(GroupsAsText);
 
 constexpr std::int64_t kMinuteSamples = 60 * 228000;
-constexpr int kMinuteGroups =
-    (kMinuteSamples + MpxModulator::kSamplesPerGroup - 1) / MpxModulator::kSamplesPerGroup;
+const int kMinuteGroups = static_cast<int>(MpxModulator().groupsOfSamples(kMinuteSamples));
 constexpr std::size_t kIdealBuffer = 64 * 1024;
 constexpr std::int64_t kUnixStart = 1'700'000'000'000'000;
 
@@ -76,8 +75,7 @@ void runStage(benchmark::State& run, bool multiplex, int minutes) {
 void runIdeal(benchmark::State& run, bool multiplex, int minutes) {
   const OnAirState state = busyStation();
   const int fd = open("/dev/null", O_WRONLY | O_CLOEXEC);
-  const std::size_t each = multiplex ? MpxModulator::kBytesPerGroup : kHexLineLength + 1;
-  std::vector<char> buffer(kIdealBuffer + MpxModulator::kBytesPerGroup);
+  std::vector<char> buffer(kIdealBuffer + MpxModulator().maxBytesPerGroup());
   for (auto _ : run) {
     GroupScheduler groups = scheduler();
     MpxModulator modulator;
@@ -85,12 +83,12 @@ void runIdeal(benchmark::State& run, bool multiplex, int minutes) {
     for (std::int64_t k = 0; k < std::int64_t{minutes} * kMinuteGroups; ++k) {
       const RdsGroup group = groups.next(state, kUnixStart + k * 1'664'000 / 19);
       if (multiplex) {
-        modulator.modulate(group, buffer.data() + used);
+        used += 2 * modulator.modulate(group, buffer.data() + used);
       } else {
         writeHexLine(group, buffer.data() + used);
         buffer[used + kHexLineLength] = '\n';
+        used += kHexLineLength + 1;
       }
-      used += each;
       if (used >= kIdealBuffer) {
         benchmark::DoNotOptimize(write(fd, buffer.data(), used));
         used = 0;

@@ -253,12 +253,42 @@ std::vector<ServerOptionRow> serviceRows() {
   };
 }
 
+auto readSignal(std::string_view name) {
+  return [name](std::string_view value, ServerOptions& options) {
+    return readSignalOption(name, value, options.signal);
+  };
+}
+
+std::vector<ServerOptionRow> signalRows() {
+  using enum OptionArity;
+  return {
+      {"--rate", Once, "N", "N", readSignal("--rate"),
+       "amostras/s de --mpx, de 128000 a 768000 (por omissão 228000)",
+       "samples a second of `--mpx`, 128,000 to 768,000 (default 228,000); the biphase symbols "
+       "are made at that rate ([rds.md](rds.md))"},
+      {"--rds-level", Once, "KHZ", "KHZ", readSignal("--rds-level"),
+       "desvio de pico do sinal RDS em kHz, com 75 kHz no fundo de escala\n"
+       "(por omissão 3.375, ou seja 4,5 % do fundo de escala)",
+       "the RDS signal's peak deviation in kHz, 0.5 to 7.5, full scale standing for 75 kHz "
+       "(default 3.375, 4.5 % of full scale)"},
+      {"--mpx-in", Once, "FONTE", "SOURCE", readSignal("--mpx-in"),
+       "acrescenta o RDS ao multiplex da estação, amostra a amostra, preso\n"
+       "ao seu piloto: um WAV mono de 16, 24 ou 32 bits, ou \"-\" para\n"
+       "amostras de 16 bits em bruto na entrada padrão",
+       "loop-through: add RDS to the station's multiplex sample for sample, locked to its pilot; a "
+       "mono WAV of 16, 24 or 32 bits, or `-` for raw 16-bit samples on standard input"},
+      {"--mpx-in-rate", Once, "N", "N", readSignal("--mpx-in-rate"),
+       "amostras/s da entrada em bruto", "samples a second of the raw input (`--mpx-in -`)"},
+  };
+}
+
 std::vector<OptionSection> sections() {
   using enum OptionArity;
   return {
       {"", serviceRows()},
       {"Portas para sistemas de emissão (playout):",
        liftOptionRows(automationOptionRows(), &ServerOptions::automation)},
+      {"Sinal multiplex:", signalRows()},
       {"",
        {{"--help", Flag, "", "", setFlag(&ServerOptions::help), "mostra esta ajuda",
          "print the usage and exit"}}},

@@ -83,11 +83,14 @@ std::optional<OptionsError> checkCombination(const ServerOptions& o, bool consol
   }
   const bool fileOutput =
       (!o.groupsPath.empty() && o.groupsPath != "-") || (!o.mpxPath.empty() && o.mpxPath != "-");
-  if (!o.servesConsole() && fileOutput && !o.seconds && !o.realtime) {
+  // A loop-through ends with its input.
+  if (!o.servesConsole() && fileOutput && !o.seconds && !o.realtime && !o.signal.loopsThrough()) {
     return OptionsError{"com --commands, um ficheiro de saída precisa de --seconds"};
   }
-  const double wavSeconds = static_cast<double>(kMaxWavDataBytes / 2) / MpxModulator::kSampleRate;
-  if (!o.mpxPath.empty() && o.mpxPath != "-" && o.seconds && *o.seconds > wavSeconds) {
+  const double wavSeconds = static_cast<double>(kMaxWavDataBytes / 2) /
+                            o.signal.rate.value_or(MpxModulator::kDefaultSampleRate);
+  if (!o.mpxPath.empty() && o.mpxPath != "-" && !o.signal.loopsThrough() && o.seconds &&
+      *o.seconds > wavSeconds) {
     return OptionsError{"um WAV leva no máximo " + std::to_string(static_cast<int>(wavSeconds)) +
                         " segundos"};
   }
@@ -126,6 +129,10 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
   });
   if (auto error = checkCombination(options, consoleOptions)) return *error;
   if (auto error = checkAutomationOptions(options.automation)) return OptionsError{*error};
+  if (auto error = checkSignalOptions(options.signal)) return OptionsError{*error};
+  if (options.signal.loopsThrough() && options.mpxPath.empty()) {
+    return OptionsError{"--mpx-in precisa de --mpx, para onde vai o multiplex com o RDS"};
+  }
   return options;
 }
 

@@ -11,6 +11,7 @@
 #include "AlternativeFrequencies.h"
 #include "AutomationOptions.h"
 #include "RtPlusTagger.h"
+#include "SignalOptions.h"
 #include "UecpTargetSetting.h"
 
 namespace orvane {
@@ -47,6 +48,7 @@ struct ServerOptions {
   std::vector<UecpTargetSetting> uecpTargets;   // peer encoders that get every change
   std::optional<UecpListenSetting> uecpListen;  // where automation systems reach us
   AutomationOptions automation;                 // where playout systems reach us
+  SignalOptions signal;                         // the multiplex's rate, level and loop-through
 
   // Alarms: the radiotext unchanged on air for so long (none: never), a UECP target down for
   // longer than this.

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "InputStream.h"
+#include "PcmFormat.h"
 #include "SystemClock.h"
 
 namespace orvane {
@@ -42,15 +44,15 @@ Pacing pacingFor(const ServerOptions& options) {
   return Pacing::Clock;
 }
 
-SignalOutput::Settings settingsFor(const ServerOptions& options) {
+SignalOutput::Settings settingsFor(const ServerOptions& options, int sampleRate) {
   SignalOutput::Settings settings;
   settings.pacing = pacingFor(options);
   settings.timeOfDay = settings.pacing == Pacing::Clock || pacedByReader(options)
                            ? TimeOfDay::Live
                            : TimeOfDay::FromStart;
-  if (options.seconds) {
-    settings.samples = std::llround(*options.seconds * MpxModulator::kSampleRate);
-  }
+  settings.sampleRate = sampleRate;
+  settings.rdsLevel = options.signal.rdsLevel;
+  if (options.seconds) settings.samples = std::llround(*options.seconds * settings.sampleRate);
   return settings;
 }
 
@@ -66,6 +68,44 @@ std::optional<std::string> sharedFile(const std::vector<std::pair<std::string, i
     }
   }
   return std::nullopt;
+}
+
+// A header longer than this is no multiplex we can take.
+constexpr std::size_t kMaxWavHeader = 64 * 1024;
+constexpr std::size_t kHeaderRead = 4096;
+
+// The station's multiplex: its layout, and what was read of its samples with the header.
+struct LoopInput {
+  InputStream stream;
+  WavStart start;
+  std::string samples;
+};
+
+std::optional<LoopInput> openLoopInput(const SignalOptions& options, std::string& error) {
+  auto stream = InputStream::open(options.mpxIn, error);
+  if (!stream) return std::nullopt;
+  if (options.mpxIn == "-") {
+    return LoopInput{std::move(*stream),
+                     {{static_cast<std::uint32_t>(options.mpxInRate.value_or(0)), 16}, 0},
+                     ""};
+  }
+  std::string bytes;
+  std::optional<WavStart> start;
+  while (!start && error.empty() && bytes.size() < kMaxWavHeader) {
+    const bool more = stream->readAtLeast(bytes, bytes.size() + kHeaderRead);
+    start = parseWavStart(bytes, error);
+    if (!start && error.empty() && !more) error = "o WAV acaba antes das amostras";
+  }
+  if (!start && error.empty()) error = "o cabeçalho do WAV é demasiado longo";
+  const auto rate = start ? start->layout.sampleRate : 0;
+  if (start && (rate < MpxModulator::kMinSampleRate || rate > MpxModulator::kMaxSampleRate)) {
+    error = "um multiplex precisa de 128000 a 768000 amostras/s, não " + std::to_string(rate);
+  }
+  if (!error.empty()) {
+    error = options.mpxIn + ": " + error;
+    return std::nullopt;
+  }
+  return LoopInput{std::move(*stream), *start, bytes.substr(start->dataOffset)};
 }
 
 GroupScheduler schedulerFor(const ServerOptions& options) {
@@ -100,7 +140,18 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
                                                const OnAirState& onAir, int stopFd, int logFd,
                                                OutputFailure& failure) {
   if (!options.hasOutput()) return nullptr;
-  const SignalOutput::Settings settings = settingsFor(options);
+  std::optional<LoopInput> input;
+  if (options.signal.loopsThrough()) {
+    std::string error;
+    input = openLoopInput(options.signal, error);
+    if (!input) {
+      failure = {OutputFailure::Kind::Failed, error};
+      return nullptr;
+    }
+  }
+  const SignalOutput::Settings settings =
+      settingsFor(options, input ? static_cast<int>(input->start.layout.sampleRate)
+                                 : options.signal.rate.value_or(MpxModulator::kDefaultSampleRate));
   if (!options.servesConsole() && options.writesToStandardOutput() && !options.seconds &&
       !options.realtime && isRegularFile(STDOUT_FILENO)) {
     failure = {OutputFailure::Kind::Refused,
@@ -110,6 +161,10 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
   auto output = std::make_unique<SignalOutput>(onAir, schedulerFor(options), settings,
                                                SignalOutput::Clocks{monotonicMicros, unixMicros});
   std::vector<std::pair<std::string, int>> writers{{"o registo", logFd}};
+  const int inputFd = input ? input->stream.fd() : -1;
+  if (input) {
+    output->setMpxInput(std::move(input->stream), input->start.layout, std::move(input->samples));
+  }
   for (const auto& [option, path] :
        {std::pair{"--groups", &options.groupsPath}, std::pair{"--mpx", &options.mpxPath}}) {
     if (path->empty()) continue;
@@ -127,6 +182,12 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
     } else {
       output->setMpxOutput(std::move(*stream), *path != "-");
     }
+  }
+  // Emptied at the start, the input would loop through nothing; read as it is written, its own.
+  if (inputFd >= 0 && sameRegularFile(inputFd, writers.back().second)) {
+    failure = {OutputFailure::Kind::Refused, "--mpx-in e --mpx não podem ser o mesmo ficheiro"};
+    output->withdraw();
+    return nullptr;
   }
   if (auto shared = sharedFile(writers)) {
     failure = {OutputFailure::Kind::Refused, *shared};

@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
     kept.keeper->follow({[desk] { return desk ? desk->playoutTextEnds() : std::nullopt; },
                          [&trafficBound] { return trafficBound.endsAt(); }});
   }
+  if (output) output->reportTo([&log](const std::string& line) { log.write(line); });
   if (output && !output->startAfresh())
     return refuse(giveUp("não foi possível esvaziar a saída", 1));
   // Only now, with everything open: a script waiting for this line may rely on a running server.

@@ -17,14 +17,8 @@ double transmitFilter(double t) {
 
 }  // namespace
 
-std::vector<double> biphaseSymbol(int samplesPerBit, int spanBits) {
-  const int count = (2 * spanBits + 1) * samplesPerBit;
-  std::vector<double> waveform(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    const double t = static_cast<double>(i) / samplesPerBit - spanBits;
-    waveform[static_cast<std::size_t>(i)] = transmitFilter(t - 0.25) - transmitFilter(t - 0.75);
-  }
-  return waveform;
+double biphaseSymbolAt(double bits) {
+  return transmitFilter(bits - 0.25) - transmitFilter(bits - 0.75);
 }
 
 }  // namespace orvane

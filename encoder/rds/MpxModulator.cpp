@@ -1,82 +1,110 @@
 #include "MpxModulator.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstring>
 #include <numbers>
+#include <numeric>
 
 #include "BiphaseShaper.h"
-#include "PcmFormat.h"
 
 namespace orvane {
 namespace {
 
 constexpr double kFullScale = 32767.0;
-constexpr int kSamplesPerPilotCycle = 12;
-// sin(2 pi 57 kHz t) at 228 kHz: exact, so that the subcarrier is locked to the pilot's third
-// harmonic sample for sample.
-constexpr std::array<double, 4> kSubcarrier = {0.0, 1.0, 0.0, -1.0};
+constexpr std::int64_t kPilotCyclesPerGroup =
+    std::int64_t{MpxModulator::kPilotCyclesPerBit} * kBitsPerGroup;
+
+std::int16_t sample16(double value) {
+  const double scaled = value * kFullScale;
+  return static_cast<std::int16_t>(scaled >= 0 ? scaled + 0.5 : scaled - 0.5);
+}
 
 }  // namespace
 
-MpxModulator::MpxModulator() {
-  const std::vector<double> symbol = biphaseSymbol(kSamplesPerBit, kSpanBits);
+MpxModulator::MpxModulator(int sampleRate, double rdsLevel)
+    : sampleRate_(sampleRate),
+      period_(sampleRate / std::gcd(sampleRate, kPilotHertz)),
+      step_(kPilotHertz / std::gcd(sampleRate, kPilotHertz)) {
   constexpr unsigned kPatterns = 1U << kWindow;
-  std::vector<double> data(kPatterns * kSamplesPerBit);
-  // The centre symbol of a window is bit kSpanBits; the one j periods later is bit kSpanBits-j.
+  std::vector<double> data(kPatterns * kRowSize);
+  // The centre symbol of a window is bit kSpanBits; the one j periods later is bit kSpanBits-j,
+  // and at time t into the centre's period it is t-j into its own.
   for (unsigned pattern = 0; pattern < kPatterns; ++pattern) {
-    for (int n = 0; n < kSamplesPerBit; ++n) {
+    for (std::size_t i = 0; i < kRowSize; ++i) {
+      const double t = static_cast<double>(i) / kPhasesPerBit;
       double sum = 0.0;
       for (int j = -kSpanBits; j <= kSpanBits; ++j) {
         const double sign = ((pattern >> (kSpanBits - j)) & 1U) != 0 ? 1.0 : -1.0;
-        sum += sign * symbol[static_cast<std::size_t>(n + (kSpanBits - j) * kSamplesPerBit)];
+        sum += sign * biphaseSymbolAt(t - j);
       }
-      data[pattern * kSamplesPerBit + static_cast<unsigned>(n)] = sum;
+      data[pattern * kRowSize + i] = sum;
     }
   }
   const double peak = std::ranges::max(data, {}, [](double v) { return std::abs(v); });
-  const double rdsScale = kRdsLevel / std::abs(peak);
   table_.resize(data.size());
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    const auto n = static_cast<int>(i % kSamplesPerBit);
-    const double pilot = kPilotLevel * std::sin(2.0 * std::numbers::pi * n / kSamplesPerPilotCycle);
-    const double rds = rdsScale * data[i] * kSubcarrier[static_cast<std::size_t>(n % 4)];
-    table_[i] = static_cast<std::int16_t>(std::lround((pilot + rds) * kFullScale));
-  }
-  appendLittleEndian(tableBytes_, table_);
-}
-
-void MpxModulator::modulate(const RdsGroup& group, std::vector<std::int16_t>& out) {
-  const std::size_t start = out.size();
-  out.resize(start + kSamplesPerGroup);
-  std::int16_t* next = out.data() + start;
-  for (const std::uint32_t block : encodeGroup(group)) {
-    for (int bit = kBitsPerBlock - 1; bit >= 0; --bit) {
-      const unsigned pattern = nextPattern((block >> bit) & 1U);
-      std::memcpy(next, table_.data() + pattern * kSamplesPerBit,
-                  kSamplesPerBit * sizeof(std::int16_t));
-      next += kSamplesPerBit;
-    }
+  std::ranges::transform(data, table_.begin(), [&](double v) {
+    return static_cast<float>(v * rdsLevel / std::abs(peak));
+  });
+  pilot_.resize(static_cast<std::size_t>(period_));
+  subcarrier_.resize(pilot_.size());
+  for (int k = 0; k < period_; ++k) {
+    const double angle = 2.0 * std::numbers::pi * k / period_;
+    pilot_[static_cast<std::size_t>(k)] = kPilotLevel * std::sin(angle);
+    subcarrier_[static_cast<std::size_t>(k)] = std::sin(3.0 * angle);
   }
 }
 
-void MpxModulator::modulate(const RdsGroup& group, char* out) {
+std::int64_t MpxModulator::delaySamples() const {
+  return std::int64_t{kSpanBits} * kPilotCyclesPerBit * sampleRate_ / kPilotHertz;
+}
+
+// Sample n lies in pilot cycle n * 19000 / rate; group g begins with cycle g * 1664.
+std::int64_t MpxModulator::samplesOfGroups(std::int64_t groups) const {
+  const std::int64_t cycles = groups * kPilotCyclesPerGroup;
+  return (cycles * sampleRate_ + kPilotHertz - 1) / kPilotHertz;
+}
+
+std::int64_t MpxModulator::groupsOfSamples(std::int64_t samples) const {
+  const std::int64_t perGroup = kPilotCyclesPerGroup * sampleRate_;
+  return (samples * kPilotHertz + perGroup - 1) / perGroup;
+}
+
+std::size_t MpxModulator::maxSamplesPerGroup() const {
+  return static_cast<std::size_t>(samplesOfGroups(1)) + 1;
+}
+
+std::size_t MpxModulator::modulate(const RdsGroup& group, char* out) {
+  std::size_t count = 0;
+  const double toBit = 1.0 / (static_cast<double>(period_) * kPilotCyclesPerBit);
   for (const std::uint32_t block : encodeGroup(group)) {
     for (int bit = kBitsPerBlock - 1; bit >= 0; --bit) {
-      const unsigned pattern = nextPattern((block >> bit) & 1U);
-      std::memcpy(out, tableBytes_.data() + pattern * kBytesPerBit, kBytesPerBit);
-      out += kBytesPerBit;
+      pushBit((block >> bit) & 1U);
+      bool inBit = true;
+      while (inBit) {
+        const auto k = static_cast<std::size_t>(phase_);
+        const double fraction = (cycle_ * period_ + phase_) * toBit;
+        const auto value =
+            static_cast<std::uint16_t>(sample16(pilot_[k] + rdsAt(fraction, subcarrier_[k])));
+        out[2 * count] = static_cast<char>(value & 0xFF);
+        out[2 * count + 1] = static_cast<char>(value >> 8);
+        ++count;
+        phase_ += step_;
+        if (phase_ >= period_) {
+          phase_ -= period_;
+          inBit = ++cycle_ < kPilotCyclesPerBit;
+          if (!inBit) cycle_ = 0;
+        }
+      }
     }
   }
+  return count;
 }
 
 // A 1 changes the coded level and a 0 keeps it, so that a receiver locked to either polarity of
 // the subcarrier decodes the same data.
-unsigned MpxModulator::nextPattern(unsigned bit) {
+void MpxModulator::pushBit(unsigned bit) {
   coded_ ^= bit;
   window_ = ((window_ << 1) | coded_) & ((1U << kWindow) - 1);
-  return window_;
 }
 
 }  // namespace orvane

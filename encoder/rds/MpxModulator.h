@@ -1,56 +1,88 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "RdsGroup.h"
 
 namespace orvane {
 
-// The FM multiplex baseband that carries RDS: a 19 kHz pilot and the 57 kHz RDS subcarrier, its
-// third harmonic and in phase with it, suppressed-carrier amplitude-modulated by the
-// differentially coded, biphase-shaped data at 1187.5 bit/s. Mono 16-bit samples at 228 kHz,
-// full scale being full deviation: the pilot peaks at 9 % of it, the RDS signal at 4.5 %, and
-// the rest is left for programme audio.
+// The RDS signal of the FM multiplex: the 57 kHz subcarrier, the third harmonic of the 19 kHz
+// pilot and in phase with it, suppressed-carrier amplitude-modulated by the differentially coded,
+// biphase-shaped data at 1187.5 bit/s, one bit being sixteen pilot cycles. Either with a pilot of
+// our own (the whole multiplex but the programme, as 16-bit samples), or on the phase of the
+// station's pilot that a loop-through follows. Full scale is full deviation: our pilot peaks at
+// 9 % of it, the RDS signal at the level asked for.
 //
-// At 228 kHz a bit period is 192 samples, a whole number of pilot and subcarrier cycles, so
-// every bit period starts at the same carrier phase and its samples depend only on the five
-// coded symbols around it. They are computed once for all 32 patterns; modulating is then a copy
-// per bit.
+// At most sample rates a bit period is no whole number of samples (at 192 kHz it is
+// 161.68...), so the bit clock is not counted in samples: each sample's place in its bit period
+// is taken from the pilot's phase, which at our own pilot is an exact fraction of the rate. The
+// shaped data around a bit depends only on the five coded symbols around it; it is tabulated for
+// all 32 patterns, finely enough that interpolating between entries stays far below the
+// quantisation of 16-bit samples.
 class MpxModulator {
  public:
-  static constexpr int kSampleRate = 228000;
-  static constexpr int kSamplesPerBit = 192;
-  static constexpr int kSamplesPerGroup = kSamplesPerBit * kBitsPerGroup;
+  static constexpr int kDefaultSampleRate = 228000;
+  // The RDS band ends at 59.4 kHz: below twice that, it would fold back onto the programme.
+  static constexpr int kMinSampleRate = 128000;
+  static constexpr int kMaxSampleRate = 768000;
+  static constexpr int kPilotHertz = 19000;
+  static constexpr int kPilotCyclesPerBit = 16;
   static constexpr double kPilotLevel = 0.09;
-  static constexpr double kRdsLevel = 0.045;
+  static constexpr double kDefaultRdsLevel = 0.045;
+  static constexpr double kMaxRdsLevel = 0.1;
   static constexpr int kSpanBits = 2;  // bit periods the shaped symbol reaches either way
+
+  explicit MpxModulator(int sampleRate = kDefaultSampleRate, double rdsLevel = kDefaultRdsLevel);
+
+  [[nodiscard]] int sampleRate() const { return sampleRate_; }
   // How far the samples run behind the bits, since the shaping looks ahead.
-  static constexpr int kDelaySamples = kSpanBits * kSamplesPerBit;
+  [[nodiscard]] std::int64_t delaySamples() const;
+  // With our own pilot: the samples that the first `groups` groups take, and the groups that
+  // `samples` samples need, both exact however long the signal runs.
+  [[nodiscard]] std::int64_t samplesOfGroups(std::int64_t groups) const;
+  [[nodiscard]] std::int64_t groupsOfSamples(std::int64_t samples) const;
+  // The most samples one group takes, and as 16-bit bytes.
+  [[nodiscard]] std::size_t maxSamplesPerGroup() const;
+  [[nodiscard]] std::size_t maxBytesPerGroup() const { return 2 * maxSamplesPerGroup(); }
 
-  MpxModulator();
+  // With our own pilot: the samples of the group's 104 bit periods as 16-bit little-endian bytes
+  // straight into `out` (room for maxBytesPerGroup()); returns how many samples. The shaping looks
+  // two bits ahead, so the samples run two bit periods behind the bits: the first two periods of
+  // the signal carry idle symbols, and a group's last two bits go out with the next group.
+  std::size_t modulate(const RdsGroup& group, char* out);
 
-  // Appends kSamplesPerGroup samples for the next group. The shaping looks two bits ahead, so
-  // the samples run two bit periods behind the bits: the first two periods of the signal carry
-  // idle symbols, and a group's last two bits go out at the start of the next group's samples.
-  void modulate(const RdsGroup& group, std::vector<std::int16_t>& out);
-  // The same samples as 16-bit little-endian bytes, kBytesPerGroup of them, written straight
-  // into `out`: one copy per bit from the table to the output, nothing cleared or copied again.
-  static constexpr int kBytesPerGroup = 2 * kSamplesPerGroup;
-  void modulate(const RdsGroup& group, char* out);
+  // On a pilot of someone else's: the next data bit begins, and the RDS signal alone (full scale
+  // 1) at `bitFraction` (0 to 1) into the current bit period, `carrier` being the subcarrier's
+  // value there.
+  void pushBit(unsigned bit);
+  [[nodiscard]] double rdsAt(double bitFraction, double carrier) const {
+    const double at = bitFraction * kPhasesPerBit;
+    const auto index = static_cast<std::size_t>(at);
+    const float* row = table_.data() + window_ * kRowSize;
+    return carrier *
+           (row[index] + (at - static_cast<double>(index)) * (row[index + 1] - row[index]));
+  }
 
  private:
   static constexpr int kWindow = 2 * kSpanBits + 1;
-  static constexpr int kBytesPerBit = 2 * kSamplesPerBit;
+  static constexpr int kPhasesPerBit = 1024;
+  static constexpr std::size_t kRowSize = kPhasesPerBit + 2;  // one past the end, for rounding
 
-  // The table row of the next bit's samples.
-  [[nodiscard]] unsigned nextPattern(unsigned bit);
+  int sampleRate_;
+  std::vector<float> table_;  // kRowSize entries a pattern of kWindow symbols, scaled to the level
+  unsigned coded_ = 0;        // the last differentially coded bit
+  unsigned window_ = 0;       // the last kWindow coded bits, newest in bit 0
 
-  std::vector<std::int16_t> table_;  // kSamplesPerBit samples for each pattern of kWindow symbols
-  std::string tableBytes_;           // the same, little-endian
-  unsigned coded_ = 0;               // the last differentially coded bit
-  unsigned window_ = 0;              // the last kWindow coded bits, newest in bit 0
+  // Our own pilot's phase is step_/period_ cycles a sample: phase_ of period_ in the current
+  // cycle, cycle_ of kPilotCyclesPerBit in the current bit.
+  int period_;
+  int step_;
+  int phase_ = 0;
+  int cycle_ = 0;
+  std::vector<double> pilot_;       // period_ entries: our pilot, scaled
+  std::vector<double> subcarrier_;  // period_ entries: its third harmonic, full scale 1
 };
 
 }  // namespace orvane

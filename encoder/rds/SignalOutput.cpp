@@ -1,6 +1,7 @@
 #include "SignalOutput.h"
 
 #include <algorithm>
+#include <numbers>
 
 #include "PcmFormat.h"
 
@@ -13,7 +14,8 @@ constexpr std::int64_t kGroupMicrosNumerator = 1'664'000;
 constexpr std::int64_t kGroupMicrosDenominator = 19;
 constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 constexpr std::uint64_t kHexLineBytes = 20;  // "PPPP BBBB CCCC DDDD\n"
-constexpr std::uint64_t kBytesPerSample = 2;
+// Input taken in one read at most: a few milliseconds of a sound card's samples.
+constexpr std::size_t kInputChunk = 16 * 1024;
 
 }  // namespace
 
@@ -25,6 +27,7 @@ SignalOutput::SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Se
       clocks_(std::move(clocks)),
       clockStart_(clocks_.monotonic()),
       unixStart_(clocks_.wall()),
+      modulator_(settings.sampleRate, settings.rdsLevel),
       lastProgress_(clockStart_) {}
 
 void SignalOutput::setGroupOutput(OutputStream stream) {
@@ -36,7 +39,21 @@ void SignalOutput::setMpxOutput(OutputStream stream, bool wav) {
   wav_ = wav;
   // The largest sizes mean "until the end" to readers: right for a stream, and for a file until
   // close() writes the real ones, so that even a file cut short by a crash can be read.
-  if (wav_) mpxStream_->append(wavHeader(MpxModulator::kSampleRate, kMaxWavDataBytes));
+  const PcmLayout layout = outputLayout();
+  if (wav_) {
+    mpxStream_->append(wavHeader(layout.sampleRate, kMaxWavDataBytes, layout.bitsPerSample));
+  }
+}
+
+void SignalOutput::setMpxInput(InputStream input, PcmLayout layout, std::string start) {
+  input_.emplace(std::move(input));
+  loop_ = std::make_unique<LoopThrough>(layout, settings_.rdsLevel);
+  inputBytes_ = std::move(start);
+}
+
+PcmLayout SignalOutput::outputLayout() const {
+  if (loop_) return loop_->layout();
+  return {static_cast<std::uint32_t>(modulator_.sampleRate()), 16};
 }
 
 PollTask::Wait SignalOutput::wait() {
@@ -44,7 +61,11 @@ PollTask::Wait SignalOutput::wait() {
   for (OutputStream* stream : streams()) {
     if (stream->pending() > 0) wait.fds.push_back({stream->fd(), POLLOUT, 0});
   }
-  if (complete() ? pending() == 0 : mayMakeGroup()) {
+  if (loop_ && !complete() && pending() < kMaxPendingBytes) {
+    wait.fds.push_back({input_->fd(), POLLIN, 0});
+  } else if (loop_) {
+    if (complete() && pending() == 0) wait.timeoutMs = 0;
+  } else if (complete() ? pending() == 0 : mayMakeGroup()) {
     wait.timeoutMs = 0;
   } else if (!complete() && settings_.pacing == Pacing::Clock && pending() < kMaxPendingBytes) {
     const std::int64_t due = groupOffsetMicros(groupsMade_) - GroupScheduler::kGroupMicros;
@@ -59,6 +80,7 @@ PollTask::Wait SignalOutput::wait() {
 // What a turn makes goes out in one write per output at its end, not one per group.
 bool SignalOutput::service(std::span<const pollfd>) {
   skipGap();
+  if (loop_) return loopThrough();
   if (!flushAll()) return false;
   const int groups = mpxStream_ ? kGroupsPerTurn : kGroupLinesPerTurn;
   for (int turn = 0; turn < groups && mayMakeGroup(); ++turn) makeGroup();
@@ -120,16 +142,75 @@ void SignalOutput::completeFiles() {
   }
   if (!wav_ || !mpxStream_ || !mpxStream_->seekable()) return;
   const std::uint64_t written = mpxStream_->written();
+  const PcmLayout layout = outputLayout();
+  const auto width = static_cast<std::uint64_t>(layout.bytesPerSample());
   const std::uint64_t data =
-      written < kWavHeaderSize ? 0 : (written - kWavHeaderSize) / kBytesPerSample * kBytesPerSample;
+      written < kWavHeaderSize ? 0 : (written - kWavHeaderSize) / width * width;
   if ((!mpxStream_->truncate(kWavHeaderSize + data) ||
-       !mpxStream_->rewriteStart(wavHeader(MpxModulator::kSampleRate, data))) &&
+       !mpxStream_->rewriteStart(wavHeader(layout.sampleRate, data, layout.bitsPerSample))) &&
       error_.empty()) {
     error_ = "não foi possível completar o cabeçalho WAV de " + mpxStream_->name();
   }
 }
 
+// A loop-through goes on while its input does, and is paced by it: a sound card, or the reader
+// of a pipe at the other end.
+bool SignalOutput::loopThrough() {
+  if (!flushAll()) return false;
+  const auto width = static_cast<std::size_t>(loop_->layout().bytesPerSample());
+  for (int turn = 0; turn < kGroupsPerTurn && !complete() && pending() < kMaxPendingBytes; ++turn) {
+    const InputStream::Read read = input_->readInto(inputBytes_, kInputChunk);
+    if (read == InputStream::Read::Failed) {
+      if (error_.empty()) error_ = input_->error();
+      return false;
+    }
+    inputEnded_ = inputEnded_ || read == InputStream::Read::Ended;
+    const auto room = static_cast<std::size_t>(*loopSampleLimit() - samplesMade_) * width;
+    const std::size_t bytes = std::min(inputBytes_.size() / width * width, room);
+    loop_->process(std::string_view(inputBytes_).substr(0, bytes), mpxStream_->room(bytes),
+                   [this] { return nextGroup(); });
+    mpxStream_->commit(bytes);
+    samplesMade_ += static_cast<std::int64_t>(bytes / width);
+    inputBytes_.erase(0, bytes);
+    reportLoopThrough();
+    if (read != InputStream::Read::Some) break;
+  }
+  if (!flushAll()) return false;
+  noteProgress();
+  if (complete() && pending() == 0) {
+    close();
+    return false;
+  }
+  return true;
+}
+
+void SignalOutput::reportLoopThrough() {
+  if (!report_) return;
+  const PilotLock& pilot = loop_->pilot();
+  if (pilot.pilotPresent() != pilotReported_) {
+    pilotReported_ = pilot.pilotPresent();
+    report_(pilotReported_ ? "Piloto encontrado: o RDS segue o piloto da entrada"
+                           : "Sem piloto na entrada: o RDS continua a 57 kHz por conta própria");
+  }
+  if (loop_->clipBursts() != clipBurstsReported_) {
+    clipBurstsReported_ = loop_->clipBursts();
+    report_("Corte: a entrada com o RDS passa do fundo de escala (" +
+            std::to_string(loop_->clippedSamples()) + " amostras cortadas até agora)");
+  }
+}
+
+// The samples a loop-through may make: as many as asked, and no more than a WAV can describe.
+std::optional<std::int64_t> SignalOutput::loopSampleLimit() const {
+  const auto width = static_cast<std::uint64_t>(loop_->layout().bytesPerSample());
+  const auto wavSamples = static_cast<std::int64_t>(kMaxWavDataBytes / width);
+  return std::min(settings_.samples.value_or(wavSamples), wavSamples);
+}
+
 bool SignalOutput::complete() const {
+  if (loop_) {
+    const auto width = static_cast<std::size_t>(loop_->layout().bytesPerSample());
+    return samplesMade_ >= *loopSampleLimit() || (inputEnded_ && inputBytes_.size() < width);
+  }
   const auto limit = groupLimit();
   return limit && groupsMade_ >= *limit;
 }
@@ -143,7 +224,7 @@ bool SignalOutput::mayMakeGroup() const {
          clocks_.monotonic() - clockStart_;
 }
 
-void SignalOutput::makeGroup() {
+RdsGroup SignalOutput::nextGroup() {
   const GroupTime time = nextGroupTime();
   const RdsGroup group = scheduler_.next(onAir_, time);
   ++groupsMade_;
@@ -154,15 +235,20 @@ void SignalOutput::makeGroup() {
     line[kHexLineLength] = '\n';
     groupStream_->commit(kHexLineBytes);
   }
+  return group;
+}
+
+void SignalOutput::makeGroup() {
+  const RdsGroup group = nextGroup();
   if (!mpxStream_) return;
-  std::int64_t count = MpxModulator::kSamplesPerGroup;
+  // The last group of a signal cut short is made whole and only its first samples kept.
+  auto count = static_cast<std::int64_t>(
+      modulator_.modulate(group, mpxStream_->room(modulator_.maxBytesPerGroup())));
   if (settings_.samples) count = std::min(count, *settings_.samples - samplesMade_);
   if (wav_) {
     count = std::min(count, static_cast<std::int64_t>(kMaxWavDataBytes / 2) - samplesMade_);
   }
-  // The last group of a signal cut short is made whole and only its first samples kept.
-  modulator_.modulate(group, mpxStream_->room(MpxModulator::kBytesPerGroup));
-  mpxStream_->commit(static_cast<std::size_t>(count) * kBytesPerSample);
+  mpxStream_->commit(static_cast<std::size_t>(count) * 2);
   samplesMade_ += count;
 }
 
@@ -204,9 +290,10 @@ std::int64_t SignalOutput::microsWaitingAhead() const {
   }
   if (mpxStream_) {
     const auto samples =
-        static_cast<std::int64_t>((mpxStream_->pending() + mpxStream_->queued()) / kBytesPerSample +
-                                  MpxModulator::kDelaySamples);
-    micros = std::max(micros, samples * kMicrosPerSecond / MpxModulator::kSampleRate);
+        static_cast<std::int64_t>((mpxStream_->pending() + mpxStream_->queued()) /
+                                      static_cast<std::size_t>(outputLayout().bytesPerSample()) +
+                                  (loop_ ? loop_->delaySamples() : modulator_.delaySamples()));
+    micros = std::max(micros, samples * kMicrosPerSecond / outputLayout().sampleRate);
   }
   return micros;
 }
@@ -220,7 +307,7 @@ std::optional<std::int64_t> SignalOutput::groupLimit() const {
     samples = std::min(samples.value_or(wavSamples), wavSamples);
   }
   if (!samples) return std::nullopt;
-  return (*samples + MpxModulator::kSamplesPerGroup - 1) / MpxModulator::kSamplesPerGroup;
+  return modulator_.groupsOfSamples(*samples);
 }
 
 // A stall is counted once when it begins, however long it lasts.
@@ -250,7 +337,14 @@ SignalOutput::Health SignalOutput::health() const {
   health.gaps = gaps_;
   health.lostMicros = lostMicros_;
   health.lastGapMicros = lastGapMicros_;
-  if (settings_.pacing == Pacing::Clock && !complete()) {
+  if (loop_) {
+    const PilotLock& pilot = loop_->pilot();
+    health.loopThrough = Health::LoopThrough{
+        pilot.pilotPresent(), pilot.locked(),
+        pilot.pilotLevel(),   pilot.phaseErrorRadians() * 180 / std::numbers::pi,
+        pilot.offsetPpm(),    loop_->clippedSamples(),
+        loop_->clipBursts()};
+  } else if (settings_.pacing == Pacing::Clock && !complete()) {
     health.lagMicros = std::max<std::int64_t>(
         0, now - clockStart_ - groupOffsetMicros(groupsMade_) + GroupScheduler::kGroupMicros);
   }

@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "GroupScheduler.h"
+#include "InputStream.h"
+#include "LoopThrough.h"
 #include "MpxModulator.h"
 #include "OnAirState.h"
 #include "OutputStream.h"
@@ -52,6 +55,8 @@ class SignalOutput : public PollTask {
     Pacing pacing = Pacing::Clock;
     std::optional<std::int64_t> samples;  // length of the signal; none: until stopped
     TimeOfDay timeOfDay = TimeOfDay::Live;
+    int sampleRate = MpxModulator::kDefaultSampleRate;
+    double rdsLevel = MpxModulator::kDefaultRdsLevel;
   };
 
   SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Settings settings, Clocks clocks);
@@ -68,9 +73,15 @@ class SignalOutput : public PollTask {
 
   void setGroupOutput(OutputStream stream);
   void watchGroups(GroupWatcher watcher) { watcher_ = std::move(watcher); }
+  // Hears what the log should say of the signal: a loop-through's pilot lost and found again,
+  // and clipping, once each time it begins.
+  void reportTo(std::function<void(const std::string&)> report) { report_ = std::move(report); }
   // A WAV file when `wav`, raw samples otherwise. A WAV also ends the signal at the size the
   // format can describe.
   void setMpxOutput(OutputStream stream, bool wav);
+  // A loop-through: the multiplex is `input` (laid out as `layout`, `start` already read of it)
+  // with RDS added, not ours; given before the output, which then keeps the input's layout.
+  void setMpxInput(InputStream input, PcmLayout layout, std::string start);
 
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled = {}) override;
@@ -102,12 +113,29 @@ class SignalOutput : public PollTask {
     std::uint64_t gaps = 0;          // of the stalls, the loop's gaps
     std::int64_t lostMicros = 0;     // the signal time the gaps skipped, in all
     std::int64_t lastGapMicros = 0;  // the length of the last gap
+
+    // On a loop-through: the input's pilot and what adding RDS to it came to.
+    struct LoopThrough {
+      bool pilotPresent = false;
+      bool locked = false;
+      double pilotLevel = 0;         // full scale 1
+      double phaseErrorDegrees = 0;  // smoothed, of the pilot; three times it on the subcarrier
+      double pilotOffsetPpm = 0;
+      std::uint64_t clippedSamples = 0;
+      std::uint64_t clipBursts = 0;
+    };
+    std::optional<LoopThrough> loopThrough;
   };
   [[nodiscard]] Health health() const;
 
  private:
   [[nodiscard]] bool mayMakeGroup() const;
+  RdsGroup nextGroup();
   void makeGroup();
+  bool loopThrough();
+  void reportLoopThrough();
+  [[nodiscard]] std::optional<std::int64_t> loopSampleLimit() const;
+  [[nodiscard]] PcmLayout outputLayout() const;
   bool flushAll();
   [[nodiscard]] std::size_t pending() const;
   [[nodiscard]] std::int64_t groupOffsetMicros(std::int64_t group) const;
@@ -130,12 +158,19 @@ class SignalOutput : public PollTask {
   std::optional<OutputStream> mpxStream_;
   bool wav_ = false;
   MpxModulator modulator_;
+  std::optional<InputStream> input_;
+  std::unique_ptr<LoopThrough> loop_;
+  std::string inputBytes_;  // read and not yet looped through: at most a partial sample
+  bool inputEnded_ = false;
   std::int64_t samplesMade_ = 0;
   std::int64_t groupsMade_ = 0;
   std::string error_;
   bool closed_ = false;
 
   GroupWatcher watcher_;
+  std::function<void(const std::string&)> report_;
+  bool pilotReported_ = false;  // the pilot's state the log last gave
+  std::uint64_t clipBurstsReported_ = 0;
   std::uint64_t lastWritten_ = 0;  // by all outputs, at the last look
   std::int64_t lastProgress_ = 0;  // monotonic time the readers last took something
   bool stalled_ = false;

@@ -278,6 +278,39 @@ TEST(Signal, FromACommandFileBothOutputsCarryWhatWasSent) {
   }
 }
 
+// At rates where a bit is no whole number of samples the bit clock keeps to 1187.5 bit/s (a
+// rounded one would slip a bit every few seconds and the groups would be lost), the pilot keeps
+// its level, the subcarrier its phase against the pilot's third harmonic, and RDS its level.
+TEST(Signal, AtAnyRateTheBitClockPilotAndLevelHold) {
+  TempDir dir;
+  dir.write("station.txt", "PSN=\"ORVANE\"\nTXT0=\"Ola\"\n");
+  const std::tuple<int, const char*, double> rows[] = {{192000, "3.375", 0.045},
+                                                       {128000, "1.5", 0.02}};
+  for (const auto& [rate, kilohertz, level] : rows) {
+    EncoderProcess encoder({"--commands", dir.file("station.txt"), "--groups", dir.file("g.txt"),
+                            "--mpx", dir.file("out.wav"), "--seconds", "6", "--rate",
+                            std::to_string(rate), "--rds-level", kilohertz});
+    ASSERT_EQ(encoder.waitForExit(), 0);
+    const auto wav = readWav(dir.read("out.wav"), static_cast<std::uint32_t>(rate));
+    ASSERT_TRUE(wav && wav->size() == 6u * static_cast<unsigned>(rate)) << rate;
+    const auto lines = groupsFromHex(dir.read("g.txt")).value_or(std::vector<RdsGroup>{});
+    auto heard = groupsFromSamples(*wav, rate);
+    ASSERT_GE(lines.size(), 66u);
+    heard.resize(std::min<std::size_t>(heard.size(), 66));  // the last one may be cut short
+    EXPECT_EQ(heard, std::vector(lines.begin(), lines.begin() + 66)) << rate;
+
+    const PilotMeasure pilot = measureTone(*wav, 19000, rate);
+    EXPECT_NEAR(pilot.amplitude, 0.09, 0.001) << rate;
+    EXPECT_NEAR(subcarrierAxisDegrees(*wav, rate, 19000, pilot.phase), 0, 1) << rate;
+    double peak = 0;
+    for (std::size_t n = 0; n < wav->size(); ++n) {
+      const double angle = 2 * std::numbers::pi * 19000 * static_cast<double>(n) / rate;
+      peak = std::max(peak, std::abs((*wav)[n] / 32767.0 - 0.09 * std::sin(angle + pilot.phase)));
+    }
+    EXPECT_NEAR(peak, level, 0.002) << rate;
+  }
+}
+
 // The console changes the state while the signal runs, and the raw stream on standard output
 // keeps a reader's pace. The reader here stops reading until the console is done, so the
 // console's replies prove that a stalled reader never holds the connection up; a reader that

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <complex>
 #include <numbers>
 #include <sstream>
 #include <utility>
@@ -11,11 +12,8 @@
 namespace orvane::test {
 namespace {
 
-constexpr double kRate = 228000.0;
-constexpr std::size_t kSamplesPerBit = 192;
-
-double angle(double hertz, std::size_t n) {
-  return 2 * std::numbers::pi * hertz * static_cast<double>(n) / kRate;
+double angle(double hertz, std::size_t n, double rate) {
+  return 2 * std::numbers::pi * hertz * static_cast<double>(n) / rate;
 }
 
 // The parity-check matrix of IEC 62106, one row per bit of the block, first bit first, and the
@@ -82,39 +80,44 @@ RtPlusSeen applyTags(std::uint64_t bits, const std::string& text) {
 
 }  // namespace
 
-PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz) {
+PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz, double rate) {
   double inPhase = 0, quadrature = 0;
   const auto count = static_cast<double>(samples.size());
   for (std::size_t n = 0; n < samples.size(); ++n) {
-    const double window = 1 - std::cos(angle(kRate, n) / count);
-    inPhase += window * samples[n] * std::sin(angle(hertz, n));
-    quadrature += window * samples[n] * std::cos(angle(hertz, n));
+    const double window = 1 - std::cos(angle(rate, n, rate) / count);
+    inPhase += window * samples[n] * std::sin(angle(hertz, n, rate));
+    quadrature += window * samples[n] * std::cos(angle(hertz, n, rate));
   }
   return {std::hypot(inPhase, quadrature) * 2 / (count * 32767), std::atan2(quadrature, inPhase)};
 }
 
-std::vector<RdsGroup> groupsFromSamples(std::span<const std::int16_t> samples) {
-  const double pilotPhase = measureTone(samples, 19000).phase;
+std::vector<RdsGroup> groupsFromSamples(std::span<const std::int16_t> samples, double rate,
+                                        double pilotHertz) {
+  const double pilotPhase = measureTone(samples, pilotHertz, rate).phase;
   // Running sum of the signal times the regenerated subcarrier.
   std::vector<double> sum(samples.size() + 1, 0.0);
   for (std::size_t n = 0; n < samples.size(); ++n) {
-    sum[n + 1] = sum[n] + samples[n] * std::sin(3 * (angle(19000, n) + pilotPhase));
+    sum[n + 1] = sum[n] + samples[n] * std::sin(3 * (angle(pilotHertz, n, rate) + pilotPhase));
   }
-  auto halves = [&](std::size_t start) {
-    const std::size_t middle = start + kSamplesPerBit / 2, end = start + kSamplesPerBit;
-    return (sum[middle] - sum[start]) - (sum[end] - sum[middle]);
+  // A bit is sixteen pilot cycles, seldom a whole number of samples.
+  const double samplesPerBit = 16 * rate / pilotHertz;
+  auto halves = [&](double offset, std::size_t bit) {
+    const auto at = [&](double half) {
+      return sum[static_cast<std::size_t>(std::lround(offset + (bit + half) * samplesPerBit))];
+    };
+    return (at(0.5) - at(0)) - (at(1) - at(0.5));
   };
-  const std::size_t bits = samples.size() / kSamplesPerBit - 1;
-  std::pair<double, std::size_t> best{-1, 0};  // the strength of the bit clock, and its offset
-  for (std::size_t offset = 0; offset < kSamplesPerBit; offset += 2) {
+  const auto bits =
+      static_cast<std::size_t>(static_cast<double>(samples.size()) / samplesPerBit) - 1;
+  std::pair<double, double> best{-1, 0};  // the strength of the bit clock, and its offset
+  for (double offset = 0; offset < samplesPerBit; offset += 2) {
     double strength = 0;
-    for (std::size_t k = 0; k < bits; ++k)
-      strength += std::abs(halves(offset + k * kSamplesPerBit));
+    for (std::size_t k = 0; k < bits; ++k) strength += std::abs(halves(offset, k));
     best = std::max(best, {strength, offset});
   }
   std::vector<std::uint8_t> data;
   for (std::size_t k = 0, previous = 0; k < bits; ++k) {
-    const std::size_t level = halves(best.second + k * kSamplesPerBit) > 0 ? 1 : 0;
+    const std::size_t level = halves(best.second, k) > 0 ? 1 : 0;
     data.push_back(level != previous ? 1 : 0);
     previous = level;
   }
@@ -127,7 +130,25 @@ std::vector<RdsGroup> groupsFromSamples(std::span<const std::int16_t> samples) {
   return groups;
 }
 
-std::optional<std::vector<std::int16_t>> readWav(const std::string& bytes) {
+double subcarrierAxisDegrees(std::span<const std::int16_t> samples, double rate, double pilotHertz,
+                             double pilotPhase) {
+  // Sums over a quarter bit: a low-pass that keeps the data and drops what the mixing doubled.
+  const auto quarterBit = static_cast<std::size_t>(4 * rate / pilotHertz);
+  std::complex<double> squares = 0, block = 0;
+  for (std::size_t n = 0; n < samples.size(); ++n) {
+    block += static_cast<double>(samples[n]) *
+             std::polar(1.0, -3 * (angle(pilotHertz, n, rate) + pilotPhase));
+    if ((n + 1) % quarterBit == 0) {
+      squares += block * block;
+      block = 0;
+    }
+  }
+  // A data level a sin(3 theta + delta) mixes down to -j a/2 e^(j delta).
+  const double axis = std::arg(squares) / 2 * 180 / std::numbers::pi + 90;
+  return axis > 90 ? axis - 180 : axis;
+}
+
+std::optional<std::vector<std::int16_t>> readWav(const std::string& bytes, std::uint32_t rate) {
   const auto le = [&](std::size_t at, int size) {
     std::uint32_t value = 0;
     for (int i = size - 1; i >= 0; --i)
@@ -137,7 +158,7 @@ std::optional<std::vector<std::int16_t>> readWav(const std::string& bytes) {
   const std::size_t data = bytes.size() - 44;
   if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || le(4, 4) != data + 36 ||
       bytes.compare(8, 8, "WAVEfmt ") != 0 || le(16, 4) != 16 || le(20, 2) != 1 || le(22, 2) != 1 ||
-      le(24, 4) != 228000 || le(28, 4) != 456000 || le(32, 2) != 2 || le(34, 2) != 16 ||
+      le(24, 4) != rate || le(28, 4) != 2 * rate || le(32, 2) != 2 || le(34, 2) != 16 ||
       bytes.compare(36, 4, "data") != 0 || le(40, 4) != data) {
     return std::nullopt;
   }

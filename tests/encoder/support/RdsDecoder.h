@@ -16,9 +16,10 @@
 // parity-check matrix, groups from its tables.
 namespace orvane::test {
 
-// The samples of a WAV file as a player must find it: 16-bit PCM mono at 228 kHz, its sizes
-// those of its length; none if the file is anything else.
-[[nodiscard]] std::optional<std::vector<std::int16_t>> readWav(const std::string& bytes);
+// The samples of a WAV file as a player must find it: 16-bit PCM mono at `rate`, its sizes those
+// of its length; none if the file is anything else.
+[[nodiscard]] std::optional<std::vector<std::int16_t>> readWav(const std::string& bytes,
+                                                               std::uint32_t rate = 228000);
 
 struct PilotMeasure {
   double amplitude;  // full scale 1
@@ -27,13 +28,24 @@ struct PilotMeasure {
 
 // A tone found by correlation over the whole signal, Hann-windowed so that strong tones nearby
 // do not leak into it.
-[[nodiscard]] PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz);
+[[nodiscard]] PilotMeasure measureTone(std::span<const std::int16_t> samples, double hertz,
+                                       double rate = 228000);
 
 // The groups a receiver hears: the subcarrier is regenerated from the pilot (its third harmonic),
 // the product integrated over each half bit, the bit clock found where the biphase halves differ
 // most, the differential coding undone, and the bits taken as groups where four blocks in a row
-// carry offsets A, B, C or C', D, and again after any group that fails the check.
-[[nodiscard]] std::vector<RdsGroup> groupsFromSamples(std::span<const std::int16_t> samples);
+// carry offsets A, B, C or C', D, and again after any group that fails the check. The pilot is
+// taken to be at `pilotHertz`, steady over the samples given.
+[[nodiscard]] std::vector<RdsGroup> groupsFromSamples(std::span<const std::int16_t> samples,
+                                                      double rate = 228000,
+                                                      double pilotHertz = 19000);
+
+// The phase of the RDS subcarrier against three times a pilot of `pilotHertz` whose phase at
+// the first sample is `pilotPhase`, in degrees, as a test instrument shows it: the signal mixed
+// down with the pilot's third harmonic, the axis of the data's constellation; 0 is in phase.
+// The data's sign leaves it known to half a turn: -90 to 90.
+[[nodiscard]] double subcarrierAxisDegrees(std::span<const std::int16_t> samples, double rate,
+                                           double pilotHertz, double pilotPhase);
 
 // The offset a 26-bit block was sent with, known by its syndrome; none for a damaged block.
 [[nodiscard]] std::optional<Offset> offsetOf(std::uint32_t block);
