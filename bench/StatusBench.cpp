@@ -24,7 +24,9 @@ StatusSnapshot busyStation() {
   }
   StatusSnapshot status;
   status.air = readBack.view();
-  status.signal = SignalOutput::Health{{"groups.txt", "mpx.wav"}, 0, false, 0, 0, 0};
+  status.signal = SignalOutput::Health{};
+  status.signal->outputs = {"groups.txt", "mpx.wav"};
+  status.signal->lagMicros = 0;
   for (int i = 0; i < 4; ++i) {
     status.targets.push_back(
         {"tcp:10.0.1." + std::to_string(i) + ":5000", i != 2, "", {}, {}, 0, 1});

@@ -167,7 +167,7 @@ TEST(DoorJson, AzuraCastWebHookAndItsWrongShapes) {
   EXPECT_EQ(std::get<std::string>(readAzuraCastJson(deep)), "JSON aninhado demais");
   EXPECT_EQ(std::get<Refusal>(readStateJson(R"({"TEXT":"a","XX":1})")).text,
             "chave desconhecida: XX");
-  EXPECT_EQ(std::get<std::string>(readStateJson(R"({"TEXT":"a","PS":"b","TEXT":"c"})")),
+  EXPECT_EQ(std::get<Refusal>(readStateJson(R"({"TEXT":"a","PS":"b","TEXT":"c"})")).text,
             "chave repetida: TEXT");
   EXPECT_EQ(std::get<std::string>(readAzuraCastJson(
                 R"({"now_playing":{"song":{"title":"a"},"song":{"title":"b"}}})")),
@@ -268,7 +268,7 @@ TEST_F(DeskTest, SongGoesOnAirWithItsTagsAndExpiresToTheStationsText) {
 // "??" reads back every key a line may set, and AF, fixed at start, is not one of them.
 TEST_F(DeskTest, ReadAllAnswersEveryKeyALineMaySet) {
   desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
-  EXPECT_EQ(answerDoorLine(*desk_, "??", "teste"),
+  EXPECT_EQ(answerDoorLine(*desk_, "??", "teste").reply,
             "PS=\nDPS=\nTEXT=\nPTY=00\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=\nCT=0\n+\n");
 }
 
@@ -291,7 +291,7 @@ TEST_F(DeskTest, ExpiryLeavesSomeoneElsesTextAndFilterKeepsJinglesOff) {
   EXPECT_EQ(state_.onAir().radiotext[0], "Consola");
   advance(std::chrono::hours(1));
   EXPECT_EQ(state_.onAir().radiotext[0], "Consola") << "the operator's text never expires";
-  (void)desk_->set({{DoorKey::Text, "Playout"}}, "teste");
+  (void)desk_->set({{doorKeyNamed("TEXT"), "Playout"}}, "teste");
   advance(std::chrono::minutes(15));
   EXPECT_EQ(state_.onAir().radiotext[0], "Bom dia") << "a playout's plain text goes stale";
   // A batch with one bad value changes nothing.
