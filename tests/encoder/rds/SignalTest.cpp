@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "EncoderProcess.h"
+#include "GroupScheduler.h"
 #include "HttpClient.h"
 #include "RdsDecoder.h"
 #include "SignalOutput.h"
@@ -357,6 +358,9 @@ TEST(Signal, AConsoleEditIsInTheFirstGroupMadeAfterIt) {
     for (int ms = 0; ms < kPatienceMs && made() <= than; ++ms) usleep(1000);
     return made() > than;
   };
+  // An edit may take a name's turn only while the last window held enough names, and a window
+  // has to have been sent before it can be counted: start once one has gone out.
+  ASSERT_TRUE(grown(GroupScheduler::kNameWindow));
   for (int k = 0; k < 12; ++k) {
     const bool name = k % 2 == 1;
     const char tag = static_cast<char>('A' + k);
