@@ -51,7 +51,8 @@ std::string streamStatusUrl(std::string_view url, bool& shoutcast) {
 
 StreamStatusDoor::StreamStatusDoor(std::string url, std::string mount, AutomationDesk& desk,
                                    AirLog& log, Clock clock)
-    : url_(streamStatusUrl(url, shoutcast_)),
+    : shoutcast_(false),
+      url_(streamStatusUrl(url, shoutcast_)),
       mount_(std::move(mount)),
       name_(std::string(shoutcast_ ? "Shoutcast " : "Icecast ") + serverOf(url)),
       desk_(desk),

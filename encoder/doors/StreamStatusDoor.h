@@ -63,9 +63,9 @@ class StreamStatusDoor : public PollTask {
   void take(const StreamStatus& status);
   void problem(const std::string& reason);
 
+  bool shoutcast_ = false;  // set by the URL's reading, so it is made before the URL
   std::string url_;
   std::string mount_;
-  bool shoutcast_;
   std::string name_;  // "Icecast 10.0.0.9:8000", for the log
   AutomationDesk& desk_;
   AirLog& log_;
