@@ -10,10 +10,10 @@
 namespace orvane {
 
 // The doors through which the on-air state is changed.
-enum class ChangeSource { Console, Line, Http, File, Uecp };
+enum class ChangeSource { Console, Line, Http, File, Uecp, Agenda };
 
-inline constexpr std::array<std::string_view, 5> kChangeSourceNames = {"console", "linha", "http",
-                                                                       "ficheiro", "uecp"};
+inline constexpr std::array<std::string_view, 6> kChangeSourceNames = {
+    "console", "linha", "http", "ficheiro", "uecp", "agenda"};
 
 // Who last changed what goes on air, per door: when, from where, and how often since the start.
 // Every door records its changes here, so that the status page can say who put a text on air
