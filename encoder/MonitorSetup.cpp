@@ -37,7 +37,8 @@ std::unique_ptr<Monitoring> openMonitoring(const ServerOptions& options, const E
   AirReadBack& readBack = monitoring->readBack;
   output->watchGroups(
       [&readBack](const RdsGroup& group, std::int64_t micros) { readBack.take(group, micros); });
-  StatusMonitor::Sources sources{&readBack, output, bridge, &monitoring->ledger, &log, {}, {}, {}};
+  StatusMonitor::Sources sources{&readBack, output, bridge, &monitoring->ledger, &log, {},
+                                 {},        {},     {}};
   if (listener) {
     listener->recordChanges(monitoring->ledger);
     sources.doors.emplace_back("uecp", [listener] { return listener->clients(); });
@@ -57,6 +58,14 @@ void watchConsole(Monitoring& monitoring, EncoderServer& server) {
 void watchDoors(Monitoring& monitoring, AutomationDoors& doors) {
   if (doors.desk) doors.desk->recordChanges(monitoring.ledger);
   if (doors.http) attachStatus(*doors.http, *monitoring.monitor);
+}
+
+void watchSchedule(Monitoring& monitoring, AgendaDesk& agenda) {
+  agenda.recordChanges(monitoring.ledger);
+  monitoring.monitor->watchSchedule([&agenda] {
+    const AgendaDesk::Health health = agenda.health();
+    return ScheduleStatus{health.onAir, health.next, health.nextStartsMicros};
+  });
 }
 
 }  // namespace orvane

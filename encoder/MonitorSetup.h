@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "AgendaDesk.h"
 #include "AirLog.h"
 #include "AirReadBack.h"
 #include "AutomationSetup.h"
@@ -41,5 +42,8 @@ struct Monitoring {
 void watchConsole(Monitoring& monitoring, EncoderServer& server);
 // Records the playout doors' changes, and puts the status page on the HTTP door when it is open.
 void watchDoors(Monitoring& monitoring, AutomationDoors& doors);
+
+// Records the schedule's changes and shows its entries on the status page.
+void watchSchedule(Monitoring& monitoring, AgendaDesk& agenda);
 
 }  // namespace orvane

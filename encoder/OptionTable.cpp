@@ -78,7 +78,7 @@ Refusal readSeconds(std::string_view value, ServerOptions& options) {
   return std::nullopt;
 }
 
-// A path option: --groups, --mpx, --commands.
+// A path option: --groups, --mpx, --commands, --schedule.
 auto readPath(std::string_view name, std::string ServerOptions::*path) {
   return [name, path](std::string_view value, ServerOptions& options) -> Refusal {
     if (value.empty()) return std::string(name) + " precisa de um nome de ficheiro";
@@ -250,6 +250,10 @@ std::vector<ServerOptionRow> serviceRows() {
        "(só o número: segundos; por omissão 5m)",
        "a TA left on for longer switches itself off, 1s to 24h; a bare number is seconds "
        "(default 5m)"},
+      {"--schedule", Once, "F", "FILE", readPath("--schedule", &O::schedulePath),
+       "põe no ar a agenda das tabelas [[schedule]] do ficheiro TOML F",
+       "put on air the schedule of the `[[schedule]]` tables of the TOML FILE "
+       "([Schedule](#schedule))"},
   };
 }
 

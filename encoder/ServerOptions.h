@@ -59,6 +59,7 @@ struct ServerOptions {
   std::optional<std::string> statePath;
   bool keepState = true;
   std::chrono::seconds trafficTimeout = kDefaultTrafficTimeout;
+  std::string schedulePath;  // the TOML file whose [[schedule]] tables go on air; empty: none
 
   // --pi was given, so that UECP peers are told the code too; the default is ours alone.
   bool programmeIdentificationGiven = false;

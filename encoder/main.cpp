@@ -1,11 +1,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string_view>
 #include <variant>
 #include <vector>
 
+#include "AgendaDesk.h"
 #include "AirLog.h"
 #include "AutomationSetup.h"
 #include "CommandFile.h"
@@ -15,6 +17,7 @@
 #include "ExtendedCountryCode.h"
 #include "Listener.h"
 #include "MonitorSetup.h"
+#include "ScheduleFile.h"
 #include "ServerOptions.h"
 #include "SignalSetup.h"
 #include "StateKeeper.h"
@@ -82,6 +85,26 @@ int ending(int code, const ServerOptions& options, AirLog& log) {
   return code;
 }
 
+// The schedule of --schedule, read whole before anything opens; none on a refusal, said.
+std::optional<std::vector<ScheduleEntry>> readSchedule(const ServerOptions& options) {
+  if (options.schedulePath.empty()) return std::vector<ScheduleEntry>{};
+  auto read = readScheduleFile(options.schedulePath);
+  if (auto* entries = std::get_if<std::vector<ScheduleEntry>>(&read)) return std::move(*entries);
+  for (const std::string& error : std::get<std::vector<std::string>>(read)) {
+    std::cerr << "orvane-encoder: " << error << '\n';
+  }
+  return std::nullopt;
+}
+
+// For tests only: ORVANE_SCHEDULE_TEST_OFFSET_S moves the schedule's clock by so many seconds,
+// so that a test reaches an entry's minute without waiting for it. Nothing else reads it.
+AgendaDesk::UnixClock scheduleClock() {
+  const char* offset = std::getenv("ORVANE_SCHEDULE_TEST_OFFSET_S");
+  constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+  const std::int64_t micros = offset ? std::strtoll(offset, nullptr, 10) * kMicrosPerSecond : 0;
+  return [micros] { return unixMicros() + micros; };
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,6 +123,9 @@ int main(int argc, char** argv) {
   if (options.mpxPath == "-" && isatty(STDOUT_FILENO)) {
     return giveUp("--mpx - escreve amostras binárias: redirecione a saída padrão", 2);
   }
+
+  auto schedule = readSchedule(options);
+  if (!schedule) return 2;
 
   // First, while descriptors are free for certain.
   loadSystemTimeZone();
@@ -187,6 +213,12 @@ int main(int argc, char** argv) {
     for (PollTask* task : doors.tasks()) tasks.push_back(task);
     // A file render says what its file says, for as long as it says it.
     if (options.servesConsole()) tasks.push_back(&trafficBound);
+    AgendaDesk agenda(state, log, scheduleClock());
+    if (!options.schedulePath.empty()) {
+      watchSchedule(*monitoring, agenda);
+      agenda.setSchedule(std::move(*schedule));
+      tasks.push_back(&agenda);
+    }
     // After everything that changes the air, so that it sees each turn's changes in that turn.
     if (kept.keeper) tasks.push_back(kept.keeper.get());
     StateKeeper* keeper = kept.keeper.get();

@@ -158,4 +158,14 @@ std::variant<std::vector<ScheduleEntry>, std::vector<std::string>> loadSchedule(
   return entries;
 }
 
+std::variant<std::vector<ScheduleEntry>, std::vector<std::string>> readScheduleFile(
+    const std::string& path) {
+  try {
+    return loadSchedule(toml::parse_file(path), path);
+  } catch (const toml::parse_error& error) {
+    return std::vector<std::string>{path + ":" + std::to_string(error.source().begin.line) + ": " +
+                                    std::string(error.description())};
+  }
+}
+
 }  // namespace orvane

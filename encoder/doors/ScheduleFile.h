@@ -22,4 +22,9 @@ inline constexpr std::size_t kMaxScheduleEntries = 256;
 [[nodiscard]] std::variant<std::vector<ScheduleEntry>, std::vector<std::string>> loadSchedule(
     const toml::table& root, std::string_view fileName);
 
+// The schedule of the TOML file at `path`; a file that cannot be read or is not TOML is an
+// error "FILE:LINE: why" as well.
+[[nodiscard]] std::variant<std::vector<ScheduleEntry>, std::vector<std::string>> readScheduleFile(
+    const std::string& path);
+
 }  // namespace orvane

@@ -201,6 +201,21 @@ std::string traffic(const StatusSnapshot& status) {
       .done();
 }
 
+std::string optionalText(const std::optional<std::string>& text) {
+  return text ? jsonString(*text) : "null";
+}
+
+std::string schedule(const StatusSnapshot& status) {
+  if (!status.schedule) return "null";
+  const ScheduleStatus& agenda = *status.schedule;
+  return JsonObject()
+      .raw("on_air", optionalText(agenda.onAir))
+      .raw("next", optionalText(agenda.next))
+      .raw("next_starts",
+           agenda.nextStartsUnixMicros ? jsonString(isoTime(*agenda.nextStartsUnixMicros)) : "null")
+      .done();
+}
+
 std::string alarm(const AlarmBook::Raised& raised) {
   return JsonObject()
       .text("kind", alarmKindName(raised.alarm.kind))
@@ -231,6 +246,7 @@ std::string statusJson(const StatusSnapshot& status) {
       .raw("clients", clients.done())
       .raw("state", keptAir(status))
       .raw("traffic", traffic(status))
+      .raw("schedule", schedule(status))
       .raw("alarms", array(status.alarms, alarm))
       .raw("log", JsonObject()
                       .number("dropped", static_cast<std::int64_t>(status.logLinesDropped))

@@ -41,6 +41,7 @@ StatusSnapshot StatusMonitor::snapshot() const {
   for (const auto& [door, count] : sources_.doors) status.doorClients.emplace_back(door, count());
   if (sources_.keptAir) status.keptAir = sources_.keptAir();
   if (sources_.traffic) status.traffic = sources_.traffic();
+  if (sources_.schedule) status.schedule = sources_.schedule();
   status.alarms = alarms_.raised();
   if (sources_.log) {
     status.logLinesDropped = sources_.log->droppedTotal();

@@ -43,6 +43,7 @@ class StatusMonitor : public PollTask {
     std::vector<std::pair<std::string, std::function<std::size_t()>>> doors;
     std::function<KeptAirHealth()> keptAir;  // none: no state is kept
     std::function<TrafficTimeBound::Health()> traffic;
+    std::function<ScheduleStatus()> schedule;  // none: no schedule is given
   };
 
   struct Clocks {
@@ -70,6 +71,10 @@ class StatusMonitor : public PollTask {
                     std::function<TrafficTimeBound::Health()> traffic) {
     sources_.keptAir = std::move(keptAir);
     sources_.traffic = std::move(traffic);
+  }
+
+  void watchSchedule(std::function<ScheduleStatus()> schedule) {
+    sources_.schedule = std::move(schedule);
   }
 
   [[nodiscard]] StatusSnapshot snapshot() const;

@@ -17,6 +17,13 @@
 
 namespace orvane {
 
+// The station's schedule: the entry on air and the next to start, as the log describes them.
+struct ScheduleStatus {
+  std::optional<std::string> onAir;
+  std::optional<std::string> next;
+  std::optional<std::int64_t> nextStartsUnixMicros;
+};
+
 // Everything the status page, the event stream and the metrics say, read at one moment, so that
 // the three are made by pure functions and always agree.
 struct StatusSnapshot {
@@ -29,6 +36,7 @@ struct StatusSnapshot {
   std::vector<std::pair<std::string, std::size_t>> doorClients;  // door name, clients connected
   std::optional<KeptAirHealth> keptAir;                          // none: no state is kept
   std::optional<TrafficTimeBound::Health> traffic;
+  std::optional<ScheduleStatus> schedule;  // none: no schedule is given
   std::vector<AlarmBook::Raised> alarms;
   std::uint64_t logLinesDropped = 0;
   std::uint64_t logLinesSuppressed = 0;

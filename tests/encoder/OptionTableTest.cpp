@@ -33,7 +33,7 @@ TEST(OptionTable, AnOptionGivenTwiceIsRefusedUnlessItAddsToAList) {
       {"--now-playing", "f.txt"}, {"--now-playing-template", "{title}"},
       {"--now-playing-timeout", "2h"}, {"--now-playing-skip", "^jingle"}, {"--default-text", "x"},
       {"--icecast", "http://127.0.0.1:8000"}, {"--icecast-mount", "/live"}, {"--state", "s.json"},
-      {"--ta-timeout", "90s"}, {"--rate", "192000"},
+      {"--ta-timeout", "90s"}, {"--schedule", "s.toml"}, {"--rate", "192000"},
       {"--rds-level", "3"}, {"--mpx-in", "in.wav"}, {"--mpx-in-rate", "192000"}};
   // clang-format on
   for (const auto& section : optionSections()) {

@@ -112,6 +112,15 @@ function showSources(sources) {
       [name, entry ? localTime(entry.time) + (entry.address ? " de " + entry.address : "") : "—"]));
 }
 
+function showSchedule(schedule) {
+  $("agenda-seccao").hidden = !schedule;
+  if (!schedule) return;
+  pairs($("agenda"), [
+    ["No ar", schedule.on_air || "—"],
+    ["A seguir", schedule.next ? schedule.next + " (" + localTime(schedule.next_starts) + ")" : "—"],
+  ]);
+}
+
 function showLog(lines) {
   const log = $("registo");
   const atEnd = log.scrollTop + log.clientHeight >= log.scrollHeight - 4;
@@ -129,6 +138,7 @@ function show(status) {
   showAlarms(status.alarms);
   showTargets(status.targets);
   showSources(status.sources);
+  showSchedule(status.schedule);
   showLog(status.log.recent);
 }
 
