@@ -84,13 +84,7 @@ bool SignalOutput::service(std::span<const pollfd>) {
   if (!flushAll()) return false;
   const int groups = mpxStream_ ? kGroupsPerTurn : kGroupLinesPerTurn;
   for (int turn = 0; turn < groups && mayMakeGroup(); ++turn) makeGroup();
-  if (!flushAll()) return false;
-  noteProgress();
-  if (complete() && pending() == 0) {
-    close();
-    return false;
-  }
-  return true;
+  return endTurn();
 }
 
 // The signal's own time runs on unbroken, so receivers see one continuous signal; only the
@@ -175,6 +169,12 @@ bool SignalOutput::loopThrough() {
     reportLoopThrough();
     if (read != InputStream::Read::Some) break;
   }
+  return endTurn();
+}
+
+// A turn ends with what it made written out; a finished signal closes its files once the last
+// byte has gone.
+bool SignalOutput::endTurn() {
   if (!flushAll()) return false;
   noteProgress();
   if (complete() && pending() == 0) {

@@ -134,6 +134,7 @@ class SignalOutput : public PollTask {
   void makeGroup();
   bool loopThrough();
   void reportLoopThrough();
+  bool endTurn();
   [[nodiscard]] std::optional<std::int64_t> loopSampleLimit() const;
   [[nodiscard]] PcmLayout outputLayout() const;
   bool flushAll();
