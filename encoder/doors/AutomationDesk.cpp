@@ -6,6 +6,7 @@
 
 #include "DoorText.h"
 #include "OnAirText.h"
+#include "RdsLimits.h"
 #include "SystemClock.h"
 #include "Windows1252.h"
 
@@ -24,6 +25,11 @@ void recordSource(ChangeLedger& ledger, std::string_view source) {
   if (door == "HTTP") ledger.record(ChangeSource::Http, peer);
   if (door == "linhas" || door == "UDP") ledger.record(ChangeSource::Line, peer);
   if (door == "ficheiro") ledger.record(ChangeSource::File, peer);
+}
+
+// What a client is told, and the log says, when its value went on air shorter than it was sent.
+std::string cutNote(std::string_view key, int bound) {
+  return std::string(key) + ": cortado para caber em " + std::to_string(bound) + " caracteres";
 }
 
 }  // namespace
@@ -48,21 +54,26 @@ AutomationDesk::Outcome AutomationDesk::set(
   AssignedFields fields;
   static const DoorKey radiotextKey = doorKeyNamed("TEXT");
   bool text = false;
+  std::string cuts;
   for (const auto& [key, value] : values) {
-    if (auto refusal = applyDoorValue(key, value, next, fields)) {
+    bool cut = false;
+    if (auto refusal = applyDoorValue(key, value, next, fields, &cut)) {
       return {Outcome::Kind::Refused, {}, std::move(*refusal)};
     }
+    if (cut) cuts += (cuts.empty() ? "" : "; ") + cutNote(key->doorKey, key->bound);
     text = text || key == radiotextKey;
   }
   putOnAir(next, fields, source);
+  if (!cuts.empty()) log_.writeAboutPeer("Cortado: " + cuts + " (" + std::string(source) + ")");
   // Only with a default text to return to: without one, a playout's text is the station's own,
   // as a station that sets it once at boot relies on.
   if (text && defaultText_) startPlayoutText(before, next.radiotext[0], settings_.timeout);
-  return {};
+  return {Outcome::Kind::OnAir, cuts, {}};
 }
 
 AutomationDesk::Outcome AutomationDesk::song(const NowPlaying& song, std::string_view source) {
-  auto rendered = renderSong(song, settings_.pattern);
+  bool cut = false;
+  auto rendered = renderSong(song, settings_.pattern, &cut);
   if (const auto* error = std::get_if<std::string>(&rendered)) {
     return {Outcome::Kind::Refused, {}, {Refusal::Kind::InvalidValue, *error}};
   }
@@ -82,7 +93,10 @@ AutomationDesk::Outcome AutomationDesk::song(const NowPlaying& song, std::string
   putOnAir(next, fields, source);
   const auto lasts = song.duration ? *song.duration + kGrace : settings_.timeout;
   startPlayoutText(before, tags.text, std::chrono::duration_cast<std::chrono::microseconds>(lasts));
-  return {};
+  if (!cut) return {};
+  const std::string note = cutNote("TEXT", static_cast<int>(kMaxRadiotextLength));
+  log_.writeAboutPeer("Cortado: " + note + " (" + std::string(source) + ")");
+  return {Outcome::Kind::OnAir, note, {}};
 }
 
 void AutomationDesk::startPlayoutText(const std::string& before, const std::string& text,

@@ -46,7 +46,7 @@ class AutomationDesk : public PollTask {
   // What a door tells its client.
   struct Outcome {
     enum class Kind { OnAir, Skipped, Refused } kind = Kind::OnAir;
-    std::string message;  // Skipped: why, in UTF-8
+    std::string message;  // Skipped: why; OnAir: what was cut to fit, if anything (UTF-8)
     Refusal refusal;      // Refused: what and why
   };
 

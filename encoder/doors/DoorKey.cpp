@@ -4,6 +4,7 @@
 #include "DoorText.h"
 #include "OptionNumber.h"
 #include "PrintableQuote.h"
+#include "RdsLimits.h"
 #include "Windows1252.h"
 
 namespace orvane {
@@ -24,12 +25,16 @@ std::optional<Refusal> applyConsole(const OnAirFieldRow& row, std::string_view v
   return std::nullopt;
 }
 
-std::optional<Refusal> applyText(const OnAirFieldRow& row, std::string_view value,
-                                 OnAirState& next) {
+// A name of one frame is read as it is cut; a longer text reads better ending on a whole word.
+std::optional<Refusal> applyText(const OnAirFieldRow& row, std::string_view value, OnAirState& next,
+                                 bool& cut) {
   std::string error;
-  auto text = doorText(value, static_cast<std::size_t>(row.bound), error);
+  const auto bound = static_cast<std::size_t>(row.bound);
+  const CutAt cutAt = bound > kServiceNameLength ? CutAt::WordEnd : CutAt::Length;
+  auto text = fitDoorText(value, bound, cutAt, error);
   if (!text) return invalid(std::string(row.doorKey) + ": " + error);
-  row.setText(next, std::move(*text));
+  cut = text->cut;
+  row.setText(next, std::move(text->text));
   return std::nullopt;
 }
 
@@ -54,11 +59,11 @@ std::optional<Refusal> applySwitch(const OnAirFieldRow& row, std::string_view va
   return std::nullopt;
 }
 
-std::optional<Refusal> applyRow(const OnAirFieldRow& row, std::string_view value,
-                                OnAirState& next) {
+std::optional<Refusal> applyRow(const OnAirFieldRow& row, std::string_view value, OnAirState& next,
+                                bool& cut) {
   switch (row.doorSyntax) {
     case DoorSyntax::Text:
-      return applyText(row, value, next);
+      return applyText(row, value, next, cut);
     case DoorSyntax::ConsoleValue:
       return applyConsole(row, value, next);
     case DoorSyntax::Identification:
@@ -110,8 +115,10 @@ std::variant<DoorLine, Refusal> parseDoorLine(std::string_view line) {
 }
 
 std::optional<Refusal> applyDoorValue(DoorKey key, std::string_view value, OnAirState& next,
-                                      AssignedFields& fields) {
-  auto refusal = applyRow(*key, value, next);
+                                      AssignedFields& fields, bool* cut) {
+  bool wasCut = false;
+  auto refusal = applyRow(*key, value, next, wasCut);
+  if (cut) *cut = wasCut;
   if (!refusal && key->element) fields.set(*key->element);
   return refusal;
 }

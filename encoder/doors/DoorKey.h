@@ -33,10 +33,12 @@ struct DoorLine {
 
 // Gives `key` the door's `value` in `next` and marks the field in `fields`. Keys the console
 // also has (PTY, TA, TP, MS, DI) read their value as the console writes it, in hexadecimal, so
-// that "PTY=0A" means the same on both. A refusal leaves the state as a whole unusable:
+// that "PTY=0A" means the same on both. A text too long for its field is cut to fit (see
+// fitDoorText), and `cut`, when given, says so. A refusal leaves the state as a whole unusable:
 // callers apply to a copy and keep it only when every value was good.
 [[nodiscard]] std::optional<Refusal> applyDoorValue(DoorKey key, std::string_view value,
-                                                    OnAirState& next, AssignedFields& fields);
+                                                    OnAirState& next, AssignedFields& fields,
+                                                    bool* cut = nullptr);
 
 // The value of `key` on air, as the door would write it, in UTF-8.
 [[nodiscard]] std::string readDoorValue(DoorKey key, const OnAirState& state);

@@ -10,6 +10,7 @@
 
 #include "RdsCharset.h"
 #include "Windows1252.h"
+#include "WordCut.h"
 
 namespace orvane {
 namespace {
@@ -98,8 +99,12 @@ bool isUtf8(std::string_view bytes) {
          (U_SUCCESS(status) && bytes.empty());
 }
 
-std::optional<std::string> doorText(std::string_view bytes, std::size_t maxLength,
-                                    std::string& error) {
+namespace {
+
+// At most a character or a transliterated run beyond `maxLength`, so that a cut can see whether
+// the character after the bound starts a new word.
+std::optional<std::string> converted(std::string_view bytes, std::size_t maxLength,
+                                     std::string& error) {
   if (hasControlByte(bytes, error)) return std::nullopt;
   const std::string utf8 = isUtf8(bytes) ? std::string(bytes) : utf8FromWindows1252(bytes);
   const icu::UnicodeString text = icu::UnicodeString::fromUTF8(utf8);
@@ -117,12 +122,28 @@ std::optional<std::string> doorText(std::string_view bytes, std::size_t maxLengt
     out.push(*byte);
   }
   if (!run.isEmpty()) appendTransliterated(run, out);
-  std::string air = out.take();
-  if (air.size() > maxLength) {
+  return out.take();
+}
+
+}  // namespace
+
+std::optional<std::string> doorText(std::string_view bytes, std::size_t maxLength,
+                                    std::string& error) {
+  std::optional<std::string> air = converted(bytes, maxLength, error);
+  if (air && air->size() > maxLength) {
     error = "texto com mais de " + std::to_string(maxLength) + " caracteres";
     return std::nullopt;
   }
   return air;
+}
+
+std::optional<FittedText> fitDoorText(std::string_view bytes, std::size_t maxLength, CutAt cutAt,
+                                      std::string& error) {
+  std::optional<std::string> air = converted(bytes, maxLength, error);
+  if (!air) return std::nullopt;
+  if (air->size() <= maxLength) return FittedText{std::move(*air), false};
+  if (cutAt == CutAt::Length) air->resize(maxLength);
+  return FittedText{cutAt == CutAt::WordEnd ? cutAtWord(*air, maxLength) : std::move(*air), true};
 }
 
 }  // namespace orvane

@@ -19,7 +19,7 @@ HttpResponse text(int status, std::string body) {
 HttpResponse answerOf(const AutomationDesk::Outcome& outcome) {
   switch (outcome.kind) {
     case AutomationDesk::Outcome::Kind::OnAir:
-      return text(kOk, "OK");
+      return text(kOk, outcome.message.empty() ? "OK" : "OK: " + outcome.message);
     case AutomationDesk::Outcome::Kind::Skipped:
       return text(kAccepted, outcome.message);
     case AutomationDesk::Outcome::Kind::Refused:

@@ -20,7 +20,8 @@ constexpr std::size_t kReadChunk = 4096;
 LineAnswer answerOf(const AutomationDesk::Outcome& outcome) {
   switch (outcome.kind) {
     case AutomationDesk::Outcome::Kind::OnAir:
-      return {"+\n", std::nullopt};
+      if (outcome.message.empty()) return {"+\n", std::nullopt};
+      [[fallthrough]];
     case AutomationDesk::Outcome::Kind::Skipped:
       return {"+ " + outcome.message + "\n", std::nullopt};
     case AutomationDesk::Outcome::Kind::Refused:

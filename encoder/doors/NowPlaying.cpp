@@ -6,6 +6,7 @@
 
 #include "Command.h"
 #include "DoorText.h"
+#include "WordCut.h"
 
 namespace orvane {
 namespace {
@@ -52,36 +53,52 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(start, text.find_last_not_of(' ') - start + 1);
 }
 
+// A field made fit for the air; what is beyond kMaxFieldLength could never show.
+std::optional<std::string> fieldText(std::string_view field, std::string& error, bool& cut) {
+  auto text = fitDoorText(field, kMaxFieldLength, CutAt::WordEnd, error);
+  if (!text) return std::nullopt;
+  cut = cut || text->cut;
+  return std::move(text->text);
+}
+
 // Whether a field has anything to show once made fit for the air; a field in error counts, so
 // that its error is the one reported.
 bool shows(std::string_view field) {
   std::string error;
-  const auto text = doorText(trimmed(field), kMaxFieldLength, error);
+  bool cut = false;
+  const auto text = fieldText(trimmed(field), error, cut);
   return !text || !text->empty();
 }
 
-std::variant<OnAirState::SongTags, std::string> textAlone(std::string_view line) {
+std::string radiotextOf(const std::string& line, bool& cut) {
+  cut = cut || line.size() > kMaxRadiotextLength;
+  return cutAtWord(line, kMaxRadiotextLength);
+}
+
+std::variant<OnAirState::SongTags, std::string> textAlone(std::string_view line, bool& cut) {
   std::string error;
-  auto text = doorText(trimmed(line), kMaxFieldLength, error);
+  auto text = fieldText(trimmed(line), error, cut);
   if (!text) return error;
   if (text->empty()) return std::string("sem artista, título nem texto");
-  text->resize(std::min(text->size(), kMaxRadiotextLength));
-  return OnAirState::SongTags{*text, {}};
+  return OnAirState::SongTags{radiotextOf(*text, cut), {}};
 }
 
 }  // namespace
 
 std::variant<OnAirState::SongTags, std::string> renderSong(const NowPlaying& song,
-                                                           std::string_view pattern) {
+                                                           std::string_view pattern, bool* cutOut) {
+  bool ignored = false;
+  bool& cut = cutOut ? *cutOut : ignored;
+  cut = false;
   const bool artistShows = shows(song.artist), titleShows = shows(song.title);
-  if (!artistShows && !titleShows) return textAlone(song.text);
+  if (!artistShows && !titleShows) return textAlone(song.text, cut);
   // The pattern around a field that is missing (an instrumental, an untagged stream) would leave
   // its separator dangling: " - Aluko River". The field that is there shows alone.
   const auto names = [pattern](std::string_view field) {
     return pattern.find(field) != std::string_view::npos;
   };
-  if (!artistShows && names("{artist}")) return textAlone(song.title);
-  if (!titleShows && names("{title}")) return textAlone(song.artist);
+  if (!artistShows && names("{artist}")) return textAlone(song.title, cut);
+  if (!titleShows && names("{title}")) return textAlone(song.artist, cut);
   std::string error;
   std::string out;
   Placed artist, title;
@@ -100,19 +117,19 @@ std::variant<OnAirState::SongTags, std::string> renderSong(const NowPlaying& son
     const std::size_t literalEnd = known                            ? open
                                    : open == std::string_view::npos ? pattern.size()
                                                                     : open + 1;
-    auto literal = doorText(pattern.substr(0, literalEnd), kMaxFieldLength, error);
+    auto literal = fieldText(pattern.substr(0, literalEnd), error, cut);
     if (!literal) return error;
     out += *literal;
     pattern.remove_prefix(literalEnd);
     if (!known) continue;
-    auto value = doorText(trimmed(field), kMaxFieldLength, error);
+    auto value = fieldText(trimmed(field), error, cut);
     if (!value) return std::string(name) + ": " + error;
     if (name == "artist") artist = {out.size(), value->size()};
     if (name == "title") title = {out.size(), value->size()};
     out += *value;
     pattern.remove_prefix(close - open + 1);
   }
-  out.resize(std::min(out.size(), kMaxRadiotextLength));
+  out = radiotextOf(out, cut);
   return OnAirState::SongTags{out, tagsOf(artist, title, out.size())};
 }
 

@@ -28,11 +28,12 @@ inline constexpr std::chrono::hours kMaxSongDuration{24};
 // The first radiotext a song gives through `pattern` ("{artist} - {title}", with {album} too),
 // and, when artist and title are both there, the RadioText Plus tags that mark them: taken from
 // where the fields landed, never from splitting the line. A line longer than radiotext carries
-// is cut at its end, and a tag is cut with it. When the pattern names artist or title and that
-// one is missing, the other shows alone, untagged. Fails (UTF-8) when a field holds control bytes
-// or there is nothing to show.
+// is cut where a word ends, and a tag is cut with it; `cut`, when given, says so. When the
+// pattern names artist or title and that one is missing, the other shows alone, untagged. Fails
+// (UTF-8) when a field holds control bytes or there is nothing to show.
 [[nodiscard]] std::variant<OnAirState::SongTags, std::string> renderSong(const NowPlaying& song,
-                                                                         std::string_view pattern);
+                                                                         std::string_view pattern,
+                                                                         bool* cut = nullptr);
 
 // A duration as playouts give it: seconds, perhaps with a fraction ("215", "215.4"). None when
 // it is not one, or is not above zero and within kMaxSongDuration.

@@ -64,6 +64,24 @@ TEST(AutomationDoors, LinesOverTcpAreAnsweredAndOverUdpGoOnAir) {
   EXPECT_EQ(encoder.nextEvent(), "PTYN \"Fado\" (UDP 127.0.0.1)");
 }
 
+// As Rivendell's encoder plugins send: a connection a line, closed without reading the answer.
+// A title too long for radiotext still goes on air, cut where a word ends, and the log says so.
+TEST(AutomationDoors, ALongTitleOnAOneLineConnectionGoesOnAirCut) {
+  EncoderProcess encoder({"--port", "0", "--automation", "127.0.0.1:0"});
+  ASSERT_NE(encoder.port(), 0);
+  const std::uint16_t port = announcedPort(encoder, "linhas de automação");
+  const std::string title = "Uma Cancao Com Um Titulo Tao Comprido Que Nao Cabe - Artista Longo";
+  for (const std::string& line : {std::string("PS=ORVANE FM\r\n"), "TEXT=" + title + "\r\n"}) {
+    EXPECT_TRUE(TestClient(port).send(line));
+  }
+  EXPECT_TRUE(encoder.skipPast("PS \"ORVANE F\" (linhas 127.0.0.1)"));
+  EXPECT_TRUE(encoder.skipPast("Cortado: PS: cortado para caber em 8 caracteres (linhas"));
+  EXPECT_TRUE(encoder.skipPast(
+      "RTXT1 \"Uma Cancao Com Um Titulo Tao Comprido Que Nao Cabe - Artista\" (linhas 127.0.0.1)"));
+  EXPECT_EQ(encoder.nextEvent(),
+            "Cortado: TEXT: cortado para caber em 64 caracteres (linhas 127.0.0.1)");
+}
+
 TEST(AutomationDoors, TrafficAnnouncementLeftOnSwitchesItselfOffAfterItsBound) {
   EncoderProcess encoder({"--port", "0", "--automation", "127.0.0.1:0", "--ta-timeout", "1"});
   ASSERT_NE(encoder.port(), 0);
@@ -83,6 +101,12 @@ TEST(AutomationDoors, CurlAndAzuraCastReachTheReceiver) {
   const std::string curl = "curl -s --max-time 5 ";
   EXPECT_EQ(run(curl + "'" + url + "/nowplaying?artist=Ana%20Moura&title=Desfado'"), "OK\n");
   EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Ana Moura - Desfado\" (HTTP 127.0.0.1)");
+  EXPECT_EQ(
+      run(curl + "'" + url + "/nowplaying?artist=Ana%20Moura&title=" + std::string(60, 'x') + "'"),
+      "OK: TEXT: cortado para caber em 64 caracteres\n");
+  EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Ana Moura\" (HTTP 127.0.0.1)");
+  EXPECT_EQ(encoder.nextEvent(),
+            "Cortado: TEXT: cortado para caber em 64 caracteres (HTTP 127.0.0.1)");
   const std::string json = curl + "-H 'Content-Type: application/json' --data ";
   EXPECT_EQ(run(json +
                 "'{\"now_playing\":{\"duration\":180.5,\"song\":{\"artist\":null,"

@@ -38,6 +38,33 @@ TEST(DoorText, KeepsWhatRdsCarriesAndTransliteratesTheRest) {
   EXPECT_FALSE(isUtf8("\xED\xA0\x80")) << "a surrogate is no character";
 }
 
+// A playout's value too long for its field goes on air cut, and says so; only control bytes are
+// refused.
+TEST(DoorText, TooLongIsCutWhereAWordEndsOrAtTheBound) {
+  struct Row {
+    const char* sent;
+    std::size_t bound;
+    CutAt cutAt;
+    const char* air;  // "<...>": refused
+    bool cut;
+  };
+  for (const Row& row : {
+           Row{"Ana Moura - Desfado", 12, CutAt::WordEnd, "Ana Moura", true},
+           Row{"Ana Moura  Desfado", 11, CutAt::WordEnd, "Ana Moura", true},
+           Row{"Ana Moura Desfado", 9, CutAt::WordEnd, "Ana Moura", true},
+           Row{"Supercalifragilistic", 8, CutAt::WordEnd, "Supercal", true},
+           Row{"Μπλε Φεγγάρι", 8, CutAt::WordEnd, "Mple", true},
+           Row{"RADIO COMERCIAL", 8, CutAt::Length, "RADIO CO", true},
+           Row{"Fado", 4, CutAt::WordEnd, "Fado", false},
+           Row{"Fado ao vivo", 4, CutAt::WordEnd, "<byte de controlo na posição 5>", false},
+       }) {
+    std::string error;
+    const auto fitted = fitDoorText(row.sent, row.bound, row.cutAt, error);
+    EXPECT_EQ(fitted ? fitted->text : "<" + error + ">", row.air) << row.sent;
+    EXPECT_EQ(fitted && fitted->cut, row.cut) << row.sent;
+  }
+}
+
 TEST(DoorLine, ReadsSetsReadsAndRefusals) {
   const auto set = std::get<DoorLine>(parseDoorLine("rt=Olá = sim"));
   EXPECT_EQ(std::tuple(set.kind, set.key, set.value),
@@ -73,8 +100,8 @@ TEST(DoorLine, ValuesTakeTheConsolesMeaningAndBounds) {
 
 // Whatever row the fields' table gains: no name stands for two values on a door, the console or
 // in the log; every value a door sets is listed by "??" and /state, reads back as it was set at
-// its bound, marks its element (if any) for peers, and is refused one step beyond, in its key's
-// name.
+// its bound, marks its element (if any) for peers, and one step beyond is refused in its key's
+// name, or, a text, cut back to the bound.
 TEST(OnAirFields, DoorsReadBackEachValueWithinItsBoundAndNoNameIsTakenTwice) {
   std::set<std::string> doorNames, consoleNames, logLabels;
   const auto fresh = [](std::set<std::string>& names, std::string_view name) {
@@ -101,7 +128,12 @@ TEST(OnAirFields, DoorsReadBackEachValueWithinItsBoundAndNoNameIsTakenTwice) {
     if (row.element) {
       EXPECT_TRUE(fields.has(*row.element)) << row.title;
     }
-    const auto refusal = applyDoorValue(&row, beyond, state, fields);
+    bool cut = false;
+    const auto refusal = applyDoorValue(&row, beyond, state, fields, &cut);
+    if (text) {
+      EXPECT_TRUE(!refusal && cut && readDoorValue(&row, state) == atBound) << row.title;
+      continue;
+    }
     EXPECT_TRUE(refusal && refusal->kind == Refusal::Kind::InvalidValue &&
                 refusal->text.starts_with(row.doorKey))
         << row.title << ": " << beyond;
@@ -119,11 +151,13 @@ TEST(NowPlaying, TemplateSetsTheTextAndTagsFromTheFields) {
   tags = std::get<OnAirState::SongTags>(
       renderSong({"Jean-Michel Jarre - Live", "Oxygène", "", "", "", {}}, "{artist} - {title}"));
   EXPECT_EQ(tags.tags.tags[0], (RtPlusTag{kItemArtist, 0, 24}));
-  // Too long for radiotext: cut, and the tag that runs past the end cut with it.
-  tags = std::get<OnAirState::SongTags>(
-      renderSong({std::string(60, 'a'), "title", "", "", "", {}}, "{artist} - {title}"));
-  EXPECT_EQ(tags.text.size(), kMaxRadiotextLength);
-  EXPECT_EQ(tags.tags.tags[1], (RtPlusTag{kItemTitle, 63, 1}));
+  // Too long for radiotext: cut where a word ends, and the tag that runs past the end with it.
+  bool cut = false;
+  tags = std::get<OnAirState::SongTags>(renderSong(
+      {std::string(50, 'a'), "uma duas tres quatro", "", "", "", {}}, "{artist} - {title}", &cut));
+  EXPECT_EQ(tags.text, std::string(50, 'a') + " - uma duas");
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(tags.tags.tags[1], (RtPlusTag{kItemTitle, 53, 8}));
   EXPECT_FALSE(std::get<OnAirState::SongTags>(renderSong({"", "", "", "", "Jingle", {}}, "x"))
                    .tags.itemRunning);
   EXPECT_EQ(std::get<std::string>(renderSong({}, "{artist}")), "sem artista, título nem texto");
