@@ -91,7 +91,7 @@ double longestFor(const std::vector<RdsGroup>& groups, std::size_t from, std::si
   return longest;
 }
 
-// A whole name every second, the programme item every second, a 64-character radiotext within
+// A whole name every second, the programme item every 2 to 5 s, a 64-character radiotext within
 // five seconds, and the clock time once a minute, on its edge, never for a minute gone by; all
 // of it with RadioText Plus taking its share, announced every few seconds; and no country
 // declared that was not given.
@@ -120,7 +120,14 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   EXPECT_LE(longestFor(air.groups, on, 1,
                        [](auto& g) { return typeOf(g) == 0 && (g.blocks[1] & 3) == 3; }),
             1.0);
-  EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 1; }), 1.0);
+  // The programme item within 5 s of tuning in, yet never within 2 s of the last: its places go
+  // to the name and the radiotext.
+  EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 1; }), 5.0);
+  for (std::size_t i = on, last = 0; i < air.groups.size(); ++i) {
+    if (typeOf(air.groups[i]) != 1) continue;
+    EXPECT_TRUE(last == 0 || static_cast<double>(i - last) * kGroupSeconds >= 2.0) << i;
+    last = i;
+  }
   EXPECT_LE(longestFor(air.groups, on, 16, [](auto& g) { return typeOf(g) == 2; }), 5.0);
   ASSERT_EQ(station.clockTimes.size(), 2u);
   for (int i = 0; i < 2; ++i) {
@@ -147,6 +154,22 @@ TEST(GroupScheduler, SendsTheCountryCodeAndNothingThatIsNotSo) {
             std::tuple(0x00E4, 0, 3, false, false));
   air.state.programmeItemGroups = true;
   EXPECT_EQ(air.run(2).programmeItem, 0);
+}
+
+// While a traffic announcement is on air (TA with TP) receivers show the traffic name, never the
+// time of day, and the station's own name once it ends; TA without TP is not on air, nor its name.
+TEST(GroupScheduler, TheTrafficNameShowsOnlyWhileAnAnnouncementIsOnAir) {
+  OnAir air;
+  air.scheduler.setTrafficServiceName("TR\xC2NSITO");
+  air.state.programmeServiceName = "ORVANE";
+  air.state.timeInServiceName = true;
+  air.state.trafficAnnouncement = true;
+  air.run(3);  // no TP yet
+  air.state.trafficProgramme = true;
+  air.run(40);  // across 07:30 local, the time of day held back
+  air.state.trafficAnnouncement = false;
+  const Station station = air.run(2);
+  EXPECT_EQ(station.serviceNames, (std::vector<std::string>{"ORVANE  ", "TRÂNSITO", "ORVANE  "}));
 }
 
 // Receivers clear their display when the A/B flag changes, so it changes with every text. An
