@@ -191,8 +191,9 @@ TEST(GroupScheduler, RadiotextLinesTakeTurnsAndTheFlagChangesWithEveryText) {
   }
 }
 
-// An edit of the radiotext, the name or the programme type name is the very next group, its
-// first segment, whichever turn was due; a flood of edits still leaves four names a second.
+// An edit of the radiotext (either line), the name or the programme type name is the very next
+// group, its first segment, whichever turn was due; a flood of edits still leaves four names a
+// second.
 TEST(GroupScheduler, AnEditTakesTheNextGroupYetTheNameKeepsItsRate) {
   struct Edit {
     unsigned type;  // of the group that carries it
@@ -201,6 +202,8 @@ TEST(GroupScheduler, AnEditTakesTheNextGroupYetTheNameKeepsItsRate) {
   };
   const Edit edits[] = {
       {2, 0xF, [](OnAirState& s, int k) { s.radiotext[0] = "Texto " + std::to_string(k); }},
+      // Each edit in the line not on air: it takes over rather than wait for its turn.
+      {2, 0xF, [](OnAirState& s, int k) { s.radiotext[k % 2] = "Linha " + std::to_string(k); }},
       {0, 3, [](OnAirState& s, int k) { s.programmeServiceName = "NOME " + std::to_string(k); }},
       {10, 1, [](OnAirState& s, int k) { s.programmeTypeName = "TIPO " + std::to_string(k); }}};
   for (const Edit& edit : edits) {
