@@ -91,7 +91,8 @@ double longestFor(const std::vector<RdsGroup>& groups, std::size_t from, std::si
   return longest;
 }
 
-// A whole name every second, the programme item every 2 to 5 s, a 64-character radiotext within
+// With everything on at once (a traffic announcement and its name, the programme type name too):
+// a whole name every second, the programme item every 2 to 5 s, a 64-character radiotext within
 // five seconds, and the clock time once a minute, on its edge, never for a minute gone by; all
 // of it with RadioText Plus taking its share, announced every few seconds; and no country
 // declared that was not given.
@@ -106,6 +107,9 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
 
   const std::size_t on = air.groups.size();
   air.state.programmeItemGroups = air.state.clockTimeGroups = true;
+  air.state.trafficProgramme = air.state.trafficAnnouncement = true;
+  air.state.programmeTypeName = "NOTICIAS";
+  air.scheduler.setTrafficServiceName("TRANSITO");
   std::string error;
   const auto frequencies = AlternativeFrequencies::parse("107.9,87.6", error);
   ASSERT_TRUE(frequencies) << error;
@@ -113,13 +117,18 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   air.scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
   station = air.run(150);
   ASSERT_GT(air.groups.size(), on);
-  EXPECT_EQ(station.alternativeFrequencies, (std::vector<int>{107900, 87600}));
+  EXPECT_EQ(std::tuple(station.alternativeFrequencies.value_or(std::vector<int>{}),
+                       station.trafficAnnouncement, station.serviceNames.back()),
+            std::tuple(std::vector<int>{107900, 87600}, true, "TRANSITO"));
   EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 3; }), 4.5);
   EXPECT_EQ(typeOf(air.groups[on]), 1u);
   EXPECT_EQ(station.slowLabelling, 0x3000);  // no country code given: language "unknown"
   EXPECT_LE(longestFor(air.groups, on, 1,
                        [](auto& g) { return typeOf(g) == 0 && (g.blocks[1] & 3) == 3; }),
             1.0);
+  // Four 0A a second carry the name, its TA flag and the frequencies; an 11A every 2.1 s.
+  EXPECT_LE(longestFor(air.groups, on, 4, [](auto& g) { return typeOf(g) == 0; }), 1.0);
+  EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 11; }), 2.2);
   // The programme item within 5 s of tuning in, yet never within 2 s of the last: its places go
   // to the name and the radiotext.
   EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 1; }), 5.0);
