@@ -6,9 +6,11 @@
 #include <cmath>
 #include <limits>
 
+#include "DoorText.h"
 #include "ExtendedCountryCode.h"
 #include "OptionDuration.h"
 #include "OptionNumber.h"
+#include "RdsLimits.h"
 
 namespace orvane {
 namespace {
@@ -100,6 +102,17 @@ Refusal readFrequencies(std::string_view value, ServerOptions& options) {
   auto list = AlternativeFrequencies::parse(value, error);
   if (!list) return error;
   options.alternativeFrequencies = std::move(*list);
+  return std::nullopt;
+}
+
+// Eight characters at most: a traffic name that ran through frames would keep a listener waiting
+// for the news reading instead of listening.
+Refusal readTrafficServiceName(std::string_view value, ServerOptions& options) {
+  std::string error;
+  auto name = doorText(value, kServiceNameLength, error);
+  if (!name) return "--traffic-ps: " + error;
+  if (name->find_first_not_of(' ') == std::string::npos) return "--traffic-ps precisa de um nome";
+  options.trafficServiceName = std::move(*name);
   return std::nullopt;
 }
 
@@ -209,6 +222,10 @@ std::vector<ServerOptionRow> serviceRows() {
        "frequências alternativas em MHz, até 25: 87.6,101.2,105.4",
        "alternative frequencies for group 0A: up to 25 comma-separated MHz values from 87.6 to "
        "107.9 in 0.1 MHz steps (`87.6,101.2,105.4`); default none (\"no AF\")"},
+      {"--traffic-ps", Once, "NOME", "NAME", readTrafficServiceName,
+       "nome mostrado em vez do PS enquanto há TA (com TP), até 8 caracteres",
+       "the name shown instead of the service name while a traffic announcement is on (TA with "
+       "TP), up to 8 characters; the service name returns when TA goes off; default none"},
       {"--rtplus", Flag, "", "", setFlag(&O::radiotextPlusAsked),
        "RadioText Plus: artista e título de \"ARTISTA - TÍTULO\"",
        "send RadioText Plus (groups 3A and 11A): artist and title tagged in every radiotext line "

@@ -42,6 +42,7 @@ struct ServerOptions {
   std::string commandsPath;       // apply this file and serve no console
 
   AlternativeFrequencies alternativeFrequencies;  // none: block C says "no AF"
+  std::string trafficServiceName;                 // Windows-1252; empty: the PS stays in a TA
   std::optional<RtPlusFormat> radiotextPlus;      // none: no RadioText Plus
   bool radiotextPlusAsked = false;                // --rtplus: a format alone must not turn it on
 

@@ -112,6 +112,7 @@ GroupScheduler schedulerFor(const ServerOptions& options) {
   GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes,
                            options.extendedCountryCode);
   scheduler.setAlternativeFrequencies(options.alternativeFrequencies);
+  scheduler.setTrafficServiceName(options.trafficServiceName);
   if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
   return scheduler;
 }

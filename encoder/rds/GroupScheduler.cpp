@@ -71,7 +71,7 @@ RdsGroup GroupScheduler::choose(const OnAirState& state, const GroupTime& time) 
 // A turn taken is given back at once, so that edits in a flood can never stop the alternation.
 GroupScheduler::Carrier GroupScheduler::editWaiting(const OnAirState& state) {
   if (tookTurn_) return radiotextTurn_ ? Carrier::Radiotext : Carrier::ServiceName;
-  const bool name = nameSent_ && state.programmeServiceName != name_;
+  const bool name = nameSent_ && nameShown(state) != name_;
   const bool radiotext = radiotext_.editWaiting(radiotextLines(state));
   const bool typeName =
       typeNameSent_ && !state.programmeTypeName.empty() && state.programmeTypeName != typeName_;
@@ -134,19 +134,30 @@ bool GroupScheduler::programmeItemDue(const OnAirState& state) const {
   return countryCode_ && groupsSinceProgrammeItem_ >= kCountryCodeEvery;
 }
 
+// TA without TP says that another programme, named in EON data, carries traffic news; with no
+// such data on air that would be false, so a traffic announcement goes out only with TP.
+bool GroupScheduler::trafficNameShown(const OnAirState& state) const {
+  return !trafficName_.empty() && state.trafficAnnouncement && state.trafficProgramme;
+}
+
+const std::string& GroupScheduler::nameShown(const OnAirState& state) const {
+  return trafficNameShown(state) ? trafficName_ : state.programmeServiceName;
+}
+
+// The traffic name, like any edit, starts at segment 0, and goes out without the time of day:
+// a listener waiting for the traffic news must not read a clock instead.
 RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader& header,
                                      const GroupTime& time) {
-  if (state.programmeServiceName != name_) {
-    name_ = state.programmeServiceName;
+  if (nameShown(state) != name_) {
+    name_ = nameShown(state);
     segment_ = 0;
   }
   nameSent_ = true;
+  const bool traffic = trafficNameShown(state);
   if (segment_ == 0) {
-    frame_ = serviceName_.frameAt(rdsText(name_), state.timeInServiceName, time.signalMicros,
-                                  time.unixMicros);
+    frame_ = serviceName_.frameAt(rdsText(name_), state.timeInServiceName && !traffic,
+                                  time.signalMicros, time.unixMicros);
   }
-  // TA without TP says that another programme, named in EON data, carries traffic news; with no
-  // such data on air that would be false, so a traffic announcement goes out only with TP.
   const RdsGroup group = serviceNameGroup(
       header, segment_, std::string_view(frame_).substr(static_cast<std::size_t>(segment_) * 2, 2),
       state.trafficAnnouncement && state.trafficProgramme, state.music, state.decoderIdentification,

@@ -24,7 +24,8 @@ namespace orvane {
 // The mix, at 11.4 groups a second: service name (0A) and radiotext (2A) take turns, so the name
 // is complete every 8 groups (0.7 s) and a 64-character radiotext every 32 (2.8 s). A group 1A
 // takes the place of the next turn every kProgrammeItemEvery groups while it is switched on (and
-// every kCountryCodeEvery groups with only the extended country code to carry), and a group 4A
+// every kCountryCodeEvery groups with only the extended country code to carry): a programme item
+// changes seldom, and a receiver needs it within seconds, not every second. A group 4A
 // does so once a minute: the first group ending at or after half a group before the edge, so
 // that the edge falls within half a group of its end, as receivers expect (docs/rds.md). With
 // RadioText Plus on, one radiotext turn in kRadiotextPlusEvery goes to its groups, which leaves a
@@ -50,8 +51,9 @@ class GroupScheduler {
   using LocalOffset = std::function<int(std::int64_t unixSeconds)>;
 
   static constexpr std::int64_t kGroupMicros = 87579;  // 104 bits at 1187.5 bit/s
-  static constexpr int kProgrammeItemEvery = 10;       // 0.88 s, once a second even beside a 4A
-  static constexpr int kCountryCodeEvery = 114;        // 10 s: soon known after tuning in
+  // 2.98 s: never closer than 2 s, never further than 5 s even beside a 4A and its neighbours.
+  static constexpr int kProgrammeItemEvery = 34;
+  static constexpr int kCountryCodeEvery = 114;  // 10 s: soon known after tuning in
   static constexpr int kRadiotextPlusEvery = 5;
   // With a programme type name, one group in kTypeNameEvery is a 10A: the name whole in 3.5 s.
   static constexpr int kTypeNameEvery = 20;
@@ -67,6 +69,9 @@ class GroupScheduler {
     alternativeFrequencies_ = std::move(list);
   }
   void setRadiotextPlus(RtPlusFormat format) { radiotextPlus_.emplace(format); }
+  // The name shown instead of the service name while a traffic announcement is on air (TA with
+  // TP), in Windows-1252 as the state's texts are; empty: the service name stays.
+  void setTrafficServiceName(std::string name) { trafficName_ = std::move(name); }
 
   [[nodiscard]] RdsGroup next(const OnAirState& state, const GroupTime& time);
   // For a signal whose time of day runs with it: `startMicros` in microseconds of Unix time.
@@ -85,6 +90,8 @@ class GroupScheduler {
   [[nodiscard]] bool minuteEdgeAtEnd(std::int64_t startMicros);
   [[nodiscard]] bool programmeItemDue(const OnAirState& state) const;
   RdsGroup serviceName(const OnAirState& state, const GroupHeader& header, const GroupTime& time);
+  [[nodiscard]] bool trafficNameShown(const OnAirState& state) const;
+  [[nodiscard]] const std::string& nameShown(const OnAirState& state) const;
   [[nodiscard]] bool typeNameDue(const OnAirState& state);
   RdsGroup typeName(const OnAirState& state, const GroupHeader& header);
 
@@ -103,6 +110,7 @@ class GroupScheduler {
   std::string frame_;  // the frame going out in the current transmission, in the RDS character set
   int segment_ = 0;
   bool nameSent_ = false;  // an edit is only news once a name has gone out
+  std::string trafficName_;
 
   RadiotextCycle radiotext_;
   // The console's lines as last seen, and in the RDS character set: converted once per edit.

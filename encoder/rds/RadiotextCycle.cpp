@@ -30,11 +30,14 @@ RadiotextCycle::Segment RadiotextCycle::next(const std::array<std::string, 2>& l
     }
   } else if (lines[static_cast<std::size_t>(line_)] != message_) {
     startMessage(line_, lines[static_cast<std::size_t>(line_)]);
+  } else if (otherLineEdited(lines)) {
+    startMessage(1 - line_, lines[static_cast<std::size_t>(1 - line_)]);
   } else if (address_ == 0 && groupsOnAir_ >= kDwellGroups && passes_ >= kMinimumPasses) {
     const int line = nextLine(line_, lines);
     if (line != line_) startMessage(line, lines[static_cast<std::size_t>(line)]);
   }
 
+  other_ = lines[static_cast<std::size_t>(1 - line_)];
   std::string padded = message_.substr(0, kMaxRadiotextLength);
   if (padded.size() < kMaxRadiotextLength) padded += kEndOfText;
   padded.resize(static_cast<std::size_t>(segmentCount() * kCharactersPerSegment), ' ');
@@ -53,13 +56,19 @@ RadiotextCycle::Segment RadiotextCycle::next(const std::array<std::string, 2>& l
 bool RadiotextCycle::editWaiting(const std::array<std::string, 2>& lines) const {
   if (line_ < 0) return false;
   const std::string& onAir = lines[static_cast<std::size_t>(line_)];
-  if (!onAir.empty()) return onAir != message_;
+  if (!onAir.empty()) return onAir != message_ || otherLineEdited(lines);
   const int line = nextLine(line_, lines);
   return line != line_ || lines[static_cast<std::size_t>(line)] != message_;
 }
 
 std::string_view RadiotextCycle::message() const {
   return std::string_view(message_).substr(0, kMaxRadiotextLength);
+}
+
+// An other line that was emptied is no news: it simply drops out of the turns.
+bool RadiotextCycle::otherLineEdited(const std::array<std::string, 2>& lines) const {
+  const std::string& other = lines[static_cast<std::size_t>(1 - line_)];
+  return !other.empty() && other != other_;
 }
 
 void RadiotextCycle::startMessage(int line, const std::string& text) {

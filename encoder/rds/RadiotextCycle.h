@@ -11,8 +11,11 @@ namespace orvane {
 // whole, again and again, until it has been on for at least kDwellGroups radiotext groups and at
 // least twice through; then the other line takes over. Receivers clear their display when the
 // A/B flag changes, so it changes at every turn and whenever the text on air is edited, and an
-// edited message starts again from its first segment. Empty lines are skipped; with both empty a
-// blank message goes out, so receivers drop the old text.
+// edited message starts again from its first segment. An edit of the other line takes over at
+// once, as a turn of its own, rather than wait for the message on air to finish its dwell: a new
+// song must not wait behind the station's slogan; the message it cut short has had its turn.
+// Empty lines are skipped; with both empty a blank message goes out, so receivers drop the old
+// text.
 class RadiotextCycle {
  public:
   static constexpr int kDwellGroups = 24;  // about 4.5 s at the usual group mix
@@ -35,10 +38,12 @@ class RadiotextCycle {
 
  private:
   void startMessage(int line, const std::string& text);
+  [[nodiscard]] bool otherLineEdited(const std::array<std::string, 2>& lines) const;
   [[nodiscard]] int segmentCount() const;
 
   int line_ = -1;        // the console line on air, -1 before the first group
   std::string message_;  // its text as it went on air
+  std::string other_;    // the other line as last seen, so that an edit of it is news
   int address_ = 0;
   int groupsOnAir_ = 0;
   int passes_ = 0;

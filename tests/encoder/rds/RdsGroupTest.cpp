@@ -91,7 +91,8 @@ double longestFor(const std::vector<RdsGroup>& groups, std::size_t from, std::si
   return longest;
 }
 
-// A whole name every second, the programme item every second, a 64-character radiotext within
+// With everything on at once (a traffic announcement and its name, the programme type name too):
+// a whole name every second, the programme item every 2 to 5 s, a 64-character radiotext within
 // five seconds, and the clock time once a minute, on its edge, never for a minute gone by; all
 // of it with RadioText Plus taking its share, announced every few seconds; and no country
 // declared that was not given.
@@ -106,6 +107,9 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
 
   const std::size_t on = air.groups.size();
   air.state.programmeItemGroups = air.state.clockTimeGroups = true;
+  air.state.trafficProgramme = air.state.trafficAnnouncement = true;
+  air.state.programmeTypeName = "NOTICIAS";
+  air.scheduler.setTrafficServiceName("TRANSITO");
   std::string error;
   const auto frequencies = AlternativeFrequencies::parse("107.9,87.6", error);
   ASSERT_TRUE(frequencies) << error;
@@ -113,14 +117,26 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   air.scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
   station = air.run(150);
   ASSERT_GT(air.groups.size(), on);
-  EXPECT_EQ(station.alternativeFrequencies, (std::vector<int>{107900, 87600}));
+  EXPECT_EQ(std::tuple(station.alternativeFrequencies.value_or(std::vector<int>{}),
+                       station.trafficAnnouncement, station.serviceNames.back()),
+            std::tuple(std::vector<int>{107900, 87600}, true, "TRANSITO"));
   EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 3; }), 4.5);
   EXPECT_EQ(typeOf(air.groups[on]), 1u);
   EXPECT_EQ(station.slowLabelling, 0x3000);  // no country code given: language "unknown"
   EXPECT_LE(longestFor(air.groups, on, 1,
                        [](auto& g) { return typeOf(g) == 0 && (g.blocks[1] & 3) == 3; }),
             1.0);
-  EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 1; }), 1.0);
+  // Four 0A a second carry the name, its TA flag and the frequencies; an 11A every 2.1 s.
+  EXPECT_LE(longestFor(air.groups, on, 4, [](auto& g) { return typeOf(g) == 0; }), 1.0);
+  EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 11; }), 2.2);
+  // The programme item within 5 s of tuning in, yet never within 2 s of the last: its places go
+  // to the name and the radiotext.
+  EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 1; }), 5.0);
+  for (std::size_t i = on, last = 0; i < air.groups.size(); ++i) {
+    if (typeOf(air.groups[i]) != 1) continue;
+    EXPECT_TRUE(last == 0 || static_cast<double>(i - last) * kGroupSeconds >= 2.0) << i;
+    last = i;
+  }
   EXPECT_LE(longestFor(air.groups, on, 16, [](auto& g) { return typeOf(g) == 2; }), 5.0);
   ASSERT_EQ(station.clockTimes.size(), 2u);
   for (int i = 0; i < 2; ++i) {
@@ -149,6 +165,22 @@ TEST(GroupScheduler, SendsTheCountryCodeAndNothingThatIsNotSo) {
   EXPECT_EQ(air.run(2).programmeItem, 0);
 }
 
+// While a traffic announcement is on air (TA with TP) receivers show the traffic name, never the
+// time of day, and the station's own name once it ends; TA without TP is not on air, nor its name.
+TEST(GroupScheduler, TheTrafficNameShowsOnlyWhileAnAnnouncementIsOnAir) {
+  OnAir air;
+  air.scheduler.setTrafficServiceName("TR\xC2NSITO");
+  air.state.programmeServiceName = "ORVANE";
+  air.state.timeInServiceName = true;
+  air.state.trafficAnnouncement = true;
+  air.run(3);  // no TP yet
+  air.state.trafficProgramme = true;
+  air.run(40);  // across 07:30 local, the time of day held back
+  air.state.trafficAnnouncement = false;
+  const Station station = air.run(2);
+  EXPECT_EQ(station.serviceNames, (std::vector<std::string>{"ORVANE  ", "TRÂNSITO", "ORVANE  "}));
+}
+
 // Receivers clear their display when the A/B flag changes, so it changes with every text. An
 // edit goes on air at once; an empty line drops out, and with both empty a blank text replaces
 // the old one on receivers.
@@ -168,8 +200,9 @@ TEST(GroupScheduler, RadiotextLinesTakeTurnsAndTheFlagChangesWithEveryText) {
   }
 }
 
-// An edit of the radiotext, the name or the programme type name is the very next group, its
-// first segment, whichever turn was due; a flood of edits still leaves four names a second.
+// An edit of the radiotext (either line), the name or the programme type name is the very next
+// group, its first segment, whichever turn was due; a flood of edits still leaves four names a
+// second.
 TEST(GroupScheduler, AnEditTakesTheNextGroupYetTheNameKeepsItsRate) {
   struct Edit {
     unsigned type;  // of the group that carries it
@@ -178,6 +211,8 @@ TEST(GroupScheduler, AnEditTakesTheNextGroupYetTheNameKeepsItsRate) {
   };
   const Edit edits[] = {
       {2, 0xF, [](OnAirState& s, int k) { s.radiotext[0] = "Texto " + std::to_string(k); }},
+      // Each edit in the line not on air: it takes over rather than wait for its turn.
+      {2, 0xF, [](OnAirState& s, int k) { s.radiotext[k % 2] = "Linha " + std::to_string(k); }},
       {0, 3, [](OnAirState& s, int k) { s.programmeServiceName = "NOME " + std::to_string(k); }},
       {10, 1, [](OnAirState& s, int k) { s.programmeTypeName = "TIPO " + std::to_string(k); }}};
   for (const Edit& edit : edits) {

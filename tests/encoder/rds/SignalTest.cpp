@@ -345,8 +345,9 @@ TEST(Signal, ConsoleChangesReachTheRawStreamAReaderTakes) {
 }
 
 // The console's edits, of the radiotext and of the name in turn, each just after a group was
-// made: each is in the first group made after it, whichever turn was due. By the reply the
-// groups file holds at most the groups made before the edit, and one made after.
+// made: each is in the first group made after it, whichever turn was due, and whichever radiotext
+// line was on air (the lines are edited in turn). By the reply the groups file holds at most the
+// groups made before the edit, and one made after.
 TEST(Signal, AConsoleEditIsInTheFirstGroupMadeAfterIt) {
   TempDir dir;
   EncoderProcess encoder({"--port", "0", "--groups", dir.file("g.txt")});
@@ -365,9 +366,9 @@ TEST(Signal, AConsoleEditIsInTheFirstGroupMadeAfterIt) {
     const bool name = k % 2 == 1;
     const char tag = static_cast<char>('A' + k);
     ASSERT_TRUE(grown(made()));
-    ASSERT_TRUE(
-        console.send((name ? std::string("PSN=\"N") + tag : std::string("TXT0=\"") + tag + "xyz") +
-                     "\"\nENCODE\nX\n"));
+    ASSERT_TRUE(console.send((name ? std::string("PSN=\"N") + tag
+                                   : "TXT" + std::to_string(k / 2 % 2) + "=\"" + tag + "xyz") +
+                             "\"\nENCODE\nX\n"));
     ASSERT_TRUE(console.readLine());
     const std::uintmax_t bound = made();
     ASSERT_TRUE(grown(bound));
