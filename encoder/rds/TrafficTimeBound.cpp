@@ -44,7 +44,8 @@ void TrafficTimeBound::follow(std::int64_t now) {
 
 TrafficTimeBound::Health TrafficTimeBound::health() const {
   const std::int64_t now = clock_();
-  Health health{boundMicros_, {}, expiries_, lastExpiry_ && now - *lastExpiry_ < boundMicros_};
+  const std::int64_t hold = std::max(boundMicros_, kExpiryAlarmHoldMicros);
+  Health health{boundMicros_, {}, expiries_, lastExpiry_ && now - *lastExpiry_ < hold};
   if (const auto ends = endsAt()) health.leftMicros = std::max<std::int64_t>(0, *ends - now);
   return health;
 }

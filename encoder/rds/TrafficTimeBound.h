@@ -16,6 +16,7 @@ namespace orvane {
 class TrafficTimeBound : public PollTask {
  public:
   using Clock = std::function<std::int64_t()>;  // monotonic microseconds
+  static constexpr std::int64_t kExpiryAlarmHoldMicros = 60'000'000;
 
   TrafficTimeBound(EncoderState& state, AirLog& log, std::int64_t boundMicros, Clock clock);
 
@@ -29,8 +30,9 @@ class TrafficTimeBound : public PollTask {
     std::int64_t boundMicros = 0;
     std::optional<std::int64_t> leftMicros;  // until the TA on air switches itself off
     std::uint64_t expiries = 0;
-    // A TA was switched off by its bound within the last bound's length: the alarm holds, so
-    // that an operator who was not looking learns that a playout forgot it.
+    // A TA was switched off by its bound within the last bound's length, and never less than
+    // kExpiryAlarmHoldMicros: the alarm holds, so that an operator who was not looking learns that
+    // a playout forgot it, and a short bound cannot fall between two of the monitor's checks.
     bool recentlyExpired = false;
   };
   [[nodiscard]] Health health() const;
