@@ -84,7 +84,8 @@ void drain(int fd, int quietMs) {
 }
 
 // The encoder with its log into a pipe, and the pipe's own reader; the log's first line, which
-// names the console's port, comes back to the bench through `announce`.
+// names the console's port, comes back to the bench through `announce`. It keeps no state, so
+// that no run starts from another's air and no line about the state comes before the port.
 pid_t startEncoder(const char* path, int peerPort, int announce[2], pid_t& reader) {
   int log[2];
   if (pipe(log) != 0) return -1;
@@ -102,7 +103,8 @@ pid_t startEncoder(const char* path, int peerPort, int announce[2], pid_t& reade
   const pid_t encoder = fork();
   if (encoder == 0) {
     dup2(log[1], STDOUT_FILENO);
-    execl(path, path, "--port", "0", "--uecp", uecp.c_str(), static_cast<char*>(nullptr));
+    execl(path, path, "--no-state", "--port", "0", "--uecp", uecp.c_str(),
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   close(log[0]);

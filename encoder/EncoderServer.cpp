@@ -44,7 +44,8 @@ EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& 
 
 // The client is served before the listener is looked at, so that a console which closes and at
 // once reconnects finds its old place already free. The tasks take their turns after the console,
-// and never more than short ones, so that they cannot hold a command's reply back for long.
+// and never more than short ones, so that they cannot hold a command's reply back for long. The
+// log's lines of a turn go out at its end, after the replies and the frames to UECP peers.
 bool EncoderServer::run() {
   for (;;) {
     // Unused entries must be -1: poll reports a hang-up even on an entry that asks for nothing,
@@ -63,6 +64,7 @@ bool EncoderServer::run() {
       return false;
     }
     if (fds[0].revents != 0) return true;
+    const AirLog::Hold peersFirst(log_);
     if (client_ && fds[2].revents != 0) serveClient(fds[2].revents);
     if (fds[1].revents != 0) acceptPending();
     if (!serviceTasks(fds)) return true;

@@ -80,6 +80,7 @@ PollTask::Wait AirLog::wait() {
 
 // Writing is tried whatever poll found: the stream says itself when it can take no more.
 bool AirLog::service(std::span<const pollfd>) {
+  if (held_) return true;
   out_.flush();
   if (dropped_ > 0 || periodOver()) noteLosses();
   return true;
@@ -103,18 +104,20 @@ void AirLog::drain() {
 
 // Every line but the reports of losses leaves room for those, so that they always fit.
 void AirLog::append(const std::string& line, std::size_t reserve) {
-  out_.flush();
+  if (!held_) out_.flush();
   if (reserve > 0 && dropped_ > 0) noteLosses();
   ++lineCount_;
   recent_.emplace_back(line, 0, line.size() - 1);  // without its line feed
   if (recent_.size() > kRecentLines) recent_.pop_front();
-  if (out_.pending() + line.size() + reserve > kMaxPendingBytes) {
+  const auto fits = [&] { return out_.pending() + line.size() + reserve <= kMaxPendingBytes; };
+  if (!fits() && held_) out_.flush();
+  if (!fits()) {
     ++dropped_;
     ++droppedTotal_;
     return;
   }
   out_.append(line);
-  out_.flush();
+  if (!held_) out_.flush();
 }
 
 // Reports lines dropped for want of room, and peer lines left out once their period is over,

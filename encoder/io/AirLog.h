@@ -56,6 +56,23 @@ class AirLog : public PollTask {
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled = {}) override;
 
+  // While one lives, lines wait in the buffer instead of going out one by one: a turn of the
+  // server's loop sends what it owes peers first, and only then pays for the write, which wakes
+  // the log's reader to compete for the CPU. Lines that would not fit still go out at once.
+  class Hold {
+   public:
+    explicit Hold(AirLog& log) : log_(log) { log_.held_ = true; }
+    ~Hold() {
+      log_.held_ = false;
+      log_.service();
+    }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    AirLog& log_;
+  };
+
   // Logs what is still counted and `lastLine`, and gives the reader a moment to take them.
   void finish(std::string_view lastLine);
 
@@ -86,6 +103,7 @@ class AirLog : public PollTask {
   std::uint64_t lineCount_ = 0;
   std::uint64_t droppedTotal_ = 0;
   std::uint64_t suppressedTotal_ = 0;
+  bool held_ = false;
 };
 
 }  // namespace orvane

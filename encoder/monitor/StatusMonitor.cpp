@@ -58,6 +58,9 @@ PollTask::Wait StatusMonitor::wait() {
   if (notifier_ && notifier_->watchdogMicros() > 0) {
     next = std::min(next, now + notifier_->watchdogMicros() / 2);
   }
+  if (notifier_ && notifier_->owing()) {
+    next = std::min(next, now + ServiceNotifier::kRetryMs * kMicrosPerMilli);
+  }
   Wait wait;
   wait.timeoutMs = millisUntil(next, now);
   return wait;

@@ -3,8 +3,11 @@
 #include <sys/un.h>
 
 #include <chrono>
+#include <future>
+#include <vector>
 
 #include "EncoderProcess.h"
+#include "ServiceNotifier.h"
 #include "TempDir.h"
 #include "UecpPeer.h"
 
@@ -39,9 +42,52 @@ class NotifySocket {
     return false;
   }
 
+  // What waits in the socket now.
+  std::vector<std::string> taken() {
+    std::vector<std::string> all;
+    char datagram[1024];
+    for (ssize_t got; (got = recv(socket_.get(), datagram, sizeof datagram, MSG_DONTWAIT)) > 0;) {
+      all.emplace_back(datagram, static_cast<std::size_t>(got));
+    }
+    return all;
+  }
+
  private:
   FileDescriptor socket_;
 };
+
+// systemd's socket holds a few datagrams; a manager slow to read them must not stop the loop,
+// and the newest status still reaches it once it reads again.
+TEST(EncoderService, ANotificationSocketThatIsNotReadNeverHoldsTheLoop) {
+  constexpr int kMoreThanTheSocketHolds = 64;
+  TempDir dir;
+  const std::string notifyPath = dir.file("notify").string();
+  NotifySocket systemd(notifyPath);
+  setenv("NOTIFY_SOCKET", notifyPath.c_str(), 1);
+  ServiceNotifier notifier;
+  unsetenv("NOTIFY_SOCKET");
+  auto statuses = std::async(std::launch::async, [&] {
+    for (int i = 1; i <= kMoreThanTheSocketHolds; ++i)
+      notifier.status("linha " + std::to_string(i));
+  });
+  const bool returned =
+      statuses.wait_for(std::chrono::milliseconds(kPatienceMs)) == std::future_status::ready;
+  // Reading frees a notifier that blocked, so that a failure ends.
+  for (int i = 0; i < kMoreThanTheSocketHolds &&
+                  statuses.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready;
+       ++i) {
+    systemd.taken();
+  }
+  statuses.wait();
+  EXPECT_TRUE(returned) << "a full socket held the loop";
+  EXPECT_TRUE(notifier.owing());
+  systemd.taken();  // the manager reads again
+  notifier.status("linha " + std::to_string(kMoreThanTheSocketHolds));
+  EXPECT_FALSE(notifier.owing());
+  const std::vector<std::string> seen = systemd.taken();
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), "STATUS=linha " + std::to_string(kMoreThanTheSocketHolds));
+}
 
 TEST(EncoderService, TellsSystemdItIsReadyAliveAndWhichAlarmsHold) {
   TempDir dir;

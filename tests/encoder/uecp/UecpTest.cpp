@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "CommandParser.h"
+#include "EncoderServer.h"
 #include "FileDescriptor.h"
 #include "Listener.h"
 #include "RdsCharset.h"
@@ -336,6 +337,47 @@ TEST(UecpBridge, ReachesPeersWhenTheyComeAndResendsEverythingAfterARestart) {
   ASSERT_TRUE(rig.run({&first}, [&] { return rig.logged("recusou PS: valor fora") == 1; }));
   EXPECT_EQ(std::tuple(rig.logged(": a ligar"), rig.logged(": ligado"), rig.logged("em baixo")),
             std::tuple(2u, 3u, 2u));
+}
+
+// In the server's loop an ENCODE's frame is at the peer before its line is in the log, whose
+// reader would otherwise take the CPU from the frame; the line follows within the same turn.
+TEST(UecpBridge, AnEncodeReachesThePeerBeforeTheLog) {
+  static constexpr std::string_view kLine = "RTXT1 \"Nova\"";
+  BridgeRig rig;
+  LoopbackPeer peer;
+  peer.start();
+  rig.add(peer, 1);
+  ASSERT_TRUE(rig.run({&peer}, [&] { return peer.view.radiotext.size() == 1; }));
+  // After the bridge in the loop's turn: what had reached the peer and the log by then.
+  struct Watcher : PollTask {
+    Watcher(LoopbackPeer& p, PipedLog& l) : peer(p), piped(l) {}
+    Wait wait() override { return {{}, 10}; }
+    bool service(std::span<const pollfd>) override {
+      peer.serve();
+      if (peer.view.radiotext.back().text != "Nova") return ++turns < 500;
+      logFirst = piped.text().find(kLine) != std::string::npos;
+      return false;
+    }
+    LoopbackPeer& peer;
+    PipedLog& piped;
+    int turns = 0;
+    std::optional<bool> logFirst;
+  } watcher(peer, rig.piped);
+  std::string error;
+  FileDescriptor listening = listenOn("127.0.0.1", 0, error);
+  FileDescriptor console(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_in at{AF_INET, htons(localPort(listening.get())), {htonl(INADDR_LOOPBACK)}, {}};
+  ASSERT_EQ(connect(console.get(), reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+  const std::string batch = "TXT0=\"Nova\"\nENCODE\n";
+  ASSERT_EQ(send(console.get(), batch.data(), batch.size(), 0), std::ssize(batch));
+  int stop[2];
+  ASSERT_EQ(pipe2(stop, O_CLOEXEC), 0);
+  const FileDescriptor stopRead(stop[0]), stopWrite(stop[1]);
+  orvane::EncoderServer server(std::move(listening), stopRead.get(), rig.state, rig.log, false,
+                               {&rig.bridge, &watcher});
+  EXPECT_TRUE(server.run());
+  EXPECT_EQ(watcher.logFirst, false);
+  EXPECT_NE(rig.piped.text().find(kLine), std::string::npos) << rig.piped.text();
 }
 
 // A long name's frames change on the peers by the steady clock, as on air: a clock put back an
