@@ -1,5 +1,7 @@
 #include "DoorKey.h"
 
+#include <algorithm>
+
 #include "CommandParser.h"
 #include "DoorText.h"
 #include "OptionNumber.h"
@@ -38,6 +40,22 @@ std::optional<Refusal> applyText(const OnAirFieldRow& row, std::string_view valu
   return std::nullopt;
 }
 
+// Kept byte for byte: the air carries it in UTF-8. A control byte has no glyph and would drive a
+// terminal reading the log; a text cut short would end mid-character.
+std::optional<Refusal> applyUtf8Text(const OnAirFieldRow& row, std::string_view value,
+                                     OnAirState& next) {
+  const std::string key(row.doorKey);
+  if (!isUtf8(value)) return invalid(key + ": o texto não é UTF-8");
+  if (std::ranges::any_of(value, [](char c) { return (c >= 0 && c < 0x20) || c == 0x7F; })) {
+    return invalid(key + ": caracteres de controlo não vão para o ar");
+  }
+  if (value.size() > static_cast<std::size_t>(row.bound)) {
+    return invalid(key + ": mais de " + std::to_string(row.bound) + " bytes em UTF-8");
+  }
+  row.setText(next, std::string(value));
+  return std::nullopt;
+}
+
 std::optional<Refusal> applyIdentification(const OnAirFieldRow& row, std::string_view value,
                                            OnAirState& next) {
   unsigned number = 0;
@@ -64,6 +82,8 @@ std::optional<Refusal> applyRow(const OnAirFieldRow& row, std::string_view value
   switch (row.doorSyntax) {
     case DoorSyntax::Text:
       return applyText(row, value, next, cut);
+    case DoorSyntax::Utf8Text:
+      return applyUtf8Text(row, value, next);
     case DoorSyntax::ConsoleValue:
       return applyConsole(row, value, next);
     case DoorSyntax::Identification:

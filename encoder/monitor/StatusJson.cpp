@@ -108,6 +108,7 @@ std::string air(const AirView& air) {
           "pty",
           JsonObject().number("code", air.programmeType).text("name", air.programmeTypeName).done())
       .text("ptyn", air.programmeTypeName8)
+      .text("lps", air.longServiceName)
       .flag("ta", air.trafficAnnouncement)
       .flag("tp", air.trafficProgramme)
       .flag("ms", air.music)

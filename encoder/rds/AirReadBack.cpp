@@ -14,7 +14,8 @@ constexpr std::size_t kMaxCycleFrames = 16;  // longer names than that are not w
 constexpr char kEndOfMessage = 0x0D;
 constexpr int kRadiotextSegments = 16;
 constexpr unsigned kServiceNameGroup = 0, kProgrammeItemGroup = 2, kRadiotextGroup = 4,
-                   kAnnouncementGroup = 6, kClockTimeGroup = 8, kTypeNameGroup = 20;
+                   kAnnouncementGroup = 6, kClockTimeGroup = 8, kTypeNameGroup = 20,
+                   kLongNameGroup = 30;
 constexpr std::uint16_t kRadiotextPlusId = 0x4BD7;
 constexpr int kTitle = 1, kArtist = 4;  // RT+ content types
 // Alternative frequency codes (method A).
@@ -56,6 +57,7 @@ void AirReadBack::take(const RdsGroup& group, std::int64_t signalMicros) {
   if (type == kClockTimeGroup) takeClockTime(group);
   if (type == kAnnouncementGroup) takeAnnouncement(group);
   if (type == kTypeNameGroup) takeProgrammeTypeName(group);
+  if (type == kLongNameGroup) takeLongServiceName(group);
   if (radiotextPlusType_ && type == *radiotextPlusType_) takeRadiotextPlus(group);
 }
 
@@ -202,13 +204,40 @@ void AirReadBack::takeRadiotextPlus(const RdsGroup& group) {
   set(view_.radiotextPlus.title, item.title);
 }
 
+// A flip of the A/B flag says the name changed: as a receiver does, the old one is cleared at
+// once, so that the page never shows half of each.
 void AirReadBack::takeProgrammeTypeName(const RdsGroup& group) {
+  const bool nameB = (group.blocks[1] >> 4) & 1;
+  if (typeNameB_ != nameB) {
+    typeNameB_ = nameB;
+    typeName_.fill(' ');
+    typeNameSegments_ = 0;
+    set(view_.programmeTypeName8, std::string());
+  }
   const unsigned segment = group.blocks[1] & 1;
   putCharacters(&typeName_[segment * 4], group.blocks[2]);
   putCharacters(&typeName_[segment * 4 + 2], group.blocks[3]);
   typeNameSegments_ |= 1U << segment;
   if (typeNameSegments_ == 3) {
     set(view_.programmeTypeName8, trimmed(utf8({typeName_.data(), typeName_.size()})));
+  }
+}
+
+// Like a radiotext: whole once every segment up to the end mark came, a segment 0 starting it
+// again. Its bytes are UTF-8 as sent.
+void AirReadBack::takeLongServiceName(const RdsGroup& group) {
+  constexpr std::size_t kBytesPerSegment = 4;
+  const unsigned segment = group.blocks[1] & 7;
+  if (segment == 0) longNameSegments_ = 0;
+  putCharacters(&longName_[segment * kBytesPerSegment], group.blocks[2]);
+  putCharacters(&longName_[segment * kBytesPerSegment + 2], group.blocks[3]);
+  longNameSegments_ |= 1U << segment;
+  const std::string_view bytes(longName_.data(), longName_.size());
+  const std::size_t length = std::min(bytes.find(kEndOfMessage), bytes.size());
+  const std::size_t withEnd = std::min(length + 1, bytes.size());
+  const unsigned needed = (1U << ((withEnd + kBytesPerSegment - 1) / kBytesPerSegment)) - 1;
+  if ((longNameSegments_ & needed) == needed) {
+    set(view_.longServiceName, std::string(bytes.substr(0, length)));
   }
 }
 

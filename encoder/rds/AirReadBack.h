@@ -38,6 +38,7 @@ class AirReadBack {
   void takeAnnouncement(const RdsGroup& group);
   void takeRadiotextPlus(const RdsGroup& group);
   void takeProgrammeTypeName(const RdsGroup& group);
+  void takeLongServiceName(const RdsGroup& group);
   template <typename T>
   void set(T& field, T value);
 
@@ -62,6 +63,10 @@ class AirReadBack {
   std::optional<unsigned> radiotextPlusType_;
   std::array<char, kProgrammeTypeNameLength> typeName_{};
   unsigned typeNameSegments_ = 0;
+  std::optional<bool> typeNameB_;  // the A/B flag of the name being read
+
+  std::array<char, kLongServiceNameLength> longName_{};
+  unsigned longNameSegments_ = 0;
 };
 
 }  // namespace orvane

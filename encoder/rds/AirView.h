@@ -40,6 +40,7 @@ struct AirView {
   int programmeType = 0;
   std::string programmeTypeName;   // Portuguese, as the console lists it
   std::string programmeTypeName8;  // PTYN, the station's own, when one is sent
+  std::string longServiceName;     // LPS, UTF-8, when one is sent
   bool trafficAnnouncement = false;
   bool trafficProgramme = false;
   bool music = false;

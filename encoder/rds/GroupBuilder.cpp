@@ -63,6 +63,13 @@ RdsGroup programmeTypeNameGroup(const GroupHeader& header, int segment, bool nam
            characters(fourCharacters, 0), characters(fourCharacters, 2)}};
 }
 
+RdsGroup longServiceNameGroup(const GroupHeader& header, int segment, std::string_view fourBytes) {
+  constexpr unsigned kLongNameGroup = 15;
+  return {{header.programmeIdentification,
+           blockB(header, kLongNameGroup, static_cast<unsigned>(segment) & 7),
+           characters(fourBytes, 0), characters(fourBytes, 2)}};
+}
+
 std::uint16_t programmeItemNumber(const ProgrammeItemTime& item) {
   return static_cast<std::uint16_t>(((static_cast<unsigned>(item.day) & 0x1F) << 11) |
                                     ((static_cast<unsigned>(item.hour) & 0x1F) << 6) |

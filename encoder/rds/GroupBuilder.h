@@ -49,6 +49,10 @@ struct ClockTime {
 [[nodiscard]] RdsGroup programmeTypeNameGroup(const GroupHeader& header, int segment, bool nameB,
                                               std::string_view fourCharacters);
 
+// 15A: segment 0..7 of the long service name, its four bytes of UTF-8.
+[[nodiscard]] RdsGroup longServiceNameGroup(const GroupHeader& header, int segment,
+                                            std::string_view fourBytes);
+
 // The programme-item number of 1A (and of UECP's PIN): day, hour and minute in 5, 5 and 6 bits.
 [[nodiscard]] std::uint16_t programmeItemNumber(const ProgrammeItemTime& item);
 

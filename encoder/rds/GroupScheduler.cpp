@@ -54,6 +54,7 @@ RdsGroup GroupScheduler::choose(const OnAirState& state, const GroupTime& time) 
   const Carrier turn = radiotextTurn_ ? Carrier::Radiotext : Carrier::ServiceName;
   const Carrier edit = editWaiting(state);
   tookTurn_ = edit != turn && edit != Carrier::None;
+  if (edit == Carrier::None && longNameDue(state)) return longName(state, header);
   if (edit == turn || (edit == Carrier::None && !typeNameDue(state))) {
     radiotextTurn_ = !radiotextTurn_;
     return turn == Carrier::Radiotext ? radiotextTurn(state, header)
@@ -188,6 +189,34 @@ RdsGroup GroupScheduler::typeName(const OnAirState& state, const GroupHeader& he
   return programmeTypeNameGroup(
       header, segment, typeNameB_,
       std::string_view(name).substr(static_cast<std::size_t>(segment) * 4, 4));
+}
+
+bool GroupScheduler::longNameDue(const OnAirState& state) {
+  if (state.longServiceName.empty()) return false;
+  groupsSinceLongName_ = std::min(groupsSinceLongName_ + 1, kLongNameEvery);
+  return groupsSinceLongName_ >= kLongNameEvery;
+}
+
+// Like a radiotext: a shorter name ends with a carriage return, and only the segments up to it
+// go out; a new name starts again at its first segment, so no receiver joins two names.
+RdsGroup GroupScheduler::longName(const OnAirState& state, const GroupHeader& header) {
+  constexpr char kEndOfText = 0x0D;
+  constexpr std::size_t kBytesPerSegment = 4;
+  groupsSinceLongName_ = 0;
+  if (state.longServiceName != longName_) {
+    longName_ = state.longServiceName;
+    longNameSegment_ = 0;
+  }
+  std::string padded = longName_.substr(0, kLongServiceNameLength);
+  if (padded.size() < kLongServiceNameLength) padded += kEndOfText;
+  const std::size_t segments = (padded.size() + kBytesPerSegment - 1) / kBytesPerSegment;
+  padded.resize(segments * kBytesPerSegment, ' ');
+  const int segment = longNameSegment_;
+  longNameSegment_ = (longNameSegment_ + 1) % static_cast<int>(segments);
+  return longServiceNameGroup(
+      header, segment,
+      std::string_view(padded).substr(static_cast<std::size_t>(segment) * kBytesPerSegment,
+                                      kBytesPerSegment));
 }
 
 }  // namespace orvane

@@ -57,6 +57,8 @@ class GroupScheduler {
   static constexpr int kRadiotextPlusEvery = 5;
   // With a programme type name, one group in kTypeNameEvery is a 10A: the name whole in 3.5 s.
   static constexpr int kTypeNameEvery = 20;
+  // With a long service name, one group in kLongNameEvery is a 15A: 32 bytes whole in 7 s.
+  static constexpr int kLongNameEvery = 10;
   static constexpr int kNameWindow = 11;  // 0.96 s
   static constexpr int kLeastNamesPerWindow = 4;
 
@@ -94,6 +96,8 @@ class GroupScheduler {
   [[nodiscard]] const std::string& nameShown(const OnAirState& state) const;
   [[nodiscard]] bool typeNameDue(const OnAirState& state);
   RdsGroup typeName(const OnAirState& state, const GroupHeader& header);
+  [[nodiscard]] bool longNameDue(const OnAirState& state);
+  RdsGroup longName(const OnAirState& state, const GroupHeader& header);
 
   std::uint16_t programmeIdentification_;
   LocalOffset localOffset_;
@@ -125,6 +129,10 @@ class GroupScheduler {
   bool typeNameB_ = false;
   bool typeNameSent_ = false;
   int typeNameSegment_ = 0;
+
+  int groupsSinceLongName_ = 0;
+  std::string longName_;  // the long name on air, whose transmission starts again when it changes
+  int longNameSegment_ = 0;
 };
 
 }  // namespace orvane

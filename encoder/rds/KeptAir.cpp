@@ -1,5 +1,6 @@
 #include "KeptAir.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
@@ -80,6 +81,7 @@ json airJson(const KeptAir& kept) {
       {"tp", a.trafficProgramme},
       {"ms", a.music},
       {"ptyn", codePointsOf(a.programmeTypeName)},
+      {"lps", a.longServiceName},  // UTF-8 already
   };
   if (a.songTags) air["song"] = tagsJson(*a.songTags);
   if (kept.songEndsUnixMicros) air["songEnds"] = *kept.songEndsUnixMicros;
@@ -103,6 +105,16 @@ std::string text(const json& value, std::size_t maxLength, const char* name) {
   auto bytes = bytesOf(value.get<std::string>());
   if (!bytes || bytes->size() > maxLength) throw OutOfRange{name};
   return *bytes;
+}
+
+// The parser has checked the UTF-8; what the doors refuse is refused here too.
+std::string utf8Text(const json& value, std::size_t maxLength) {
+  auto bytes = value.get<std::string>();
+  if (bytes.size() > maxLength ||
+      std::ranges::any_of(bytes, [](char c) { return (c >= 0 && c < 0x20) || c == 0x7F; })) {
+    throw OutOfRange{"lps"};
+  }
+  return bytes;
 }
 
 OnAirState::SongTags songOf(const json& song) {
@@ -140,6 +152,8 @@ KeptAir keptOf(const json& air) {
   a.trafficProgramme = air.at("tp").get<bool>();
   a.music = air.at("ms").get<bool>();
   a.programmeTypeName = text(air.at("ptyn"), kMaxTypeNameLength, "ptyn");
+  // A file from before the long name has none.
+  if (air.contains("lps")) a.longServiceName = utf8Text(air.at("lps"), kLongServiceNameLength);
   if (air.contains("song")) a.songTags = songOf(air.at("song"));
   if (air.contains("songEnds")) kept.songEndsUnixMicros = air.at("songEnds").get<std::int64_t>();
   if (air.contains("taEnds")) kept.trafficEndsUnixMicros = air.at("taEnds").get<std::int64_t>();

@@ -14,6 +14,7 @@ namespace orvane {
 // What a value is, for whoever reads, stores or bounds it.
 enum class FieldType {
   Text,            // Windows-1252 bytes, at most `bound` characters on the doors
+  Utf8Text,        // UTF-8 as sent, at most `bound` bytes: what the air carries in UTF-8
   Code,            // a number from 0 to `bound`
   Switch,          // on or off
   Identification,  // the PI code, 1 to `bound`, or none: the encoder's own
@@ -26,6 +27,7 @@ enum class FieldType {
 enum class DoorSyntax {
   None,            // no door sets it
   Text,            // UTF-8 or Windows-1252, transliterated, at most `bound` characters
+  Utf8Text,        // UTF-8 only, kept as sent, no control characters, at most `bound` bytes
   ConsoleValue,    // as the console writes it after "KEYWORD=", through the console's reader
   Switch,          // 0, 1, 00 or 01
   Identification,  // one to four hexadecimal digits, not 0

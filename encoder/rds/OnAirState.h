@@ -29,6 +29,7 @@ struct OnAirState {
   bool trafficProgramme = false;
   bool music = true;              // music, or speech when false
   std::string programmeTypeName;  // PTYN, at most 8; empty: no group 10A
+  std::string longServiceName;    // LPS, UTF-8 (not Windows-1252), at most 32 bytes; empty: no 15A
   // Where artist and title stand in the first radiotext, as the door that put a song there
   // knew them; they describe that text only, and stop applying once another replaces it.
   struct SongTags {

@@ -8,6 +8,7 @@ namespace orvane {
 // takes its bounds from here, so that no two of them can disagree on what fits on air.
 inline constexpr std::size_t kMaxRadiotextLength = 64;      // one radiotext message (group 2A)
 inline constexpr std::size_t kServiceNameLength = 8;        // one PS frame (group 0A)
+inline constexpr std::size_t kLongServiceNameLength = 32;   // UTF-8 bytes (group 15A)
 inline constexpr std::size_t kProgrammeTypeNameLength = 8;  // PTYN (group 10A)
 inline constexpr int kMaxProgrammeType = 0x1F;              // five bits in every group
 inline constexpr int kMaxDecoderIdentification = 0x0F;      // four bits, one per group 0A segment

@@ -36,6 +36,7 @@ KeptAir fullAir() {
   a.trafficAnnouncement = a.trafficProgramme = true;
   a.music = false;
   a.programmeTypeName = "Fado";
+  a.longServiceName = "Rádio Orvane — ♪";
   a.songTags = OnAirState::SongTags{"A - B", {true, {{{4, 0, 1}, {1, 4, 1}}}}};
   kept.songEndsUnixMicros = 1'800'000'000'000'000;
   kept.trafficEndsUnixMicros = 1'800'000'300'000'000;

@@ -114,7 +114,7 @@ TEST(OnAirFields, DoorsReadBackEachValueWithinItsBoundAndNoNameIsTakenTwice) {
         << row.title;
     if (row.doorSyntax == DoorSyntax::None || row.doorSyntax == DoorSyntax::FixedAtStart) continue;
     EXPECT_NE(std::ranges::find(listed, &row), listed.end()) << row.title;
-    const bool text = row.type == FieldType::Text;
+    const bool text = row.type == FieldType::Text || row.type == FieldType::Utf8Text;
     char digits[16];
     std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(row.bound));
     const std::string atBound =
@@ -138,6 +138,16 @@ TEST(OnAirFields, DoorsReadBackEachValueWithinItsBoundAndNoNameIsTakenTwice) {
                 refusal->text.starts_with(row.doorKey))
         << row.title << ": " << beyond;
   }
+  // The long name is UTF-8 on air: kept as sent, accents and all, and a Windows-1252 one refused.
+  OnAirState state;
+  AssignedFields fields;
+  EXPECT_FALSE(applyDoorValue(doorKeyNamed("lps"), "Rádio — Λ ♪", state, fields));
+  EXPECT_EQ(std::tuple(state.longServiceName, applyDoorValue(doorKeyNamed("LPS"),
+                                                             "R\xE1"
+                                                             "dio",
+                                                             state, fields)
+                                                  .has_value()),
+            std::tuple("Rádio — Λ ♪", true));
 }
 
 TEST(NowPlaying, TemplateSetsTheTextAndTagsFromTheFields) {
@@ -303,7 +313,7 @@ TEST_F(DeskTest, SongGoesOnAirWithItsTagsAndExpiresToTheStationsText) {
 TEST_F(DeskTest, ReadAllAnswersEveryKeyALineMaySet) {
   desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
   EXPECT_EQ(answerDoorLine(*desk_, "??", "teste").reply,
-            "PS=\nDPS=\nTEXT=\nPTY=00\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=\nCT=0\n+\n");
+            "PS=\nDPS=\nTEXT=\nPTY=00\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=\nCT=0\nLPS=\n+\n");
 }
 
 TEST_F(DeskTest, ExpiryLeavesSomeoneElsesTextAndFilterKeepsJinglesOff) {

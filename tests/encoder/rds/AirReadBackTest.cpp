@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "AirReadBack.h"
@@ -42,6 +43,7 @@ OnAirState richState() {
   state.clockTimeGroups = true;
   state.programmeItemGroups = true;
   state.programmeItemTime = {7, 10, 30};
+  state.longServiceName = "Rádio Orvane — Lisboa ♪";
   return state;
 }
 
@@ -64,6 +66,9 @@ TEST(AirReadBack, ShowsWhatTheTestReceiverHears) {
   EXPECT_EQ(view.serviceNameCycle, std::vector<std::string>{"ANTENA 1"});
   EXPECT_EQ(view.programmeType, heard.programmeType);
   EXPECT_EQ(view.programmeTypeName, "Música Pop");
+  EXPECT_EQ(std::tuple(view.programmeTypeName8, view.longServiceName),
+            std::tuple(heard.programmeTypeName, heard.longServiceName));
+  EXPECT_EQ(view.longServiceName, richState().longServiceName);
   EXPECT_EQ(view.trafficAnnouncement, heard.trafficAnnouncement);
   EXPECT_EQ(view.trafficProgramme, heard.trafficProgramme);
   EXPECT_EQ(view.music, heard.music);
@@ -142,6 +147,13 @@ TEST(AirReadBack, BelievesNothingAGroupCannotBackUp) {
   }
   EXPECT_EQ(readBack.view().serviceName, "");
   EXPECT_EQ(readBack.view().alternativeFrequenciesKhz, std::vector<int>{});
+
+  // A new programme type name (its A/B flag flipped) clears the old one, never mixes with it.
+  readBack.take(programmeTypeNameGroup(header, 0, false, "ROCK"), 0);
+  readBack.take(programmeTypeNameGroup(header, 1, false, "  PT"), 0);
+  EXPECT_EQ(readBack.view().programmeTypeName8, "ROCK  PT");
+  readBack.take(programmeTypeNameGroup(header, 0, true, "FADO"), 0);
+  EXPECT_EQ(readBack.view().programmeTypeName8, "");
 }
 
 }  // namespace

@@ -109,6 +109,7 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   air.state.programmeItemGroups = air.state.clockTimeGroups = true;
   air.state.trafficProgramme = air.state.trafficAnnouncement = true;
   air.state.programmeTypeName = "NOTICIAS";
+  air.state.longServiceName = "Rádio Orvane — Lisboa ♪";
   air.scheduler.setTrafficServiceName("TRANSITO");
   std::string error;
   const auto frequencies = AlternativeFrequencies::parse("107.9,87.6", error);
@@ -120,6 +121,8 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   EXPECT_EQ(std::tuple(station.alternativeFrequencies.value_or(std::vector<int>{}),
                        station.trafficAnnouncement, station.serviceNames.back()),
             std::tuple(std::vector<int>{107900, 87600}, true, "TRANSITO"));
+  EXPECT_EQ(station.longServiceName, air.state.longServiceName);
+  EXPECT_LE(longestFor(air.groups, on, 8, [](auto& g) { return typeOf(g) == 15; }), 8.0);
   EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 3; }), 4.5);
   EXPECT_EQ(typeOf(air.groups[on]), 1u);
   EXPECT_EQ(station.slowLabelling, 0x3000);  // no country code given: language "unknown"

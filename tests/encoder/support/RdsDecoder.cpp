@@ -206,7 +206,8 @@ Station decodeStation(std::span<const RdsGroup> groups) {
   std::string ps(8, ' '), rt(64, ' ');
   unsigned psHave = 0, rtHave = 0, di = 0;
   bool rtFlag = false;
-  std::string ptyn(8, ' ');
+  std::string ptyn(8, ' '), lps(32, ' ');
+  unsigned lpsHave = 0;
   unsigned ptynHave = 0, ptynFlag = 2;
   std::optional<std::size_t> afWanted;  // method A: a code 224 + N, then N frequencies
   std::vector<int> afHeard;
@@ -273,6 +274,18 @@ Station decodeStation(std::span<const RdsGroup> groups) {
         ptyn[segment * 4 + i] = static_cast<char>((i < 2 ? c : d) >> (i % 2 ? 0 : 8));
       ptynHave |= 1U << segment;
       if (ptynHave == 3U) station.programmeTypeName = utf8FromRds(ptyn);
+    } else if (type == 30) {
+      // 15A: the long name, four UTF-8 bytes a segment, whole when every segment up to the one
+      // with its end mark came; a segment 0 starts it again.
+      const unsigned segment = b & 7U;
+      if (segment == 0) lpsHave = 0;
+      lps.replace(4 * segment, 4,
+                  {static_cast<char>(c >> 8), static_cast<char>(c), static_cast<char>(d >> 8),
+                   static_cast<char>(d)});
+      lpsHave |= 1U << segment;
+      const std::size_t length = std::min(lps.find('\r'), std::size_t{32});
+      const unsigned needed = (1U << (std::min(length + 1, std::size_t{32}) + 3) / 4) - 1;
+      if ((lpsHave & needed) == needed) station.longServiceName = lps.substr(0, length);
     } else if (type == 8) {
       station.clockTimes.push_back({static_cast<int>(((b & 3U) << 15) | (c >> 1)),
                                     static_cast<int>(((c & 1U) << 4) | (d >> 12)), (d >> 6) & 0x3F,

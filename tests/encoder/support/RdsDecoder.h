@@ -85,6 +85,7 @@ struct Station {
   std::optional<unsigned> rtPlusGroupType;                 // as 3A announced it, 11A as 22
   std::vector<RtPlusSeen> rtPlus;                          // those whose radiotext came whole
   std::string programmeTypeName;                           // the last PTYN heard whole
+  std::string longServiceName;  // the last long PS heard whole, its UTF-8 bytes as sent
 };
 
 [[nodiscard]] Station decodeStation(std::span<const RdsGroup> groups);
