@@ -8,6 +8,7 @@
 #include "PrintableQuote.h"
 #include "RdsLimits.h"
 #include "Windows1252.h"
+#include "WordCut.h"
 
 namespace orvane {
 namespace {
@@ -41,18 +42,19 @@ std::optional<Refusal> applyText(const OnAirFieldRow& row, std::string_view valu
 }
 
 // Kept byte for byte: the air carries it in UTF-8. A control byte has no glyph and would drive a
-// terminal reading the log; a text cut short would end mid-character.
+// terminal reading the log. Too long goes on air cut where a word ends, as the other texts do,
+// and never inside a character.
 std::optional<Refusal> applyUtf8Text(const OnAirFieldRow& row, std::string_view value,
-                                     OnAirState& next) {
+                                     OnAirState& next, bool& cut) {
   const std::string key(row.doorKey);
   if (!isUtf8(value)) return invalid(key + ": o texto não é UTF-8");
   if (std::ranges::any_of(value, [](char c) { return (c >= 0 && c < 0x20) || c == 0x7F; })) {
     return invalid(key + ": caracteres de controlo não vão para o ar");
   }
-  if (value.size() > static_cast<std::size_t>(row.bound)) {
-    return invalid(key + ": mais de " + std::to_string(row.bound) + " bytes em UTF-8");
-  }
-  row.setText(next, std::string(value));
+  std::string kept = cutAtWord(value, static_cast<std::size_t>(row.bound));
+  while (!isUtf8(kept)) kept.pop_back();
+  cut = kept.size() != value.size();
+  row.setText(next, std::move(kept));
   return std::nullopt;
 }
 
@@ -83,7 +85,7 @@ std::optional<Refusal> applyRow(const OnAirFieldRow& row, std::string_view value
     case DoorSyntax::Text:
       return applyText(row, value, next, cut);
     case DoorSyntax::Utf8Text:
-      return applyUtf8Text(row, value, next);
+      return applyUtf8Text(row, value, next, cut);
     case DoorSyntax::ConsoleValue:
       return applyConsole(row, value, next);
     case DoorSyntax::Identification:

@@ -148,6 +148,12 @@ TEST(OnAirFields, DoorsReadBackEachValueWithinItsBoundAndNoNameIsTakenTwice) {
                                                              state, fields)
                                                   .has_value()),
             std::tuple("Rádio — Λ ♪", true));
+  // One word longer than the bound is cut at a character's end, never inside one.
+  std::string greek = "a";
+  for (int i = 0; i < 16; ++i) greek += "Λ";
+  bool cut = false;
+  EXPECT_FALSE(applyDoorValue(doorKeyNamed("LPS"), greek, state, fields, &cut));
+  EXPECT_EQ(std::tuple(state.longServiceName, cut), std::tuple(greek.substr(0, 31), true));
 }
 
 TEST(NowPlaying, TemplateSetsTheTextAndTagsFromTheFields) {
