@@ -28,7 +28,7 @@ std::string tcp(std::uint16_t port) {
 }
 
 // Datagrams to 127.0.0.1:`port` that are not one whole frame each: noise, half a frame, two
-// frames, a frame and a byte more. Both frames would rename the station if they were taken.
+// frames, a frame and bytes after it. Both frames would rename the station if they were taken.
 void sendBrokenDatagrams(std::uint16_t port) {
   std::string frame;
   ASSERT_TRUE(appendUecpFrame(frame, {{}, 0, std::string("\x02\x00\x00NOISE!!!", 11)}));
@@ -38,7 +38,7 @@ void sendBrokenDatagrams(std::uint16_t port) {
   to.sin_port = htons(port);
   to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   for (const std::string& datagram :
-       {std::string(300, '\x55'), frame.substr(0, 6), frame + frame, frame + "\x01"}) {
+       {std::string(300, '\x55'), frame.substr(0, 6), frame + frame, frame + "\x01\xFF"}) {
     ASSERT_EQ(sendto(socket.get(), datagram.data(), datagram.size(), 0,
                      reinterpret_cast<const sockaddr*>(&to), sizeof to),
               static_cast<ssize_t>(datagram.size()));
