@@ -101,7 +101,14 @@ Refusal readFrequencies(std::string_view value, ServerOptions& options) {
   std::string error;
   auto list = AlternativeFrequencies::parse(value, error);
   if (!list) return error;
+  if (options.alternativeFrequencies.byTransmitter()) return "--af e --af-b não se combinam";
   options.alternativeFrequencies = std::move(*list);
+  return std::nullopt;
+}
+
+Refusal readTransmitterFrequencies(std::string_view value, ServerOptions& options) {
+  std::string error;
+  if (!options.alternativeFrequencies.addTransmitter(value, error)) return error;
   return std::nullopt;
 }
 
@@ -222,6 +229,12 @@ std::vector<ServerOptionRow> serviceRows() {
        "frequências alternativas em MHz, até 25: 87.6,101.2,105.4",
        "alternative frequencies for group 0A: up to 25 comma-separated MHz values from 87.6 to "
        "107.9 in 0.1 MHz steps (`87.6,101.2,105.4`); default none (\"no AF\")"},
+      {"--af-b", Repeatable, "LISTA", "LIST", readTransmitterFrequencies,
+       "frequências alternativas por emissor (método B), até 12 e 16 emissores:\n"
+       "SINTONIZADA:AF,AF — 89.3:87.6,101.2; pode repetir-se; não com --af",
+       "alternative frequencies by method B, one list per transmitter: `TUNED:AF,AF,...` in MHz "
+       "as `--af` takes them (`89.3:87.6,101.2`), up to 12 a list; repeatable, up to 16 "
+       "transmitters; not with `--af` ([rds.md](rds.md))"},
       {"--traffic-ps", Once, "NOME", "NAME", readTrafficServiceName,
        "nome mostrado em vez do PS enquanto há TA (com TP), até 8 caracteres",
        "the name shown instead of the service name while a traffic announcement is on (TA with "
@@ -235,16 +248,17 @@ std::vector<ServerOptionRow> serviceRows() {
        "`artist-title` (default) or `title-artist`: which side of \" - \" is the artist; only "
        "with `--rtplus`"},
       {"--uecp", Repeatable, "DESTINO", "TARGET", readUecpTarget,
-       "envia cada alteração por UECP a um codificador: tcp:ENDEREÇO:PORTO\n"
-       "ou serial:DISPOSITIVO[:VELOCIDADE], com ,site=N,encoder=N;\n"
+       "envia cada alteração por UECP a um codificador: tcp:ENDEREÇO:PORTO,\n"
+       "udp:ENDEREÇO:PORTO ou serial:DISPOSITIVO[:VELOCIDADE], com ,site=N,encoder=N;\n"
        "pode repetir-se",
-       "send every on-air change over UECP to an encoder: `tcp:HOST:PORT` or "
-       "`serial:DEVICE[:BAUD]`, with `,site=N,encoder=N`; repeatable ([uecp.md](uecp.md))"},
-      {"--uecp-listen", Once, "P", "[ADDR:]PORT", readUecpListen,
+       "send every on-air change over UECP to an encoder: `tcp:HOST:PORT`, `udp:HOST:PORT` "
+       "(a frame a datagram) or `serial:DEVICE[:BAUD]`, with `,site=N,encoder=N`; repeatable "
+       "([uecp.md](uecp.md))"},
+      {"--uecp-listen", Once, "P", "[udp:][ADDR:]PORT", readUecpListen,
        "aceita tramas UECP de sistemas de automação em [ENDEREÇO:]PORTO\n"
-       "(por omissão 127.0.0.1), com ,site=N,encoder=N",
-       "take UECP frames from automation systems (default address `127.0.0.1`), with "
-       "`,site=N,encoder=N`"},
+       "(por omissão 127.0.0.1; udp: uma trama por datagrama), com ,site=N,encoder=N",
+       "take UECP frames from automation systems (default address `127.0.0.1`; with `udp:`, one "
+       "frame a datagram), with `,site=N,encoder=N`"},
       {"--alarm-stale", Once, "DURAÇÃO", "DURATION", readAlarmStale,
        "alarme quando o radiotexto fica DURAÇÃO sem mudar no ar\n"
        "(só o número: minutos)",

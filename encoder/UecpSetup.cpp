@@ -24,11 +24,14 @@ std::unique_ptr<UecpListener> openUecpListener(const ServerOptions& options, Enc
                                                AirLog& log, UecpTextMemory& texts,
                                                std::string& error, std::uint16_t& port) {
   if (!options.uecpListen) return nullptr;
-  FileDescriptor socket = listenOn(options.uecpListen->address, options.uecpListen->port, error);
+  const UecpListenSetting& setting = *options.uecpListen;
+  FileDescriptor socket = setting.datagrams ? bindDatagrams(setting.address, setting.port, error)
+                                            : listenOn(setting.address, setting.port, error);
   if (!socket.valid()) return nullptr;
   port = localPort(socket.get());
-  return std::make_unique<UecpListener>(std::move(socket), state, log, options.uecpListen->own,
-                                        &texts);
+  return std::make_unique<UecpListener>(
+      std::move(socket), state, log, setting.own, &texts,
+      setting.datagrams ? UecpListener::Transport::Datagrams : UecpListener::Transport::Stream);
 }
 
 bool finishUecp(UecpBridge& bridge, int stopFd, EncoderState& state, AirLog& log) {

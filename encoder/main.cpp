@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
   }
   if (uecpListener) {
     log.writeUnstamped("orvane-encoder: UECP a escutar em " + options.uecpListen->address + ":" +
-                       std::to_string(uecpPort));
+                       std::to_string(uecpPort) + (options.uecpListen->datagrams ? " (UDP)" : ""));
   }
 
   doors.announce(log, options.automation);

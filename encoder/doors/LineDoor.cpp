@@ -30,22 +30,6 @@ LineAnswer answerOf(const AutomationDesk::Outcome& outcome) {
   return {lineRefusal(outcome.refusal), outcome.refusal};
 }
 
-FileDescriptor bindDatagrams(const std::string& address, std::uint16_t port, std::string& error) {
-  sockaddr_in where{};
-  where.sin_family = AF_INET;
-  where.sin_port = htons(port);
-  inet_pton(AF_INET, address.c_str(), &where.sin_addr);
-  FileDescriptor socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-  // The sockets API takes every address family through one generic pointer type.
-  if (!socket.valid() ||
-      bind(socket.get(), reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) {
-    error = "não foi possível receber UDP em " + address + ":" + std::to_string(port) + ": " +
-            std::strerror(errno);
-    return {};
-  }
-  return socket;
-}
-
 std::string addressOf(const sockaddr_in& from) {
   char text[INET_ADDRSTRLEN] = "?";
   inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);

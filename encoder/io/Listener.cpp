@@ -69,6 +69,22 @@ FileDescriptor listenOn(const std::string& address, std::uint16_t port, std::str
   return socket;
 }
 
+FileDescriptor bindDatagrams(const std::string& address, std::uint16_t port, std::string& error) {
+  bool ok = false;
+  sockaddr_in where = ipv4(address, port, ok);
+  if (!ok) {
+    error = "endereço IPv4 inválido: " + address;
+    return {};
+  }
+  FileDescriptor socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  if (!socket.valid() || bind(socket.get(), generic(where), sizeof where) != 0) {
+    error = "não foi possível receber UDP em " + address + ":" + std::to_string(port) + ": " +
+            std::strerror(errno);
+    return {};
+  }
+  return socket;
+}
+
 std::uint16_t localPort(int socket) {
   sockaddr_in where{};
   socklen_t size = sizeof where;
@@ -79,8 +95,12 @@ std::uint16_t localPort(int socket) {
 std::string peerName(int socket) {
   sockaddr_in where{};
   socklen_t size = sizeof where;
-  char text[INET_ADDRSTRLEN] = "?";
   if (getpeername(socket, generic(where), &size) != 0) return "?";
+  return addressName(where);
+}
+
+std::string addressName(const sockaddr_in& where) {
+  char text[INET_ADDRSTRLEN] = "?";
   inet_ntop(AF_INET, &where.sin_addr, text, sizeof text);
   return std::string(text) + ":" + std::to_string(ntohs(where.sin_port));
 }

@@ -117,6 +117,14 @@ std::string air(const AirView& air) {
            air.alternativeFrequenciesKhz
                ? array(*air.alternativeFrequenciesKhz, [](int khz) { return std::to_string(khz); })
                : "null")
+      .raw("af_b_khz",
+           array(air.alternativeFrequencyListsKhz,
+                 [](const auto& list) {
+                   return JsonObject()
+                       .number("tuned", list.first)
+                       .raw("same", array(list.second, [](int khz) { return std::to_string(khz); }))
+                       .done();
+                 }))
       .raw("ecc", air.extendedCountryCode ? hex(*air.extendedCountryCode, 2) : "null")
       .raw("clock", air.clockTime ? clockTime(*air.clockTime) : "null")
       .raw("pin", air.programmeItem ? programmeItem(*air.programmeItem) : "null");

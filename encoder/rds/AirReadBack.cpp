@@ -18,7 +18,7 @@ constexpr unsigned kServiceNameGroup = 0, kProgrammeItemGroup = 2, kRadiotextGro
                    kLongNameGroup = 30;
 constexpr std::uint16_t kRadiotextPlusId = 0x4BD7;
 constexpr int kTitle = 1, kArtist = 4;  // RT+ content types
-// Alternative frequency codes (method A).
+// Alternative frequency codes.
 constexpr std::uint8_t kLowestFrequency = 1, kHighestFrequency = 204, kNoFrequencies = 224,
                        kMostFrequencies = 249;
 constexpr int kBandBaseKhz = 87'500, kRasterKhz = 100;
@@ -31,6 +31,19 @@ std::string utf8(std::string_view rds) {
 std::string trimmed(std::string text) {
   text.erase(text.find_last_not_of(' ') + 1);
   return text;
+}
+
+// A list by method B is its tuned frequency, then pairs that each hold it: the other's place in a
+// pair tells a receiver whether it carries the same programme (after) or a regional one (before).
+std::optional<std::vector<int>> sameProgrammeOf(const std::vector<int>& list) {
+  if (list.size() < 3 || list.size() % 2 == 0) return std::nullopt;
+  std::vector<int> same;
+  for (std::size_t i = 1; i < list.size(); i += 2) {
+    if (list[i] != list[0] && list[i + 1] != list[0]) return std::nullopt;
+    if (list[i] == list[0] && list[i] < list[i + 1]) same.push_back(list[i + 1]);
+    if (list[i + 1] == list[0] && list[i] < list[i + 1]) same.push_back(list[i]);
+  }
+  return same;
 }
 
 void putCharacters(char* at, std::uint16_t block) {
@@ -121,7 +134,12 @@ void AirReadBack::takeAlternativeFrequencies(std::uint8_t code) {
   } else {
     return;
   }
-  if (frequencies_.size() == frequenciesExpected_) {
+  if (frequencies_.size() != frequenciesExpected_) return;
+  if (const auto same = sameProgrammeOf(frequencies_)) {
+    auto lists = view_.alternativeFrequencyListsKhz;
+    lists[frequencies_[0]] = *same;
+    set(view_.alternativeFrequencyListsKhz, std::move(lists));
+  } else {
     set(view_.alternativeFrequenciesKhz, std::optional(frequencies_));
   }
 }

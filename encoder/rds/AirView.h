@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ struct AirView {
   bool music = false;
   std::optional<int> decoderIdentification;                   // once all four bits came
   std::optional<std::vector<int>> alternativeFrequenciesKhz;  // empty: the list says none
+  // Method B: each transmitter's tuned frequency to the others carrying the same programme.
+  std::map<int, std::vector<int>> alternativeFrequencyListsKhz;
   std::optional<std::uint8_t> extendedCountryCode;
   std::optional<ClockTime> clockTime;                   // as the last 4A gave it
   std::optional<std::uint16_t> programmeItem;           // the 1A's programme-item number, 0: none

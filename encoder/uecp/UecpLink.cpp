@@ -60,6 +60,15 @@ FileDescriptor startConnect(const sockaddr_in& to, std::string& error) {
   return socket;
 }
 
+FileDescriptor openDatagramLink(const sockaddr_in& to, std::string& error) {
+  FileDescriptor socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  if (!socket.valid() || connect(socket.get(), generic(to), sizeof to) != 0) {
+    error = std::strerror(errno);
+    return {};
+  }
+  return socket;
+}
+
 std::string connectOutcome(int socket) {
   int failure = 0;
   socklen_t size = sizeof failure;

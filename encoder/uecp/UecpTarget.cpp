@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "NonBlocking.h"
+#include "UecpDatagram.h"
 #include "UecpLink.h"
 
 namespace orvane {
@@ -112,20 +113,28 @@ void UecpTarget::lookedUp(std::int64_t now) {
       return;
   }
   std::string error;
-  link_ = startConnect(lookup_.address(), error);
+  const bool datagrams = setting_.kind == UecpTargetSetting::Kind::Udp;
+  link_ = datagrams ? openDatagramLink(lookup_.address(), error)
+                    : startConnect(lookup_.address(), error);
   if (!link_.valid()) {
     fail(error, now);
+    return;
+  }
+  if (datagrams) {
+    becomeUp(now);
     return;
   }
   status_ = Status::Connecting;
   connectBy_ = now + kConnectMicros;
 }
 
+// Over UDP nothing says the peer is there until it answers (it is asked to answer every frame), so
+// until then the link is used but not counted, logged or trusted to reset the wait between
+// attempts: a peer that is not there would otherwise be "up" and "down" again at every attempt.
 void UecpTarget::becomeUp(std::int64_t now) {
   status_ = Status::Up;
-  downAt_.reset();
-  ++connections_;
-  retryMicros_ = kFirstRetryMicros;
+  confirmed_ = false;
+  if (setting_.kind != UecpTargetSetting::Kind::Udp) confirm();
   lastProgress_ = now;
   written_ = taken_ = 0;
   waiting_ = false;
@@ -134,6 +143,13 @@ void UecpTarget::becomeUp(std::int64_t now) {
   modeSent_ = false;
   unsent_.clear();
   decoder_ = {};
+}
+
+void UecpTarget::confirm() {
+  confirmed_ = true;
+  downAt_.reset();
+  ++connections_;
+  retryMicros_ = kFirstRetryMicros;
   report(Status::Up, {});
 }
 
@@ -168,22 +184,34 @@ void UecpTarget::report(Status status, const std::string& error) {
   }
 }
 
+// Over UDP an empty datagram is only that, and a peer that is not there says so through the
+// system (a refused port) at the next read; a datagram that is not one whole frame is dropped.
 void UecpTarget::readAnswers(std::int64_t now) {
   std::array<char, kReadChunk> buffer;
+  const bool datagrams = setting_.kind == UecpTargetSetting::Kind::Udp;
   const ssize_t got = ::read(link_.get(), buffer.data(), buffer.size());
   if (got < 0 && wouldBlock()) return;
-  if (got <= 0) {
+  if (got < 0 || (got == 0 && !datagrams)) {
     fail(got == 0 ? "a ligação foi fechada pelo codificador" : std::strerror(errno), now);
     return;
   }
+  const std::string_view bytes(buffer.data(), static_cast<std::size_t>(got));
+  if (datagrams) {
+    if (const auto frame = frameOfDatagram(bytes)) readAnswer(*frame);
+    return;
+  }
   events_.clear();
-  decoder_.feed({buffer.data(), static_cast<std::size_t>(got)}, events_);
+  decoder_.feed(bytes, events_);
   for (const auto& event : events_) {
-    if (!event.isFrame) continue;
-    for (std::string_view element : splitUecpMessage(event.frame.message).elements) {
-      if (static_cast<UecpCode>(element[0]) == UecpCode::Acknowledgement && element[1] != 0) {
-        logRefusal(event.frame, element);
-      }
+    if (event.isFrame) readAnswer(event.frame);
+  }
+}
+
+void UecpTarget::readAnswer(const UecpFrame& frame) {
+  if (!confirmed_) confirm();
+  for (std::string_view element : splitUecpMessage(frame.message).elements) {
+    if (static_cast<UecpCode>(element[0]) == UecpCode::Acknowledgement && element[1] != 0) {
+      logRefusal(frame, element);
     }
   }
 }
@@ -231,11 +259,16 @@ void UecpTarget::send(const UecpSnapshot& wanted, std::int64_t now) {
   }
 }
 
+// Over UDP each frame is a datagram of its own, sent whole or not at all.
 void UecpTarget::flush(std::int64_t now) {
   while (!unsent_.empty()) {
-    const ssize_t sent = setting_.kind == UecpTargetSetting::Kind::Tcp
-                             ? ::send(link_.get(), unsent_.data(), unsent_.size(), kSendFlags)
-                             : ::write(link_.get(), unsent_.data(), unsent_.size());
+    const std::size_t size =
+        setting_.kind == UecpTargetSetting::Kind::Udp
+            ? std::min(unsent_.find(static_cast<char>(kUecpStop)), unsent_.size() - 1) + 1
+            : unsent_.size();
+    const ssize_t sent = setting_.kind == UecpTargetSetting::Kind::Serial
+                             ? ::write(link_.get(), unsent_.data(), size)
+                             : ::send(link_.get(), unsent_.data(), size, kSendFlags);
     if (sent < 0 && wouldBlock()) return;
     if (sent <= 0) {
       fail(std::strerror(errno), now);
@@ -258,8 +291,9 @@ void UecpTarget::watchProgress(std::int64_t now) {
 }
 
 UecpTarget::Health UecpTarget::health(std::int64_t now) const {
-  Health health{setting_.name, status_ == Status::Up, downSince_, {}, {}, refusals_, connections_};
-  if (status_ != Status::Up && downAt_) health.downMicros = now - *downAt_;
+  Health health{setting_.name, status_ == Status::Up && confirmed_, downSince_, {}, {}, refusals_,
+                connections_};
+  if (!health.up && downAt_) health.downMicros = now - *downAt_;
   if (status_ == Status::Down) health.retryInMicros = std::max<std::int64_t>(0, retryAt_ - now);
   if (health.up) health.downSince.clear();
   return health;

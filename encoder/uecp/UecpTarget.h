@@ -74,9 +74,11 @@ class UecpTarget {
   void connect(std::int64_t now);
   void lookedUp(std::int64_t now);
   void becomeUp(std::int64_t now);
+  void confirm();
   void fail(const std::string& why, std::int64_t now);
   void report(Status status, const std::string& error);
   void readAnswers(std::int64_t now);
+  void readAnswer(const UecpFrame& frame);
   void logRefusal(const UecpFrame& frame, std::string_view element);
   void fill(const UecpSnapshot& wanted);
   void add(const std::string& element);
@@ -108,6 +110,7 @@ class UecpTarget {
   std::optional<std::int64_t> downAt_;  // the first failure since the link was last up
   std::uint64_t refusals_ = 0;
   std::uint64_t connections_ = 0;
+  bool confirmed_ = false;  // the peer is known to be there: it answered, or the link says so
 
   UecpSnapshot sent_;  // what the peer has been sent since the link was made
   bool clockDue_ = true;

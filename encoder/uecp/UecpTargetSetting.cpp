@@ -31,7 +31,8 @@ bool readAddress(std::string_view options, UecpAddress& address, std::string& er
   return true;
 }
 
-bool readTcp(std::string_view rest, UecpTargetSetting& setting) {
+// HOST:PORT, for TCP and UDP alike.
+bool readHostPort(std::string_view rest, UecpTargetSetting& setting) {
   const auto colon = rest.rfind(':');
   unsigned port = 0;
   if (colon == std::string_view::npos || colon == 0 ||
@@ -64,14 +65,19 @@ std::optional<UecpTargetSetting> parseUecpTarget(std::string_view text, std::str
   const std::string_view where = setting.name;
   bool valid = false;
   if (where.starts_with("tcp:")) {
-    valid = readTcp(where.substr(4), setting);
+    valid = readHostPort(where.substr(4), setting);
+  } else if (where.starts_with("udp:")) {
+    setting.kind = UecpTargetSetting::Kind::Udp;
+    valid = readHostPort(where.substr(4), setting);
   } else if (where.starts_with("serial:")) {
     setting.kind = UecpTargetSetting::Kind::Serial;
     valid = readSerial(where.substr(7), setting);
   }
   if (!valid) {
-    error = "destino UECP inválido (tcp:ENDEREÇO:PORTO ou serial:DISPOSITIVO[:VELOCIDADE]): " +
-            setting.name;
+    error =
+        "destino UECP inválido (tcp:ENDEREÇO:PORTO, udp:ENDEREÇO:PORTO ou "
+        "serial:DISPOSITIVO[:VELOCIDADE]): " +
+        setting.name;
     return std::nullopt;
   }
   if (!readAddress(text.substr(where.size()), setting.address, error)) return std::nullopt;
@@ -80,12 +86,14 @@ std::optional<UecpTargetSetting> parseUecpTarget(std::string_view text, std::str
 
 std::optional<UecpListenSetting> parseUecpListen(std::string_view text, std::string& error) {
   UecpListenSetting setting;
+  setting.datagrams = text.starts_with("udp:");
+  if (text.starts_with("udp:") || text.starts_with("tcp:")) text.remove_prefix(4);
   const std::string_view where = text.substr(0, text.find(','));
   const auto colon = where.rfind(':');
   unsigned port = 0;
   if (!readOptionNumber(colon == std::string_view::npos ? where : where.substr(colon + 1), kMaxPort,
                         port)) {
-    error = "--uecp-listen precisa de [ENDEREÇO:]PORTO: " + std::string(where);
+    error = "--uecp-listen precisa de [udp:][ENDEREÇO:]PORTO: " + std::string(where);
     return std::nullopt;
   }
   if (colon != std::string_view::npos) setting.address = std::string(where.substr(0, colon));

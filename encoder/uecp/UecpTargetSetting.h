@@ -9,10 +9,11 @@
 
 namespace orvane {
 
-// Where a UECP peer encoder is, as given to --uecp: "tcp:HOST:PORT" or "serial:DEVICE[:BAUD]",
-// either followed by ",site=N" and ",encoder=N" (0, the default, meaning all).
+// Where a UECP peer encoder is, as given to --uecp: "tcp:HOST:PORT", "udp:HOST:PORT" (a frame
+// a datagram, as a network's head reaches its sites) or "serial:DEVICE[:BAUD]", any followed by
+// ",site=N" and ",encoder=N" (0, the default, meaning all).
 struct UecpTargetSetting {
-  enum class Kind { Tcp, Serial };
+  enum class Kind { Tcp, Udp, Serial };
   static constexpr int kDefaultBaud = 9600;
 
   Kind kind = Kind::Tcp;
@@ -24,11 +25,12 @@ struct UecpTargetSetting {
   std::string name;  // the part before the options, for the log
 };
 
-// What --uecp-listen takes: "[ADDR:]PORT", optionally followed by ",site=N" and ",encoder=N",
-// the address Orvane answers to as an encoder.
+// What --uecp-listen takes: "[tcp:|udp:][ADDR:]PORT", optionally followed by ",site=N" and
+// ",encoder=N", the address Orvane answers to as an encoder.
 struct UecpListenSetting {
   std::string address = "127.0.0.1";  // loopback unless asked otherwise, like --listen
   std::uint16_t port = 0;
+  bool datagrams = false;  // UDP, one frame a datagram, rather than TCP connections
   UecpAddress own;
 };
 

@@ -58,6 +58,8 @@ function showAir(air, alarms) {
     ["PI", air.pi || "—"], ["ECC", air.ecc || "—"], ["DI", air.di ?? "—"],
     ["AF", air.af_khz === null ? "—" : air.af_khz.length === 0 ? "nenhuma"
         : air.af_khz.map((k) => (k / 1000).toFixed(1)).join(", ") + " MHz"],
+    ...air.af_b_khz.map((list) => ["AF " + (list.tuned / 1000).toFixed(1),
+        list.same.map((k) => (k / 1000).toFixed(1)).join(", ") + " MHz"]),
     ["PIN", air.pin ? "dia " + air.pin.day + ", " + air.pin.hour + ":" +
         String(air.pin.minute).padStart(2, "0") : "—"],
   ]);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <tuple>
 #include <vector>
 
@@ -101,6 +102,28 @@ TEST(AirReadBack, ShowsWhatTheTestReceiverHears) {
   for (auto count : view.groupsLastMinute) perMinute += count;
   EXPECT_EQ(perMinute, 686u);  // those begun in the last 60 s, not in the 70 s since the start
   EXPECT_EQ(view.groupsSent[8], heard.clockTimes.size());
+}
+
+// Method B: each transmitter's list read with its own tuned frequency, whichever side of it the
+// others lie, and never taken for one method A list.
+TEST(AirReadBack, ReadsEachTransmittersListByMethodB) {
+  GroupScheduler scheduler(
+      0x8201, [](std::int64_t) { return 60; }, 0xE4);
+  AlternativeFrequencies frequencies;
+  std::string error;
+  for (const char* list : {"89.3:87.6,101.2", "101.2:89.3,105.4,88"}) {
+    ASSERT_TRUE(frequencies.addTransmitter(list, error)) << error;
+  }
+  scheduler.setAlternativeFrequencies(frequencies);
+  Air air;
+  run(air, scheduler, richState(), 20);
+  const Station heard = decodeStation(air.groups);
+  const std::map<int, std::vector<int>> sent = {{89300, {87600, 101200}},
+                                                {101200, {89300, 105400, 88000}}};
+  EXPECT_EQ(heard.alternativeFrequencyLists, sent);
+  EXPECT_EQ(std::tuple(air.readBack.view().alternativeFrequencyListsKhz,
+                       air.readBack.view().alternativeFrequenciesKhz, heard.alternativeFrequencies),
+            std::tuple(sent, std::nullopt, std::nullopt));
 }
 
 // A name that runs by frames is shown with its whole turn; a change of radiotext moves the

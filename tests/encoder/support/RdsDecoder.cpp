@@ -199,6 +199,27 @@ std::string utf8FromRds(std::string_view rds) {
   return out;
 }
 
+namespace {
+
+// A whole AF list is by method B when it is the tuned frequency and pairs that each hold it.
+void takeFrequencies(Station& station, const std::vector<int>& heard) {
+  bool pairs = heard.size() >= 3 && heard.size() % 2 == 1;
+  for (std::size_t i = 1; pairs && i < heard.size(); i += 2) {
+    pairs = heard[i] == heard[0] || heard[i + 1] == heard[0];
+  }
+  if (!pairs) {
+    station.alternativeFrequencies = heard;
+    return;
+  }
+  std::vector<int>& list = station.alternativeFrequencyLists[heard[0]];
+  list.clear();
+  for (std::size_t i = 1; i < heard.size(); i += 2) {
+    if (heard[i] < heard[i + 1]) list.push_back(heard[i] == heard[0] ? heard[i + 1] : heard[i]);
+  }
+}
+
+}  // namespace
+
 // Texts come a segment a group; each bit of a `have` mask is a segment received since the text
 // began, so that a text counts only once all its segments came.
 Station decodeStation(std::span<const RdsGroup> groups) {
@@ -236,7 +257,7 @@ Station decodeStation(std::span<const RdsGroup> groups) {
         if (code >= 1 && code <= 204 && afWanted > afHeard.size()) {
           afHeard.push_back(87500 + 100 * static_cast<int>(code));
         }
-        if (afWanted == afHeard.size()) station.alternativeFrequencies = afHeard;
+        if (afWanted == afHeard.size()) takeFrequencies(station, afHeard);
       }
     } else if (type == 4) {
       const unsigned segment = b & 0xFU;

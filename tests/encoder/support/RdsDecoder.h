@@ -82,10 +82,13 @@ struct Station {
   std::optional<std::uint16_t> slowLabelling;  // block C of group 1A: variant and its code
   std::vector<ClockTimeSeen> clockTimes;
   std::optional<std::vector<int>> alternativeFrequencies;  // kHz; empty: "no AF"
-  std::optional<unsigned> rtPlusGroupType;                 // as 3A announced it, 11A as 22
-  std::vector<RtPlusSeen> rtPlus;                          // those whose radiotext came whole
-  std::string programmeTypeName;                           // the last PTYN heard whole
-  std::string longServiceName;  // the last long PS heard whole, its UTF-8 bytes as sent
+  // Method B: each tuned frequency to the same programme's frequencies of its last whole list, in
+  // kHz; a pair sent high first (a regional variant) is left out.
+  std::map<int, std::vector<int>> alternativeFrequencyLists;
+  std::optional<unsigned> rtPlusGroupType;  // as 3A announced it, 11A as 22
+  std::vector<RtPlusSeen> rtPlus;           // those whose radiotext came whole
+  std::string programmeTypeName;            // the last PTYN heard whole
+  std::string longServiceName;              // the last long PS heard whole, its UTF-8 bytes as sent
 };
 
 [[nodiscard]] Station decodeStation(std::span<const RdsGroup> groups);

@@ -1,12 +1,16 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <set>
 #include <tuple>
 
 #include "EncoderProcess.h"
+#include "FileDescriptor.h"
 #include "RdsDecoder.h"
 #include "TempDir.h"
+#include "UecpFrame.h"
 #include "UecpPeer.h"
 #include "Windows1252.h"
 
@@ -23,46 +27,75 @@ std::string tcp(std::uint16_t port) {
   return "tcp:127.0.0.1:" + std::to_string(port);
 }
 
-// The console's command lines into one encoder, over UECP into a second one, and on air from
-// there: a receiver reading the second encoder's groups finds what the console sent. A client
-// that sends the listener noise and half a frame first changes nothing of that.
-TEST(UecpEncoders, ConsoleLinesReachTheReceiversOfAnEncoderDrivenOverUecp) {
-  EncoderProcess listening({"--port", "0", "--uecp-listen", "0", "--groups", "-"},
-                           EncoderProcess::Log::OnStandardError);
-  ASSERT_NE(listening.port(), 0);
-  const std::uint16_t uecpPort = portAfterLastColon(listening.nextLine().value_or(":0"));
-  {
-    TestClient noisy(uecpPort);
-    std::string noise(1 << 20, '\0');
-    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 31 % 251);
-    ASSERT_TRUE(noisy.send(noise + std::string("\xFE\x00\x00", 3)));
+// Datagrams to 127.0.0.1:`port` that are not one whole frame each: noise, half a frame, two
+// frames, a frame and bytes after it. Both frames would rename the station if they were taken.
+void sendBrokenDatagrams(std::uint16_t port) {
+  std::string frame;
+  ASSERT_TRUE(appendUecpFrame(frame, {{}, 0, std::string("\x02\x00\x00NOISE!!!", 11)}));
+  const FileDescriptor socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  for (const std::string& datagram :
+       {std::string(300, '\x55'), frame.substr(0, 6), frame + frame, frame + "\x01\xFF"}) {
+    ASSERT_EQ(sendto(socket.get(), datagram.data(), datagram.size(), 0,
+                     reinterpret_cast<const sockaddr*>(&to), sizeof to),
+              static_cast<ssize_t>(datagram.size()));
   }
-  EncoderProcess bridge({"--port", "0", "--pi", "1234", "--uecp", tcp(uecpPort)});
-  TestClient console(bridge.port());
-  ASSERT_TRUE(console.send(windows1252FromUtf8(
-      "PTY=1A\nPSN=\"RÁDIO\"\nTXT0=\"Bom dia, Lisboa!\"\nTXT1=\"Trânsito sem filas\"\n"
-      "DEF1ATIME=05+0A1E\nGROUP1A=01\nENCODE\nDI=0B\nTA=01\nTP=01\nMS=00\n")));
-  ASSERT_TRUE(listening.skipPast("MS fala"));
+}
 
-  LineReader groups(listening.signalFd());
-  std::string text;
-  Station station;
-  const std::set<std::string> lines{"Bom dia, Lisboa!", "Trânsito sem filas"};
-  for (int read = 0; read < 400; ++read) {
-    text += groups.next().value_or("") + "\n";
-    if (read % 12 != 0) continue;
-    const auto decoded = groupsFromHex(text).value_or(std::vector<RdsGroup>{});
-    station = decodeStation(decoded);
-    if (std::ranges::includes(std::set(station.radiotexts.begin(), station.radiotexts.end()),
-                              lines)) {
-      break;
+// The console's command lines into one encoder, over UECP into a second one, and on air from
+// there, by TCP and by UDP: a receiver reading the second encoder's groups finds what the console
+// sent. A client that sends the listener noise and half a frame first (over UDP, datagrams that
+// are not one whole frame each) changes nothing of that.
+TEST(UecpEncoders, ConsoleLinesReachTheReceiversOfAnEncoderDrivenOverUecp) {
+  for (const std::string transport : {"tcp", "udp"}) {
+    SCOPED_TRACE(transport);
+    const bool udp = transport == "udp";
+    EncoderProcess listening({"--port", "0", "--uecp-listen", udp ? "udp:0" : "0", "--groups", "-"},
+                             EncoderProcess::Log::OnStandardError);
+    ASSERT_NE(listening.port(), 0);
+    const std::uint16_t uecpPort = portAfterLastColon(listening.nextLine().value_or(":0 (UDP)"));
+    if (udp) {
+      sendBrokenDatagrams(uecpPort);
+      for (int dropped = 0; dropped < 4; ++dropped) {
+        ASSERT_TRUE(listening.skipPast("UECP datagrama de 127.0.0.1:"));
+      }
+    } else {
+      TestClient noisy(uecpPort);
+      std::string noise(1 << 20, '\0');
+      for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 31 % 251);
+      ASSERT_TRUE(noisy.send(noise + std::string("\xFE\x00\x00", 3)));
     }
+    EncoderProcess bridge({"--port", "0", "--pi", "1234", "--uecp",
+                           transport + ":127.0.0.1:" + std::to_string(uecpPort)});
+    TestClient console(bridge.port());
+    ASSERT_TRUE(console.send(windows1252FromUtf8(
+        "PTY=1A\nPSN=\"RÁDIO\"\nTXT0=\"Bom dia, Lisboa!\"\nTXT1=\"Trânsito sem filas\"\n"
+        "DEF1ATIME=05+0A1E\nGROUP1A=01\nENCODE\nDI=0B\nTA=01\nTP=01\nMS=00\n")));
+    ASSERT_TRUE(listening.skipPast("MS fala"));
+
+    LineReader groups(listening.signalFd());
+    std::string text;
+    Station station;
+    const std::set<std::string> lines{"Bom dia, Lisboa!", "Trânsito sem filas"};
+    for (int read = 0; read < 400; ++read) {
+      text += groups.next().value_or("") + "\n";
+      if (read % 12 != 0) continue;
+      const auto decoded = groupsFromHex(text).value_or(std::vector<RdsGroup>{});
+      station = decodeStation(decoded);
+      if (std::ranges::includes(std::set(station.radiotexts.begin(), station.radiotexts.end()),
+                                lines)) {
+        break;
+      }
+    }
+    EXPECT_EQ(
+        std::tuple(station.pi.value_or(0), station.programmeType, station.trafficAnnouncement,
+                   station.trafficProgramme, station.music, station.decoderIdentification,
+                   station.programmeItem.value_or(0), station.serviceNames.back()),
+        std::tuple(0x1234, 0x1A, true, true, false, 0x0B, (5 << 11) | (10 << 6) | 30, "RÁDIO   "));
   }
-  EXPECT_EQ(
-      std::tuple(station.pi.value_or(0), station.programmeType, station.trafficAnnouncement,
-                 station.trafficProgramme, station.music, station.decoderIdentification,
-                 station.programmeItem.value_or(0), station.serviceNames.back()),
-      std::tuple(0x1234, 0x1A, true, true, false, 0x0B, (5 << 11) | (10 << 6) | 30, "RÁDIO   "));
 }
 
 // A peer that takes the connection and never reads holds nothing back: the console is answered

@@ -339,6 +339,26 @@ TEST(UecpBridge, ReachesPeersWhenTheyComeAndResendsEverythingAfterARestart) {
             std::tuple(2u, 3u, 2u));
 }
 
+// Over UDP nothing connects, so a peer that is not there is known only by its refused port: it is
+// down, said once, never "up" between attempts, and its wait between attempts still grows.
+TEST(UecpBridge, AUdpPeerThatIsNotThereIsDownNotUpAtEveryAttempt) {
+  BridgeRig rig;
+  std::string error;
+  FileDescriptor closed = bindDatagrams("127.0.0.1", 0, error);
+  const std::string at = "udp:127.0.0.1:" + std::to_string(localPort(closed.get()));
+  closed.reset();  // the port is free again, and nobody listens there
+  rig.bridge.addTarget(*parseUecpTarget(at, error), rig.log);
+  for (int retry = 0; retry < 3; ++retry) {
+    rig.now += UecpTarget::kLastRetryMicros;
+    int turns = 0;
+    rig.run({}, [&] { return ++turns == 10; });
+  }
+  const auto health = rig.bridge.health().at(0);
+  EXPECT_EQ(std::tuple(rig.logged(": ligado"), rig.logged("em baixo"), health.up,
+                       health.connections, health.retryInMicros > UecpTarget::kFirstRetryMicros),
+            std::tuple(0u, 1u, false, 0u, true));
+}
+
 // In the server's loop an ENCODE's frame is at the peer before its line is in the log, whose
 // reader would otherwise take the CPU from the frame; the line follows within the same turn.
 TEST(UecpBridge, AnEncodeReachesThePeerBeforeTheLog) {
