@@ -24,8 +24,8 @@ void AutomationDoors::announce(AirLog& log, const AutomationOptions& options) co
   }
 }
 
-bool openAutomation(const AutomationOptions& options, EncoderState& state, AirLog& log,
-                    AutomationDoors& doors, std::string& error) {
+bool openAutomation(const AutomationOptions& options, std::uint16_t ownProgrammeIdentification,
+                    EncoderState& state, AirLog& log, AutomationDoors& doors, std::string& error) {
   if (!options.lines && !options.http && options.nowPlayingFile.empty() &&
       options.icecast.empty()) {
     return true;
@@ -35,6 +35,7 @@ bool openAutomation(const AutomationOptions& options, EncoderState& state, AirLo
   settings.timeout = options.nowPlayingTimeout;
   settings.skip = options.nowPlayingSkip;
   settings.defaultText = options.defaultText;
+  settings.ownProgrammeIdentification = ownProgrammeIdentification;
   doors.desk = std::make_unique<AutomationDesk>(state, log, settings);
   if (options.lines) {
     doors.lines = std::make_unique<LineDoor>(*doors.desk, log);

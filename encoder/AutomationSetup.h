@@ -28,8 +28,10 @@ struct AutomationDoors {
   void announce(AirLog& log, const AutomationOptions& options) const;
 };
 
-// False with `error` filled in when a door cannot be opened.
-[[nodiscard]] bool openAutomation(const AutomationOptions& options, EncoderState& state,
+// False with `error` filled in when a door cannot be opened. `ownProgrammeIdentification` is the
+// PI the signal carries while no one has set one, which the doors read back.
+[[nodiscard]] bool openAutomation(const AutomationOptions& options,
+                                  std::uint16_t ownProgrammeIdentification, EncoderState& state,
                                   AirLog& log, AutomationDoors& doors, std::string& error);
 
 }  // namespace orvane

@@ -52,8 +52,6 @@ AutomationDesk::Outcome AutomationDesk::set(
   OnAirState next = state_.onAir();
   const std::string before = next.radiotext[0];
   AssignedFields fields;
-  static const DoorKey radiotextKey = doorKeyNamed("TEXT");
-  bool text = false;
   std::string cuts;
   for (const auto& [key, value] : values) {
     bool cut = false;
@@ -61,14 +59,27 @@ AutomationDesk::Outcome AutomationDesk::set(
       return {Outcome::Kind::Refused, {}, std::move(*refusal)};
     }
     if (cut) cuts += (cuts.empty() ? "" : "; ") + cutNote(key->doorKey, key->bound);
-    text = text || key == radiotextKey;
   }
   putOnAir(next, fields, source);
   if (!cuts.empty()) log_.writeAboutPeer("Cortado: " + cuts + " (" + std::string(source) + ")");
   // Only with a default text to return to: without one, a playout's text is the station's own,
   // as a station that sets it once at boot relies on.
-  if (text && defaultText_) startPlayoutText(before, next.radiotext[0], settings_.timeout);
+  if (fields.has(OnAirField::Radiotext) && defaultText_) {
+    startPlayoutText(before, next.radiotext[0], settings_.timeout);
+  }
+  // Receivers hear TA only beside TP: a playout told "done" would think its alert went out.
+  if (fields.has(OnAirField::TrafficFlags) && next.trafficAnnouncement && !next.trafficProgramme) {
+    return {Outcome::Kind::Partly, cuts + (cuts.empty() ? "" : "; ") + "TA: fora do ar sem TP", {}};
+  }
   return {Outcome::Kind::OnAir, cuts, {}};
+}
+
+OnAirState AutomationDesk::readBack() const {
+  OnAirState state = state_.onAir();
+  if (!state.programmeIdentification && settings_.ownProgrammeIdentification != 0) {
+    state.programmeIdentification = settings_.ownProgrammeIdentification;
+  }
+  return state;
 }
 
 AutomationDesk::Outcome AutomationDesk::song(const NowPlaying& song, std::string_view source) {
