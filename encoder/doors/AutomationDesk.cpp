@@ -53,12 +53,15 @@ AutomationDesk::Outcome AutomationDesk::set(
   const std::string before = next.radiotext[0];
   AssignedFields fields;
   std::string cuts;
+  bool tags = false;
   for (const auto& [key, value] : values) {
     bool cut = false;
     if (auto refusal = applyDoorValue(key, value, next, fields, &cut)) {
       return {Outcome::Kind::Refused, {}, std::move(*refusal)};
     }
     if (cut) cuts += (cuts.empty() ? "" : "; ") + cutNote(key->doorKey, key->bound);
+    tags =
+        tags || key->doorSyntax == DoorSyntax::Markers || key->doorSyntax == DoorSyntax::XCommand;
   }
   putOnAir(next, fields, source);
   if (!cuts.empty()) log_.writeAboutPeer("Cortado: " + cuts + " (" + std::string(source) + ")");
@@ -67,11 +70,17 @@ AutomationDesk::Outcome AutomationDesk::set(
   if (fields.has(OnAirField::Radiotext) && defaultText_) {
     startPlayoutText(before, next.radiotext[0], settings_.timeout);
   }
-  // Receivers hear TA only beside TP: a playout told "done" would think its alert went out.
+  // Receivers hear TA only beside TP, and tags only with RT+: a playout told "done" would think
+  // its alert, or its song's tags, went out.
+  std::string missing;
   if (fields.has(OnAirField::TrafficFlags) && next.trafficAnnouncement && !next.trafficProgramme) {
-    return {Outcome::Kind::Partly, cuts + (cuts.empty() ? "" : "; ") + "TA: fora do ar sem TP", {}};
+    missing = "TA: fora do ar sem TP";
   }
-  return {Outcome::Kind::OnAir, cuts, {}};
+  if (tags && next.songTags && !settings_.radiotextPlus) {
+    missing += (missing.empty() ? "" : "; ") + std::string("RT+: fora do ar sem --rtplus");
+  }
+  if (missing.empty()) return {Outcome::Kind::OnAir, cuts, {}};
+  return {Outcome::Kind::Partly, cuts + (cuts.empty() ? "" : "; ") + missing, {}};
 }
 
 OnAirState AutomationDesk::readBack() const {

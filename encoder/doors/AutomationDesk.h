@@ -40,13 +40,14 @@ class AutomationDesk : public PollTask {
     std::string pattern = "{artist} - {title}";
     // The PI the signal carries while no one has set one; zero: not known to the desk.
     std::uint16_t ownProgrammeIdentification = 0;
+    bool radiotextPlus = false;  // whether the signal carries RT+ tags (--rtplus)
     std::chrono::milliseconds timeout = std::chrono::minutes(15);
     std::string skip;                        // regular expression; empty: none
     std::optional<std::string> defaultText;  // as given; none: the text before the first song
   };
 
   // What a door tells its client. Partly: on air, but some of it does not reach the receivers
-  // yet (a TA without TP), which a playout must not take for done.
+  // (a TA without TP, tags without RT+), which a playout must not take for done.
   struct Outcome {
     enum class Kind { OnAir, Partly, Skipped, Refused } kind = Kind::OnAir;
     // Skipped: why; OnAir: what was cut to fit, if anything; Partly: what is not on air (UTF-8)

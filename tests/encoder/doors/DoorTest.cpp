@@ -334,8 +334,10 @@ TEST(AutomationOptions, RefuseWhatWouldOpenTheAirToTheNetworkOrMeanNothing) {
 // The desk with a clock the test steps, and what a receiver makes of the air it leaves.
 class DeskTest : public ::testing::Test {
  protected:
-  AutomationDesk::Settings settings(std::optional<std::string> defaultText = {}) {
+  AutomationDesk::Settings settings(std::optional<std::string> defaultText = {},
+                                    bool radiotextPlus = true) {
     AutomationDesk::Settings s;
+    s.radiotextPlus = radiotextPlus;
     s.skip = "^(jingle|spot)";
     s.defaultText = std::move(defaultText);
     s.ownProgrammeIdentification = 0x8201;
@@ -410,14 +412,17 @@ TEST_F(DeskTest, LinesAreAnsweredWithWhatIsOnAirAndHowMuchWasDone) {
   EXPECT_EQ(lineRefusal({Refusal::Kind::Busy, "demasiados clientes"}), "! demasiados clientes\n");
 }
 
-// The markers a playout sends, and an X-Command's tags, as a receiver reads them.
+// The markers a playout sends, and an X-Command's tags, as a receiver reads them; a playout is
+// told when the signal carries no tags.
 TEST_F(DeskTest, PiraTagsReachTheReceiver) {
-  desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
-  for (const char* line : {"RT1=Agora: Xutos - Homem do Leme", "RTP=04,07,04,01,15,12"}) {
-    ASSERT_EQ(answerDoorLine(*desk_, line, "teste").reply, "+\n") << line;
-  }
+  desk_ =
+      std::make_unique<AutomationDesk>(state_, log_, settings({}, false), [this] { return now_; });
+  EXPECT_EQ(answerDoorLine(*desk_, "RT1=Agora: Xutos - Homem do Leme", "teste").reply, "+\n");
+  EXPECT_EQ(answerDoorLine(*desk_, "RTP=04,07,04,01,15,12", "teste").reply,
+            "/ RT+: fora do ar sem --rtplus\n");
   EXPECT_EQ(heard().rtPlus.back().items,
             (std::map<int, std::string>{{kItemArtist, "Xutos"}, {kItemTitle, "Homem do Leme"}}));
+  desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
   ASSERT_EQ(answerDoorLine(*desk_,
                            "XCMD=<rds><item><dest>3</dest><text><title>Budapeste</title> por "
                            "<artist>Mão Morta</artist></text></item></rds>",
