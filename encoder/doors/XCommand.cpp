@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <tuple>
 
 #include "DoorText.h"
 #include "HtmlEntities.h"
@@ -58,21 +57,28 @@ std::variant<int, std::string> readDestination(Markup& markup) {
 
 std::optional<std::string> readText(Markup& markup, std::vector<XCommand::Piece>& pieces) {
   using Role = XCommand::Role;
-  static constexpr std::array<std::tuple<std::string_view, std::string_view, Role>, 2> kFields = {
+  struct Element {
+    std::string_view open, close;
+    Role role;
+  };
+  static constexpr std::array<Element, 2> kElements = {
       {{"<artist>", "</artist>", Role::Artist}, {"<title>", "</title>", Role::Title}}};
   for (;;) {
     pieces.push_back({Role::Plain, markup.characters()});
     if (markup.take("</text>")) return std::nullopt;
     if (markup.atEnd()) return std::string("falta </text>");
-    const auto field = std::ranges::find_if(
-        kFields, [&markup](const auto& row) { return markup.take(std::get<0>(row)); });
-    if (field == kFields.end()) return std::string("em <text> só se aceitam <artist> e <title>");
-    const auto& [open, close, role] = *field;
+    const auto element = std::ranges::find_if(
+        kElements, [&markup](const Element& e) { return markup.take(e.open); });
+    if (element == kElements.end())
+      return std::string("em <text> só se aceitam <artist> e <title>");
+    const Role role = element->role;
     if (std::ranges::any_of(pieces, [role](const auto& piece) { return piece.role == role; })) {
-      return std::string(open) + " repetido";
+      return std::string(element->open) + " repetido";
     }
     pieces.push_back({role, markup.characters()});
-    if (!markup.take(close)) return std::string(open) + " sem " + std::string(close);
+    if (!markup.take(element->close)) {
+      return std::string(element->open) + " sem " + std::string(element->close);
+    }
   }
 }
 
