@@ -202,6 +202,9 @@ std::variant<DoorLine, Refusal> parseDoorLine(std::string_view line) {
   if (!key)
     return Refusal{Refusal::Kind::UnknownKey,
                    "chave desconhecida \"" + printableQuote(name) + "\""};
+  if (read && key->type == FieldType::Command) {
+    return invalid(std::string(doorKeyName(key)) + ": nada a ler, só se escreve");
+  }
   if (!read && equals == std::string_view::npos) {
     return invalid("falta o valor: " + std::string(doorKeyName(key)) + "=...");
   }

@@ -77,6 +77,7 @@ TEST(DoorLine, ReadsSetsReadsAndRefusals) {
   EXPECT_EQ(std::get<DoorLine>(parseDoorLine(" ")).kind, DoorLine::Kind::Blank);
   EXPECT_EQ(std::get<Refusal>(parseDoorLine("NOPE\x01=1")).text, "chave desconhecida \"NOPE?\"");
   EXPECT_EQ(std::get<Refusal>(parseDoorLine("PS")).text, "falta o valor: PS=...");
+  EXPECT_EQ(std::get<Refusal>(parseDoorLine("?XCMD")).text, "XCMD: nada a ler, só se escreve");
 }
 
 TEST(DoorLine, ValuesTakeTheConsolesMeaningAndBounds) {
