@@ -24,8 +24,9 @@ void AutomationDoors::announce(AirLog& log, const AutomationOptions& options) co
   }
 }
 
-bool openAutomation(const AutomationOptions& options, EncoderState& state, AirLog& log,
+bool openAutomation(const ServerOptions& server, EncoderState& state, AirLog& log,
                     AutomationDoors& doors, std::string& error) {
+  const AutomationOptions& options = server.automation;
   if (!options.lines && !options.http && options.nowPlayingFile.empty() &&
       options.icecast.empty()) {
     return true;
@@ -35,6 +36,8 @@ bool openAutomation(const AutomationOptions& options, EncoderState& state, AirLo
   settings.timeout = options.nowPlayingTimeout;
   settings.skip = options.nowPlayingSkip;
   settings.defaultText = options.defaultText;
+  settings.ownProgrammeIdentification = server.programmeIdentification;
+  settings.radiotextPlus = server.radiotextPlus.has_value();
   doors.desk = std::make_unique<AutomationDesk>(state, log, settings);
   if (options.lines) {
     doors.lines = std::make_unique<LineDoor>(*doors.desk, log);

@@ -11,6 +11,7 @@
 #include "FileDoor.h"
 #include "HttpServer.h"
 #include "LineDoor.h"
+#include "ServerOptions.h"
 #include "StreamStatusDoor.h"
 
 namespace orvane {
@@ -28,8 +29,9 @@ struct AutomationDoors {
   void announce(AirLog& log, const AutomationOptions& options) const;
 };
 
-// False with `error` filled in when a door cannot be opened.
-[[nodiscard]] bool openAutomation(const AutomationOptions& options, EncoderState& state,
-                                  AirLog& log, AutomationDoors& doors, std::string& error);
+// False with `error` filled in when a door cannot be opened. The doors read back the PI the
+// signal carries, and say when tags they were given cannot go out (no --rtplus).
+[[nodiscard]] bool openAutomation(const ServerOptions& options, EncoderState& state, AirLog& log,
+                                  AutomationDoors& doors, std::string& error);
 
 }  // namespace orvane

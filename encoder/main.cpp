@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
   const auto uecpListener = openUecpListener(options, state, log, uecpTexts, error, uecpPort);
   if (options.uecpListen && !uecpListener) return refuse(giveUp(error, 1));
   AutomationDoors doors;
-  if (!openAutomation(options.automation, state, log, doors, error)) {
+  if (!openAutomation(options, state, log, doors, error)) {
     return refuse(giveUp(error, 1));
   }
   if (doors.desk && kept.playoutTextEnds) doors.desk->resumePlayoutText(*kept.playoutTextEnds);

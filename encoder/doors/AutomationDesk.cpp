@@ -52,23 +52,43 @@ AutomationDesk::Outcome AutomationDesk::set(
   OnAirState next = state_.onAir();
   const std::string before = next.radiotext[0];
   AssignedFields fields;
-  static const DoorKey radiotextKey = doorKeyNamed("TEXT");
-  bool text = false;
   std::string cuts;
+  bool tags = false;
   for (const auto& [key, value] : values) {
     bool cut = false;
     if (auto refusal = applyDoorValue(key, value, next, fields, &cut)) {
       return {Outcome::Kind::Refused, {}, std::move(*refusal)};
     }
     if (cut) cuts += (cuts.empty() ? "" : "; ") + cutNote(key->doorKey, key->bound);
-    text = text || key == radiotextKey;
+    tags =
+        tags || key->doorSyntax == DoorSyntax::Markers || key->doorSyntax == DoorSyntax::XCommand;
   }
   putOnAir(next, fields, source);
   if (!cuts.empty()) log_.writeAboutPeer("Cortado: " + cuts + " (" + std::string(source) + ")");
   // Only with a default text to return to: without one, a playout's text is the station's own,
   // as a station that sets it once at boot relies on.
-  if (text && defaultText_) startPlayoutText(before, next.radiotext[0], settings_.timeout);
-  return {Outcome::Kind::OnAir, cuts, {}};
+  if (fields.has(OnAirField::Radiotext) && defaultText_) {
+    startPlayoutText(before, next.radiotext[0], settings_.timeout);
+  }
+  // Receivers hear TA only beside TP, and tags only with RT+: a playout told "done" would think
+  // its alert, or its song's tags, went out.
+  std::string missing;
+  if (fields.has(OnAirField::TrafficFlags) && next.trafficAnnouncement && !next.trafficProgramme) {
+    missing = "TA: fora do ar sem TP";
+  }
+  if (tags && next.songTags && !settings_.radiotextPlus) {
+    missing += (missing.empty() ? "" : "; ") + std::string("RT+: fora do ar sem --rtplus");
+  }
+  if (missing.empty()) return {Outcome::Kind::OnAir, cuts, {}};
+  return {Outcome::Kind::Partly, cuts + (cuts.empty() ? "" : "; ") + missing, {}};
+}
+
+OnAirState AutomationDesk::readBack() const {
+  OnAirState state = state_.onAir();
+  if (!state.programmeIdentification && settings_.ownProgrammeIdentification != 0) {
+    state.programmeIdentification = settings_.ownProgrammeIdentification;
+  }
+  return state;
 }
 
 AutomationDesk::Outcome AutomationDesk::song(const NowPlaying& song, std::string_view source) {

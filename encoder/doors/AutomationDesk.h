@@ -38,16 +38,21 @@ class AutomationDesk : public PollTask {
 
   struct Settings {
     std::string pattern = "{artist} - {title}";
+    // The PI the signal carries while no one has set one; zero: not known to the desk.
+    std::uint16_t ownProgrammeIdentification = 0;
+    bool radiotextPlus = false;  // whether the signal carries RT+ tags (--rtplus)
     std::chrono::milliseconds timeout = std::chrono::minutes(15);
     std::string skip;                        // regular expression; empty: none
     std::optional<std::string> defaultText;  // as given; none: the text before the first song
   };
 
-  // What a door tells its client.
+  // What a door tells its client. Partly: on air, but some of it does not reach the receivers
+  // (a TA without TP, tags without RT+), which a playout must not take for done.
   struct Outcome {
-    enum class Kind { OnAir, Skipped, Refused } kind = Kind::OnAir;
-    std::string message;  // Skipped: why; OnAir: what was cut to fit, if anything (UTF-8)
-    Refusal refusal;      // Refused: what and why
+    enum class Kind { OnAir, Partly, Skipped, Refused } kind = Kind::OnAir;
+    // Skipped: why; OnAir: what was cut to fit, if anything; Partly: what is not on air (UTF-8)
+    std::string message;
+    Refusal refusal;  // Refused: what and why
   };
 
   AutomationDesk(EncoderState& state, AirLog& log, Settings settings, Clock clock = {});
@@ -58,6 +63,8 @@ class AutomationDesk : public PollTask {
   Outcome song(const NowPlaying& song, std::string_view source);
 
   [[nodiscard]] const OnAirState& onAir() const { return state_.onAir(); }
+  // The on-air state as a door reads it back: the PI the signal carries even when no one set one.
+  [[nodiscard]] OnAirState readBack() const;
 
   // When the playout's text on air ends, in the clock's time; none when no playout's text is.
   [[nodiscard]] std::optional<std::int64_t> playoutTextEnds() const;

@@ -1,6 +1,7 @@
 #include "DoorKey.h"
 
 #include <algorithm>
+#include <array>
 
 #include "CommandParser.h"
 #include "DoorText.h"
@@ -9,6 +10,7 @@
 #include "RdsLimits.h"
 #include "Windows1252.h"
 #include "WordCut.h"
+#include "XCommand.h"
 
 namespace orvane {
 namespace {
@@ -79,9 +81,84 @@ std::optional<Refusal> applySwitch(const OnAirFieldRow& row, std::string_view va
   return std::nullopt;
 }
 
+constexpr std::size_t kMarkers = 6;
+
+// Six decimal numbers of one or two digits, at most 63, between commas.
+std::optional<std::array<unsigned, kMarkers>> readMarkers(std::string_view value) {
+  constexpr std::size_t kMaxDigits = 2;
+  constexpr unsigned kMaxMarker = 63;
+  std::array<unsigned, kMarkers> numbers{};
+  for (std::size_t i = 0; i < kMarkers; ++i) {
+    const std::size_t comma = value.find(',');
+    const std::string_view number = value.substr(0, comma);
+    if ((comma == std::string_view::npos) != (i + 1 == kMarkers) || number.size() > kMaxDigits ||
+        !readOptionNumber(number, kMaxMarker, numbers[i])) {
+      return std::nullopt;
+    }
+    value.remove_prefix(std::min(value.size(), number.size() + 1));
+  }
+  return numbers;
+}
+
+// pira's markers: type, start and length less one, for each of two tags ("04,13,08,01,25,14").
+// They mark the first radiotext as it is on air, so they must fall within it; a type of 0 marks
+// nothing, and two of them end the item.
+std::optional<Refusal> applyMarkers(std::string_view value, OnAirState& next) {
+  const auto numbers = readMarkers(value);
+  if (!numbers) {
+    return invalid("RTP=" + printableQuote(value) +
+                   ": esperados seis números (tipo, início, comprimento menos um, duas vezes)");
+  }
+  RtPlusTags tags;
+  for (std::size_t i = 0; i < tags.tags.size(); ++i) {
+    const unsigned type = (*numbers)[i * 3], start = (*numbers)[i * 3 + 1],
+                   length = (*numbers)[i * 3 + 2] + 1;
+    if (type == 0) continue;
+    if (length > static_cast<unsigned>(kMaxTagLength[i]) ||
+        start + length > next.radiotext[0].size()) {
+      return invalid("RTP: a etiqueta " + std::to_string(i + 1) + " sai do radiotexto no ar");
+    }
+    tags.tags[i] = {static_cast<int>(type), static_cast<int>(start), static_cast<int>(length)};
+    tags.itemRunning = true;
+  }
+  next.songTags.reset();
+  if (tags.itemRunning) next.songTags = OnAirState::SongTags{next.radiotext[0], tags};
+  return std::nullopt;
+}
+
+std::optional<Refusal> applyXCommand(std::string_view value, OnAirState& next,
+                                     AssignedFields& fields, bool& cut) {
+  auto read = readXCommand(value);
+  if (const auto* error = std::get_if<std::string>(&read)) return invalid("XCMD: " + *error);
+  const XCommand& command = std::get<XCommand>(read);
+  if (command.scrollingName) {
+    bool nameCut = false;
+    if (auto refusal =
+            applyDoorValue(doorKeyNamed("DPS"), command.plainText(), next, fields, &nameCut)) {
+      return refusal;
+    }
+    cut = nameCut;
+  }
+  if (!command.radiotext) return std::nullopt;
+  bool textCut = false;
+  auto song = xCommandRadiotext(command, textCut);
+  if (const auto* error = std::get_if<std::string>(&song)) return invalid("XCMD: " + *error);
+  auto& tagged = std::get<OnAirState::SongTags>(song);
+  cut = cut || textCut;
+  next.radiotext[0] = tagged.text;
+  next.songTags.reset();
+  if (tagged.tags.itemRunning) next.songTags = std::move(tagged);
+  fields.set(OnAirField::Radiotext);
+  return std::nullopt;
+}
+
 std::optional<Refusal> applyRow(const OnAirFieldRow& row, std::string_view value, OnAirState& next,
-                                bool& cut) {
+                                AssignedFields& fields, bool& cut) {
   switch (row.doorSyntax) {
+    case DoorSyntax::Markers:
+      return applyMarkers(value, next);
+    case DoorSyntax::XCommand:
+      return applyXCommand(value, next, fields, cut);
     case DoorSyntax::Text:
       return applyText(row, value, next, cut);
     case DoorSyntax::Utf8Text:
@@ -127,6 +204,9 @@ std::variant<DoorLine, Refusal> parseDoorLine(std::string_view line) {
   if (!key)
     return Refusal{Refusal::Kind::UnknownKey,
                    "chave desconhecida \"" + printableQuote(name) + "\""};
+  if (read && key->type == FieldType::Command) {
+    return invalid(std::string(doorKeyName(key)) + ": nada a ler, só se escreve");
+  }
   if (!read && equals == std::string_view::npos) {
     return invalid("falta o valor: " + std::string(doorKeyName(key)) + "=...");
   }
@@ -139,7 +219,7 @@ std::variant<DoorLine, Refusal> parseDoorLine(std::string_view line) {
 std::optional<Refusal> applyDoorValue(DoorKey key, std::string_view value, OnAirState& next,
                                       AssignedFields& fields, bool* cut) {
   bool wasCut = false;
-  auto refusal = applyRow(*key, value, next, wasCut);
+  auto refusal = applyRow(*key, value, next, fields, wasCut);
   if (cut) *cut = wasCut;
   if (!refusal && key->element) fields.set(*key->element);
   return refusal;

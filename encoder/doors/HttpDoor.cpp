@@ -19,6 +19,7 @@ HttpResponse text(int status, std::string body) {
 HttpResponse answerOf(const AutomationDesk::Outcome& outcome) {
   switch (outcome.kind) {
     case AutomationDesk::Outcome::Kind::OnAir:
+    case AutomationDesk::Outcome::Kind::Partly:
       return text(kOk, outcome.message.empty() ? "OK" : "OK: " + outcome.message);
     case AutomationDesk::Outcome::Kind::Skipped:
       return text(kAccepted, outcome.message);
@@ -80,7 +81,7 @@ void addHttpDoor(HttpServer& server, AutomationDesk& desk) {
     return answerOf(desk.song(*playing, sourceOf(request)));
   });
   server.route("GET", "/state", [&desk](const HttpRequest&) {
-    return HttpResponse{kOk, std::string(kJsonType), stateJson(desk.onAir())};
+    return HttpResponse{kOk, std::string(kJsonType), stateJson(desk.readBack())};
   });
   server.route("POST", "/state", [&desk](const HttpRequest& request) {
     const auto values = readStateJson(request.body);

@@ -17,6 +17,20 @@ namespace {
 
 constexpr std::size_t kReadChunk = 4096;
 
+// The first byte is all that pira-style clients read, within a few seconds: "+" done, "!" a
+// command the encoder does not take, "-" a value it does not take, "/" done in part.
+char refusalMark(Refusal::Kind kind) {
+  switch (kind) {
+    case Refusal::Kind::InvalidValue:
+      return '-';
+    case Refusal::Kind::UnknownKey:
+    case Refusal::Kind::NotOnAir:
+    case Refusal::Kind::Busy:
+      break;
+  }
+  return '!';
+}
+
 LineAnswer answerOf(const AutomationDesk::Outcome& outcome) {
   switch (outcome.kind) {
     case AutomationDesk::Outcome::Kind::OnAir:
@@ -24,6 +38,8 @@ LineAnswer answerOf(const AutomationDesk::Outcome& outcome) {
       [[fallthrough]];
     case AutomationDesk::Outcome::Kind::Skipped:
       return {"+ " + outcome.message + "\n", std::nullopt};
+    case AutomationDesk::Outcome::Kind::Partly:
+      return {"/ " + outcome.message + "\n", std::nullopt};
     case AutomationDesk::Outcome::Kind::Refused:
       break;
   }
@@ -39,7 +55,7 @@ std::string addressOf(const sockaddr_in& from) {
 }  // namespace
 
 std::string lineRefusal(const Refusal& refusal) {
-  return "! " + refusal.text + "\n";
+  return std::string{refusalMark(refusal.kind), ' '} + refusal.text + "\n";
 }
 
 LineAnswer answerDoorLine(AutomationDesk& desk, std::string_view line, std::string_view source) {
@@ -50,13 +66,14 @@ LineAnswer answerDoorLine(AutomationDesk& desk, std::string_view line, std::stri
     case DoorLine::Kind::Blank:
       return {};
     case DoorLine::Kind::Read:
-      return {
-          std::string(doorKeyName(door.key)) + "=" + readDoorValue(door.key, desk.onAir()) + "\n",
-          std::nullopt};
+      return {std::string(doorKeyName(door.key)) + "=" + readDoorValue(door.key, desk.readBack()) +
+                  "\n",
+              std::nullopt};
     case DoorLine::Kind::ReadAll: {
       std::string all;
+      const OnAirState air = desk.readBack();
       for (DoorKey key : doorReadAllFields()) {
-        all += std::string(doorKeyName(key)) + "=" + readDoorValue(key, desk.onAir()) + "\n";
+        all += std::string(doorKeyName(key)) + "=" + readDoorValue(key, air) + "\n";
       }
       return {all + "+\n", std::nullopt};
     }
@@ -140,9 +157,11 @@ void LineDoor::readDatagrams() {
     const bool ended = bytes.ends_with('\n') || bytes.ends_with('\r');
     for (const auto& piece : lines.feed(std::string(bytes) + (ended ? "" : "\n"))) {
       if (piece.kind == LineAssembler::Piece::Kind::Line) {
+        // No one reads a datagram's answer: what was not done, in whole or in part, is logged.
         const LineAnswer answer = answerDoorLine(desk_, piece.text, source);
-        if (answer.refusal) {
-          log_.writeAboutPeer("Linhas (" + source + "): ! " + answer.refusal->text);
+        if (answer.refusal || answer.reply.starts_with('/')) {
+          log_.writeAboutPeer("Linhas (" + source +
+                              "): " + answer.reply.substr(0, answer.reply.size() - 1));
         }
       }
     }

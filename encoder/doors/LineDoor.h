@@ -14,9 +14,11 @@
 
 namespace orvane {
 
-// The answer to one line of the line door: "+" when it went on air, "! reason" when not,
-// "KEY=value" for a read, each line ended by a line feed; "??" ends its list with "+". The
-// refusal, when there was one, is kept beside the reply for a door that tells no one but the log.
+// The answer to one line of the line door, each ended by a line feed: "+" when it went on air,
+// "/ what is not" when only in part, "! reason" for a command the door does not take and
+// "- reason" for a value it does not take; "KEY=value" for a read, and "??" ends its list with
+// "+". The refusal, when there was one, is kept beside the reply for a door that tells no one
+// but the log.
 struct LineAnswer {
   std::string reply;  // empty for a blank line
   std::optional<Refusal> refusal;
@@ -24,7 +26,7 @@ struct LineAnswer {
 [[nodiscard]] LineAnswer answerDoorLine(AutomationDesk& desk, std::string_view line,
                                         std::string_view source);
 
-// A refusal as the line door's clients read it: "! reason" and its line feed.
+// A refusal as the line door's clients read it: its mark ("!" or "-"), the reason, a line feed.
 [[nodiscard]] std::string lineRefusal(const Refusal& refusal);
 
 // KEY=value lines from playouts, over TCP (answered, several clients) and UDP (one way) on the

@@ -33,6 +33,23 @@ std::string itemTime(const ProgrammeItemTime& time) {
   return code(time.day) + "+" + code(time.hour) + code(time.minute);
 }
 
+// The tags on air as pira's encoders write them: type, start and length less one, twice, in
+// decimal; a tag that marks nothing is all zeros.
+std::string markers(const OnAirState& s) {
+  RtPlusTags tags;
+  if (s.songTags && s.songTags->text == s.radiotext[0]) tags = s.songTags->tags;
+  std::string out;
+  for (const RtPlusTag& tag : tags.tags) {
+    const bool marks = tag.contentType != 0 && tag.length > 0;
+    for (int number : {tag.contentType, tag.start, tag.length - 1}) {
+      char text[8];
+      std::snprintf(text, sizeof text, "%s%02d", out.empty() ? "" : ",", marks ? number : 0);
+      out += text;
+    }
+  }
+  return out;
+}
+
 constexpr auto kFields = std::to_array<OnAirFieldRow>({
     {.title = "programme identification",
      .type = FieldType::Identification,
@@ -80,6 +97,7 @@ constexpr auto kFields = std::to_array<OnAirFieldRow>({
      .type = FieldType::Text,
      .bound = kMaxDynamicNameLength,
      .doorKey = "DPS",
+     .doorAliases = {"DPS1"},
      .doorSyntax = DoorSyntax::Text,
      .readAllRank = 2,
      .element = OnAirField::ServiceName,
@@ -90,7 +108,7 @@ constexpr auto kFields = std::to_array<OnAirFieldRow>({
      .bound = static_cast<int>(kMaxRadiotextLength),
      .consoleKeyword = "TXT0",
      .doorKey = "TEXT",
-     .doorAlias = "RT",
+     .doorAliases = {"RT", "RT1"},
      .doorSyntax = DoorSyntax::Text,
      .readAllRank = 3,
      .logLabel = "RTXT1",
@@ -218,8 +236,20 @@ constexpr auto kFields = std::to_array<OnAirFieldRow>({
      .type = FieldType::Frequencies,
      .doorKey = "AF",
      .doorSyntax = DoorSyntax::FixedAtStart},
-    // Put there with a song's text by the doors' desk; it describes that text only.
-    {.title = "radiotext plus item", .type = FieldType::Tags},
+    // Put there with a song's text by the doors' desk, or as a playout marks it; it describes
+    // that text only.
+    {.title = "radiotext plus item",
+     .type = FieldType::Tags,
+     .doorKey = "RTP",
+     .doorSyntax = DoorSyntax::Markers,
+     .readAllRank = 13,
+     .value = markers},
+    // A song as pira's encoders take it; the values it sets are their own rows'.
+    {.title = "X-Command",
+     .type = FieldType::Command,
+     .bound = static_cast<int>(kMaxRadiotextLength),
+     .doorKey = "XCMD",
+     .doorSyntax = DoorSyntax::XCommand},
 });
 
 constexpr std::size_t kListedFields = static_cast<std::size_t>(
@@ -256,7 +286,11 @@ std::span<const OnAirFieldRow> onAirFields() {
 
 const OnAirFieldRow* doorField(std::string_view name) {
   for (const OnAirFieldRow& row : kFields) {
-    if (sameName(name, row.doorKey) || sameName(name, row.doorAlias)) return &row;
+    if (sameName(name, row.doorKey) || std::ranges::any_of(row.doorAliases, [name](auto alias) {
+          return sameName(name, alias);
+        })) {
+      return &row;
+    }
   }
   return nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -21,6 +22,7 @@ enum class FieldType {
   Time,            // a day and a time of day
   Frequencies,     // a list fixed when the service starts
   Tags,            // where artist and title stand in the first radiotext
+  Command,         // sets other values at once and keeps none of its own
 };
 
 // How the playout doors (line keys, HTTP /state) read a value sent to them.
@@ -32,6 +34,8 @@ enum class DoorSyntax {
   Switch,          // 0, 1, 00 or 01
   Identification,  // one to four hexadecimal digits, not 0
   FixedAtStart,    // known, and refused: it is set when the service starts
+  Markers,         // RT+ markers as pira's encoders take them: "04,13,08,01,25,14"
+  XCommand,        // pira's X-Command: radiotext, scrolling name and tags in one markup line
 };
 
 // One value a station puts on air, with everything that names, bounds, reads and logs it. Adding
@@ -43,7 +47,7 @@ struct OnAirFieldRow {
   int bound = 0;                      // longest text on the doors, or highest code
   std::string_view consoleKeyword{};  // the console's command that sets it
   std::string_view doorKey{};         // the line door's key and the JSON key of HTTP /state
-  std::string_view doorAlias{};       // another name the doors take for it
+  std::array<std::string_view, 2> doorAliases{};  // other names the doors take for it
   DoorSyntax doorSyntax = DoorSyntax::None;
   int readAllRank = 0;          // its place in the line door's "??" answer; 0: not listed
   std::string_view logLabel{};  // what starts its line in the log; empty: another row logs it

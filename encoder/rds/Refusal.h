@@ -5,8 +5,8 @@
 namespace orvane {
 
 // Why a line, a key or a value did not go on air. Each door says it in its own dialect (the
-// console's "ERRO: ...", the line door's "! ...", an HTTP status with the text as its body), so
-// that no door has to read another's wording to learn what happened.
+// console's "ERRO: ...", the line door's "! ..." or "- ...", an HTTP status with the text as its
+// body), so that no door has to read another's wording to learn what happened.
 struct Refusal {
   enum class Kind {
     UnknownKey,    // no such command or key

@@ -41,9 +41,10 @@ TEST(AutomationDoors, LinesOverTcpAreAnsweredAndOverUdpGoOnAir) {
   const std::uint16_t port = announcedPort(encoder, "linhas de automação");
   TestClient playout(port);
   // CR alone, LF and CRLF, as the hardware encoders' playouts and scripts end their lines.
-  ASSERT_TRUE(playout.send("TEXT=Olá\rPTY=0A\nPTY=zz\r\n?PTY\rAF=87.6\r"));
-  for (const char* answer : {"+", "+", "! PTY=zz: não é hexadecimal", "PTY=0A",
-                             "! AF: as frequências alternativas fixam-se no arranque (--af)"}) {
+  ASSERT_TRUE(playout.send("TEXT=Olá\rPTY=0A\nPTY=zz\r\n?PTY\rAF=87.6\r?PI\r"));
+  for (const char* answer :
+       {"+", "+", "- PTY=zz: não é hexadecimal", "PTY=0A",
+        "! AF: as frequências alternativas fixam-se no arranque (--af)", "PI=8201"}) {
     EXPECT_EQ(playout.readLine(), answer);
   }
   // A kilobyte of CR-ended lines is a hundred lines, not one too long.
@@ -80,6 +81,48 @@ TEST(AutomationDoors, ALongTitleOnAOneLineConnectionGoesOnAirCut) {
       "RTXT1 \"Uma Cancao Com Um Titulo Tao Comprido Que Nao Cabe - Artista\" (linhas 127.0.0.1)"));
   EXPECT_EQ(encoder.nextEvent(),
             "Cortado: TEXT: cortado para caber em 64 caracteres (linhas 127.0.0.1)");
+}
+
+// As pira-style clients do: several lines in one datagram, and a client that reads one byte of
+// the answer within 5 s and hangs up. The X-Command's artist and title reach the receiver.
+TEST(AutomationDoors, PiraClientsAreAnsweredInOneByteAndTagTheirSong) {
+  EncoderProcess encoder(
+      {"--port", "0", "--automation", "127.0.0.1:0", "--rtplus", "--groups", "-"},
+      EncoderProcess::Log::OnStandardError);
+  ASSERT_NE(encoder.port(), 0);
+  const std::uint16_t port = announcedPort(encoder, "linhas de automação");
+  const int udp = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_in to{AF_INET, htons(port), {}, {}};
+  inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+  const std::string datagram = "DPS1=RADIO ORVANE\rTA=1\r";
+  sendto(udp, datagram.data(), datagram.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  close(udp);
+  EXPECT_TRUE(encoder.skipPast("Linhas (UDP 127.0.0.1): / TA: fora do ar sem TP"));
+  const auto firstByte = [port](const std::string& line) {
+    TestClient playout(port);
+    char answer = 0;
+    pollfd ready{playout.fd(), POLLIN, 0};
+    if (!playout.send(line) || poll(&ready, 1, 5000) != 1 ||
+        recv(playout.fd(), &answer, 1, 0) != 1) {
+      return '?';
+    }
+    return answer;
+  };
+  EXPECT_EQ(firstByte("RTP=04,00,02,00,00,00\r"), '-') << "no radiotext to mark yet";
+  EXPECT_EQ(firstByte("XCMD=<rds><item><dest>3</dest><text>Agora: <title>Budapeste</title> - "
+                      "<artist>Mão Morta</artist></text></item></rds>\r"),
+            '+');
+  EXPECT_EQ(firstByte("XCMD=<rds><item><dest>3</dest></item></rds>\r"), '-');
+  EXPECT_EQ(firstByte("NADA=1\r"), '!');
+  LineReader signal(encoder.signalFd());
+  std::string hex;
+  for (int i = 0; i < 90; ++i) hex += signal.next().value_or("") + "\n";
+  const Station heard = decodeStation(groupsFromHex(hex).value_or(std::vector<RdsGroup>{}));
+  ASSERT_FALSE(heard.radiotexts.empty() || heard.rtPlus.empty());
+  EXPECT_EQ(heard.radiotexts.back(), "Agora: Budapeste - Mão Morta");
+  EXPECT_EQ(heard.rtPlus.back().items,
+            (std::map<int, std::string>{{4, "Mão Morta"}, {1, "Budapeste"}}));
+  EXPECT_FALSE(heard.trafficAnnouncement) << "no TA without TP";
 }
 
 TEST(AutomationDoors, TrafficAnnouncementLeftOnSwitchesItselfOffAfterItsBound) {

@@ -15,6 +15,7 @@
 #include "RdsDecoder.h"
 #include "ServerOptions.h"
 #include "Windows1252.h"
+#include "XCommand.h"
 
 namespace orvane {
 namespace {
@@ -69,11 +70,14 @@ TEST(DoorLine, ReadsSetsReadsAndRefusals) {
   const auto set = std::get<DoorLine>(parseDoorLine("rt=Olá = sim"));
   EXPECT_EQ(std::tuple(set.kind, set.key, set.value),
             std::tuple(DoorLine::Kind::Set, doorKeyNamed("TEXT"), std::string("Olá = sim")));
+  EXPECT_EQ(std::get<DoorLine>(parseDoorLine("RT1=x")).key, doorKeyNamed("TEXT")) << "pira's";
+  EXPECT_EQ(std::get<DoorLine>(parseDoorLine("dps1=x")).key, doorKeyNamed("DPS"));
   EXPECT_EQ(std::get<DoorLine>(parseDoorLine("?PTYN")).kind, DoorLine::Kind::Read);
   EXPECT_EQ(std::get<DoorLine>(parseDoorLine("??")).kind, DoorLine::Kind::ReadAll);
   EXPECT_EQ(std::get<DoorLine>(parseDoorLine(" ")).kind, DoorLine::Kind::Blank);
   EXPECT_EQ(std::get<Refusal>(parseDoorLine("NOPE\x01=1")).text, "chave desconhecida \"NOPE?\"");
   EXPECT_EQ(std::get<Refusal>(parseDoorLine("PS")).text, "falta o valor: PS=...");
+  EXPECT_EQ(std::get<Refusal>(parseDoorLine("?XCMD")).text, "XCMD: nada a ler, só se escreve");
 }
 
 TEST(DoorLine, ValuesTakeTheConsolesMeaningAndBounds) {
@@ -98,6 +102,74 @@ TEST(DoorLine, ValuesTakeTheConsolesMeaningAndBounds) {
   }
 }
 
+// pira's RT+ markers and X-Command, each line applied to the air the one before left: the
+// radiotext, the markers read back as pira writes them, the scrolling name, or the refusal.
+TEST(DoorLine, PiraMarkersAndXCommandPutTextNameAndTagsOnAir) {
+  struct Row {
+    const char* key;
+    std::string value;
+    const char* radiotext;  // what is on air after it, or the refusal's start
+    const char* markers;
+    const char* name = "";
+  };
+  const std::string x = "<rds><item><dest>";
+  const std::string song =
+      "</dest><text>Agora: <artist>Ana Moura</artist> - <title>Desfado</title>";
+  const std::string end = "</text></item></rds>";
+  // clang-format off
+  const std::vector<Row> rows = {
+      {"RT1", "Agora: Xutos - Homem do Leme", "Agora: Xutos - Homem do Leme", "00,00,00,00,00,00"},
+      {"RTP", "04,07,04,01,15,12", "Agora: Xutos - Homem do Leme", "04,07,04,01,15,12"},
+      {"RTP", "4,7,4,1,15,12", "Agora: Xutos - Homem do Leme", "04,07,04,01,15,12"},
+      {"RTP", "04,07,04,01,15,13", "RTP: a etiqueta 2 sai do radiotexto", ""},
+      {"RTP", "04,07,04,01,15", "RTP=04,07,04,01,15: esperados seis", ""},
+      {"RTP", "04,07,04,01,15,12,0", "RTP=04,07,04,01,15,12,0: esperados", ""},
+      {"RTP", "04,07,004,01,15,12", "RTP=04,07,004,01,15,12: esperados", ""},
+      {"RTP", "00,00,00,00,00,00", "Agora: Xutos - Homem do Leme", "00,00,00,00,00,00"},
+      {"XCMD", x + "3" + song + end, "Agora: Ana Moura - Desfado", "04,07,08,01,19,06"},
+      {"XCMD", x + "1" + song + end, "Agora: Ana Moura - Desfado", "00,00,00,00,00,00"},
+      {"XCMD", x + "4" + song + end, "Agora: Ana Moura - Desfado", "00,00,00,00,00,00",
+       "Agora: Ana Moura - Desfado"},
+      // Blanks and references as hand-written ones have them; the longer field takes tag 1.
+      {"XCMD", ("<rds> <item> <text><title> Ti &amp; Tu </title> por <artist>Mó</artist></text>"
+                " <dest>7</dest></item></rds>"), " Ti & Tu  por Mó", "01,01,06,04,14,01",
+       " Ti & Tu  por Mó"},
+      {"XCMD", x + "2" + song + end, "XCMD: <dest> deve ser 1, 3, 4, 5 ou 7", ""},
+      {"XCMD", x + "3" + song + "<album>X</album>" + end, "XCMD: em <text> só", ""},
+      {"XCMD", x + "3" + song + end + "<rds>", "XCMD: esperado </rds> no fim", ""},
+      {"XCMD", x + "3" + song + "<title>X</title>" + end, "XCMD: <title> repetido", ""},
+      {"XCMD", x + "3</dest><dest>3" + song + end, "XCMD: em <item> só", ""},
+      {"XCMD", x + "3" + song, "XCMD: falta </text>", ""},
+      {"XCMD", "<rds><item><dest>3</dest></item></rds>", "XCMD: falta <dest> ou <text>", ""},
+      {"XCMD", x + "3</dest><text><artist>A\tB</artist></text></item></rds>",
+       "XCMD: byte de controlo", ""},
+      {"XCMD", x + "3" + song + end + std::string(kMaxXCommandBytes, ' '),
+       "XCMD: mais de 1024 bytes", ""},
+  };
+  // clang-format on
+  OnAirState state;
+  for (const Row& row : rows) {
+    OnAirState next = state;
+    AssignedFields fields;
+    const auto refusal = applyDoorValue(doorKeyNamed(row.key), row.value, next, fields);
+    if (!refusal) state = next;
+    const std::string air = refusal ? refusal->text : utf8FromWindows1252(state.radiotext[0]);
+    EXPECT_EQ(air.substr(0, std::string(row.radiotext).size()), row.radiotext) << row.value;
+    if (refusal) continue;
+    EXPECT_EQ(readDoorValue(doorKeyNamed("RTP"), state), row.markers) << row.value;
+    EXPECT_EQ(readDoorValue(doorKeyNamed("DPS"), state), row.name) << row.value;
+  }
+  // A long text is cut where a word ends, and the tag that runs past the end with it.
+  bool cut = false;
+  const auto command =
+      std::get<XCommand>(readXCommand(x + "3</dest><text><artist>" + std::string(50, 'a') +
+                                      "</artist> - <title>um dois tres " + "quatro</title>" + end));
+  const auto cutSong = std::get<OnAirState::SongTags>(xCommandRadiotext(command, cut));
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(cutSong.text, std::string(50, 'a') + " - um dois");
+  EXPECT_EQ(cutSong.tags.tags[1], (RtPlusTag{kItemTitle, 53, 7}));
+}
+
 // Whatever row the fields' table gains: no name stands for two values on a door, the console or
 // in the log; every value a door sets is listed by "??" and /state, reads back as it was set at
 // its bound, marks its element (if any) for peers, and one step beyond is refused in its key's
@@ -109,11 +181,16 @@ TEST(OnAirFields, DoorsReadBackEachValueWithinItsBoundAndNoNameIsTakenTwice) {
   };
   const auto listed = doorReadAllFields();
   for (const OnAirFieldRow& row : onAirFields()) {
-    EXPECT_TRUE(fresh(doorNames, row.doorKey) && fresh(doorNames, row.doorAlias) &&
-                fresh(consoleNames, row.consoleKeyword) && fresh(logLabels, row.logLabel))
+    EXPECT_TRUE(fresh(doorNames, row.doorKey) && fresh(doorNames, row.doorAliases[0]) &&
+                fresh(doorNames, row.doorAliases[1]) && fresh(consoleNames, row.consoleKeyword) &&
+                fresh(logLabels, row.logLabel))
         << row.title;
-    if (row.doorSyntax == DoorSyntax::None || row.doorSyntax == DoorSyntax::FixedAtStart) continue;
+    if (row.doorSyntax == DoorSyntax::None || row.doorSyntax == DoorSyntax::FixedAtStart ||
+        row.type == FieldType::Command) {
+      continue;
+    }
     EXPECT_NE(std::ranges::find(listed, &row), listed.end()) << row.title;
+    if (row.type == FieldType::Tags) continue;  // bounded by the text they mark: see below
     const bool text = row.type == FieldType::Text || row.type == FieldType::Utf8Text;
     char digits[16];
     std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(row.bound));
@@ -263,10 +340,13 @@ TEST(AutomationOptions, RefuseWhatWouldOpenTheAirToTheNetworkOrMeanNothing) {
 // The desk with a clock the test steps, and what a receiver makes of the air it leaves.
 class DeskTest : public ::testing::Test {
  protected:
-  AutomationDesk::Settings settings(std::optional<std::string> defaultText = {}) {
+  AutomationDesk::Settings settings(std::optional<std::string> defaultText = {},
+                                    bool radiotextPlus = true) {
     AutomationDesk::Settings s;
+    s.radiotextPlus = radiotextPlus;
     s.skip = "^(jingle|spot)";
     s.defaultText = std::move(defaultText);
+    s.ownProgrammeIdentification = 0x8201;
     return s;
   }
   void advance(std::chrono::milliseconds by) {
@@ -315,11 +395,50 @@ TEST_F(DeskTest, SongGoesOnAirWithItsTagsAndExpiresToTheStationsText) {
   EXPECT_EQ(state_.onAir().radiotext[0], "Consola");
 }
 
-// "??" reads back every key a line may set, and AF, fixed at start, is not one of them.
-TEST_F(DeskTest, ReadAllAnswersEveryKeyALineMaySet) {
+// "??" reads back every key a line may set, as it is on air (the encoder's own PI included), and
+// AF, fixed at start, is not one of them. Each answer starts with the byte pira's clients read.
+TEST_F(DeskTest, LinesAreAnsweredWithWhatIsOnAirAndHowMuchWasDone) {
   desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
   EXPECT_EQ(answerDoorLine(*desk_, "??", "teste").reply,
-            "PS=\nDPS=\nTEXT=\nPTY=00\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=\nCT=0\nLPS=\n+\n");
+            "PS=\nDPS=\nTEXT=\nPTY=00\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=8201\nCT=0\nLPS=\n"
+            "RTP=00,00,00,00,00,00\n+\n");
+  for (const auto& [line, reply] : std::vector<std::pair<const char*, const char*>>{
+           {"TA=1", "/ TA: fora do ar sem TP\n"},
+           {"TP=1", "+\n"},
+           {"TP=0", "/ TA: fora do ar sem TP\n"},
+           {"TA=0", "+\n"},
+           {"PI=C201", "+\n"},
+           {"?PI", "PI=C201\n"},
+           {"NADA=1", "! chave desconhecida \"NADA\"\n"},
+           {"PI=0", "- PI=0: esperado de 1 a 4 dígitos hexadecimais, não 0\n"},
+           {"AF=87.6", "! AF: as frequências alternativas fixam-se no arranque (--af)\n"},
+       }) {
+    EXPECT_EQ(answerDoorLine(*desk_, line, "teste").reply, reply) << line;
+  }
+  EXPECT_EQ(lineRefusal({Refusal::Kind::Busy, "demasiados clientes"}), "! demasiados clientes\n");
+}
+
+// The markers a playout sends, and an X-Command's tags, as a receiver reads them; a playout is
+// told when the signal carries no tags.
+TEST_F(DeskTest, PiraTagsReachTheReceiver) {
+  desk_ =
+      std::make_unique<AutomationDesk>(state_, log_, settings({}, false), [this] { return now_; });
+  EXPECT_EQ(answerDoorLine(*desk_, "RT1=Agora: Xutos - Homem do Leme", "teste").reply, "+\n");
+  EXPECT_EQ(answerDoorLine(*desk_, "RTP=04,07,04,01,15,12", "teste").reply,
+            "/ RT+: fora do ar sem --rtplus\n");
+  EXPECT_EQ(heard().rtPlus.back().items,
+            (std::map<int, std::string>{{kItemArtist, "Xutos"}, {kItemTitle, "Homem do Leme"}}));
+  desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
+  ASSERT_EQ(answerDoorLine(*desk_,
+                           "XCMD=<rds><item><dest>3</dest><text><title>Budapeste</title> por "
+                           "<artist>Mão Morta</artist></text></item></rds>",
+                           "teste")
+                .reply,
+            "+\n");
+  const test::Station station = heard();
+  EXPECT_EQ(station.radiotexts.back(), "Budapeste por Mão Morta");
+  EXPECT_EQ(station.rtPlus.back().items,
+            (std::map<int, std::string>{{kItemArtist, "Mão Morta"}, {kItemTitle, "Budapeste"}}));
 }
 
 TEST_F(DeskTest, ExpiryLeavesSomeoneElsesTextAndFilterKeepsJinglesOff) {

@@ -172,6 +172,7 @@ class TestClient {
   }
   std::optional<std::string> readLine() { return replies_.next(); }
   bool closedByServer() { return replies_.toEnd(); }
+  [[nodiscard]] int fd() const { return socket_; }  // for a client that reads its own way
 
  private:
   int socket_;
