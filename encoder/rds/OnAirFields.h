@@ -32,6 +32,10 @@ enum class DoorSyntax {
   Switch,          // 0, 1, 00 or 01
   Identification,  // one to four hexadecimal digits, not 0
   FixedAtStart,    // known, and refused: it is set when the service starts
+  Decimal,         // 0 to `bound` in decimal, as the hardware encoders' protocols write codes
+  Setting,         // how the doors' desk behaves, not a value on air
+  SongField,       // one field of a song that comes a line a field
+  Refused,         // known, and refused with the reason: the encoder does not do it
 };
 
 // One value a station puts on air, with everything that names, bounds, reads and logs it. Adding
