@@ -41,8 +41,9 @@ TEST(AutomationDoors, LinesOverTcpAreAnsweredAndOverUdpGoOnAir) {
   const std::uint16_t port = announcedPort(encoder, "linhas de automação");
   TestClient playout(port);
   // CR alone, LF and CRLF, as the hardware encoders' playouts and scripts end their lines.
-  ASSERT_TRUE(playout.send("TEXT=Olá\rPTY=0A\nPTY=zz\r\n?PTY\rAF=87.6\r"));
-  for (const char* answer : {"+", "+", "! PTY=zz: não é hexadecimal", "PTY=0A",
+  // PTY in decimal, as a plugin written for a hardware encoder sends Pop Music.
+  ASSERT_TRUE(playout.send("TEXT=Olá\rPTY=10\nPTY=zz\r\n?PTY\rAF=87.6\r"));
+  for (const char* answer : {"+", "+", "! PTY=zz: esperado de 0 a 31 em decimal", "PTY=10",
                              "! AF: as frequências alternativas fixam-se no arranque (--af)"}) {
     EXPECT_EQ(playout.readLine(), answer);
   }
