@@ -414,5 +414,64 @@ TEST_F(DeskTest, ExpiryLeavesSomeoneElsesTextAndFilterKeepsJinglesOff) {
   EXPECT_EQ(state_.onAir().programmeServiceName, "");
 }
 
+// Rivendell sends DPS= and then PS=: the static name goes under the scrolling one, which runs at
+// DPSS's pace until DPS= empties it; the console's PSN is the whole name again.
+TEST_F(DeskTest, TheScrollingNameRunsOverThePsUntilEmptiedOrTheConsoleNamesTheStation) {
+  desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
+  (void)desk_->set({{doorKeyNamed("DPS"), "TOCA FADO AGORA"}}, "teste");
+  (void)desk_->set({{doorKeyNamed("PS"), "ORVANE"}, {doorKeyNamed("DPSS"), "9"}}, "teste");
+  test::Station station = heard();
+  ASSERT_GE(station.serviceNames.size(), 4u);
+  EXPECT_EQ(std::vector(station.serviceNames.begin(), station.serviceNames.begin() + 4),
+            (std::vector<std::string>{"TOCA    ", "FADO    ", "AGORA   ", "TOCA    "}));
+  const auto held = static_cast<std::int64_t>(station.serviceNameAt[2] - station.serviceNameAt[1]) *
+                    GroupScheduler::kGroupMicros;
+  EXPECT_GE(held, 1'500'000);
+  EXPECT_LT(held, 2'500'000);
+  (void)desk_->set({{doorKeyNamed("DPS"), ""}}, "teste");
+  EXPECT_EQ(heard().serviceNames, std::vector<std::string>{"ORVANE  "});
+  (void)desk_->set({{doorKeyNamed("DPS"), "TOCA FADO"}}, "teste");
+  (void)state_.apply(Command{Keyword::Psn, 0, {}, "CONSOLA"});
+  (void)state_.apply(Command{});
+  EXPECT_EQ(heard().serviceNames, std::vector<std::string>{"CONSOLA "});
+}
+
+// What a hardware encoder's playout sets once at its start: the default text shows at once, a
+// playout's text returns to it after RTTIMER minutes (0: never), and TATIME bounds a TA.
+TEST_F(DeskTest, PlayoutSetsTheDefaultTextItsTimerAndTheTrafficBound) {
+  desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
+  const auto set = [this](const char* key, const char* value) {
+    return desk_->set({{doorKeyNamed(key), value}}, "teste").kind;
+  };
+  EXPECT_EQ(set("RTDEFAULT", "Rádio Orvane"), AutomationDesk::Outcome::Kind::OnAir);
+  EXPECT_EQ(utf8FromWindows1252(state_.onAir().radiotext[0]), "Rádio Orvane");
+  EXPECT_EQ(set("RTTIMER", "1"), AutomationDesk::Outcome::Kind::OnAir);
+  (void)set("TEXT", "Playout");
+  advance(std::chrono::minutes(1));
+  EXPECT_EQ(desk_->read(doorKeyNamed("RTDEFAULT")),
+            utf8FromWindows1252(state_.onAir().radiotext[0]));
+  (void)set("RTTIMER", "0");
+  (void)set("TEXT", "Sempre");
+  advance(std::chrono::hours(5));
+  EXPECT_EQ(std::tuple(state_.onAir().radiotext[0], desk_->read(doorKeyNamed("RTTIMER"))),
+            std::tuple("Sempre", "0"));
+  EXPECT_EQ(set("TATIME", "2"), AutomationDesk::Outcome::Kind::Refused) << "no bound to set";
+  TrafficTimeBound bound(state_, log_, 60'000'000, [this] { return now_; });
+  desk_->boundTraffic(bound);
+  EXPECT_EQ(
+      std::tuple(set("TATIME", "0"), set("TATIME", "256"), set("TATIME", "2")),
+      std::tuple(AutomationDesk::Outcome::Kind::Refused, AutomationDesk::Outcome::Kind::Refused,
+                 AutomationDesk::Outcome::Kind::OnAir));
+  (void)desk_->set({{doorKeyNamed("TP"), "1"}, {doorKeyNamed("TA"), "1"}}, "teste");
+  (void)bound.service();
+  advance(std::chrono::seconds(119));
+  (void)bound.service();
+  EXPECT_TRUE(state_.onAir().trafficAnnouncement);
+  advance(std::chrono::seconds(1));
+  (void)bound.service();
+  EXPECT_EQ(std::tuple(state_.onAir().trafficAnnouncement, desk_->read(doorKeyNamed("TATIME"))),
+            std::tuple(false, "2"));
+}
+
 }  // namespace
 }  // namespace orvane
