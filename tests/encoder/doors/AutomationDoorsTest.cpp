@@ -83,6 +83,44 @@ TEST(AutomationDoors, ALongTitleOnAOneLineConnectionGoesOnAirCut) {
             "Cortado: TEXT: cortado para caber em 64 caracteres (linhas 127.0.0.1)");
 }
 
+// Rivendell's pypad_inno713_tcp: a connection a line, DPS= before PS=, and TEXT=%t - %a, which
+// --rtplus-format title-artist tags; then a 2wcom-style song a field a line, tagged exactly from
+// its fields whatever the format says. What a receiver shows of each.
+TEST(AutomationDoors, RivendellsScrollingNameStaysAndSongFieldsGetExactTags) {
+  EncoderProcess encoder({"--port", "0", "--automation", "127.0.0.1:0", "--rtplus",
+                          "--rtplus-format", "title-artist", "--groups", "-"},
+                         EncoderProcess::Log::OnStandardError);
+  ASSERT_NE(encoder.port(), 0);
+  const std::uint16_t port = announcedPort(encoder, "linhas de automação");
+  for (const char* line : {"DPSS=9\r\n", "DPS=TOCA FADO AGORA\r\n", "PS=ORVANE\r\n",
+                           "TEXT=Hey Jude - Remastered - The Beatles\r\n"}) {
+    EXPECT_TRUE(TestClient(port).send(line));
+  }
+  EXPECT_TRUE(encoder.skipPast("RTXT1 \"Hey Jude - Remastered - The Beatles\""));
+  LineReader signal(encoder.signalFd());
+  const auto hear = [&signal](int groups) {
+    std::string hex;
+    for (int i = 0; i < groups; ++i) hex += signal.next().value_or("") + "\n";
+    return decodeStation(groupsFromHex(hex).value_or(std::vector<RdsGroup>{}));
+  };
+  Station heard = hear(60);
+  EXPECT_NE(std::ranges::find(heard.serviceNames, "AGORA   "), heard.serviceNames.end());
+  EXPECT_EQ(std::ranges::find(heard.serviceNames, "ORVANE  "), heard.serviceNames.end());
+  ASSERT_FALSE(heard.rtPlus.empty());
+  EXPECT_EQ(heard.rtPlus.back().items,
+            (std::map<int, std::string>{{4, "The Beatles"}, {1, "Hey Jude - Remastered"}}));
+
+  TestClient playout(port);
+  ASSERT_TRUE(playout.send("ARTIST=Jean-Michel Jarre\rTITLE=Oxygène - Live\rDPS=\r"));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(playout.readLine(), "+");
+  EXPECT_TRUE(encoder.skipPast("RTXT1 \"Jean-Michel Jarre - Oxygène - Live\""));
+  heard = hear(60);
+  EXPECT_EQ(heard.serviceNames.back(), "ORVANE  ");
+  ASSERT_FALSE(heard.rtPlus.empty());
+  EXPECT_EQ(heard.rtPlus.back().items,
+            (std::map<int, std::string>{{4, "Jean-Michel Jarre"}, {1, "Oxygène - Live"}}));
+}
+
 TEST(AutomationDoors, TrafficAnnouncementLeftOnSwitchesItselfOffAfterItsBound) {
   EncoderProcess encoder({"--port", "0", "--automation", "127.0.0.1:0", "--ta-timeout", "1"});
   ASSERT_NE(encoder.port(), 0);
