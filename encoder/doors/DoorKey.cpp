@@ -102,9 +102,11 @@ Refusal refusalOf(const OnAirFieldRow& row) {
     case DoorSyntax::Setting:
       return {Refusal::Kind::NotOnAir, key + ": uma definição, não um valor no ar"};
     case DoorSyntax::Refused:
-      return {Refusal::Kind::NotOnAir, key +
-                                           ": não suportado: o nome dinâmico corre enquanto "
-                                           "não estiver vazio (DPS= sem valor para o parar)"};
+      // A scrolling name's rate and mode (Nautel's DPSR and DPSM): its speed has a key of its
+      // own, and a name here runs a frame of whole words at a time, never a letter at a time.
+      return {Refusal::Kind::NotOnAir,
+              key + (key == "DPSR" ? ": não suportado; a velocidade do nome dinâmico é DPSS=0..9"
+                                   : ": não suportado; o nome dinâmico corre palavra a palavra")};
     default:
       break;
   }

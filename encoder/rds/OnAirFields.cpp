@@ -249,7 +249,8 @@ constexpr auto kFields = std::to_array<OnAirFieldRow>({
      .bound = kMaxSettingMinutes,
      .doorKey = "TATIME",
      .doorSyntax = DoorSyntax::Setting},
-    {.title = "scrolling name repeats", .doorKey = "DPSR", .doorSyntax = DoorSyntax::Refused},
+    {.title = "scrolling name rate", .doorKey = "DPSR", .doorSyntax = DoorSyntax::Refused},
+    {.title = "scrolling name mode", .doorKey = "DPSM", .doorSyntax = DoorSyntax::Refused},
     // A song a line a field, gathered by the line door until it is whole.
     {.title = "song artist",
      .bound = kMaxSongFieldLength,
