@@ -176,6 +176,7 @@ int main(int argc, char** argv) {
   if (!openAutomation(options, state, log, doors, error)) {
     return refuse(giveUp(error, 1));
   }
+  if (doors.desk) doors.desk->boundTraffic(trafficBound);
   if (doors.desk && kept.playoutTextEnds) doors.desk->resumePlayoutText(*kept.playoutTextEnds);
   if (doors.desk && !kept.restored) doors.desk->startWithDefaultText();
   if (kept.keeper) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdint>
 
 #include "DoorText.h"
 #include "OnAirText.h"
@@ -14,6 +15,9 @@ namespace orvane {
 namespace {
 
 constexpr std::int64_t kMicrosPerMilli = 1000;
+constexpr std::int64_t kMicrosPerMinute = 60'000'000;
+// A playout's text on air with no end: RTTIMER=0, as the boxes take it.
+constexpr std::int64_t kNever = INT64_MAX;
 constexpr std::size_t kMaxFilteredLength = 256;
 
 // The doors name themselves and their peer for the log ("HTTP 10.0.0.5", "linhas 10.0.0.7",
@@ -54,9 +58,22 @@ AutomationDesk::Outcome AutomationDesk::set(
   AssignedFields fields;
   std::string cuts;
   bool tags = false;
+  std::vector<DeskSetting> settings;
   for (const auto& [key, value] : values) {
     bool cut = false;
-    if (auto refusal = applyDoorValue(key, value, next, fields, &cut)) {
+    if (key->doorSyntax == DoorSyntax::Setting) {
+      auto setting = readDeskSetting(key, value);
+      if (auto* refusal = std::get_if<Refusal>(&setting)) {
+        return {Outcome::Kind::Refused, {}, std::move(*refusal)};
+      }
+      settings.push_back(std::get<DeskSetting>(setting));
+      if (settings.back().kind == DeskSetting::Kind::TrafficBound && !traffic_) {
+        return {Outcome::Kind::Refused,
+                {},
+                {Refusal::Kind::NotOnAir, "TATIME: sem limite de TA neste serviço"}};
+      }
+      cut = settings.back().cut;
+    } else if (auto refusal = applyDoorValue(key, value, next, fields, &cut)) {
       return {Outcome::Kind::Refused, {}, std::move(*refusal)};
     }
     if (cut) cuts += (cuts.empty() ? "" : "; ") + cutNote(key->doorKey, key->bound);
@@ -64,6 +81,7 @@ AutomationDesk::Outcome AutomationDesk::set(
         tags || key->doorSyntax == DoorSyntax::Markers || key->doorSyntax == DoorSyntax::XCommand;
   }
   putOnAir(next, fields, source);
+  for (const DeskSetting& setting : settings) change(setting, source);
   if (!cuts.empty()) log_.writeAboutPeer("Cortado: " + cuts + " (" + std::string(source) + ")");
   // Only with a default text to return to: without one, a playout's text is the station's own,
   // as a station that sets it once at boot relies on.
@@ -89,6 +107,44 @@ OnAirState AutomationDesk::readBack() const {
     state.programmeIdentification = settings_.ownProgrammeIdentification;
   }
   return state;
+}
+
+// A new default text shows at once where the old one (or nothing) was on air: a playout that
+// sets it at its start means it to be seen before its first song.
+void AutomationDesk::change(const DeskSetting& setting, std::string_view source) {
+  const std::string by = " (" + std::string(source) + ")";
+  switch (setting.kind) {
+    case DeskSetting::Kind::DefaultText: {
+      const std::string& onAir = state_.onAir().radiotext[0];
+      const bool defaultShown = onAir.empty() || (defaultText_ && onAir == *defaultText_);
+      defaultText_ = setting.text;
+      log_.write("RTDEFAULT " + (defaultText_ ? quotedText(*defaultText_) : "nenhum") + by);
+      if (defaultShown && !songText_) startWithDefaultText();
+      return;
+    }
+    case DeskSetting::Kind::TextTimeout:
+      settings_.timeout = setting.minutes;
+      log_.write("RTTIMER " + std::to_string(setting.minutes.count()) + " min" + by);
+      return;
+    case DeskSetting::Kind::TrafficBound:
+      traffic_->setBound(
+          std::chrono::duration_cast<std::chrono::microseconds>(setting.minutes).count());
+      log_.write("TATIME " + std::to_string(setting.minutes.count()) + " min" + by);
+      return;
+  }
+}
+
+std::string AutomationDesk::read(DoorKey key) const {
+  const std::string_view name = doorKeyName(key);
+  if (name == "RTDEFAULT") return utf8FromWindows1252(defaultText_.value_or(""));
+  if (name == "RTTIMER") {
+    return std::to_string(
+        std::chrono::duration_cast<std::chrono::minutes>(settings_.timeout).count());
+  }
+  if (name == "TATIME") {
+    return traffic_ ? std::to_string(traffic_->health().boundMicros / kMicrosPerMinute) : "";
+  }
+  return readDoorValue(key, readBack());
 }
 
 AutomationDesk::Outcome AutomationDesk::song(const NowPlaying& song, std::string_view source) {
@@ -123,11 +179,13 @@ void AutomationDesk::startPlayoutText(const std::string& before, const std::stri
                                       std::chrono::microseconds lasts) {
   if (!songText_ || *songText_ != before) stationText_ = before;
   songText_ = text;
-  expiresAt_ = clock_() + lasts.count();
+  expiresAt_ = lasts.count() > 0 ? clock_() + lasts.count() : kNever;
 }
 
 std::optional<std::int64_t> AutomationDesk::playoutTextEnds() const {
-  if (!songText_ || state_.onAir().radiotext[0] != *songText_) return std::nullopt;
+  if (!songText_ || expiresAt_ == kNever || state_.onAir().radiotext[0] != *songText_) {
+    return std::nullopt;
+  }
   return expiresAt_;
 }
 
@@ -167,7 +225,7 @@ bool AutomationDesk::skipped(const NowPlaying& song) const {
 
 PollTask::Wait AutomationDesk::wait() {
   Wait wait;
-  if (!songText_) return wait;
+  if (!songText_ || expiresAt_ == kNever) return wait;
   const std::int64_t left = std::max<std::int64_t>(0, expiresAt_ - clock_());
   wait.timeoutMs =
       static_cast<int>(std::min<std::int64_t>(INT_MAX, (left + 999) / kMicrosPerMilli));

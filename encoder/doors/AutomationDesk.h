@@ -12,11 +12,13 @@
 
 #include "AirLog.h"
 #include "ChangeLedger.h"
+#include "DeskSetting.h"
 #include "DoorKey.h"
 #include "EncoderState.h"
 #include "NowPlaying.h"
 #include "PollTask.h"
 #include "Refusal.h"
+#include "TrafficTimeBound.h"
 
 namespace orvane {
 
@@ -41,7 +43,7 @@ class AutomationDesk : public PollTask {
     // The PI the signal carries while no one has set one; zero: not known to the desk.
     std::uint16_t ownProgrammeIdentification = 0;
     bool radiotextPlus = false;  // whether the signal carries RT+ tags (--rtplus)
-    std::chrono::milliseconds timeout = std::chrono::minutes(15);
+    std::chrono::milliseconds timeout = std::chrono::minutes(15);  // 0: a text never returns
     std::string skip;                        // regular expression; empty: none
     std::optional<std::string> defaultText;  // as given; none: the text before the first song
   };
@@ -58,8 +60,11 @@ class AutomationDesk : public PollTask {
   AutomationDesk(EncoderState& state, AirLog& log, Settings settings, Clock clock = {});
 
   // Sets the values together, or none when one of them is refused. `source` names the door and
-  // the peer for the log: "HTTP 10.0.0.5".
+  // the peer for the log: "HTTP 10.0.0.5". The desk's own settings (RTDEFAULT, RTTIMER,
+  // TATIME) may be among them; they hold until the service restarts.
   Outcome set(const std::vector<std::pair<DoorKey, std::string>>& values, std::string_view source);
+  // The value of `key` as the doors read it back, the desk's settings included (UTF-8).
+  [[nodiscard]] std::string read(DoorKey key) const;
   Outcome song(const NowPlaying& song, std::string_view source);
 
   [[nodiscard]] const OnAirState& onAir() const { return state_.onAir(); }
@@ -76,12 +81,15 @@ class AutomationDesk : public PollTask {
 
   // Where the doors' changes of what goes on air are recorded, by door and peer.
   void recordChanges(ChangeLedger& ledger) { ledger_ = &ledger; }
+  // What TATIME= sets; without it, TATIME= is refused.
+  void boundTraffic(TrafficTimeBound& bound) { traffic_ = &bound; }
 
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled) override;
 
  private:
   void putOnAir(const OnAirState& next, const AssignedFields& fields, std::string_view source);
+  void change(const DeskSetting& setting, std::string_view source);
   [[nodiscard]] bool skipped(const NowPlaying& song) const;
   void expire();
   void startPlayoutText(const std::string& before, const std::string& text,
@@ -97,6 +105,7 @@ class AutomationDesk : public PollTask {
   std::string stationText_;                 // what was on air before the songs began
   std::int64_t expiresAt_ = 0;
   ChangeLedger* ledger_ = nullptr;
+  TrafficTimeBound* traffic_ = nullptr;
 };
 
 }  // namespace orvane

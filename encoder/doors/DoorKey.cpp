@@ -16,6 +16,7 @@ namespace orvane {
 namespace {
 
 constexpr std::size_t kMaxIdentificationDigits = 4;
+constexpr std::size_t kMaxDecimalDigits = 3;
 
 Refusal invalid(std::string text) {
   return {Refusal::Kind::InvalidValue, std::move(text)};
@@ -67,6 +68,19 @@ std::optional<Refusal> applyIdentification(const OnAirFieldRow& row, std::string
       !readOptionNumber(value, static_cast<unsigned>(row.bound), number, 16) || number == 0) {
     return invalid(std::string(row.doorKey) + "=" + printableQuote(value) +
                    ": esperado de 1 a 4 dígitos hexadecimais, não 0");
+  }
+  row.setNumber(next, static_cast<int>(number));
+  return std::nullopt;
+}
+
+// Codes as the hardware encoders' protocols write them, and their playout plugins send them.
+std::optional<Refusal> applyDecimal(const OnAirFieldRow& row, std::string_view value,
+                                    OnAirState& next) {
+  unsigned number = 0;
+  if (value.empty() || value.size() > kMaxDecimalDigits ||
+      !readOptionNumber(value, static_cast<unsigned>(row.bound), number, 10)) {
+    return invalid(std::string(row.doorKey) + "=" + printableQuote(value) + ": esperado de 0 a " +
+                   std::to_string(row.bound) + " em decimal");
   }
   row.setNumber(next, static_cast<int>(number));
   return std::nullopt;
@@ -152,6 +166,29 @@ std::optional<Refusal> applyXCommand(std::string_view value, OnAirState& next,
   return std::nullopt;
 }
 
+// Why a key the doors know sets nothing here. Settings and song fields are taken by the desk and
+// the line door before they come this far; any other door is told where they go.
+Refusal refusalOf(const OnAirFieldRow& row) {
+  const std::string key(row.doorKey);
+  switch (row.doorSyntax) {
+    case DoorSyntax::SongField:
+      return {Refusal::Kind::NotOnAir,
+              key + ": um campo de música vai pela porta de linhas ou por /nowplaying"};
+    case DoorSyntax::Setting:
+      return {Refusal::Kind::NotOnAir, key + ": uma definição, não um valor no ar"};
+    case DoorSyntax::Refused:
+      // A scrolling name's rate and mode (Nautel's DPSR and DPSM): its speed has a key of its
+      // own, and a name here runs a frame of whole words at a time, never a letter at a time.
+      return {Refusal::Kind::NotOnAir,
+              key + (key == "DPSR" ? ": não suportado; a velocidade do nome dinâmico é DPSS=0..9"
+                                   : ": não suportado; o nome dinâmico corre palavra a palavra")};
+    default:
+      break;
+  }
+  return {Refusal::Kind::NotOnAir,
+          key + ": as frequências alternativas fixam-se no arranque (--af)"};
+}
+
 std::optional<Refusal> applyRow(const OnAirFieldRow& row, std::string_view value, OnAirState& next,
                                 AssignedFields& fields, bool& cut) {
   switch (row.doorSyntax) {
@@ -169,14 +206,16 @@ std::optional<Refusal> applyRow(const OnAirFieldRow& row, std::string_view value
       return applyIdentification(row, value, next);
     case DoorSyntax::Switch:
       return applySwitch(row, value, next);
+    case DoorSyntax::Decimal:
+      return applyDecimal(row, value, next);
     case DoorSyntax::FixedAtStart:
+    case DoorSyntax::Setting:
+    case DoorSyntax::SongField:
+    case DoorSyntax::Refused:
     case DoorSyntax::None:
       break;
   }
-  // The alternative frequencies are the one value fixed at start-up.
-  return Refusal{
-      Refusal::Kind::NotOnAir,
-      std::string(row.doorKey) + ": as frequências alternativas fixam-se no arranque (--af)"};
+  return refusalOf(row);
 }
 
 }  // namespace
@@ -185,8 +224,13 @@ std::string_view doorKeyName(DoorKey key) {
   return key->doorKey;
 }
 
+// AF1=, AF2=... as the hardware encoders number the list: the same answer as AF=.
 DoorKey doorKeyNamed(std::string_view name) {
-  return doorField(name);
+  const bool numberedFrequency =
+      name.size() > 2 && name.size() <= 4 && (name[0] == 'A' || name[0] == 'a') &&
+      (name[1] == 'F' || name[1] == 'f') &&
+      std::ranges::all_of(name.substr(2), [](char c) { return c >= '0' && c <= '9'; });
+  return doorField(numberedFrequency ? "AF" : name);
 }
 
 std::variant<DoorLine, Refusal> parseDoorLine(std::string_view line) {
@@ -228,6 +272,7 @@ std::optional<Refusal> applyDoorValue(DoorKey key, std::string_view value, OnAir
 std::string readDoorValue(DoorKey key, const OnAirState& state) {
   if (key->value == nullptr) return "";
   const std::string value = key->value(state);
+  if (key->doorSyntax == DoorSyntax::Decimal) return std::to_string(std::stoi(value, nullptr, 16));
   return key->type == FieldType::Text ? utf8FromWindows1252(value) : value;
 }
 

@@ -17,7 +17,8 @@ namespace orvane {
 using DoorKey = const OnAirFieldRow*;
 
 [[nodiscard]] std::string_view doorKeyName(DoorKey key);
-// Any case; "RT" is taken for "TEXT". Null for a name the doors do not know.
+// Any case; "RT" is taken for "TEXT", "AF1" and the like for "AF". Null for a name the doors do
+// not know.
 [[nodiscard]] DoorKey doorKeyNamed(std::string_view name);
 
 // One line of the line door, without its line end.
@@ -32,10 +33,11 @@ struct DoorLine {
 [[nodiscard]] std::variant<DoorLine, Refusal> parseDoorLine(std::string_view line);
 
 // Gives `key` the door's `value` in `next` and marks the field in `fields`. Keys the console
-// also has (PTY, TA, TP, MS, DI) read their value as the console writes it, in hexadecimal, so
-// that "PTY=0A" means the same on both. A text too long for its field is cut to fit (see
-// fitDoorText), and `cut`, when given, says so. A refusal leaves the state as a whole unusable:
-// callers apply to a copy and keep it only when every value was good.
+// also has (TA, TP, MS, DI) read their value as the console writes it, in hexadecimal; PTY and
+// DPSS are decimal, as the hardware encoders' protocols and the playouts written for them send
+// them ("PTY=10" is Pop Music, the console's PTY=0A). A text too long for its field is cut to fit
+// (see fitDoorText), and `cut`, when given, says so. A refusal leaves the state as a whole
+// unusable: callers apply to a copy and keep it only when every value was good.
 [[nodiscard]] std::optional<Refusal> applyDoorValue(DoorKey key, std::string_view value,
                                                     OnAirState& next, AssignedFields& fields,
                                                     bool* cut = nullptr);

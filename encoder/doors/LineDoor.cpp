@@ -4,18 +4,21 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 
 #include "Listener.h"
 #include "NonBlocking.h"
+#include "SystemClock.h"
 #include "Windows1252.h"
 
 namespace orvane {
 namespace {
 
 constexpr std::size_t kReadChunk = 4096;
+constexpr std::int64_t kMicrosPerMilli = 1000;
 
 // The first byte is all that pira-style clients read, within a few seconds: "+" done, "!" a
 // command the encoder does not take, "-" a value it does not take, "/" done in part.
@@ -66,14 +69,11 @@ LineAnswer answerDoorLine(AutomationDesk& desk, std::string_view line, std::stri
     case DoorLine::Kind::Blank:
       return {};
     case DoorLine::Kind::Read:
-      return {std::string(doorKeyName(door.key)) + "=" + readDoorValue(door.key, desk.readBack()) +
-                  "\n",
-              std::nullopt};
+      return {std::string(doorKeyName(door.key)) + "=" + desk.read(door.key) + "\n", std::nullopt};
     case DoorLine::Kind::ReadAll: {
       std::string all;
-      const OnAirState air = desk.readBack();
       for (DoorKey key : doorReadAllFields()) {
-        all += std::string(doorKeyName(key)) + "=" + readDoorValue(key, air) + "\n";
+        all += std::string(doorKeyName(key)) + "=" + desk.read(key) + "\n";
       }
       return {all + "+\n", std::nullopt};
     }
@@ -83,7 +83,30 @@ LineAnswer answerDoorLine(AutomationDesk& desk, std::string_view line, std::stri
   return answerOf(desk.set({{door.key, door.value}}, source));
 }
 
-LineDoor::LineDoor(AutomationDesk& desk, AirLog& log) : desk_(desk), log_(log) {}
+LineDoor::LineDoor(AutomationDesk& desk, AirLog& log, Clock clock)
+    : desk_(desk), log_(log), clock_(clock ? std::move(clock) : Clock(monotonicMicros)) {}
+
+// A song's field is answered "+" when it is gathered, and its song's own answer when it ends one.
+LineAnswer LineDoor::answer(std::string_view line, const std::string& source) {
+  const auto parsed = parseDoorLine(line);
+  const auto* door = std::get_if<DoorLine>(&parsed);
+  if (!door || door->kind != DoorLine::Kind::Set ||
+      door->key->doorSyntax != DoorSyntax::SongField) {
+    return answerDoorLine(desk_, line, source);
+  }
+  auto taken = songs_.take(source, door->key, door->value, clock_());
+  if (const auto* refusal = std::get_if<Refusal>(&taken)) return {lineRefusal(*refusal), *refusal};
+  const auto& ready = std::get<std::optional<SongLines::Ready>>(taken);
+  if (!ready) return {"+\n", std::nullopt};
+  return answerOf(desk_.song(ready->song, ready->source));
+}
+
+void LineDoor::putSongOnAir(const SongLines::Ready& ready) {
+  const LineAnswer answered = answerOf(desk_.song(ready.song, ready.source));
+  if (answered.refusal) {
+    log_.writeAboutPeer("Linhas (" + ready.source + "): ! " + answered.refusal->text);
+  }
+}
 
 bool LineDoor::open(const std::string& address, std::uint16_t port, std::string& error) {
   listener_ = listenOn(address, port, error);
@@ -102,6 +125,12 @@ PollTask::Wait LineDoor::wait() {
                         static_cast<short>(POLLIN | (client.unsent.empty() ? 0 : POLLOUT)), 0});
   }
   wait.timeoutMs = acceptPause_.leftMs();
+  if (const auto due = songs_.nextDue()) {
+    const auto left = static_cast<int>(
+        std::clamp<std::int64_t>((*due - clock_() + kMicrosPerMilli - 1) / kMicrosPerMilli, 0,
+                                 SongLines::kQuietMicros / kMicrosPerMilli));
+    wait.timeoutMs = wait.timeoutMs < 0 ? left : std::min(wait.timeoutMs, left);
+  }
   return wait;
 }
 
@@ -113,6 +142,7 @@ bool LineDoor::service(std::span<const pollfd> polled) {
   std::erase_if(clients_, [](const Client& client) { return client.done; });
   if (polled[1].revents != 0) readDatagrams();
   if (polled[0].revents != 0) accept();
+  for (const SongLines::Ready& ready : songs_.due(clock_())) putSongOnAir(ready);
   return true;
 }
 
@@ -158,10 +188,10 @@ void LineDoor::readDatagrams() {
     for (const auto& piece : lines.feed(std::string(bytes) + (ended ? "" : "\n"))) {
       if (piece.kind == LineAssembler::Piece::Kind::Line) {
         // No one reads a datagram's answer: what was not done, in whole or in part, is logged.
-        const LineAnswer answer = answerDoorLine(desk_, piece.text, source);
-        if (answer.refusal || answer.reply.starts_with('/')) {
+        const LineAnswer answered = answer(piece.text, source);
+        if (answered.refusal || answered.reply.starts_with('/')) {
           log_.writeAboutPeer("Linhas (" + source +
-                              "): " + answer.reply.substr(0, answer.reply.size() - 1));
+                              "): " + answered.reply.substr(0, answered.reply.size() - 1));
         }
       }
     }
@@ -185,7 +215,7 @@ void LineDoor::serve(Client& client, short events) {
               ? lineRefusal({Refusal::Kind::InvalidValue,
                              "linha com mais de " + std::to_string(LineAssembler::kMaxLineLength) +
                                  " bytes"})
-              : answerDoorLine(desk_, piece.text, source).reply;
+              : answer(piece.text, source).reply;
     }
   }
   flush(client);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "FileDescriptor.h"
 #include "LineAssembler.h"
 #include "PollTask.h"
+#include "SongLines.h"
 
 namespace orvane {
 
@@ -30,8 +32,9 @@ struct LineAnswer {
 [[nodiscard]] std::string lineRefusal(const Refusal& refusal);
 
 // KEY=value lines from playouts, over TCP (answered, several clients) and UDP (one way) on the
-// same port. Each client is read and answered without blocking; one that floods with lines and
-// never reads the answers, or comes beyond kMaxClients, is shown the door.
+// same port. A song's fields on lines of their own are gathered (see SongLines) on the loop's
+// clock, no thread. Each client is read and answered without blocking; one that floods with lines
+// and never reads the answers, or comes beyond kMaxClients, is shown the door.
 class LineDoor : public PollTask {
  public:
   static constexpr std::size_t kMaxClients = 8;
@@ -41,7 +44,9 @@ class LineDoor : public PollTask {
   // doors, the console and the signal; the rest wait for the next turn.
   static constexpr int kMaxDatagramsPerTurn = 64;
 
-  LineDoor(AutomationDesk& desk, AirLog& log);
+  using Clock = std::function<std::int64_t()>;  // monotonic microseconds
+
+  LineDoor(AutomationDesk& desk, AirLog& log, Clock clock = {});
 
   [[nodiscard]] bool open(const std::string& address, std::uint16_t port, std::string& error);
   [[nodiscard]] std::uint16_t port() const { return port_; }
@@ -62,6 +67,8 @@ class LineDoor : public PollTask {
   void readDatagrams();
   void serve(Client& client, short events);
   void flush(Client& client);
+  LineAnswer answer(std::string_view line, const std::string& source);
+  void putSongOnAir(const SongLines::Ready& ready);
 
   AutomationDesk& desk_;
   AirLog& log_;
@@ -70,6 +77,8 @@ class LineDoor : public PollTask {
   std::uint16_t port_ = 0;
   std::vector<Client> clients_;
   AcceptPause acceptPause_;
+  Clock clock_;
+  SongLines songs_;
 };
 
 }  // namespace orvane

@@ -107,6 +107,8 @@ void EncoderState::encode() {
   };
   release(pending_.programmeType, onAir_.programmeType);
   release(pending_.programmeItemTime, onAir_.programmeItemTime);
+  // The operator's name is the whole name: a playout's scrolling name gives way to it.
+  if (pending_.programmeServiceName) onAir_.scrollingServiceName.clear();
   release(pending_.programmeServiceName, onAir_.programmeServiceName);
   release(pending_.radiotext[0], onAir_.radiotext[0]);
   release(pending_.radiotext[1], onAir_.radiotext[1]);

@@ -5,6 +5,7 @@
 
 #include "RdsCharset.h"
 #include "RdsLimits.h"
+#include "ServiceName.h"
 
 namespace orvane {
 namespace {
@@ -142,7 +143,7 @@ bool GroupScheduler::trafficNameShown(const OnAirState& state) const {
 }
 
 const std::string& GroupScheduler::nameShown(const OnAirState& state) const {
-  return trafficNameShown(state) ? trafficName_ : state.programmeServiceName;
+  return trafficNameShown(state) ? trafficName_ : serviceNameShown(state);
 }
 
 // The traffic name, like any edit, starts at segment 0, and goes out without the time of day:
@@ -156,8 +157,9 @@ RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader&
   nameSent_ = true;
   const bool traffic = trafficNameShown(state);
   if (segment_ == 0) {
-    frame_ = serviceName_.frameAt(rdsText(name_), state.timeInServiceName && !traffic,
-                                  time.signalMicros, time.unixMicros);
+    frame_ =
+        serviceName_.frameAt(rdsText(name_), state.timeInServiceName && !traffic, time.signalMicros,
+                             time.unixMicros, frameHoldMicros(state.scrollSpeed));
   }
   const RdsGroup group = serviceNameGroup(
       header, segment_, std::string_view(frame_).substr(static_cast<std::size_t>(segment_) * 2, 2),

@@ -82,6 +82,8 @@ json airJson(const KeptAir& kept) {
       {"ms", a.music},
       {"ptyn", codePointsOf(a.programmeTypeName)},
       {"lps", a.longServiceName},  // UTF-8 already
+      {"dps", codePointsOf(a.scrollingServiceName)},
+      {"dpss", a.scrollSpeed},
   };
   if (a.songTags) air["song"] = tagsJson(*a.songTags);
   if (kept.songEndsUnixMicros) air["songEnds"] = *kept.songEndsUnixMicros;
@@ -154,6 +156,9 @@ KeptAir keptOf(const json& air) {
   a.programmeTypeName = text(air.at("ptyn"), kMaxTypeNameLength, "ptyn");
   // A file from before the long name has none.
   if (air.contains("lps")) a.longServiceName = utf8Text(air.at("lps"), kLongServiceNameLength);
+  if (air.contains("dps"))
+    a.scrollingServiceName = text(air.at("dps"), kMaxScrollingNameLength, "dps");
+  if (air.contains("dpss")) a.scrollSpeed = bounded(air.at("dpss"), 0, kMaxScrollSpeed, "dpss");
   if (air.contains("song")) a.songTags = songOf(air.at("song"));
   if (air.contains("songEnds")) kept.songEndsUnixMicros = air.at("songEnds").get<std::int64_t>();
   if (air.contains("taEnds")) kept.trafficEndsUnixMicros = air.at("taEnds").get<std::int64_t>();

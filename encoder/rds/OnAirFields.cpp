@@ -10,9 +10,11 @@
 namespace orvane {
 namespace {
 
-// A name the doors send to run frame by frame: eight frames are already more than a listener
-// reads.
-constexpr int kMaxDynamicNameLength = 64;
+// What the doors' desk keeps rather than the air: the text it returns to, and its timers in
+// minutes, as the hardware encoders bound them.
+constexpr int kMaxSettingMinutes = 255;
+// What one field of a song may take before its line is cut.
+constexpr int kMaxSongFieldLength = 256;
 constexpr int kMaxProgrammeIdentification = 0xFFFF;
 
 std::string hex(unsigned value, int digits) {
@@ -72,7 +74,7 @@ constexpr auto kFields = std::to_array<OnAirFieldRow>({
      .bound = kMaxProgrammeType,
      .consoleKeyword = "PTY",
      .doorKey = "PTY",
-     .doorSyntax = DoorSyntax::ConsoleValue,
+     .doorSyntax = DoorSyntax::Decimal,
      .readAllRank = 4,
      .logLabel = "PTY",
      .element = OnAirField::ProgrammeType,
@@ -92,17 +94,30 @@ constexpr auto kFields = std::to_array<OnAirFieldRow>({
      .value = [](const OnAirState& s) { return s.programmeServiceName; },
      .describe = [](const OnAirState& s) { return quotedText(s.programmeServiceName); },
      .setText = [](OnAirState& s, std::string v) { s.programmeServiceName = std::move(v); }},
-    // The same value as PS, let longer on the doors; PS's line logs it.
+    // A playout's name of several frames, on air instead of PS while it is not empty.
     {.title = "scrolling programme service name",
      .type = FieldType::Text,
-     .bound = kMaxDynamicNameLength,
+     .bound = static_cast<int>(kMaxScrollingNameLength),
      .doorKey = "DPS",
      .doorAliases = {"DPS1"},
      .doorSyntax = DoorSyntax::Text,
      .readAllRank = 2,
+     .logLabel = "DPS",
      .element = OnAirField::ServiceName,
-     .value = [](const OnAirState& s) { return s.programmeServiceName; },
-     .setText = [](OnAirState& s, std::string v) { s.programmeServiceName = std::move(v); }},
+     .value = [](const OnAirState& s) { return s.scrollingServiceName; },
+     .describe = [](const OnAirState& s) { return quotedText(s.scrollingServiceName); },
+     .setText = [](OnAirState& s, std::string v) { s.scrollingServiceName = std::move(v); }},
+    {.title = "scrolling speed",
+     .type = FieldType::Code,
+     .bound = kMaxScrollSpeed,
+     .doorKey = "DPSS",
+     .doorSyntax = DoorSyntax::Decimal,
+     .readAllRank = 13,
+     .logLabel = "DPSS",
+     .element = OnAirField::ServiceName,
+     .value = [](const OnAirState& s) { return code(s.scrollSpeed); },
+     .describe = [](const OnAirState& s) { return scrollSpeedText(s.scrollSpeed); },
+     .setNumber = [](OnAirState& s, int v) { s.scrollSpeed = v; }},
     {.title = "first radiotext",
      .type = FieldType::Text,
      .bound = static_cast<int>(kMaxRadiotextLength),
@@ -236,13 +251,48 @@ constexpr auto kFields = std::to_array<OnAirFieldRow>({
      .type = FieldType::Frequencies,
      .doorKey = "AF",
      .doorSyntax = DoorSyntax::FixedAtStart},
+    // The desk's settings, as the hardware encoders' protocols name them; "?KEY" reads them.
+    {.title = "default radiotext",
+     .type = FieldType::Text,
+     .bound = static_cast<int>(kMaxRadiotextLength),
+     .doorKey = "RTDEFAULT",
+     .doorSyntax = DoorSyntax::Setting},
+    {.title = "minutes until a playout's text returns to the default",
+     .type = FieldType::Code,
+     .bound = kMaxSettingMinutes,
+     .doorKey = "RTTIMER",
+     .doorSyntax = DoorSyntax::Setting},
+    {.title = "minutes a traffic announcement may stay on",
+     .type = FieldType::Code,
+     .bound = kMaxSettingMinutes,
+     .doorKey = "TATIME",
+     .doorSyntax = DoorSyntax::Setting},
+    {.title = "scrolling name rate", .doorKey = "DPSR", .doorSyntax = DoorSyntax::Refused},
+    {.title = "scrolling name mode", .doorKey = "DPSM", .doorSyntax = DoorSyntax::Refused},
+    // A song a line a field, gathered by the line door until it is whole.
+    {.title = "song artist",
+     .bound = kMaxSongFieldLength,
+     .doorKey = "ARTIST",
+     .doorSyntax = DoorSyntax::SongField},
+    {.title = "song title",
+     .bound = kMaxSongFieldLength,
+     .doorKey = "TITLE",
+     .doorSyntax = DoorSyntax::SongField},
+    {.title = "song album",
+     .bound = kMaxSongFieldLength,
+     .doorKey = "ALBUM",
+     .doorSyntax = DoorSyntax::SongField},
+    {.title = "song duration in seconds",
+     .type = FieldType::Time,
+     .doorKey = "DURATION",
+     .doorSyntax = DoorSyntax::SongField},
     // Put there with a song's text by the doors' desk, or as a playout marks it; it describes
     // that text only.
     {.title = "radiotext plus item",
      .type = FieldType::Tags,
      .doorKey = "RTP",
      .doorSyntax = DoorSyntax::Markers,
-     .readAllRank = 13,
+     .readAllRank = 14,
      .value = markers},
     // A song as pira's encoders take it; the values it sets are their own rows'.
     {.title = "X-Command",

@@ -36,6 +36,10 @@ enum class DoorSyntax {
   FixedAtStart,    // known, and refused: it is set when the service starts
   Markers,         // RT+ markers as pira's encoders take them: "04,13,08,01,25,14"
   XCommand,        // pira's X-Command: radiotext, scrolling name and tags in one markup line
+  Decimal,         // 0 to `bound` in decimal, as the hardware encoders' protocols write codes
+  Setting,         // how the doors' desk behaves, not a value on air
+  SongField,       // one field of a song that comes a line a field
+  Refused,         // known, and refused with the reason: the encoder does not do it
 };
 
 // One value a station puts on air, with everything that names, bounds, reads and logs it. Adding

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -10,6 +11,12 @@
 
 namespace orvane {
 
+// The speed whose hold is the one a long name always had (4 s a frame).
+inline constexpr int kDefaultScrollSpeed = 4;
+inline constexpr int kMaxScrollSpeed = 9;
+// As long as the hardware encoders take a scrolling name: sixteen frames at most.
+inline constexpr std::size_t kMaxScrollingNameLength = 128;
+
 // What receivers are given right now. It changes only between commands, never while a value is
 // still waiting for ENCODE, so anything that builds groups from it reads a consistent picture.
 // The start values claim nothing a station has not said: no traffic programme, no programme
@@ -17,8 +24,12 @@ namespace orvane {
 struct OnAirState {
   // PI code; none: the encoder's own (--pi or its default), which a peer need not be told.
   std::optional<std::uint16_t> programmeIdentification;
-  int programmeType = 0;                         // PTY code, 0..31
-  std::string programmeServiceName;              // PSN, may be longer than 8 and then runs through
+  int programmeType = 0;             // PTY code, 0..31
+  std::string programmeServiceName;  // PSN, may be longer than 8 and then runs through
+  // A playout's scrolling name (DPS), shown instead of the name above while it is not empty, so
+  // that a door's PS= sets the name the station falls back to without stopping the scroll.
+  std::string scrollingServiceName;
+  int scrollSpeed = kDefaultScrollSpeed;         // how fast a name of several frames runs, 0..9
   std::array<std::string, 2> radiotext;          // TXT0 and TXT1, at most 64 bytes each
   ProgrammeItemTime programmeItemTime{0, 0, 0};  // day 0: none; group 1A then sends no number
   bool clockTimeGroups = false;                  // group 4A

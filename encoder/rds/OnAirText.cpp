@@ -5,6 +5,7 @@
 
 #include "CodeNames.h"
 #include "OnAirFields.h"
+#include "ServiceName.h"
 #include "Windows1252.h"
 
 namespace orvane {
@@ -93,6 +94,13 @@ std::string trafficProgrammeText(const OnAirState& state) {
 
 std::string musicText(bool music) {
   return music ? "música" : "fala";
+}
+
+std::string scrollSpeedText(int speed) {
+  const std::int64_t tenths = frameHoldMicros(speed) / 100'000;
+  std::string hold = std::to_string(tenths / 10);
+  if (tenths % 10 != 0) hold += "," + std::to_string(tenths % 10);
+  return std::to_string(speed) + " (" + hold + " s por imagem)";
 }
 
 }  // namespace orvane

@@ -26,5 +26,6 @@ namespace orvane {
 [[nodiscard]] std::string trafficAnnouncementText(const OnAirState& state);
 [[nodiscard]] std::string trafficProgrammeText(const OnAirState& state);
 [[nodiscard]] std::string musicText(bool music);
+[[nodiscard]] std::string scrollSpeedText(int speed);  // "6 (3 s por imagem)"
 
 }  // namespace orvane

@@ -1,9 +1,17 @@
 #include "ServiceName.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace orvane {
 namespace {
+
+// Never under 1.5 s: a receiver needs each frame's four segments twice over before it shows it,
+// and a driver needs time to look back at the road.
+constexpr std::array<std::int64_t, kMaxScrollSpeed + 1> kHoldBySpeedMillis = {
+    8000, 7000, 6000, 5000, 4000, 3500, 3000, 2500, 2000, 1500};
+static_assert(kHoldBySpeedMillis[kDefaultScrollSpeed] == 4000);
 
 std::string padded(std::string frame) {
   frame.resize(kServiceNameLength, ' ');
@@ -46,6 +54,16 @@ std::vector<std::string> serviceNameFrames(std::string_view name) {
   flush();
   if (frames.empty()) frames.push_back(padded({}));
   return frames;
+}
+
+const std::string& serviceNameShown(const OnAirState& state) {
+  return state.scrollingServiceName.empty() ? state.programmeServiceName
+                                            : state.scrollingServiceName;
+}
+
+std::int64_t frameHoldMicros(int speed) {
+  return kHoldBySpeedMillis.at(static_cast<std::size_t>(std::clamp(speed, 0, kMaxScrollSpeed))) *
+         1000;
 }
 
 std::string timeFrame(int hour, int minute) {

@@ -23,8 +23,10 @@ TimedServiceName::TimedServiceName(LocalOffset localOffset)
 
 // The name's frames wait while the time shows and go on where they stopped.
 std::string TimedServiceName::frameAt(std::string_view name, bool timeInName,
-                                      std::int64_t steadyMicros, std::int64_t unixMicros) {
+                                      std::int64_t steadyMicros, std::int64_t unixMicros,
+                                      std::int64_t holdMicros) {
   steadyNow_ = steadyMicros;
+  hold_ = holdMicros;
   unixNow_ = unixMicros;
   if (frames_.empty() || name != name_) {
     name_ = name;
@@ -44,7 +46,7 @@ std::string TimedServiceName::frameAt(std::string_view name, bool timeInName,
     return timeFrame(static_cast<int>(ofDay / kMinutesPerHour),
                      static_cast<int>(ofDay % kMinutesPerHour));
   }
-  if (frames_.size() > 1 && steadyNow_ - since_ >= kFrameHoldMicros) {
+  if (frames_.size() > 1 && steadyNow_ - since_ >= hold_) {
     index_ = (index_ + 1) % frames_.size();
     since_ = steadyNow_;
   }
@@ -54,7 +56,7 @@ std::string TimedServiceName::frameAt(std::string_view name, bool timeInName,
 std::optional<std::int64_t> TimedServiceName::nextChange(bool timeInName) const {
   std::optional<std::int64_t> next;
   auto earliest = [&next](std::int64_t when) { next = next ? std::min(*next, when) : when; };
-  if (frames_.size() > 1) earliest(since_ + kFrameHoldMicros);
+  if (frames_.size() > 1) earliest(since_ + hold_);
   if (timeInName) {
     if (steadyNow_ < timeShownUntil_) earliest(timeShownUntil_);
     const std::int64_t local = localSeconds(unixNow_);

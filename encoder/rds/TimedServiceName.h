@@ -27,9 +27,11 @@ class TimedServiceName {
 
   explicit TimedServiceName(LocalOffset localOffset);
 
-  // The frame of `name` (in whatever character set it is sent) to show now.
+  // The frame of `name` (in whatever character set it is sent) to show now, each of its frames
+  // held for `holdMicros`.
   [[nodiscard]] std::string frameAt(std::string_view name, bool timeInName,
-                                    std::int64_t steadyMicros, std::int64_t unixMicros);
+                                    std::int64_t steadyMicros, std::int64_t unixMicros,
+                                    std::int64_t holdMicros = kFrameHoldMicros);
 
   // When the frame may next change, in steady time, given the last call; none while the name
   // stands still.
@@ -43,6 +45,7 @@ class TimedServiceName {
   std::vector<std::string> frames_;
   std::size_t index_ = 0;
   std::int64_t since_ = 0;                // when the current frame began
+  std::int64_t hold_ = kFrameHoldMicros;  // of the name's frames, as the last call gave it
   std::optional<std::int64_t> timeSlot_;  // which half minute of local time it was
   std::int64_t timeShownUntil_ = 0;
   std::int64_t steadyNow_ = 0;

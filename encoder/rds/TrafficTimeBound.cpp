@@ -25,6 +25,11 @@ std::optional<std::int64_t> TrafficTimeBound::endsAt() const {
   return state_.onAir().trafficAnnouncement ? endsAt_ : std::nullopt;
 }
 
+void TrafficTimeBound::setBound(std::int64_t boundMicros) {
+  boundMicros_ = boundMicros;
+  if (endsAt_) endsAt_ = clock_() + boundMicros_;
+}
+
 void TrafficTimeBound::resume(std::int64_t endsAt) {
   givenSeen_ = state_.trafficAnnouncementsGiven();
   endsAt_ = endsAt;
@@ -74,7 +79,7 @@ bool TrafficTimeBound::service(std::span<const pollfd>) {
   lastExpiry_ = now;
   log_.write("TA desligado: esteve ligado mais de " +
              std::to_string(boundMicros_ / kMicrosPerSecond) +
-             " s sem ser renovado (--ta-timeout)");
+             " s sem ser renovado (--ta-timeout, TATIME)");
   return true;
 }
 

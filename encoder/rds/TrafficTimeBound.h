@@ -22,6 +22,8 @@ class TrafficTimeBound : public PollTask {
 
   // When the TA on air switches itself off; none when it is off.
   [[nodiscard]] std::optional<std::int64_t> endsAt() const;
+  // A new bound, from a playout: a TA on air now ends that long from now.
+  void setBound(std::int64_t boundMicros);
   // After a restart: the restored TA ends when its bound would have.
   void resume(std::int64_t endsAt);
   // Times a TA was switched off by its bound, since the start.

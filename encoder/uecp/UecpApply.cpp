@@ -112,7 +112,9 @@ UecpAnswer applyAddressed(UecpCode code, std::string_view element, OnAirState& s
       return UecpAnswer::Ok;
     }
     case UecpCode::ServiceName:
+      // A peer's name is the whole name, as the console's is: a playout's scrolling one yields.
       state.programmeServiceName = trimmedText(element.substr(kDataAt));
+      state.scrollingServiceName.clear();
       return UecpAnswer::Ok;
     case UecpCode::TrafficFlags:
       if (value > kMaxTrafficFlags) return UecpAnswer::OutOfRange;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "ServiceName.h"
+
 namespace orvane {
 namespace {
 
@@ -78,10 +80,11 @@ std::vector<std::string> UecpBridge::lagging() const {
 // The name's frames are timed on the monotonic clock, so that a clock put back cannot hold one.
 UecpSnapshot UecpBridge::wanted(std::int64_t monotonicMicros, std::int64_t unixMicros) {
   const OnAirState& onAir = state_.onAir();
-  return uecpSnapshot(onAir, state_.assigned(),
-                      serviceName_.frameAt(onAir.programmeServiceName, onAir.timeInServiceName,
-                                           monotonicMicros, unixMicros),
-                      texts_);
+  return uecpSnapshot(
+      onAir, state_.assigned(),
+      serviceName_.frameAt(serviceNameShown(onAir), onAir.timeInServiceName, monotonicMicros,
+                           unixMicros, frameHoldMicros(onAir.scrollSpeed)),
+      texts_);
 }
 
 UecpClock UecpBridge::clockAt(std::int64_t unixMicros) const {

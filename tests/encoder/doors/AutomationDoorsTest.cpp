@@ -41,9 +41,10 @@ TEST(AutomationDoors, LinesOverTcpAreAnsweredAndOverUdpGoOnAir) {
   const std::uint16_t port = announcedPort(encoder, "linhas de automação");
   TestClient playout(port);
   // CR alone, LF and CRLF, as the hardware encoders' playouts and scripts end their lines.
-  ASSERT_TRUE(playout.send("TEXT=Olá\rPTY=0A\nPTY=zz\r\n?PTY\rAF=87.6\r?PI\r"));
+  // PTY in decimal, as a plugin written for a hardware encoder sends Pop Music.
+  ASSERT_TRUE(playout.send("TEXT=Olá\rPTY=10\nPTY=zz\r\n?PTY\rAF=87.6\r?PI\r"));
   for (const char* answer :
-       {"+", "+", "- PTY=zz: não é hexadecimal", "PTY=0A",
+       {"+", "+", "- PTY=zz: esperado de 0 a 31 em decimal", "PTY=10",
         "! AF: as frequências alternativas fixam-se no arranque (--af)", "PI=8201"}) {
     EXPECT_EQ(playout.readLine(), answer);
   }
@@ -123,6 +124,44 @@ TEST(AutomationDoors, PiraClientsAreAnsweredInOneByteAndTagTheirSong) {
   EXPECT_EQ(heard.rtPlus.back().items,
             (std::map<int, std::string>{{4, "Mão Morta"}, {1, "Budapeste"}}));
   EXPECT_FALSE(heard.trafficAnnouncement) << "no TA without TP";
+}
+
+// Rivendell's pypad_inno713_tcp: a connection a line, DPS= before PS=, and TEXT=%t - %a, which
+// --rtplus-format title-artist tags; then a 2wcom-style song a field a line, tagged exactly from
+// its fields whatever the format says. What a receiver shows of each.
+TEST(AutomationDoors, RivendellsScrollingNameStaysAndSongFieldsGetExactTags) {
+  EncoderProcess encoder({"--port", "0", "--automation", "127.0.0.1:0", "--rtplus",
+                          "--rtplus-format", "title-artist", "--groups", "-"},
+                         EncoderProcess::Log::OnStandardError);
+  ASSERT_NE(encoder.port(), 0);
+  const std::uint16_t port = announcedPort(encoder, "linhas de automação");
+  for (const char* line : {"DPSS=9\r\n", "DPS=TOCA FADO AGORA\r\n", "PS=ORVANE\r\n",
+                           "TEXT=Hey Jude - Remastered - The Beatles\r\n"}) {
+    EXPECT_TRUE(TestClient(port).send(line));
+  }
+  EXPECT_TRUE(encoder.skipPast("RTXT1 \"Hey Jude - Remastered - The Beatles\""));
+  LineReader signal(encoder.signalFd());
+  const auto hear = [&signal](int groups) {
+    std::string hex;
+    for (int i = 0; i < groups; ++i) hex += signal.next().value_or("") + "\n";
+    return decodeStation(groupsFromHex(hex).value_or(std::vector<RdsGroup>{}));
+  };
+  Station heard = hear(60);
+  EXPECT_NE(std::ranges::find(heard.serviceNames, "AGORA   "), heard.serviceNames.end());
+  EXPECT_EQ(std::ranges::find(heard.serviceNames, "ORVANE  "), heard.serviceNames.end());
+  ASSERT_FALSE(heard.rtPlus.empty());
+  EXPECT_EQ(heard.rtPlus.back().items,
+            (std::map<int, std::string>{{4, "The Beatles"}, {1, "Hey Jude - Remastered"}}));
+
+  TestClient playout(port);
+  ASSERT_TRUE(playout.send("ARTIST=Jean-Michel Jarre\rTITLE=Oxygène - Live\rDPS=\r"));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(playout.readLine(), "+");
+  EXPECT_TRUE(encoder.skipPast("RTXT1 \"Jean-Michel Jarre - Oxygène - Live\""));
+  heard = hear(60);
+  EXPECT_EQ(heard.serviceNames.back(), "ORVANE  ");
+  ASSERT_FALSE(heard.rtPlus.empty());
+  EXPECT_EQ(heard.rtPlus.back().items,
+            (std::map<int, std::string>{{4, "Jean-Michel Jarre"}, {1, "Oxygène - Live"}}));
 }
 
 TEST(AutomationDoors, TrafficAnnouncementLeftOnSwitchesItselfOffAfterItsBound) {

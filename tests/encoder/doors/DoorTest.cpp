@@ -14,6 +14,7 @@
 #include "NowPlayingFile.h"
 #include "RdsDecoder.h"
 #include "ServerOptions.h"
+#include "SongLines.h"
 #include "Windows1252.h"
 #include "XCommand.h"
 
@@ -86,17 +87,20 @@ TEST(DoorLine, ValuesTakeTheConsolesMeaningAndBounds) {
     const char* value;
     const char* error;  // empty: accepted
   };
+  // PTY is decimal, as the hardware encoders' plugins send it: 10 is Pop Music, not 0x10.
   for (const Row& row :
-       {Row{doorKeyNamed("PTY"), "0A", ""}, Row{doorKeyNamed("PI"), "0", "PI=0: esperado"},
-        Row{doorKeyNamed("CT"), "2", "CT=2"}, Row{doorKeyNamed("AF"), "87.6", "AF: as frequências"},
-        Row{doorKeyNamed("TA"), "1", ""}, Row{doorKeyNamed("CT"), "01", ""}}) {
+       {Row{doorKeyNamed("PTY"), "10", ""}, Row{doorKeyNamed("PTY"), "0A", "PTY=0A: esperado"},
+        Row{doorKeyNamed("PI"), "0", "PI=0: esperado"}, Row{doorKeyNamed("CT"), "2", "CT=2"},
+        Row{doorKeyNamed("AF3"), "87.6", "AF: as frequências"}, Row{doorKeyNamed("TA"), "1", ""},
+        Row{doorKeyNamed("CT"), "01", ""}, Row{doorKeyNamed("DPSR"), "1", "DPSR: não suportado"},
+        Row{doorKeyNamed("TITLE"), "x", "TITLE: um campo de música"}}) {
     OnAirState state;
     AssignedFields fields;
     const auto error = applyDoorValue(row.key, row.value, state, fields);
     EXPECT_EQ((error ? error->text : "").substr(0, std::string(row.error).size()), row.error)
         << doorKeyName(row.key) << "=" << row.value;
     if (!error) {
-      EXPECT_TRUE(row.key != doorKeyNamed("PTY") || state.programmeType == 0x0A);
+      EXPECT_TRUE(row.key != doorKeyNamed("PTY") || state.programmeType == 10);
       EXPECT_TRUE(row.key != doorKeyNamed("CT") || state.clockTimeGroups) << "CT=" << row.value;
     }
   }
@@ -185,18 +189,18 @@ TEST(OnAirFields, DoorsReadBackEachValueWithinItsBoundAndNoNameIsTakenTwice) {
                 fresh(doorNames, row.doorAliases[1]) && fresh(consoleNames, row.consoleKeyword) &&
                 fresh(logLabels, row.logLabel))
         << row.title;
-    if (row.doorSyntax == DoorSyntax::None || row.doorSyntax == DoorSyntax::FixedAtStart ||
-        row.type == FieldType::Command) {
-      continue;
-    }
+    // Known to the doors and refused, the desk's own, or set by no door.
+    if (!row.value || row.doorSyntax == DoorSyntax::None) continue;
     EXPECT_NE(std::ranges::find(listed, &row), listed.end()) << row.title;
     if (row.type == FieldType::Tags) continue;  // bounded by the text they mark: see below
     const bool text = row.type == FieldType::Text || row.type == FieldType::Utf8Text;
+    const bool decimal = row.doorSyntax == DoorSyntax::Decimal;
     char digits[16];
-    std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(row.bound));
+    std::snprintf(digits, sizeof digits, decimal ? "%u" : "%02X", static_cast<unsigned>(row.bound));
     const std::string atBound =
         text ? std::string(static_cast<std::size_t>(row.bound), 'a') : std::string(digits);
-    std::snprintf(digits, sizeof digits, "%X", static_cast<unsigned>(row.bound + 1));
+    std::snprintf(digits, sizeof digits, decimal ? "%u" : "%X",
+                  static_cast<unsigned>(row.bound + 1));
     const std::string beyond = text ? atBound + "a" : std::string(digits);
     OnAirState state;
     AssignedFields fields;
@@ -207,7 +211,8 @@ TEST(OnAirFields, DoorsReadBackEachValueWithinItsBoundAndNoNameIsTakenTwice) {
     }
     bool cut = false;
     const auto refusal = applyDoorValue(&row, beyond, state, fields, &cut);
-    if (text) {
+    // A text is cut to fit; the long name, UTF-8 kept as sent, is refused (see below).
+    if (row.type == FieldType::Text) {
       EXPECT_TRUE(!refusal && cut && readDoorValue(&row, state) == atBound) << row.title;
       continue;
     }
@@ -267,6 +272,67 @@ TEST(NowPlaying, DurationsAreSecondsWithinADay) {
   EXPECT_EQ(readDuration("215.5"), std::chrono::milliseconds(215500));
   for (const char* bad : {"", "0", "-3", "nan", "inf", "86401", "3:35", "1e400"}) {
     EXPECT_FALSE(readDuration(bad)) << bad;
+  }
+}
+
+// Lines a field, as a playout sends them, each "ms source KEY=value"; what goes on air, each
+// "ms source artist|title|album|seconds" (a refused line: "ms !"). Due songs are taken before
+// each line and until a second after the last.
+TEST(SongLines, ASongGoesOnAirAtItsTitleOrOnceItsSourceIsQuiet) {
+  struct Row {
+    const char* what;
+    std::vector<const char*> lines;
+    std::vector<const char*> onAir;
+  };
+  const std::vector<Row> rows = {
+      {"artist, then title: at once",
+       {"0 a ARTIST=Ana Moura", "10 a TITLE=Desfado"},
+       {"10 a Ana Moura|Desfado||0"}},
+      {"fields after the title complete it",
+       {"0 a TITLE=Desfado", "50 a DURATION=215.5", "60 a ARTIST=Ana Moura"},
+       {"0 a |Desfado||0", "260 a Ana Moura|Desfado||215.5"}},
+      {"no title: after the quiet",
+       {"0 a ARTIST=Xutos", "150 a ALBUM=Circo"},
+       {"350 a Xutos||Circo|0"}},
+      {"two songs in one burst, and two sources apart",
+       {"0 a ARTIST=A", "0 a ALBUM=X", "0 b ARTIST=C", "1 a TITLE=T", "2 a ARTIST=B", "3 a TITLE=U",
+        "4 b TITLE=V"},
+       {"1 a A|T|X|0", "3 a B|U||0", "4 b C|V||0"}},
+      {"after the quiet, the next song",
+       {"0 a ARTIST=A", "1 a TITLE=T", "500 a TITLE=U", "900 a DURATION=x", "901 a DURATION=0"},
+       {"1 a A|T||0", "500 a |U||0", "900 !", "1101 a |||0"}},
+  };
+  for (const Row& row : rows) {
+    SongLines songs;
+    std::vector<std::string> onAir;
+    const auto put = [&onAir](std::int64_t ms, const SongLines::Ready& ready) {
+      const NowPlaying& song = ready.song;
+      char seconds[16];
+      std::snprintf(seconds, sizeof seconds, "%g",
+                    song.duration ? static_cast<double>(song.duration->count()) / 1000 : 0.0);
+      onAir.push_back(std::to_string(ms) + " " + ready.source + " " + song.artist + "|" +
+                      song.title + "|" + song.album + "|" + seconds);
+    };
+    const auto takeDue = [&](std::int64_t ms) {
+      for (const auto& ready : songs.due(ms * 1000)) put(ms, ready);
+    };
+    std::int64_t ms = 0;
+    for (const std::string line : row.lines) {
+      const std::size_t blank = line.find(' '), second = line.find(' ', blank + 1);
+      ms = std::stoll(line.substr(0, blank));
+      for (std::int64_t at = ms - 1; songs.nextDue() && *songs.nextDue() <= at * 1000;) {
+        takeDue(*songs.nextDue() / 1000);
+      }
+      const auto door = std::get<DoorLine>(parseDoorLine(line.substr(second + 1)));
+      auto taken =
+          songs.take(line.substr(blank + 1, second - blank - 1), door.key, door.value, ms * 1000);
+      if (std::holds_alternative<Refusal>(taken)) onAir.push_back(std::to_string(ms) + " !");
+      if (auto* ready = std::get_if<std::optional<SongLines::Ready>>(&taken); ready && *ready) {
+        put(ms, **ready);
+      }
+    }
+    while (songs.nextDue()) takeDue(*songs.nextDue() / 1000);
+    EXPECT_EQ(onAir, std::vector<std::string>(row.onAir.begin(), row.onAir.end())) << row.what;
   }
 }
 
@@ -400,8 +466,8 @@ TEST_F(DeskTest, SongGoesOnAirWithItsTagsAndExpiresToTheStationsText) {
 TEST_F(DeskTest, LinesAreAnsweredWithWhatIsOnAirAndHowMuchWasDone) {
   desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
   EXPECT_EQ(answerDoorLine(*desk_, "??", "teste").reply,
-            "PS=\nDPS=\nTEXT=\nPTY=00\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=8201\nCT=0\nLPS=\n"
-            "RTP=00,00,00,00,00,00\n+\n");
+            "PS=\nDPS=\nTEXT=\nPTY=0\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=8201\nCT=0\nLPS=\n"
+            "DPSS=4\nRTP=00,00,00,00,00,00\n+\n");
   for (const auto& [line, reply] : std::vector<std::pair<const char*, const char*>>{
            {"TA=1", "/ TA: fora do ar sem TP\n"},
            {"TP=1", "+\n"},
@@ -467,6 +533,65 @@ TEST_F(DeskTest, ExpiryLeavesSomeoneElsesTextAndFilterKeepsJinglesOff) {
   EXPECT_EQ(desk_->set({{doorKeyNamed("PS"), "NOVO"}, {doorKeyNamed("PTY"), "99"}}, "teste").kind,
             AutomationDesk::Outcome::Kind::Refused);
   EXPECT_EQ(state_.onAir().programmeServiceName, "");
+}
+
+// Rivendell sends DPS= and then PS=: the static name goes under the scrolling one, which runs at
+// DPSS's pace until DPS= empties it; the console's PSN is the whole name again.
+TEST_F(DeskTest, TheScrollingNameRunsOverThePsUntilEmptiedOrTheConsoleNamesTheStation) {
+  desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
+  (void)desk_->set({{doorKeyNamed("DPS"), "TOCA FADO AGORA"}}, "teste");
+  (void)desk_->set({{doorKeyNamed("PS"), "ORVANE"}, {doorKeyNamed("DPSS"), "9"}}, "teste");
+  test::Station station = heard();
+  ASSERT_GE(station.serviceNames.size(), 4u);
+  EXPECT_EQ(std::vector(station.serviceNames.begin(), station.serviceNames.begin() + 4),
+            (std::vector<std::string>{"TOCA    ", "FADO    ", "AGORA   ", "TOCA    "}));
+  const auto held = static_cast<std::int64_t>(station.serviceNameAt[2] - station.serviceNameAt[1]) *
+                    GroupScheduler::kGroupMicros;
+  EXPECT_GE(held, 1'500'000);
+  EXPECT_LT(held, 2'500'000);
+  (void)desk_->set({{doorKeyNamed("DPS"), ""}}, "teste");
+  EXPECT_EQ(heard().serviceNames, std::vector<std::string>{"ORVANE  "});
+  (void)desk_->set({{doorKeyNamed("DPS"), "TOCA FADO"}}, "teste");
+  (void)state_.apply(Command{Keyword::Psn, 0, {}, "CONSOLA"});
+  (void)state_.apply(Command{});
+  EXPECT_EQ(heard().serviceNames, std::vector<std::string>{"CONSOLA "});
+}
+
+// What a hardware encoder's playout sets once at its start: the default text shows at once, a
+// playout's text returns to it after RTTIMER minutes (0: never), and TATIME bounds a TA.
+TEST_F(DeskTest, PlayoutSetsTheDefaultTextItsTimerAndTheTrafficBound) {
+  desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
+  const auto set = [this](const char* key, const char* value) {
+    return desk_->set({{doorKeyNamed(key), value}}, "teste").kind;
+  };
+  EXPECT_EQ(set("RTDEFAULT", "Rádio Orvane"), AutomationDesk::Outcome::Kind::OnAir);
+  EXPECT_EQ(utf8FromWindows1252(state_.onAir().radiotext[0]), "Rádio Orvane");
+  EXPECT_EQ(set("RTTIMER", "1"), AutomationDesk::Outcome::Kind::OnAir);
+  (void)set("TEXT", "Playout");
+  advance(std::chrono::minutes(1));
+  EXPECT_EQ(desk_->read(doorKeyNamed("RTDEFAULT")),
+            utf8FromWindows1252(state_.onAir().radiotext[0]));
+  (void)set("RTTIMER", "0");
+  (void)set("TEXT", "Sempre");
+  advance(std::chrono::hours(5));
+  EXPECT_EQ(std::tuple(state_.onAir().radiotext[0], desk_->read(doorKeyNamed("RTTIMER"))),
+            std::tuple("Sempre", "0"));
+  EXPECT_EQ(set("TATIME", "2"), AutomationDesk::Outcome::Kind::Refused) << "no bound to set";
+  TrafficTimeBound bound(state_, log_, 60'000'000, [this] { return now_; });
+  desk_->boundTraffic(bound);
+  EXPECT_EQ(
+      std::tuple(set("TATIME", "0"), set("TATIME", "256"), set("TATIME", "2")),
+      std::tuple(AutomationDesk::Outcome::Kind::Refused, AutomationDesk::Outcome::Kind::Refused,
+                 AutomationDesk::Outcome::Kind::OnAir));
+  (void)desk_->set({{doorKeyNamed("TP"), "1"}, {doorKeyNamed("TA"), "1"}}, "teste");
+  (void)bound.service();
+  advance(std::chrono::seconds(119));
+  (void)bound.service();
+  EXPECT_TRUE(state_.onAir().trafficAnnouncement);
+  advance(std::chrono::seconds(1));
+  (void)bound.service();
+  EXPECT_EQ(std::tuple(state_.onAir().trafficAnnouncement, desk_->read(doorKeyNamed("TATIME"))),
+            std::tuple(false, "2"));
 }
 
 }  // namespace

@@ -149,11 +149,15 @@ TEST(UecpSession, TakesWholeFramesAnswersAsAskedAndLeavesOtherAddressesAlone) {
   PipedLog log;
   UecpSession session(state, log.log, {5, 2}, "10.0.0.9:4001");
   UecpPeer answers;
+  // A peer's PS is the whole name, as the console's is: a playout's scrolling name yields to it.
+  OnAirState scrolling;
+  scrolling.scrollingServiceName = "TOCA FADO";
+  (void)state.replaceOnAir(scrolling, {});
   EXPECT_EQ(session.receive(frame({5, 0}, 1, uecpProgrammeType(10) + uecpServiceName("NOTICIAS"))),
             "");
   const OnAirState taken = state.onAir();
-  EXPECT_EQ(std::tuple(taken.programmeType, taken.programmeServiceName),
-            std::tuple(10, "NOTICIAS"));
+  EXPECT_EQ(std::tuple(taken.programmeType, taken.programmeServiceName, taken.scrollingServiceName),
+            std::tuple(10, "NOTICIAS", ""));
   answers.feed(session.receive(frame({6, 0}, 2, uecpProgrammeType(3))));
   answers.feed(session.receive(
       frame({5, 2}, 3, uecpServiceName("OUTRO") + std::string("\x07\x00\x00\x20", 4))));
