@@ -2,7 +2,8 @@
 """The state file's cost and promptness, run by hand: a console changing the radiotext every
 second and a playout sending a song every three minutes (both scaled by SPEEDUP), for SECONDS.
 Prints writes and bytes per hour, the time from a change going on air to its state on disk
-(median, worst), and whether a restart's first group carries the kept air.
+(median, worst), the writes while two radiotext lines only take turns (none wanted: the turns
+are no news), and whether a restart's first group carries the kept air.
 
     bench/state-file.py build/encoder/orvane-encoder [seconds] [speedup]
 """
@@ -19,7 +20,7 @@ args = [encoder, "--state", state, "--port", "0", "--http", "127.0.0.1:0", "--au
 def start(extra=()):
     proc = subprocess.Popen(args + list(extra), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                             bufsize=0)
-    ports, stream = {}, proc.stderr if extra else proc.stdout
+    ports, stream = {}, proc.stderr if "-" in extra else proc.stdout
     while len(ports) < 3:
         line = stream.readline().decode()
         if line.startswith("orvane-encoder: "):
@@ -40,7 +41,7 @@ def on_disk(needle, deadline):
     return None
 
 
-proc, ports = start()
+proc, ports = start(["--groups", os.devnull])
 console = socket.create_connection(("127.0.0.1", ports["console"]))
 console.sendall(b'PTY=0A\nPSN="ORVANE"\nENCODE\nTP=01\n')
 latencies, started, n = [], time.monotonic(), 0
@@ -59,12 +60,23 @@ while time.monotonic() - started < seconds:
     latencies.append((landed - sent) if landed else float("inf"))
     time.sleep(max(0, sent + 1 - time.monotonic()))
 elapsed = time.monotonic() - started
-status = json.load(urllib.request.urlopen("http://127.0.0.1:%d/status" % ports["http"]))
-writes, size = status["state"]["writes"], os.path.getsize(state)
+
+
+def writes_so_far():
+    return json.load(urllib.request.urlopen("http://127.0.0.1:%d/status" % ports["http"]))[
+        "state"]["writes"]
+
+
+writes, size = writes_so_far(), os.path.getsize(state)
 print("writes/hour %.0f, bytes/hour %.0f (file %d bytes)" %
       (writes * 3600 / elapsed, writes * size * 3600 / elapsed, size))
 print("change to disk: median %.0f ms, worst %.0f ms over %d changes" %
       (statistics.median(latencies) * 1000, max(latencies) * 1000, len(latencies)))
+time.sleep(1.5)  # the last change written
+quiet, before_quiet = 30, writes_so_far()
+time.sleep(quiet)
+print("writes in %d s of two lines taking turns and nothing else: %d" %
+      (quiet, writes_so_far() - before_quiet))
 proc.kill()
 proc.wait()
 

@@ -86,6 +86,12 @@ void bringBack(const std::string& path, const StateSettings& settings, EncoderSt
               "; começa dos valores de arranque");
     return;
   }
+  restored.continuity = kept->continuity;
+  restored.radiotextThen = kept->air.radiotext;
+  if (!kept->agenda.is_null()) {
+    restored.agenda = readKeptAgenda(kept->agenda);
+    if (!restored.agenda) log.write("Agenda não restaurada de " + path + ": valores inválidos");
+  }
   settle(*kept, restored, settings, clocks);
   // The PI is configuration: the command line's, or the encoder's own.
   kept->air.programmeIdentification = state.onAir().programmeIdentification;
@@ -110,14 +116,32 @@ StateKeeper::StateKeeper(std::string path, FileDescriptor lock, std::string prob
   if (lock_.valid()) written_ = look();
 }
 
+void StateKeeper::follow(Sources sources) {
+  sources_ = std::move(sources);
+  if (written_ && writes_ == 0) written_ = look();
+}
+
 KeptAirHealth StateKeeper::health() const {
   return {path_, lock_.valid() && problem_.empty(), lastWrittenUnix_, writes_, problem_};
 }
 
+bool StateKeeper::Seen::operator==(const Seen& other) const {
+  const auto pairing = [](const Seen& seen) -> std::optional<bool> {
+    const auto& rotation = seen.continuity.rotation;
+    if (!rotation) return std::nullopt;
+    return rotation->textB != (rotation->line == 1);  // the flag line 0 has
+  };
+  return air == other.air && playoutTextEnds == other.playoutTextEnds &&
+         trafficEnds == other.trafficEnds && pairing(*this) == pairing(other) &&
+         continuity.songItem == other.continuity.songItem && agenda == other.agenda;
+}
+
 StateKeeper::Seen StateKeeper::look() const {
-  Seen seen{state_.onAir(), {}, {}};
-  if (deadlines_.playoutText) seen.playoutTextEnds = deadlines_.playoutText();
-  if (deadlines_.traffic) seen.trafficEnds = deadlines_.traffic();
+  Seen seen{state_.onAir(), {}, {}, {}, {}};
+  if (sources_.playoutText) seen.playoutTextEnds = sources_.playoutText();
+  if (sources_.traffic) seen.trafficEnds = sources_.traffic();
+  if (sources_.signal) seen.continuity = sources_.signal();
+  if (sources_.agenda) seen.agenda = sources_.agenda();
   return seen;
 }
 
@@ -146,8 +170,8 @@ void StateKeeper::flush() {
 }
 
 void StateKeeper::write(const Seen& seen) {
-  KeptAir kept{
-      seen.air, asUnix(seen.playoutTextEnds, clocks_), asUnix(seen.trafficEnds, clocks_), {}};
+  KeptAir kept{seen.air, asUnix(seen.playoutTextEnds, clocks_), asUnix(seen.trafficEnds, clocks_),
+               seen.continuity, seen.agenda ? keptAgendaJson(*seen.agenda) : nlohmann::json()};
   // Configuration, not state: never kept, so that a changed --pi always wins.
   kept.air.programmeIdentification.reset();
   lastWriteMono_ = clocks_.monotonic();

@@ -9,6 +9,7 @@
 #include "AirLog.h"
 #include "EncoderState.h"
 #include "FileDescriptor.h"
+#include "KeptAgenda.h"
 #include "KeptAir.h"
 #include "PollTask.h"
 
@@ -29,17 +30,21 @@ class StateKeeper : public PollTask {
     std::function<std::int64_t()> monotonic;
     std::function<std::int64_t()> unix;
   };
-  // The deadlines that end part of the air, in the monotonic clock's time.
-  struct Deadlines {
+  // What else is kept besides the air: the deadlines that end part of it, in the monotonic
+  // clock's time; where the signal's radiotext stands; the schedule entry running.
+  struct Sources {
     std::function<std::optional<std::int64_t>()> playoutText;
     std::function<std::optional<std::int64_t>()> traffic;
+    std::function<GroupScheduler::Continuity()> signal;
+    std::function<std::optional<KeptAgenda>()> agenda;
   };
 
   // `lock` held, or invalid with `problem` saying why the air cannot be kept.
   StateKeeper(std::string path, FileDescriptor lock, std::string problem, const EncoderState& state,
               AirLog& log, Clocks clocks);
 
-  void follow(Deadlines deadlines) { deadlines_ = std::move(deadlines); }
+  // Given before the first turn: what the sources hold then came from the file just read.
+  void follow(Sources sources);
   [[nodiscard]] KeptAirHealth health() const;
 
   [[nodiscard]] Wait wait() override;
@@ -51,7 +56,13 @@ class StateKeeper : public PollTask {
   struct Seen {
     OnAirState air;
     std::optional<std::int64_t> playoutTextEnds, trafficEnds;
-    bool operator==(const Seen&) const = default;
+    GroupScheduler::Continuity continuity;
+    std::optional<KeptAgenda> agenda;
+    // The rotation's turns alone are no news: between two edits each line keeps its A/B flag,
+    // so a file written at any turn gives back either the message on air or the other one with
+    // its own flag, which receivers take as the turn it is. Only the pairing of lines and flags
+    // is compared, so that two lines taking turns do not cost a write every few seconds.
+    bool operator==(const Seen& other) const;
   };
   [[nodiscard]] Seen look() const;
   void write(const Seen& seen);
@@ -61,7 +72,7 @@ class StateKeeper : public PollTask {
   const EncoderState& state_;
   AirLog& log_;
   Clocks clocks_;
-  Deadlines deadlines_;
+  Sources sources_;
   std::optional<Seen> written_;
   std::optional<std::int64_t> lastWriteMono_;
   std::optional<std::int64_t> lastWrittenUnix_;
@@ -75,6 +86,10 @@ struct RestoredAir {
   bool restored = false;
   // In the monotonic clock's time, to be handed on to their owners.
   std::optional<std::int64_t> playoutTextEnds, trafficEnds;
+  // For the signal to go on from: the rotation and song item, and the radiotext they were on.
+  GroupScheduler::Continuity continuity;
+  std::array<std::string, 2> radiotextThen;
+  std::optional<KeptAgenda> agenda;  // for the schedule to go on from
 };
 
 struct StateSettings {

@@ -179,10 +179,17 @@ int main(int argc, char** argv) {
   if (doors.desk) doors.desk->boundTraffic(trafficBound);
   if (doors.desk && kept.playoutTextEnds) doors.desk->resumePlayoutText(*kept.playoutTextEnds);
   if (doors.desk && !kept.restored) doors.desk->startWithDefaultText();
+  if (output) output->resume(kept.continuity, kept.radiotextThen);
+  AgendaDesk agenda(state, log, scheduleClock());
+  if (kept.agenda && !options.schedulePath.empty()) agenda.resume(*kept.agenda);
   if (kept.keeper) {
     AutomationDesk* desk = doors.desk.get();
-    kept.keeper->follow({[desk] { return desk ? desk->playoutTextEnds() : std::nullopt; },
-                         [&trafficBound] { return trafficBound.endsAt(); }});
+    SignalOutput* signal = output.get();
+    kept.keeper->follow(
+        {[desk] { return desk ? desk->playoutTextEnds() : std::nullopt; },
+         [&trafficBound] { return trafficBound.endsAt(); },
+         [signal] { return signal ? signal->continuity() : GroupScheduler::Continuity{}; },
+         [&agenda] { return agenda.kept(); }});
   }
   if (output) output->reportTo([&log](const std::string& line) { log.write(line); });
   if (output && !output->startAfresh())
@@ -214,7 +221,6 @@ int main(int argc, char** argv) {
     for (PollTask* task : doors.tasks()) tasks.push_back(task);
     // A file render says what its file says, for as long as it says it.
     if (options.servesConsole()) tasks.push_back(&trafficBound);
-    AgendaDesk agenda(state, log, scheduleClock());
     if (!options.schedulePath.empty()) {
       watchSchedule(*monitoring, agenda);
       agenda.setSchedule(std::move(*schedule));

@@ -48,6 +48,31 @@ void AgendaDesk::setSchedule(std::vector<ScheduleEntry> entries) {
   turn(clock_());
 }
 
+std::optional<KeptAgenda> AgendaDesk::kept() const {
+  if (!running_) return std::nullopt;
+  const ScheduleValues& set = running_->values;
+  KeptAgenda kept{*running_, {}};
+  ScheduleValues& before = kept.before;
+  if (set.serviceName) before.serviceName = before_.programmeServiceName;
+  for (std::size_t i = 0; i < set.radiotext.size(); ++i) {
+    if (set.radiotext[i]) before.radiotext[i] = before_.radiotext[i];
+  }
+  if (set.programmeType) before.programmeType = before_.programmeType;
+  if (set.programmeTypeName) before.programmeTypeName = before_.programmeTypeName;
+  return kept;
+}
+
+void AgendaDesk::resume(const KeptAgenda& kept) {
+  running_ = kept.entry;
+  before_ = put_ = state_.onAir();
+  forEachValue(kept.before,
+               [&](auto field, const auto& value, OnAirField) { field(before_) = value; });
+  forEachValue(kept.entry.values,
+               [&](auto field, const auto& value, OnAirField) { field(put_) = value; });
+  // The song the entry's text replaced is not known any more: it comes back as a plain text.
+  if (before_.radiotext[0] != put_.radiotext[0]) before_.songTags.reset();
+}
+
 void AgendaDesk::turn(std::int64_t nowMicros) {
   lookedAtMicros_ = nowMicros;
   moment_ = scheduleAt(entries_, nowMicros / kMicrosPerSecond);

@@ -9,6 +9,7 @@
 #include "AirLog.h"
 #include "ChangeLedger.h"
 #include "EncoderState.h"
+#include "KeptAgenda.h"
 #include "PollTask.h"
 #include "ScheduleClock.h"
 #include "ScheduleEntry.h"
@@ -34,6 +35,12 @@ class AgendaDesk : public PollTask {
   // otherwise the one running ends and the one due now starts, as at its time.
   void setSchedule(std::vector<ScheduleEntry> entries);
   void recordChanges(ChangeLedger& ledger) { ledger_ = &ledger; }
+
+  // The entry running and what it found on air, for the state file; none when none runs.
+  [[nodiscard]] std::optional<KeptAgenda> kept() const;
+  // Before the schedule is given, after a restart whose air holds `kept`'s entry: that entry
+  // runs on (or ends, if it is no longer due) as though the encoder had never stopped.
+  void resume(const KeptAgenda& kept);
 
   struct Health {
     std::optional<std::string> onAir;  // described; none: no entry runs

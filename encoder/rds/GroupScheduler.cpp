@@ -30,6 +30,18 @@ GroupScheduler::GroupScheduler(std::uint16_t programmeIdentification, LocalOffse
       countryCode_(countryCode),
       serviceName_(localOffset_) {}
 
+GroupScheduler::Continuity GroupScheduler::continuity() const {
+  return {radiotext_.rotation(), radiotextPlus_ ? radiotextPlus_->item() : std::nullopt};
+}
+
+void GroupScheduler::resume(const Continuity& continuity,
+                            const std::array<std::string, 2>& radiotext) {
+  if (continuity.rotation) {
+    radiotext_.resume(*continuity.rotation, {rdsText(radiotext[0]), rdsText(radiotext[1])});
+  }
+  if (continuity.songItem && radiotextPlus_) radiotextPlus_->resume(*continuity.songItem);
+}
+
 RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
   RdsGroup group = choose(state, time);
   recentNames_ = (recentNames_ << 1 | (group.blocks[1] >> kTypeAndVersionShift == 0 ? 1 : 0)) &

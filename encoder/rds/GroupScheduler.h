@@ -75,6 +75,18 @@ class GroupScheduler {
   // TP), in Windows-1252 as the state's texts are; empty: the service name stays.
   void setTrafficServiceName(std::string name) { trafficName_ = std::move(name); }
 
+  // Where the radiotext rotation and the song tags stand, for a later run to go on from, so that
+  // a restart does not make receivers clear a text or a song that did not change.
+  struct Continuity {
+    std::optional<RadiotextCycle::Rotation> rotation;
+    std::optional<RadiotextPlus::Item> songItem;
+    bool operator==(const Continuity&) const = default;
+  };
+  [[nodiscard]] Continuity continuity() const;
+  // Before the first group; `radiotext` is the state's two lines as they were when `continuity`
+  // was taken, and RadioText Plus already set.
+  void resume(const Continuity& continuity, const std::array<std::string, 2>& radiotext);
+
   [[nodiscard]] RdsGroup next(const OnAirState& state, const GroupTime& time);
   // For a signal whose time of day runs with it: `startMicros` in microseconds of Unix time.
   [[nodiscard]] RdsGroup next(const OnAirState& state, std::int64_t startMicros) {

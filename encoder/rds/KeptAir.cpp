@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <nlohmann/json.hpp>
 
 namespace orvane {
 namespace {
@@ -10,7 +9,9 @@ namespace {
 using nlohmann::json;
 
 constexpr std::string_view kFormat = "orvane-encoder-state";
-constexpr int kVersion = 1;
+// 2: the schedule entry running and the song item. A file of version 1 reads as one without.
+constexpr int kVersion = 2;
+constexpr int kOldestVersion = 1;
 // A scrolling name runs through any length; a file claiming more is not one we wrote.
 constexpr std::size_t kMaxKeptNameLength = 1024;
 constexpr std::size_t kMaxTypeNameLength = 8;
@@ -88,7 +89,13 @@ json airJson(const KeptAir& kept) {
   if (a.songTags) air["song"] = tagsJson(*a.songTags);
   if (kept.songEndsUnixMicros) air["songEnds"] = *kept.songEndsUnixMicros;
   if (kept.trafficEndsUnixMicros) air["taEnds"] = *kept.trafficEndsUnixMicros;
-  if (kept.rotation) air["rotation"] = {kept.rotation->line, kept.rotation->textB};
+  if (const auto& rotation = kept.continuity.rotation) {
+    air["rotation"] = {rotation->line, rotation->textB};
+  }
+  if (const auto& item = kept.continuity.songItem) {
+    air["songItem"] = {item->toggle, codePointsOf(item->song)};
+  }
+  if (!kept.agenda.is_null()) air["agenda"] = kept.agenda;
   return air;
 }
 
@@ -163,13 +170,30 @@ KeptAir keptOf(const json& air) {
   if (air.contains("songEnds")) kept.songEndsUnixMicros = air.at("songEnds").get<std::int64_t>();
   if (air.contains("taEnds")) kept.trafficEndsUnixMicros = air.at("taEnds").get<std::int64_t>();
   if (air.contains("rotation")) {
-    kept.rotation = KeptAir::Rotation{bounded(air.at("rotation").at(0), 0, 1, "rotation"),
-                                      air.at("rotation").at(1).get<bool>()};
+    kept.continuity.rotation = RadiotextCycle::Rotation{
+        bounded(air.at("rotation").at(0), 0, 1, "rotation"), air.at("rotation").at(1).get<bool>()};
   }
+  if (air.contains("songItem")) {
+    kept.continuity.songItem =
+        RadiotextPlus::Item{air.at("songItem").at(0).get<bool>(),
+                            text(air.at("songItem").at(1), kMaxKeptNameLength, "songItem")};
+  }
+  if (air.contains("agenda")) kept.agenda = air.at("agenda");
   return kept;
 }
 
 }  // namespace
+
+nlohmann::json keptText(std::string_view bytes) {
+  return codePointsOf(bytes);
+}
+
+std::optional<std::string> keptTextBytes(const nlohmann::json& value, std::size_t maxLength) {
+  if (!value.is_string()) return std::nullopt;
+  auto bytes = bytesOf(value.get<std::string>());
+  if (!bytes || bytes->size() > maxLength) return std::nullopt;
+  return bytes;
+}
 
 std::string keptAirText(const KeptAir& kept) {
   const json air = airJson(kept);
@@ -188,9 +212,9 @@ std::variant<KeptAir, KeptAirRefusal> readKeptAir(std::string_view text) {
     return KeptAirRefusal{"sem versão"};
   }
   const auto version = file["version"].get<std::int64_t>();
-  if (version != kVersion) {
-    return KeptAirRefusal{"versão " + std::to_string(version) + ", esta lê só a versão " +
-                          std::to_string(kVersion)};
+  if (version < kOldestVersion || version > kVersion) {
+    return KeptAirRefusal{"versão " + std::to_string(version) + ", esta lê da versão " +
+                          std::to_string(kOldestVersion) + " à " + std::to_string(kVersion)};
   }
   if (!file.contains("air") || !file.contains("check") || !file["check"].is_string() ||
       file["check"].get<std::string>() != checkOf(file["air"].dump())) {

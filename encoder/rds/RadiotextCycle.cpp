@@ -65,6 +65,21 @@ std::string_view RadiotextCycle::message() const {
   return std::string_view(message_).substr(0, kMaxRadiotextLength);
 }
 
+std::optional<RadiotextCycle::Rotation> RadiotextCycle::rotation() const {
+  if (line_ < 0) return std::nullopt;
+  return Rotation{line_, textB_};
+}
+
+void RadiotextCycle::resume(Rotation rotation, const std::array<std::string, 2>& lines) {
+  line_ = std::clamp(rotation.line, 0, 1);
+  message_ = lines[static_cast<std::size_t>(line_)];
+  other_ = lines[static_cast<std::size_t>(1 - line_)];
+  address_ = 0;
+  groupsOnAir_ = 0;
+  passes_ = 0;
+  textB_ = rotation.textB;
+}
+
 // An other line that was emptied is no news: it simply drops out of the turns.
 bool RadiotextCycle::otherLineEdited(const std::array<std::string, 2>& lines) const {
   const std::string& other = lines[static_cast<std::size_t>(1 - line_)];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,18 @@ class RadiotextCycle {
 
   // The message receivers are being given, as far as it goes on air.
   [[nodiscard]] std::string_view message() const;
+
+  // The line on air and its A/B flag; none before the first group.
+  struct Rotation {
+    int line = 0;
+    bool textB = false;
+    bool operator==(const Rotation&) const = default;
+  };
+  [[nodiscard]] std::optional<Rotation> rotation() const;
+  // Goes on from where an earlier run left off, `lines` being the two texts as they were then:
+  // the same message goes on with the same flag, so receivers keep it, and a text that changed
+  // meanwhile starts anew as any edit does, with the flag flipped.
+  void resume(Rotation rotation, const std::array<std::string, 2>& lines);
 
  private:
   void startMessage(int line, const std::string& text);

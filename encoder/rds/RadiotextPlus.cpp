@@ -33,13 +33,16 @@ std::uint64_t tagBits(bool itemToggle, const RtPlusTags& tags) {
   return bits;
 }
 
-// What identifies a song: the texts its tags mark.
+// What identifies a song: the texts its tags mark, each after its content type and length, so
+// that the whole stays printable and no two songs read the same.
 std::string itemOf(std::string_view text, const RtPlusTags& tags) {
   std::string item;
   for (const RtPlusTag& tag : tags.tags) {
-    item += std::to_string(tag.contentType) + ':';
-    item += text.substr(static_cast<std::size_t>(tag.start), static_cast<std::size_t>(tag.length));
-    item += '\n';
+    // Tags that reach past the text (a door's, or a kept file's) mark only what is there.
+    const auto start = std::min(static_cast<std::size_t>(tag.start), text.size());
+    const std::string_view marked = text.substr(start, static_cast<std::size_t>(tag.length));
+    item += std::to_string(tag.contentType) + ':' + std::to_string(marked.size()) + ':';
+    item += marked;
   }
   return item;
 }
@@ -68,6 +71,16 @@ RdsGroup RadiotextPlus::tagGroup(const GroupHeader& header, std::string_view tex
     tags.itemRunning = songStillOn(lines);
   }
   return openDataGroup(header, kTagGroupType, tagBits(itemToggle_, tags));
+}
+
+std::optional<RadiotextPlus::Item> RadiotextPlus::item() const {
+  if (!item_) return std::nullopt;
+  return Item{itemToggle_, *item_};
+}
+
+void RadiotextPlus::resume(Item item) {
+  itemToggle_ = item.toggle;
+  item_ = std::move(item.song);
 }
 
 bool RadiotextPlus::songStillOn(const std::array<std::string, 2>& lines) const {

@@ -30,6 +30,17 @@ class RadiotextPlus {
                               const std::array<std::string, 2>& lines,
                               const RtPlusTags* given = nullptr);
 
+  // The item toggle and the song it belongs to, as printable text; none before the first song.
+  struct Item {
+    bool toggle = false;
+    std::string song;
+    bool operator==(const Item&) const = default;
+  };
+  [[nodiscard]] std::optional<Item> item() const;
+  // Goes on from an earlier run's item: the same song is the same item to receivers, and only
+  // another one flips the toggle.
+  void resume(Item item);
+
  private:
   [[nodiscard]] RdsGroup tagGroup(const GroupHeader& header, std::string_view textOnAir,
                                   const std::array<std::string, 2>& lines, const RtPlusTags* given);

@@ -83,6 +83,13 @@ class SignalOutput : public PollTask {
   // with RDS added, not ours; given before the output, which then keeps the input's layout.
   void setMpxInput(InputStream input, PcmLayout layout, std::string start);
 
+  [[nodiscard]] GroupScheduler::Continuity continuity() const { return scheduler_.continuity(); }
+  // Before the first group: see GroupScheduler::resume.
+  void resume(const GroupScheduler::Continuity& continuity,
+              const std::array<std::string, 2>& radiotext) {
+    scheduler_.resume(continuity, radiotext);
+  }
+
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled = {}) override;
 

@@ -13,6 +13,8 @@
 #include "EncoderProcess.h"
 #include "RdsDecoder.h"
 #include "TempDir.h"
+#include "UecpElement.h"
+#include "UecpFrame.h"
 
 // Each door with a real client of its kind, and what a receiver then shows.
 namespace orvane::test {
@@ -164,17 +166,31 @@ TEST(AutomationDoors, RivendellsScrollingNameStaysAndSongFieldsGetExactTags) {
             (std::map<int, std::string>{{4, "Jean-Michel Jarre"}, {1, "Oxygène - Live"}}));
 }
 
-TEST(AutomationDoors, TrafficAnnouncementLeftOnSwitchesItselfOffAfterItsBound) {
-  EncoderProcess encoder({"--port", "0", "--automation", "127.0.0.1:0", "--ta-timeout", "1"});
+// The default text is on air from the start; and nothing a playout leaves on air stays for ever:
+// a TA switches itself off after its bound, counted from its last renewal (here over UECP), and
+// a text not refreshed gives way to the default text.
+TEST(AutomationDoors, ATrafficAnnouncementOrATextLeftOnEndsAfterItsBound) {
+  using std::chrono::milliseconds;
+  EncoderProcess encoder({"--port", "0", "--uecp-listen", "0", "--automation", "127.0.0.1:0",
+                          "--ta-timeout", "2", "--now-playing-timeout", "4s", "--default-text",
+                          "Radio Orvane"});
+  EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Radio Orvane\" (texto por omissão)");
   ASSERT_NE(encoder.port(), 0);
+  const std::uint16_t uecp = announcedPort(encoder, "UECP");
   TestClient playout(announcedPort(encoder, "linhas de automação"));
-  ASSERT_TRUE(playout.send("TP=1\nTA=1\n"));
+  ASSERT_TRUE(playout.send("TP=1\nTA=1\nTEXT=Noticia\n"));
   const auto sent = std::chrono::steady_clock::now();
-  EXPECT_TRUE(encoder.skipPast("TA desligado: esteve ligado mais de 1 s"));
-  EXPECT_GE(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(900));
+  std::this_thread::sleep_for(milliseconds(1000));
+  std::string renewal;
+  ASSERT_TRUE(appendUecpFrame(renewal, {{}, 1, uecpTrafficFlags(true, true)}));
+  ASSERT_TRUE(TestClient(uecp).send(renewal));
+  EXPECT_TRUE(encoder.skipPast("TA desligado: esteve ligado mais de 2 s"));
+  EXPECT_GE(std::chrono::steady_clock::now() - sent, milliseconds(2900));
   EXPECT_TRUE(encoder.skipPast("Alarme: um TA ficou ligado"));
+  EXPECT_TRUE(encoder.skipPast("RTXT1 \"Radio Orvane\" (fim da música)"));
+  EXPECT_GE(std::chrono::steady_clock::now() - sent, milliseconds(3900));
   // The alarm outlives a short bound, or a monitor's check a little late would never see it.
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  std::this_thread::sleep_for(milliseconds(2000));
   ASSERT_TRUE(playout.send("PTY=1\n"));
   EXPECT_EQ(encoder.nextEvent().value_or("").substr(0, 4), "PTY ");
 }

@@ -509,8 +509,6 @@ TEST_F(DeskTest, PiraTagsReachTheReceiver) {
 TEST_F(DeskTest, ExpiryLeavesSomeoneElsesTextAndFilterKeepsJinglesOff) {
   desk_ =
       std::make_unique<AutomationDesk>(state_, log_, settings("Bom dia"), [this] { return now_; });
-  desk_->startWithDefaultText();
-  EXPECT_EQ(state_.onAir().radiotext[0], "Bom dia") << "on air before any song";
   EXPECT_EQ(desk_->song({"A", "B", "", "", "", {}}, "teste").kind,
             AutomationDesk::Outcome::Kind::OnAir);
   EXPECT_EQ(desk_->song({"X", "Y", "", "Spot 3", "", {}}, "teste").kind,
@@ -525,9 +523,6 @@ TEST_F(DeskTest, ExpiryLeavesSomeoneElsesTextAndFilterKeepsJinglesOff) {
   EXPECT_EQ(state_.onAir().radiotext[0], "Consola");
   advance(std::chrono::hours(1));
   EXPECT_EQ(state_.onAir().radiotext[0], "Consola") << "the operator's text never expires";
-  (void)desk_->set({{doorKeyNamed("TEXT"), "Playout"}}, "teste");
-  advance(std::chrono::minutes(15));
-  EXPECT_EQ(state_.onAir().radiotext[0], "Bom dia") << "a playout's plain text goes stale";
   // A batch with one bad value changes nothing.
   EXPECT_EQ(desk_->set({{doorKeyNamed("PS"), "NOVO"}, {doorKeyNamed("PTY"), "99"}}, "teste").kind,
             AutomationDesk::Outcome::Kind::Refused);

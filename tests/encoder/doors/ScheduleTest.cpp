@@ -158,6 +158,24 @@ TEST_F(AgendaTest, StartedMidEntryGoesOnAirAndGivesBackOnlyWhatNobodyChanged) {
   EXPECT_EQ(desk_.health().nextStartsMicros, utc(2026, 3, 3, 7, 0) * 1'000'000);
 }
 
+// An encoder restarted during an entry finds the entry's values on air: only what it kept of the
+// entry tells it what to give back at the end.
+TEST_F(AgendaTest, ARestartDuringAnEntryStillGivesBackWhatWasOnAirBeforeIt) {
+  const auto week = entries("[[schedule]]\nfrom='07:00'\nto='10:00'\nps='MANHA'\ntext='A manhã'\n");
+  console(Keyword::Psn, "ORVANE");
+  desk_.setSchedule(week);
+  const auto kept = readKeptAgenda(keptAgendaJson(desk_.kept().value()));
+  ASSERT_TRUE(kept);
+  AgendaDesk restarted{state_, log_, [this] { return now_; }};
+  restarted.resume(*kept);
+  restarted.setSchedule(week);
+  EXPECT_EQ(restarted.kept(), desk_.kept());
+  now_ = utc(2026, 3, 2, 10, 0) * 1'000'000;
+  (void)restarted.service({});
+  EXPECT_EQ(state_.onAir().programmeServiceName, "ORVANE");
+  EXPECT_EQ(state_.onAir().radiotext[0], "");
+}
+
 // A reload that keeps the running entry leaves the air alone; one that drops it gives back.
 TEST_F(AgendaTest, ReloadKeepsAnUnchangedEntryAndEndsARemovedOne) {
   const std::string morning = "[[schedule]]\nfrom='07:00'\nto='10:00'\nps='MANHA'\n";

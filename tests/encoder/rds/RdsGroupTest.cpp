@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <ranges>
 #include <set>
 #include <tuple>
 
@@ -295,6 +296,36 @@ TEST(GroupScheduler, ANewServiceNameStartsAtItsFirstSegment) {
 TEST(RadiotextPlus, SidesOfEqualLengthKeepTheLinesOrder) {
   EXPECT_EQ(tagRadiotext("Abba - Toto", RtPlusFormat::TitleArtist).tags,
             (std::array{RtPlusTag{kItemTitle, 0, 4}, RtPlusTag{kItemArtist, 7, 4}}));
+}
+
+// A scheduler that goes on from another's continuity, as after a restart, changes the A/B flag
+// and the item toggle exactly when the message or the song did change meanwhile: receivers keep
+// what is the same and clear what is not, whichever line was on air.
+TEST(GroupScheduler, GoingOnFromAnotherRunKeepsTheFlagsOfWhatDidNotChange) {
+  const std::array<std::string, 2> before = {"Madredeus - O Pastor", "Bom dia"};
+  const auto flagOf = [](const RdsGroup& g) { return ((g.blocks[1] >> 4) & 1U) != 0; };
+  const auto isRadiotext = [](const RdsGroup& g) { return typeOf(g) == 2; };
+  for (const double seconds : {3.0, 7.0}) {  // the song on air, then the other line
+    for (const auto& after : {before, {"Dulce Pontes - Canção do Mar", "Bom dia"}}) {
+      OnAir first, second;
+      first.state.radiotext = before;
+      first.scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
+      const Station was = first.run(seconds);
+      second.scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
+      second.scheduler.resume(first.scheduler.continuity(), before);
+      second.state.radiotext = after;
+      const Station is = second.run(10);
+      const auto song = [](const RtPlusSeen& seen) { return !seen.items.empty(); };
+      const auto lastSong = std::ranges::find_if(was.rtPlus | std::views::reverse, song);
+      const auto firstSong = std::ranges::find_if(is.rtPlus, song);
+      ASSERT_TRUE(lastSong != was.rtPlus.rend() && firstSong != is.rtPlus.end()) << seconds;
+      EXPECT_EQ(flagOf(*std::ranges::find_if(first.groups | std::views::reverse, isRadiotext)) ==
+                    flagOf(*std::ranges::find_if(second.groups, isRadiotext)),
+                was.radiotexts.back() == is.radiotexts.front())
+          << seconds << " s, " << is.radiotexts.front();
+      EXPECT_EQ(lastSong->itemToggle == firstSong->itemToggle, after == before) << seconds;
+    }
+  }
 }
 
 // Receivers apply RadioText Plus tags to the radiotext they hold, so every tagging group must
