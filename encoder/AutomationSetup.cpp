@@ -24,18 +24,22 @@ void AutomationDoors::announce(AirLog& log, const AutomationOptions& options) co
   }
 }
 
+AutomationDesk::Settings deskSettings(const AutomationOptions& options) {
+  AutomationDesk::Settings settings;
+  settings.pattern = options.nowPlayingTemplate;
+  settings.timeout = options.nowPlayingTimeout;
+  settings.skip = options.nowPlayingSkip;
+  settings.defaultText = options.defaultText;
+  return settings;
+}
+
 bool openAutomation(const AutomationOptions& options, EncoderState& state, AirLog& log,
                     AutomationDoors& doors, std::string& error) {
   if (!options.lines && !options.http && options.nowPlayingFile.empty() &&
       options.icecast.empty()) {
     return true;
   }
-  AutomationDesk::Settings settings;
-  settings.pattern = options.nowPlayingTemplate;
-  settings.timeout = options.nowPlayingTimeout;
-  settings.skip = options.nowPlayingSkip;
-  settings.defaultText = options.defaultText;
-  doors.desk = std::make_unique<AutomationDesk>(state, log, settings);
+  doors.desk = std::make_unique<AutomationDesk>(state, log, deskSettings(options));
   if (options.lines) {
     doors.lines = std::make_unique<LineDoor>(*doors.desk, log);
     if (!doors.lines->open(options.lines->address, options.lines->port, error)) return false;

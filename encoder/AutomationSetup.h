@@ -28,6 +28,9 @@ struct AutomationDoors {
   void announce(AirLog& log, const AutomationOptions& options) const;
 };
 
+// What the desk does with a song, from the options: its template, timeout, skip and default.
+[[nodiscard]] AutomationDesk::Settings deskSettings(const AutomationOptions& options);
+
 // False with `error` filled in when a door cannot be opened.
 [[nodiscard]] bool openAutomation(const AutomationOptions& options, EncoderState& state,
                                   AirLog& log, AutomationDoors& doors, std::string& error);

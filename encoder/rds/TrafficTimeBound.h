@@ -22,6 +22,8 @@ class TrafficTimeBound : public PollTask {
 
   // When the TA on air switches itself off; none when it is off.
   [[nodiscard]] std::optional<std::int64_t> endsAt() const;
+  // A reload: a TA switched on from now on has this bound; one on air keeps its end.
+  void setBound(std::int64_t boundMicros) { boundMicros_ = boundMicros; }
   // After a restart: the restored TA ends when its bound would have.
   void resume(std::int64_t endsAt);
   // Times a TA was switched off by its bound, since the start.
