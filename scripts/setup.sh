@@ -16,6 +16,7 @@ packages=(
   iproute2
   libmicrohttpd-dev nlohmann-json3-dev libicu-dev curl libcurl4-openssl-dev
   libsystemd-dev systemd
+  scdoc lintian
   libliquid-dev libasound2-dev
   chromium chromium-driver python3-selenium
 )
