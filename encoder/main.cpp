@@ -111,6 +111,8 @@ int main(int argc, char** argv) {
                          ? std::optional(options.programmeIdentification)
                          : std::nullopt);
   AirLog log(logFd);
+  // What the start-up has to say waits for the listening line, which a script reads first.
+  if (options.servesConsole()) log.holdBack();
   warnAboutCountry(options, log);
   RestoredAir kept = restoreIfServing(options, state, log);
   TrafficTimeBound trafficBound(
@@ -172,6 +174,7 @@ int main(int argc, char** argv) {
   }
 
   doors.announce(log, options.automation);
+  log.release();
 
   const auto bridge = openUecpBridge(options, state, log, uecpTexts);
 
