@@ -77,32 +77,23 @@ def start(command, folder, log):
                             stdin=subprocess.DEVNULL, start_new_session=True, env=environment)
 
 
-def run_background(command, folder, log_path):
-    """Starts it; None once it listens, else why not."""
-    log = open(log_path, "w+b")
-    process = start(command, folder, log)
-    deadline = time.monotonic() + BACKGROUND_START_SECONDS
-    while time.monotonic() < deadline:
-        with open(log_path, "rb") as seen:
-            if LISTENING.encode() in seen.read():
-                return process, None
-        if process.poll() is not None:
-            break
-        time.sleep(0.05)
-    stop(process)
-    return process, "did not say it listens"
-
-
-def run_foreground(command, folder, log_path):
-    """None when it ended well or was still serving at its time, else why not."""
+def run(command, folder, log_path):
+    """(process, None) once a `&` command says it listens or another ended well or was still
+    serving at its time; else (process, why not)."""
+    in_background = command.endswith("&")
     with open(log_path, "w+b") as log:
-        process = start(command, folder, log)
-        try:
-            status = process.wait(timeout=SERVER_SECONDS)
-        except subprocess.TimeoutExpired:
-            stop(process)
-            return None
-    return None if status == 0 else f"ended with {status}"
+        process = start(command.rstrip("&"), folder, log)
+    deadline = time.monotonic() + (BACKGROUND_START_SECONDS if in_background else SERVER_SECONDS)
+    while time.monotonic() < deadline and process.poll() is None:
+        with open(log_path, "rb") as seen:
+            if in_background and LISTENING.encode() in seen.read():
+                return process, None
+        time.sleep(0.05)
+    serving = process.poll() is None
+    stop(process)
+    if in_background:
+        return process, "did not say it listens"
+    return process, None if serving or process.returncode == 0 else f"ended with {process.returncode}"
 
 
 def run_block(commands_of_block, folder):
@@ -111,11 +102,8 @@ def run_block(commands_of_block, folder):
     try:
         for number, command in enumerate(commands_of_block):
             log_path = os.path.join(folder, f".command-{number}.log")
-            if command.endswith("&"):
-                process, why = run_background(command[:-1], folder, log_path)
-                background.append(process)
-            else:
-                why = run_foreground(command, folder, log_path)
+            process, why = run(command, folder, log_path)
+            background.append(process)
             if why:
                 with open(log_path, encoding="utf-8", errors="replace") as log:
                     return f"{command}\n  {why}:\n{log.read()[-2000:]}"
