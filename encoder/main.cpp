@@ -299,6 +299,8 @@ int main(int argc, char** argv) {
                          ? std::optional(options.programmeIdentification)
                          : std::nullopt);
   AirLog log(logFd);
+  // What the start-up has to say waits for the listening line, which a script reads first.
+  if (options.servesConsole()) log.holdBack();
   warnAboutCountry(options, log);
   if (loaded.file && tokenExposed(*loaded.file)) {
     log.write("Aviso: " + options.configPath +
@@ -364,6 +366,7 @@ int main(int argc, char** argv) {
   }
 
   doors.announce(log, options.automation);
+  log.release();
 
   const auto bridge = openUecpBridge(options, state, log, uecpTexts);
 
