@@ -302,6 +302,11 @@ int main(int argc, char** argv) {
   // What the start-up has to say waits for the listening line, which a script reads first.
   if (options.servesConsole()) log.holdBack();
   warnAboutCountry(options, log);
+  if (const char* old = std::getenv("ORVANE_ENCODER_OPTIONS"); old && *old) {
+    log.write(
+        "Aviso: as opções de ORVANE_ENCODER_OPTIONS (/etc/default/orvane-encoder) ganham "
+        "às do ficheiro; o caminho a seguir é /etc/orvane/encoder.toml");
+  }
   if (loaded.file && tokenExposed(*loaded.file)) {
     log.write("Aviso: " + options.configPath +
               " tem o http-token e qualquer utilizador o pode ler (chmod o-r)");

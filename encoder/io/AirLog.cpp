@@ -54,7 +54,7 @@ void AirLog::write(const std::vector<std::string>& lines) {
   const std::string when = stamp(clock_());
   for (const auto& line : lines) {
     if (holding_) {
-      held_.push_back(when + "  " + line + "\n");
+      heldBack_.push_back(when + "  " + line + "\n");
     } else {
       append(when + "  " + line + "\n", kReportRoom);
     }
@@ -67,7 +67,7 @@ void AirLog::holdBack() {
 
 void AirLog::release() {
   holding_ = false;
-  for (const auto& line : std::exchange(held_, {})) append(line, kReportRoom);
+  for (const auto& line : std::exchange(heldBack_, {})) append(line, kReportRoom);
 }
 
 void AirLog::writeUnstamped(std::string_view line) {

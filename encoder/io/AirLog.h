@@ -106,7 +106,7 @@ class AirLog : public PollTask {
   int peerLines_ = 0;             // peer lines logged in it
   std::uint64_t suppressed_ = 0;  // peer lines left out of it
   std::deque<std::string> recent_;
-  std::vector<std::string> held_;  // stamped lines, while holding back
+  std::vector<std::string> heldBack_;  // stamped lines, while holding back
   bool holding_ = false;
   std::uint64_t lineCount_ = 0;
   std::uint64_t droppedTotal_ = 0;
