@@ -189,7 +189,8 @@ std::vector<ServerOptionRow> serviceRows() {
        "command line wins; SIGHUP reads it again ([Configuration file](#configuration-file))"},
       {"--check", Flag, "", "", setFlag(&O::check),
        "verifica as opções e os ficheiros, sem abrir nada, e termina",
-       "check the options and the files they name, open nothing, exit 0 if all is well, 2 if not"},
+       "check the options, the configuration file and the schedule, open nothing, exit 0 if all is "
+       "well, 2 with the reason if not"},
       {"--listen", Once, "ENDEREÇO", "ADDR", readListen,
        "endereço IPv4 onde escutar (por omissão 127.0.0.1)",
        "dotted IPv4 address to listen on (default `127.0.0.1`; `0.0.0.0` for every interface)"},
