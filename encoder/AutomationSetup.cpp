@@ -24,13 +24,8 @@ void AutomationDoors::announce(AirLog& log, const AutomationOptions& options) co
   }
 }
 
-bool openAutomation(const ServerOptions& server, EncoderState& state, AirLog& log,
-                    AutomationDoors& doors, std::string& error) {
+AutomationDesk::Settings deskSettings(const ServerOptions& server) {
   const AutomationOptions& options = server.automation;
-  if (!options.lines && !options.http && options.nowPlayingFile.empty() &&
-      options.icecast.empty()) {
-    return true;
-  }
   AutomationDesk::Settings settings;
   settings.pattern = options.nowPlayingTemplate;
   settings.timeout = options.nowPlayingTimeout;
@@ -38,7 +33,17 @@ bool openAutomation(const ServerOptions& server, EncoderState& state, AirLog& lo
   settings.defaultText = options.defaultText;
   settings.ownProgrammeIdentification = server.programmeIdentification;
   settings.radiotextPlus = server.radiotextPlus.has_value();
-  doors.desk = std::make_unique<AutomationDesk>(state, log, settings);
+  return settings;
+}
+
+bool openAutomation(const ServerOptions& server, EncoderState& state, AirLog& log,
+                    AutomationDoors& doors, std::string& error) {
+  const AutomationOptions& options = server.automation;
+  if (!options.lines && !options.http && options.nowPlayingFile.empty() &&
+      options.icecast.empty()) {
+    return true;
+  }
+  doors.desk = std::make_unique<AutomationDesk>(state, log, deskSettings(server));
   if (options.lines) {
     doors.lines = std::make_unique<LineDoor>(*doors.desk, log);
     if (!doors.lines->open(options.lines->address, options.lines->port, error)) return false;

@@ -29,6 +29,10 @@ struct AutomationDoors {
   void announce(AirLog& log, const AutomationOptions& options) const;
 };
 
+// What the desk does with a song, from the options: its template, timeout, skip and default, the
+// PI the signal carries and whether it carries RT+ tags.
+[[nodiscard]] AutomationDesk::Settings deskSettings(const ServerOptions& options);
+
 // False with `error` filled in when a door cannot be opened. The doors read back the PI the
 // signal carries, and say when tags they were given cannot go out (no --rtplus).
 [[nodiscard]] bool openAutomation(const ServerOptions& options, EncoderState& state, AirLog& log,

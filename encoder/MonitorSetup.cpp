@@ -6,7 +6,6 @@
 #include "SystemClock.h"
 
 namespace orvane {
-namespace {
 
 AlarmSettings alarmSettings(const ServerOptions& options) {
   AlarmSettings settings;
@@ -15,8 +14,6 @@ AlarmSettings alarmSettings(const ServerOptions& options) {
   settings.targetDownMicros = microseconds(options.alarmTargetDown).count();
   return settings;
 }
-
-}  // namespace
 
 std::vector<PollTask*> Monitoring::tasks() const {
   std::vector<PollTask*> all;
@@ -37,7 +34,7 @@ std::unique_ptr<Monitoring> openMonitoring(const ServerOptions& options, const E
   AirReadBack& readBack = monitoring->readBack;
   output->watchGroups(
       [&readBack](const RdsGroup& group, std::int64_t micros) { readBack.take(group, micros); });
-  StatusMonitor::Sources sources{&readBack, output, bridge, &monitoring->ledger, &log, {},
+  StatusMonitor::Sources sources{&readBack, output, bridge, &monitoring->ledger, &log, {}, {},
                                  {},        {},     {}};
   if (listener) {
     listener->recordChanges(monitoring->ledger);
@@ -58,6 +55,10 @@ void watchConsole(Monitoring& monitoring, EncoderServer& server) {
 void watchDoors(Monitoring& monitoring, AutomationDoors& doors) {
   if (doors.desk) doors.desk->recordChanges(monitoring.ledger);
   if (doors.http) attachStatus(*doors.http, *monitoring.monitor);
+}
+
+SignalOutput& Monitoring::signal(SignalOutput* output) const {
+  return output ? *output : *unwritten;
 }
 
 void watchSchedule(Monitoring& monitoring, AgendaDesk& agenda) {

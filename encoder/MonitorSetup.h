@@ -27,9 +27,14 @@ struct Monitoring {
   std::unique_ptr<SignalOutput> unwritten;  // the signal made only to be read back
   std::unique_ptr<StatusMonitor> monitor;
 
+  // The signal groups are made for: the output, or the one made only to be read back.
+  [[nodiscard]] SignalOutput& signal(SignalOutput* output) const;
+
   // The tasks main's loop runs for it beside the doors.
   [[nodiscard]] std::vector<PollTask*> tasks() const;
 };
+
+[[nodiscard]] AlarmSettings alarmSettings(const ServerOptions& options);
 
 // Reads back `output`, or a signal made for the purpose when there is none; records the UECP
 // listener's changes. The console's door is added with watchConsole once the loop exists.

@@ -80,7 +80,7 @@ Refusal readSeconds(std::string_view value, ServerOptions& options) {
   return std::nullopt;
 }
 
-// A path option: --groups, --mpx, --commands, --schedule.
+// A path option: --config, --groups, --mpx, --commands, --schedule.
 auto readPath(std::string_view name, std::string ServerOptions::*path) {
   return [name, path](std::string_view value, ServerOptions& options) -> Refusal {
     if (value.empty()) return std::string(name) + " precisa de um nome de ficheiro";
@@ -89,7 +89,7 @@ auto readPath(std::string_view name, std::string ServerOptions::*path) {
   };
 }
 
-// A flag: --echo, --realtime, --rtplus, --help.
+// A flag: --check, --echo, --realtime, --rtplus, --help.
 auto setFlag(bool ServerOptions::*flag) {
   return [flag](std::string_view, ServerOptions& options) -> Refusal {
     options.*flag = true;
@@ -189,6 +189,15 @@ std::vector<ServerOptionRow> serviceRows() {
   using enum OptionArity;
   using O = ServerOptions;
   return {
+      {"--config", Once, "F", "FILE", readPath("--config", &O::configPath),
+       "lê as opções do ficheiro TOML F (as da linha de comandos ganham);\n"
+       "SIGHUP volta a lê-lo",
+       "read the options from the TOML FILE, each key an option's name without its dashes; the "
+       "command line wins; SIGHUP reads it again ([Configuration file](#configuration-file))"},
+      {"--check", Flag, "", "", setFlag(&O::check),
+       "verifica as opções e os ficheiros, sem abrir nada, e termina",
+       "check the options, the configuration file and the schedule, open nothing, exit 0 if all is "
+       "well, 2 with the reason if not"},
       {"--listen", Once, "ENDEREÇO", "ADDR", readListen,
        "endereço IPv4 onde escutar (por omissão 127.0.0.1)",
        "dotted IPv4 address to listen on (default `127.0.0.1`; `0.0.0.0` for every interface)"},

@@ -31,6 +31,8 @@ struct ServerOptions {
   std::uint16_t port = kDefaultPort;  // 0 lets the system pick a free port
   bool echo = false;
   bool help = false;
+  std::string configPath;  // the TOML file the options come from; empty: the command line only
+  bool check = false;      // read and check everything, then end
 
   std::uint16_t programmeIdentification = kDefaultProgrammeIdentification;
   // Tells countries that share the PI's country digit apart (Portugal: PI 8xxx, ECC E4).

@@ -109,15 +109,20 @@ std::optional<LoopInput> openLoopInput(const SignalOptions& options, std::string
 }
 
 GroupScheduler schedulerFor(const ServerOptions& options) {
-  GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes,
-                           options.extendedCountryCode);
-  scheduler.setAlternativeFrequencies(options.alternativeFrequencies);
-  scheduler.setTrafficServiceName(options.trafficServiceName);
+  GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes);
+  setStation(scheduler, options);
   if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
   return scheduler;
 }
 
 }  // namespace
+
+void setStation(GroupScheduler& scheduler, const ServerOptions& options) {
+  scheduler.setProgrammeIdentification(options.programmeIdentification);
+  scheduler.setCountryCode(options.extendedCountryCode);
+  scheduler.setAlternativeFrequencies(options.alternativeFrequencies);
+  scheduler.setTrafficServiceName(options.trafficServiceName);
+}
 
 int OutputFailure::exitCode() const {
   switch (kind) {

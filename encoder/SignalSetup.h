@@ -33,6 +33,10 @@ struct OutputFailure {
                                                              const OnAirState& onAir, int stopFd,
                                                              int logFd, OutputFailure& failure);
 
+// The station's settings that groups carry and that a reload may change: PI, ECC, AF and the
+// traffic name.
+void setStation(GroupScheduler& scheduler, const ServerOptions& options);
+
 // With no output asked for: the signal made all the same at its real rate and written nowhere,
 // so that the status page can show what the encoder would send. Never null.
 [[nodiscard]] std::unique_ptr<SignalOutput> openUnwrittenSignal(const ServerOptions& options,

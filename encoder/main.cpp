@@ -1,8 +1,12 @@
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
@@ -11,12 +15,15 @@
 #include "AirLog.h"
 #include "AutomationSetup.h"
 #include "CommandFile.h"
+#include "ConfigFile.h"
 #include "DoorText.h"
 #include "EncoderServer.h"
 #include "EncoderState.h"
 #include "ExtendedCountryCode.h"
 #include "Listener.h"
 #include "MonitorSetup.h"
+#include "OptionTable.h"
+#include "ReloadSignal.h"
 #include "ScheduleFile.h"
 #include "ServerOptions.h"
 #include "SignalSetup.h"
@@ -85,15 +92,59 @@ int ending(int code, const ServerOptions& options, AirLog& log) {
   return code;
 }
 
-// The schedule of --schedule, read whole before anything opens; none on a refusal, said.
-std::optional<std::vector<ScheduleEntry>> readSchedule(const ServerOptions& options) {
-  if (options.schedulePath.empty()) return std::vector<ScheduleEntry>{};
-  auto read = readScheduleFile(options.schedulePath);
-  if (auto* entries = std::get_if<std::vector<ScheduleEntry>>(&read)) return std::move(*entries);
-  for (const std::string& error : std::get<std::vector<std::string>>(read)) {
-    std::cerr << "orvane-encoder: " << error << '\n';
+// The options in force and what they came from: the command line, the configuration file over
+// which it wins, and the schedule of either.
+struct Loaded {
+  ServerOptions options;
+  std::vector<std::string> arguments;  // the file's and the command line's, as one command line
+  std::vector<ScheduleEntry> schedule;
+  std::optional<ConfigFile> file;
+};
+
+// Why the options cannot be taken: each line, and whether the usage helps.
+struct LoadRefusal {
+  std::vector<std::string> lines;
+  bool usage = false;
+};
+
+std::variant<Loaded, LoadRefusal> parseArguments(std::vector<std::string> arguments) {
+  const std::vector<std::string_view> views(arguments.begin(), arguments.end());
+  auto parsed = parseOptions(views);
+  if (auto* error = std::get_if<OptionsError>(&parsed)) return LoadRefusal{{error->message}, true};
+  return Loaded{std::get<ServerOptions>(std::move(parsed)), std::move(arguments), {}, {}};
+}
+
+// Read whole, file and schedule, before anything opens, at the start and at every reload alike.
+std::variant<Loaded, LoadRefusal> loadOptions(const std::vector<std::string_view>& commandLine) {
+  auto loaded = parseArguments({commandLine.begin(), commandLine.end()});
+  if (std::holds_alternative<LoadRefusal>(loaded)) return loaded;
+  std::optional<ConfigFile> file;
+  if (const std::string& path = std::get<Loaded>(loaded).options.configPath; !path.empty()) {
+    auto read = readConfigFile(path);
+    if (auto* errors = std::get_if<std::vector<std::string>>(&read)) return LoadRefusal{*errors};
+    file = std::get<ConfigFile>(std::move(read));
+    loaded = parseArguments(mergedArguments(*file, commandLine));
+    if (auto* refusal = std::get_if<LoadRefusal>(&loaded)) {
+      refusal->lines.front() = path + ": " + refusal->lines.front();
+      refusal->usage = false;
+      return loaded;
+    }
   }
-  return std::nullopt;
+  Loaded& result = std::get<Loaded>(loaded);
+  result.file = std::move(file);
+  // --schedule FILE, on the command line or as a key, wins over the file's own tables.
+  if (!result.options.schedulePath.empty()) {
+    auto read = readScheduleFile(result.options.schedulePath);
+    if (auto* errors = std::get_if<std::vector<std::string>>(&read)) return LoadRefusal{*errors};
+    result.schedule = std::get<std::vector<ScheduleEntry>>(std::move(read));
+  } else if (result.file && result.file->schedule) {
+    result.schedule = *result.file->schedule;
+  }
+  return loaded;
+}
+
+[[nodiscard]] bool hasSchedule(const ServerOptions& options) {
+  return !options.schedulePath.empty() || !options.configPath.empty();
 }
 
 // For tests only: ORVANE_SCHEDULE_TEST_OFFSET_S moves the schedule's clock by so many seconds,
@@ -105,18 +156,136 @@ AgendaDesk::UnixClock scheduleClock() {
   return [micros] { return unixMicros() + micros; };
 }
 
+// What a reload may change, all of it opened by main(), and what is in force now.
+struct Reloadable {
+  const std::vector<std::string_view>& commandLine;
+  Loaded& applied;
+  ConfigStatus& status;
+  EncoderState& state;
+  SignalOutput& signal;
+  TrafficTimeBound& traffic;
+  AutomationDoors& doors;
+  AgendaDesk& agenda;
+  StatusMonitor& monitor;
+  AirLog& log;
+};
+
+// The keys a running encoder takes at once; every other one waits for a restart. The desk's keys
+// need the desk, and the line door moves only from one port to another.
+bool appliesLive(std::string_view key, const Reloadable& r, const Loaded& next) {
+  static constexpr std::string_view kStation[] = {
+      "pi",      "ecc", "af", "traffic-ps", "ta-timeout", "alarm-stale", "alarm-target-down",
+      "schedule"};
+  static constexpr std::string_view kDesk[] = {"now-playing-template", "now-playing-timeout",
+                                               "now-playing-skip", "default-text"};
+  if (std::ranges::find(kStation, key) != std::end(kStation)) return true;
+  if (std::ranges::find(kDesk, key) != std::end(kDesk)) return r.doors.desk != nullptr;
+  return key == "automation" && r.doors.lines && next.options.automation.lines;
+}
+
+void putProgrammeIdentificationOnAir(Reloadable& r, std::uint16_t code) {
+  OnAirState next = r.state.onAir();
+  next.programmeIdentification = code;
+  AssignedFields fields;
+  fields.set(OnAirField::ProgrammeIdentification);
+  std::vector<std::string> lines = r.state.replaceOnAir(next, fields);
+  for (std::string& line : lines) line += " (configuração)";
+  r.log.write(lines);
+}
+
+// Applies what changed; gives back the keys that could not be, with why, for the log.
+std::vector<std::string> applyChanges(Reloadable& r, const Loaded& next,
+                                      const std::vector<std::string>& live) {
+  const auto changed = [&live](std::string_view key) {
+    return std::ranges::find(live, key) != live.end();
+  };
+  const ServerOptions& options = next.options;
+  setStation(r.signal.scheduler(), options);
+  if (changed("pi")) putProgrammeIdentificationOnAir(r, options.programmeIdentification);
+  if (changed("ta-timeout")) {
+    r.traffic.setBound(std::chrono::microseconds(options.trafficTimeout).count());
+  }
+  r.monitor.setAlarmSettings(alarmSettings(options));
+  // Only when the file changed them: a playout's own RTDEFAULT or RTTIMER holds until then.
+  const bool deskChanged = std::ranges::any_of(live, [](const std::string& key) {
+    return key.starts_with("now-playing") || key == "default-text";
+  });
+  if (r.doors.desk && deskChanged) r.doors.desk->setSettings(deskSettings(options));
+  if (next.schedule != r.applied.schedule) r.agenda.setSchedule(next.schedule);
+  std::vector<std::string> failed;
+  if (changed("automation")) {
+    const auto& place = *options.automation.lines;
+    std::string error;
+    if (r.doors.lines->open(place.address, place.port, error)) {
+      r.log.writeUnstamped("orvane-encoder: linhas de automação em " + place.address + ":" +
+                           std::to_string(r.doors.lines->port()));
+    } else {
+      failed.push_back("automation (" + error + ")");
+    }
+  }
+  return failed;
+}
+
+std::string joined(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ", ") + item;
+  return text;
+}
+
+// SIGHUP: the file read and checked whole; a broken one changes nothing and says why until a
+// good one comes. What cannot change in a running encoder keeps its old value, named in the log.
+void reload(Reloadable& r) {
+  if (r.applied.options.configPath.empty()) {
+    r.log.write("SIGHUP: sem --config, nada a reler");
+    return;
+  }
+  auto loaded = loadOptions(r.commandLine);
+  if (auto* refusal = std::get_if<LoadRefusal>(&loaded)) {
+    for (const std::string& line : refusal->lines) r.log.write("Configuração recusada: " + line);
+    r.status.error = refusal->lines.front();
+    return;
+  }
+  Loaded& next = std::get<Loaded>(loaded);
+  std::vector<std::string> live;
+  std::vector<std::string> held;
+  for (std::string& key : changedKeys(r.applied.arguments, next.arguments)) {
+    (appliesLive(key, r, next) ? live : held).push_back(std::move(key));
+  }
+  const bool scheduleChanged = next.schedule != r.applied.schedule;
+  std::vector<std::string> failed = applyChanges(r, next, live);
+  std::vector<std::string> unapplied = held;
+  for (const std::string& item : failed) unapplied.push_back(item.substr(0, item.find(' ')));
+  std::erase_if(live, [&](const std::string& key) {
+    return std::ranges::find(unapplied, key) != unapplied.end();
+  });
+  if (scheduleChanged) live.emplace_back("agenda");
+  next.arguments = keepingKeys(next.arguments, r.applied.arguments, unapplied);
+  r.applied = std::move(next);
+  r.status = {r.applied.options.configPath, unixMicros(), std::nullopt};
+  r.log.write("Configuração relida: " + r.applied.options.configPath + ", " +
+              (live.empty() ? "nada mudou no ar" : "mudou " + joined(live)));
+  if (!held.empty()) r.log.write("Configuração: só depois de reiniciar: " + joined(held));
+  if (!failed.empty()) r.log.write("Configuração: não aplicado: " + joined(failed));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
-  const auto parsed = parseOptions(args);
-  if (const auto* error = std::get_if<OptionsError>(&parsed)) {
-    std::cerr << "orvane-encoder: " << error->message << "\n\n" << usageText();
+  auto parsed = loadOptions(args);
+  if (const auto* refusal = std::get_if<LoadRefusal>(&parsed)) {
+    for (const std::string& line : refusal->lines) std::cerr << "orvane-encoder: " << line << '\n';
+    if (refusal->usage) std::cerr << '\n' << usageText();
     return 2;
   }
-  const auto& options = std::get<ServerOptions>(parsed);
+  Loaded& loaded = std::get<Loaded>(parsed);
+  const ServerOptions options = loaded.options;
   if (options.help) {
     std::cout << usageText();
+    return 0;
+  }
+  if (options.check) {
+    std::cout << "orvane-encoder: opções válidas\n";
     return 0;
   }
   // Samples on a terminal would only garble it.
@@ -124,20 +293,30 @@ int main(int argc, char** argv) {
     return giveUp("--mpx - escreve amostras binárias: redirecione a saída padrão", 2);
   }
 
-  auto schedule = readSchedule(options);
-  if (!schedule) return 2;
-
   // First, while descriptors are free for certain.
   loadSystemTimeZone();
   StopSignal stop;
-  if (!stop.valid()) return giveUp("sem descritores livres", 1);
+  std::function<void()> onHangUp = [] {};
+  ReloadSignal hangUp([&onHangUp] { onHangUp(); });
+  if (!stop.valid() || !hangUp.valid()) return giveUp("sem descritores livres", 1);
   // Standard output carrying the signal cannot carry the log as well.
   const int logFd = options.writesToStandardOutput() ? STDERR_FILENO : STDOUT_FILENO;
   EncoderState state(options.programmeIdentificationGiven
                          ? std::optional(options.programmeIdentification)
                          : std::nullopt);
   AirLog log(logFd);
+  // What the start-up has to say waits for the listening line, which a script reads first.
+  if (options.servesConsole()) log.holdBack();
   warnAboutCountry(options, log);
+  if (const char* old = std::getenv("ORVANE_ENCODER_OPTIONS"); old && *old) {
+    log.write(
+        "Aviso: as opções de ORVANE_ENCODER_OPTIONS (/etc/default/orvane-encoder) ganham "
+        "às do ficheiro; o caminho a seguir é /etc/orvane/encoder.toml");
+  }
+  if (loaded.file && tokenExposed(*loaded.file)) {
+    log.write("Aviso: " + options.configPath +
+              " tem o http-token e qualquer utilizador o pode ler (chmod o-r)");
+  }
   RestoredAir kept = restoreIfServing(options, state, log);
   TrafficTimeBound trafficBound(
       state, log,
@@ -181,7 +360,7 @@ int main(int argc, char** argv) {
   if (doors.desk && !kept.restored) doors.desk->startWithDefaultText();
   if (output) output->resume(kept.continuity, kept.radiotextThen);
   AgendaDesk agenda(state, log, scheduleClock());
-  if (kept.agenda && !options.schedulePath.empty()) agenda.resume(*kept.agenda);
+  if (kept.agenda && hasSchedule(options)) agenda.resume(*kept.agenda);
   if (kept.keeper) {
     AutomationDesk* desk = doors.desk.get();
     SignalOutput* signal = output.get();
@@ -206,6 +385,7 @@ int main(int argc, char** argv) {
   }
 
   doors.announce(log, options.automation);
+  log.release();
 
   const auto bridge = openUecpBridge(options, state, log, uecpTexts);
 
@@ -221,9 +401,9 @@ int main(int argc, char** argv) {
     for (PollTask* task : doors.tasks()) tasks.push_back(task);
     // A file render says what its file says, for as long as it says it.
     if (options.servesConsole()) tasks.push_back(&trafficBound);
-    if (!options.schedulePath.empty()) {
+    if (hasSchedule(options)) {
       watchSchedule(*monitoring, agenda);
-      agenda.setSchedule(std::move(*schedule));
+      agenda.setSchedule(loaded.schedule);
       tasks.push_back(&agenda);
     }
     // After everything that changes the air, so that it sees each turn's changes in that turn.
@@ -232,6 +412,19 @@ int main(int argc, char** argv) {
     monitoring->monitor->watchKeeping(
         keeper ? std::function<KeptAirHealth()>([keeper] { return keeper->health(); }) : nullptr,
         [&trafficBound] { return trafficBound.health(); });
+    ConfigStatus configStatus{options.configPath, unixMicros(), std::nullopt};
+    if (loaded.file) {
+      monitoring->monitor->watchConfig([&configStatus] { return configStatus; });
+    }
+    Reloadable reloadable{
+        args,  loaded, configStatus,         state, monitoring->signal(output.get()), trafficBound,
+        doors, agenda, *monitoring->monitor, log};
+    onHangUp = [&] {
+      monitoring->notifier.reloading(monotonicMicros());
+      reload(reloadable);
+      monitoring->notifier.ready();
+    };
+    tasks.push_back(&hangUp);
     // Last, so that it sees in the same turn what the others did.
     for (PollTask* task : monitoring->tasks()) tasks.push_back(task);
     EncoderServer server(std::move(listener), stop.fd(), state, log, options.echo, tasks);

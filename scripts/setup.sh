@@ -17,6 +17,7 @@ packages=(
   libmicrohttpd-dev nlohmann-json3-dev libicu-dev curl libcurl4-openssl-dev
   libsystemd-dev systemd
   libtomlplusplus-dev
+  scdoc lintian
   libliquid-dev libasound2-dev
   chromium chromium-driver python3-selenium
 )

@@ -43,12 +43,28 @@ AutomationDesk::AutomationDesk(EncoderState& state, AirLog& log, Settings settin
       log_(log),
       settings_(std::move(settings)),
       clock_(clock ? std::move(clock) : Clock(monotonicMicros)) {
+  adoptSettings();
+}
+
+void AutomationDesk::adoptSettings() {
+  skip_.reset();
   if (!settings_.skip.empty()) {
     skip_.emplace(settings_.skip, std::regex::ECMAScript | std::regex::icase);
   }
   std::string error;
+  defaultText_.reset();
   if (settings_.defaultText)
     defaultText_ = doorText(*settings_.defaultText, kMaxRadiotextLength, error);
+}
+
+// A song on air keeps the end it was given; the old default text on air gives way to the new.
+void AutomationDesk::setSettings(Settings settings) {
+  const std::optional<std::string> oldDefault = defaultText_;
+  settings_ = std::move(settings);
+  adoptSettings();
+  if (!songText_ && oldDefault && state_.onAir().radiotext[0] == *oldDefault) {
+    startWithDefaultText();
+  }
 }
 
 AutomationDesk::Outcome AutomationDesk::set(

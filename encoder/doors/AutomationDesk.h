@@ -79,6 +79,9 @@ class AutomationDesk : public PollTask {
   // that the radiotext is never empty when a station asked for a text.
   void startWithDefaultText();
 
+  // A reload of the configuration: the settings from now on.
+  void setSettings(Settings settings);
+
   // Where the doors' changes of what goes on air are recorded, by door and peer.
   void recordChanges(ChangeLedger& ledger) { ledger_ = &ledger; }
   // What TATIME= sets; without it, TATIME= is refused.
@@ -88,6 +91,7 @@ class AutomationDesk : public PollTask {
   bool service(std::span<const pollfd> polled) override;
 
  private:
+  void adoptSettings();
   void putOnAir(const OnAirState& next, const AssignedFields& fields, std::string_view source);
   void change(const DeskSetting& setting, std::string_view source);
   [[nodiscard]] bool skipped(const NowPlaying& song) const;

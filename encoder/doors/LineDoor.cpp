@@ -108,12 +108,19 @@ void LineDoor::putSongOnAir(const SongLines::Ready& ready) {
   }
 }
 
+// Opening again moves the door: the new sockets open before the old ones close, so that a port
+// in use leaves the door where it was, and the clients of the old place are let go.
 bool LineDoor::open(const std::string& address, std::uint16_t port, std::string& error) {
-  listener_ = listenOn(address, port, error);
-  if (!listener_.valid()) return false;
-  port_ = localPort(listener_.get());
-  datagrams_ = bindDatagrams(address, port_, error);
-  return datagrams_.valid();
+  FileDescriptor listener = listenOn(address, port, error);
+  if (!listener.valid()) return false;
+  const std::uint16_t bound = localPort(listener.get());
+  FileDescriptor datagrams = bindDatagrams(address, bound, error);
+  if (!datagrams.valid()) return false;
+  listener_ = std::move(listener);
+  datagrams_ = std::move(datagrams);
+  port_ = bound;
+  clients_.clear();
+  return true;
 }
 
 PollTask::Wait LineDoor::wait() {

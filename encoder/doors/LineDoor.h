@@ -48,6 +48,7 @@ class LineDoor : public PollTask {
 
   LineDoor(AutomationDesk& desk, AirLog& log, Clock clock = {});
 
+  // Also to move an open door; false, with the door where it was, when the place is taken.
   [[nodiscard]] bool open(const std::string& address, std::uint16_t port, std::string& error);
   [[nodiscard]] std::uint16_t port() const { return port_; }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "SystemClock.h"
 
@@ -40,6 +41,7 @@ AirLog::AirLog(int fd, WallClock clock, MonotonicClock monotonic)
       periodStart_(monotonic_()) {}
 
 AirLog::~AirLog() {
+  release();
   drain();
 }
 
@@ -50,7 +52,22 @@ void AirLog::write(std::string_view line) {
 void AirLog::write(const std::vector<std::string>& lines) {
   if (lines.empty()) return;
   const std::string when = stamp(clock_());
-  for (const auto& line : lines) append(when + "  " + line + "\n", kReportRoom);
+  for (const auto& line : lines) {
+    if (holding_) {
+      heldBack_.push_back(when + "  " + line + "\n");
+    } else {
+      append(when + "  " + line + "\n", kReportRoom);
+    }
+  }
+}
+
+void AirLog::holdBack() {
+  holding_ = true;
+}
+
+void AirLog::release() {
+  holding_ = false;
+  for (const auto& line : std::exchange(heldBack_, {})) append(line, kReportRoom);
 }
 
 void AirLog::writeUnstamped(std::string_view line) {
@@ -87,6 +104,7 @@ bool AirLog::service(std::span<const pollfd>) {
 }
 
 void AirLog::finish(std::string_view lastLine) {
+  release();
   periodStart_ -= kPeerPeriodMicros;  // the last period ends here
   noteLosses();
   write(lastLine);

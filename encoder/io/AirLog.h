@@ -53,6 +53,12 @@ class AirLog : public PollTask {
   // A line about a remote peer, within the limit.
   void writeAboutPeer(std::string_view line);
 
+  // Stamped lines wait from here until `release()` (or the end), each with its own time, while
+  // unstamped ones go ahead: a script reads the listening line first, whatever the start-up had
+  // to report before the socket was open.
+  void holdBack();
+  void release();
+
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled = {}) override;
 
@@ -100,6 +106,8 @@ class AirLog : public PollTask {
   int peerLines_ = 0;             // peer lines logged in it
   std::uint64_t suppressed_ = 0;  // peer lines left out of it
   std::deque<std::string> recent_;
+  std::vector<std::string> heldBack_;  // stamped lines, while holding back
+  bool holding_ = false;
   std::uint64_t lineCount_ = 0;
   std::uint64_t droppedTotal_ = 0;
   std::uint64_t suppressedTotal_ = 0;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace orvane {
 namespace {
@@ -45,6 +46,11 @@ void ServiceNotifier::ready() {
   sendOwed();
 }
 
+void ServiceNotifier::reloading(std::int64_t monotonicMicros) {
+  reloading_ = "RELOADING=1\nMONOTONIC_USEC=" + std::to_string(monotonicMicros);
+  sendOwed();
+}
+
 void ServiceNotifier::alive(std::int64_t monotonicMicros) {
   if (watchdogMicros_ > 0 && monotonicMicros - lastAlive_ >= watchdogMicros_ / 2) {
     lastAlive_ = monotonicMicros;
@@ -71,6 +77,10 @@ void ServiceNotifier::sendOwed() {
     if (owed) owed = !send(message);
     return !owed;
   };
+  if (!reloading_.empty()) {
+    if (!send(reloading_)) return;
+    reloading_.clear();
+  }
   if (!deliver(readyOwed_, "READY=1") || !deliver(aliveOwed_, "WATCHDOG=1")) return;
   deliver(statusOwed_, "STATUS=" + status_);
 }

@@ -24,6 +24,9 @@ class ServiceNotifier {
   ServiceNotifier();
 
   void ready();
+  // A reload begins; ready() says it is over. systemd 253 and later want the time with it, on
+  // CLOCK_MONOTONIC, to tell this reload from an older one.
+  void reloading(std::int64_t monotonicMicros);
   // The loop calls this on every turn; it is sent at half the watchdog's interval.
   void alive(std::int64_t monotonicMicros);
   // Sent only when it differs from the last one.
@@ -32,7 +35,9 @@ class ServiceNotifier {
   // The time between two signs of life that systemd expects; 0 without a watchdog.
   [[nodiscard]] std::int64_t watchdogMicros() const { return watchdogMicros_; }
   // Something systemd has not taken yet.
-  [[nodiscard]] bool owing() const { return readyOwed_ || aliveOwed_ || statusOwed_; }
+  [[nodiscard]] bool owing() const {
+    return !reloading_.empty() || readyOwed_ || aliveOwed_ || statusOwed_;
+  }
 
  private:
   bool send(std::string_view message);
@@ -43,6 +48,7 @@ class ServiceNotifier {
   std::int64_t watchdogMicros_ = 0;
   std::int64_t lastAlive_ = 0;
   std::string status_;
+  std::string reloading_;  // the RELOADING=1 message owed; empty: none
   bool readyOwed_ = false;
   bool aliveOwed_ = false;
   bool statusOwed_ = false;

@@ -15,9 +15,9 @@ std::string seconds(std::int64_t micros) {
 }  // namespace
 
 std::string_view alarmKindName(AlarmKind kind) {
-  static constexpr std::array<std::string_view, 7> kNames = {
-      "texto_parado",        "destino_em_baixo", "sinal_parado",      "relogio_sem_sincronizacao",
-      "estado_nao_guardado", "ta_expirado",      "sinal_interrompido"};
+  static constexpr std::array<std::string_view, 8> kNames = {
+      "texto_parado",        "destino_em_baixo", "sinal_parado",       "relogio_sem_sincronizacao",
+      "estado_nao_guardado", "ta_expirado",      "sinal_interrompido", "configuracao_recusada"};
   return kNames[static_cast<std::size_t>(kind)];
 }
 
@@ -57,6 +57,11 @@ std::vector<Alarm> currentAlarms(const AlarmInputs& inputs, const AlarmSettings&
   if (inputs.trafficTimedOut) {
     alarms.push_back({AlarmKind::TrafficTimedOut, "",
                       "um TA ficou ligado para além de --ta-timeout e foi desligado"});
+  }
+  if (!inputs.configProblem.empty()) {
+    alarms.push_back(
+        {AlarmKind::ConfigRefused, "",
+         "a configuração relida foi recusada, a anterior continua: " + inputs.configProblem});
   }
   return alarms;
 }

@@ -17,7 +17,8 @@ enum class AlarmKind {
   ClockUnsynchronised,
   StateNotKept,
   TrafficTimedOut,
-  SignalGap
+  SignalGap,
+  ConfigRefused
 };
 
 // Names for the page, the status and the metrics: stable, since scripts match on them.
@@ -40,6 +41,7 @@ struct AlarmInputs {
   std::string stateProblem;  // why the air is not kept; empty when it is
   bool trafficTimedOut = false;
   bool signalGapRecently = false;  // the loop left a gap in the signal within the last minute
+  std::string configProblem;       // why the last reload was refused; empty when it was not
 };
 
 struct AlarmSettings {

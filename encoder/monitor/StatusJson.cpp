@@ -225,6 +225,15 @@ std::string schedule(const StatusSnapshot& status) {
       .done();
 }
 
+std::string config(const StatusSnapshot& status) {
+  if (!status.config) return "null";
+  return JsonObject()
+      .text("file", status.config->file)
+      .text("loaded_at", isoTime(status.config->loadedAtUnixMicros))
+      .raw("error", optionalText(status.config->error))
+      .done();
+}
+
 std::string alarm(const AlarmBook::Raised& raised) {
   return JsonObject()
       .text("kind", alarmKindName(raised.alarm.kind))
@@ -256,6 +265,7 @@ std::string statusJson(const StatusSnapshot& status) {
       .raw("state", keptAir(status))
       .raw("traffic", traffic(status))
       .raw("schedule", schedule(status))
+      .raw("config", config(status))
       .raw("alarms", array(status.alarms, alarm))
       .raw("log", JsonObject()
                       .number("dropped", static_cast<std::int64_t>(status.logLinesDropped))

@@ -42,6 +42,7 @@ StatusSnapshot StatusMonitor::snapshot() const {
   if (sources_.keptAir) status.keptAir = sources_.keptAir();
   if (sources_.traffic) status.traffic = sources_.traffic();
   if (sources_.schedule) status.schedule = sources_.schedule();
+  if (sources_.config) status.config = sources_.config();
   status.alarms = alarms_.raised();
   if (sources_.log) {
     status.logLinesDropped = sources_.log->droppedTotal();
@@ -103,6 +104,7 @@ void StatusMonitor::checkAlarms(std::int64_t now) {
   inputs.signalGapRecently = gapSeenAt_ && now - *gapSeenAt_ < kGapAlarmMicros;
   if (sources_.keptAir) inputs.stateProblem = sources_.keptAir().problem;
   inputs.trafficTimedOut = sources_.traffic && sources_.traffic().recentlyExpired;
+  if (sources_.config) inputs.configProblem = sources_.config().error.value_or("");
   // A clock-time group within the last minute means the time of day is on air.
   constexpr std::size_t kClockTimeGroup = 8;
   inputs.clockTimeOnAir =

@@ -44,6 +44,7 @@ class StatusMonitor : public PollTask {
     std::function<KeptAirHealth()> keptAir;  // none: no state is kept
     std::function<TrafficTimeBound::Health()> traffic;
     std::function<ScheduleStatus()> schedule;  // none: no schedule is given
+    std::function<ConfigStatus()> config;      // none: no configuration file
   };
 
   struct Clocks {
@@ -76,6 +77,10 @@ class StatusMonitor : public PollTask {
   void watchSchedule(std::function<ScheduleStatus()> schedule) {
     sources_.schedule = std::move(schedule);
   }
+
+  void watchConfig(std::function<ConfigStatus()> config) { sources_.config = std::move(config); }
+  // A reload's alarm bounds, looked at from the next check on.
+  void setAlarmSettings(AlarmSettings settings) { settings_ = settings; }
 
   [[nodiscard]] StatusSnapshot snapshot() const;
 

@@ -24,6 +24,13 @@ struct ScheduleStatus {
   std::optional<std::int64_t> nextStartsUnixMicros;
 };
 
+// The configuration file: when it was last applied, and why a later reading was refused.
+struct ConfigStatus {
+  std::string file;
+  std::int64_t loadedAtUnixMicros = 0;
+  std::optional<std::string> error;  // none: the file on disk is the one applied
+};
+
 // Everything the status page, the event stream and the metrics say, read at one moment, so that
 // the three are made by pure functions and always agree.
 struct StatusSnapshot {
@@ -37,6 +44,7 @@ struct StatusSnapshot {
   std::optional<KeptAirHealth> keptAir;                          // none: no state is kept
   std::optional<TrafficTimeBound::Health> traffic;
   std::optional<ScheduleStatus> schedule;  // none: no schedule is given
+  std::optional<ConfigStatus> config;      // none: no configuration file
   std::vector<AlarmBook::Raised> alarms;
   std::uint64_t logLinesDropped = 0;
   std::uint64_t logLinesSuppressed = 0;

@@ -66,7 +66,10 @@ class GroupScheduler {
   GroupScheduler(std::uint16_t programmeIdentification, LocalOffset localOffset,
                  std::optional<std::uint8_t> countryCode = std::nullopt);
 
-  // Station settings that no console command changes; none by default.
+  // Station settings that no console command changes; none by default. A reload of the
+  // configuration sets them again, and the next group carries them.
+  void setProgrammeIdentification(std::uint16_t code) { programmeIdentification_ = code; }
+  void setCountryCode(std::optional<std::uint8_t> code) { countryCode_ = code; }
   void setAlternativeFrequencies(AlternativeFrequencies list) {
     alternativeFrequencies_ = std::move(list);
   }

@@ -61,6 +61,9 @@ class SignalOutput : public PollTask {
 
   SignalOutput(const OnAirState& onAir, GroupScheduler scheduler, Settings settings, Clocks clocks);
 
+  // The station settings the groups are made with, for a reload to change between two groups.
+  [[nodiscard]] GroupScheduler& scheduler() { return scheduler_; }
+
   // Sees every group as it is made, with its start in the signal's own time: the read-back that
   // the status page is built from.
   using GroupWatcher = std::function<void(const RdsGroup&, std::int64_t signalMicros)>;

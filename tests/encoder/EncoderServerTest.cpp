@@ -440,6 +440,10 @@ TEST(EncoderCommandLine, WarnsWhenTheCountryCodesNameNoCountry) {
     EXPECT_EQ(encoder.nextEvent().value_or("").starts_with("Aviso: o ECC E4 e o PI 4201"), warned);
     EXPECT_EQ(encoder.waitForExit(), 0);
   }
+  // A served run says it first where it listens, for the scripts that read that line.
+  EncoderProcess served({"--port", "0", "--pi", "4201", "--ecc", "E4"});
+  EXPECT_TRUE(served.nextLine().value_or("").starts_with("orvane-encoder: a escutar em "));
+  EXPECT_TRUE(served.nextEvent().value_or("").starts_with("Aviso: o ECC E4 e o PI 4201"));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ std::string refusal(const std::vector<std::string_view>& args) {
 TEST(OptionTable, AnOptionGivenTwiceIsRefusedUnlessItAddsToAList) {
   // clang-format off
   const std::map<std::string_view, std::string_view> acceptable = {
-      {"--listen", "127.0.0.1"}, {"--port", "7000"}, {"--pi", "8201"}, {"--ecc", "E4"},
+      {"--config", "c.toml"}, {"--listen", "127.0.0.1"}, {"--port", "7000"}, {"--pi", "8201"}, {"--ecc", "E4"},
       {"--groups", "g.txt"}, {"--mpx", "m.wav"}, {"--seconds", "1"}, {"--commands", "c.txt"},
       {"--af", "87.6"}, {"--traffic-ps", "TRANSITO"}, {"--rtplus-format", "title-artist"}, {"--uecp", "tcp:127.0.0.1:9"}, {"--af-b", "89.3:87.6"},
       {"--uecp-listen", "9000"}, {"--alarm-stale", "30"}, {"--alarm-target-down", "90s"},

@@ -76,22 +76,34 @@ TEST(KeptAir, EveryValueAndByteComesBackAndNothingElseIsTaken) {
 // An encoder on a state file: its log lines before it listens, and its port.
 struct Started {
   std::unique_ptr<EncoderProcess> process;
-  std::vector<std::string> early;  // log events before the listening line
+  std::vector<std::string> early;  // the doors' addresses and the start-up's report
   std::uint16_t port = 0;
 };
 
+// The listening line comes first and the start-up's report after it; a console that comes and
+// goes marks where the report ends.
 Started start(std::vector<std::string> args, bool signal = false) {
   Started s;
   args.insert(args.begin(), {"--port", "0"});
   s.process = std::make_unique<EncoderProcess>(
       args, signal ? EncoderProcess::Log::OnStandardError : EncoderProcess::Log::OnStandardOutput);
-  for (auto line = s.process->nextLine(); line; line = s.process->nextLine()) {
-    if (line->starts_with("orvane-encoder: a escutar em ")) {
-      s.port = static_cast<std::uint16_t>(std::stoi(line->substr(line->rfind(':') + 1)));
-      break;
-    }
-    s.early.push_back(line->substr(std::string_view("2024-01-01 00:00:00  ").size()));
+  const std::string first = s.process->nextLine().value_or("");
+  if (!first.starts_with("orvane-encoder: a escutar em ")) {
+    ADD_FAILURE() << "first line: " << first;
+    return s;
   }
+  s.port = static_cast<std::uint16_t>(std::stoi(first.substr(first.rfind(':') + 1)));
+  {
+    TestClient marker(s.port);
+    // The doors' addresses, unstamped, and the stamped report, without its stamps.
+    for (auto line = s.process->nextLine(); line && line->find("Cliente ligado") == line->npos;
+         line = s.process->nextLine()) {
+      const bool stamped = !line->starts_with("orvane-encoder: ");
+      s.early.push_back(stamped ? line->substr(std::string_view("2024-01-01 00:00:00  ").size())
+                                : *line);
+    }
+  }
+  s.process->skipPast("Cliente saiu");
   return s;
 }
 
@@ -159,12 +171,14 @@ TEST(StateFile, KillNineThenTheSameCommandLineBringsTheAirBackInTheFirstGroup) {
   {
     Started first = start(args, true);
     ASSERT_NE(first.port, 0);
-    const auto port = [&first] {
-      const std::string line = first.process->nextLine().value_or("");
-      return static_cast<std::uint16_t>(std::stoi(line.substr(line.rfind(':') + 1)));
+    const auto door = [&first](std::string_view name) -> std::uint16_t {
+      const auto line = std::ranges::find_if(first.early, [name](const std::string& l) {
+        return l.starts_with("orvane-encoder: ") && l.find(name) != std::string::npos;
+      });
+      return line == first.early.end() ? 0 : std::stoi(line->substr(line->rfind(':') + 1));
     };
-    TestClient playout(port());
-    const std::uint16_t http = port();
+    TestClient playout(door("linhas"));
+    const std::uint16_t http = door("HTTP");
     TestClient console(first.port);
     ASSERT_TRUE(console.send(
         "PTY=0A\nGROUP4A=01\nGROUP1A=01\nTIMEINPSN=01\nDEF1ATIME=05+0A1E\nENCODE\nTP=01\nTA=01\n"

@@ -39,7 +39,7 @@ class StatusDoor : public ::testing::Test {
       readBack_.take(group, micros);
     });
     StatusMonitor::Sources sources{&readBack_, &signal_, nullptr, &ledger_, &log_.log,
-                                   {},         {},       {},      {}};
+                                   {},         {},       {},      {},       {}};
     monitor_ = std::make_unique<StatusMonitor>(
         std::move(sources), AlarmSettings{},
         StatusMonitor::Clocks{monotonicMicros, unixMicros, [] { return true; }}, log_.log);

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ConfigFile.h"
+#include "EncoderProcess.h"
+#include "HttpClient.h"
+#include "TempDir.h"
+
+// The configuration file: read and checked whole, merged under the command line, and read again
+// by a running encoder on SIGHUP.
+namespace orvane::test {
+namespace {
+
+std::variant<ConfigFile, std::vector<std::string>> read(std::string_view text) {
+  return readConfig(toml::parse(text), "station.toml");
+}
+
+TEST(ConfigFile, EveryKeyIsAnOptionAndTheCommandLineWins) {
+  const auto file = read(
+      "port = 6969\n"
+      "echo = true\n"
+      "no-state = false\n"
+      "uecp = [\"tcp:127.0.0.1:4001\", \"serial:/dev/ttyUSB0:9600\"]\n"
+      "now-playing-timeout = \"15m\"\n"
+      "rds-level = 3.5\n");
+  ASSERT_TRUE(std::holds_alternative<ConfigFile>(file));
+  const std::vector<std::string> merged =
+      mergedArguments(std::get<ConfigFile>(file), {"--port", "7000", "--default-text", "--port"});
+  EXPECT_EQ(merged, (std::vector<std::string>{"--echo", "--now-playing-timeout", "15m",
+                                              "--rds-level", "3.5", "--uecp", "tcp:127.0.0.1:4001",
+                                              "--uecp", "serial:/dev/ttyUSB0:9600", "--port",
+                                              "7000", "--default-text", "--port"}));
+}
+
+// Every fault at its line, in the file's order, and none of the file taken.
+TEST(ConfigFile, FaultsAreRefusedWithTheirLines) {
+  const auto file = read(
+      "pi = \"0\"\n"
+      "colour = \"red\"\n"
+      "echo = 1\n"
+      "uecp = [\"tcp:127.0.0.1:4001\", 5]\n"
+      "config = \"other.toml\"\n"
+      "port = [1, 2]\n"
+      "[[schedule]]\n"
+      "from = \"07:00\"\n"
+      "ps = \"MANHA\"\n");
+  ASSERT_TRUE(std::holds_alternative<std::vector<std::string>>(file));
+  const auto& errors = std::get<std::vector<std::string>>(file);
+  const std::vector<std::string> starts = {"station.toml:1: pi: código PI inválido",
+                                           "station.toml:2: colour: chave desconhecida",
+                                           "station.toml:3: echo: espera true ou false",
+                                           "station.toml:4: uecp: destino UECP inválido",
+                                           "station.toml:5: config: só na linha de comandos",
+                                           "station.toml:6: port: espera um texto",
+                                           "station.toml:7: schedule: falta 'to'"};
+  ASSERT_EQ(errors.size(), starts.size());
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    EXPECT_TRUE(errors[i].starts_with(starts[i])) << errors[i];
+  }
+}
+
+TEST(ConfigFile, AReloadKnowsWhatChangedAndKeepsWhatItCouldNotApply) {
+  const std::vector<std::string> before = {"--pi", "8201", "--uecp", "tcp:a:1", "--echo"};
+  const std::vector<std::string> after = {"--uecp", "tcp:a:1", "--uecp", "tcp:b:2",
+                                          "--pi",   "8201",    "--port", "7000"};
+  EXPECT_EQ(changedKeys(before, after), (std::vector<std::string>{"port", "echo", "uecp"}));
+  EXPECT_EQ(changedKeys(before, before), std::vector<std::string>{});
+  EXPECT_EQ(keepingKeys(after, before, {"port", "uecp"}),
+            (std::vector<std::string>{"--pi", "8201", "--uecp", "tcp:a:1"}));
+}
+
+constexpr double kGroupsPerSecond = 1e6 / 87579;  // 104 bits at 1187.5 bit/s
+constexpr std::chrono::seconds kWatched(3);
+constexpr std::chrono::milliseconds kLook(20);
+// Five groups' time: room for a loaded machine, far less than a reload that stops the loop.
+constexpr std::chrono::milliseconds kLongestStill(450);
+
+// The groups written so far, and the PI of the last one.
+struct Groups {
+  std::size_t count = 0;
+  std::string lastPi;
+};
+
+Groups groupsIn(const TempDir& dir) {
+  const std::string text = dir.read("groups.txt");
+  Groups groups{static_cast<std::size_t>(std::ranges::count(text, '\n')), ""};
+  const std::size_t end = text.rfind('\n');
+  if (end != std::string::npos) groups.lastPi = text.substr(text.rfind('\n', end - 1) + 1, 4);
+  return groups;
+}
+
+// /status once it shows `awaited` (the alarms are looked at once a second), or as it is then.
+std::string statusShowing(std::uint16_t http, std::string_view awaited) {
+  constexpr int kLookMs = 100;
+  std::string body;
+  for (int waited = 0; waited < kPatienceMs && body.find(awaited) == std::string::npos;
+       waited += kLookMs) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLookMs));
+    body = exchangeHttp(http, "GET /status HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n").body;
+  }
+  return body;
+}
+
+std::uint16_t announced(EncoderProcess& encoder, std::string_view door) {
+  for (auto line = encoder.nextLine(); line; line = encoder.nextLine()) {
+    if (line->find(door) != std::string::npos) {
+      return static_cast<std::uint16_t>(std::stoi(line->substr(line->rfind(':') + 1)));
+    }
+  }
+  return 0;
+}
+
+// A port free a moment ago, for a door to move to.
+std::uint16_t freePort() {
+  const int fd = socketFrom("127.0.0.1");
+  sockaddr_in bound{};
+  socklen_t size = sizeof bound;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &size);
+  close(fd);
+  return ntohs(bound.sin_port);
+}
+
+bool listening(std::uint16_t port) {
+  const int fd = socketFrom("127.0.0.1");
+  sockaddr_in where{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+  const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0;
+  close(fd);
+  return connected;
+}
+
+std::string stationFile(const TempDir& dir, std::string_view pi, std::uint16_t linesPort) {
+  return "pi = \"" + std::string(pi) + "\"\nport = 0\necho = true\nhttp = \"127.0.0.1:0\"\n" +
+         "automation = \"127.0.0.1:" + std::to_string(linesPort) + "\"\ngroups = \"" +
+         dir.file("groups.txt").string() + "\"\n";
+}
+
+// A reload while a console is connected and the groups go out in real time: no group missing,
+// the console answered on the same connection, the new PI on air, the line door on its new port;
+// then a broken file changes nothing and shows on /status.
+TEST(ConfigReload, AppliesAGoodFileWithoutAGapAndRefusesABrokenOne) {
+  TempDir dir;
+  const std::string path = dir.file("station.toml").string();
+  dir.write("station.toml", stationFile(dir, "8203", 0));
+  EncoderProcess encoder({"--config", path});
+  ASSERT_NE(encoder.port(), 0);
+  const std::uint16_t oldLines = announced(encoder, "linhas de automação");
+  const std::uint16_t http = announced(encoder, "HTTP em");
+  TestClient console(encoder.port());
+  ASSERT_TRUE(console.send("TXT0=\"antes\"\n"));
+  ASSERT_EQ(console.readLine(), "OK: TXT0=\"antes\"");
+  EXPECT_EQ(groupsIn(dir).lastPi, "8203");
+
+  const std::uint16_t newLines = freePort();
+  dir.write("station.toml", stationFile(dir, "8204", newLines));
+  const auto start = std::chrono::steady_clock::now();
+  const std::size_t before = groupsIn(dir).count;
+  kill(encoder.pid(), SIGHUP);
+  ASSERT_TRUE(encoder.skipPast("Configuração relida"));
+  ASSERT_TRUE(console.send("TXT0=\"depois\"\n"));
+  EXPECT_EQ(console.readLine(), "OK: TXT0=\"depois\"");
+  // A group late is as bad as one lost: the file must grow all along, not catch up afterwards.
+  std::chrono::steady_clock::duration longestStill{};
+  auto grew = start;
+  for (std::size_t seen = before; std::chrono::steady_clock::now() - start < kWatched;) {
+    std::this_thread::sleep_for(kLook);
+    const auto now = std::chrono::steady_clock::now();
+    const std::size_t count = groupsIn(dir).count;
+    if (count == seen) continue;
+    longestStill = std::max(longestStill, now - grew);
+    seen = count;
+    grew = now;
+  }
+  const Groups after = groupsIn(dir);
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_NEAR(static_cast<double>(after.count - before), elapsed.count() * kGroupsPerSecond, 2.0);
+  EXPECT_LT(longestStill, kLongestStill);
+  EXPECT_EQ(after.lastPi, "8204");
+  EXPECT_TRUE(listening(newLines));
+  EXPECT_FALSE(listening(oldLines));
+
+  dir.write("station.toml", "pi = [\n");
+  kill(encoder.pid(), SIGHUP);
+  ASSERT_TRUE(encoder.skipPast("Configuração recusada: " + path + ":1:"));
+  const std::string shown = statusShowing(http, "configuracao_recusada");
+  EXPECT_NE(shown.find("\"error\":\"" + path + ":1:"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("configuracao_recusada"), std::string::npos);
+  EXPECT_EQ(groupsIn(dir).lastPi, "8204");
+  EXPECT_TRUE(listening(newLines));
+}
+
+}  // namespace
+}  // namespace orvane::test
