@@ -72,7 +72,8 @@ StatusSnapshot sample() {
   air.groupsSent[0] = 8;
   air.groupsSent[22] = 3;
   status.air = air;
-  status.signal = SignalOutput::Health{{"groups.txt"}, 0, false, 0, 2, 1500, 0, 0, 0, std::nullopt};
+  status.signal =
+      SignalOutput::Health{{"groups.txt"}, 0, false, 0, 2, 1500, 0, 0, 0, std::nullopt, {}};
   status.sources[static_cast<std::size_t>(ChangeSource::Uecp)] =
       ChangeLedger::Entry{status.unixMicros, "10.0.0.5:4000", 3};
   status.targets = {{"sala\"1", false, "10:29:01", 49 * kSecond, 2 * kSecond, 1, 4}};
