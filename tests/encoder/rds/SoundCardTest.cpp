@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <numbers>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "EncoderProcess.h"
 #include "HttpClient.h"
+#include "PcmFormat.h"
 #include "RdsDecoder.h"
 #include "TempDir.h"
 
@@ -52,6 +56,42 @@ TEST(SoundCard, WhatTheCardPlaysIsEveryGroup) {
   ASSERT_GE(heard.size(), 30u);
   heard.resize(30);
   EXPECT_EQ(heard, std::vector(lines.begin(), lines.begin() + 30));
+}
+
+// A loop-through from a card's input to a card's output: the programme passes, RDS is added and
+// heard. The capture card plays a file of the test's (the `file` plugin's `infile`).
+TEST(SoundCard, ALoopThroughFromCardToCardAddsRdsAndKeepsTheProgramme) {
+  TempDir dir;
+  std::vector<std::int16_t> station(2 * kCardRate);
+  for (std::size_t n = 0; n < station.size(); ++n) {
+    const double t = static_cast<double>(n) / kCardRate;
+    station[n] = static_cast<std::int16_t>(
+        std::lround(32767 * (0.09 * std::sin(2 * std::numbers::pi * 19000 * t) +
+                             0.3 * std::sin(2 * std::numbers::pi * 1000 * t))));
+  }
+  std::string raw;
+  appendLittleEndian(raw, station);
+  dir.write("station.raw", raw);
+  dir.write("asound.conf", fileCard(dir) +
+                               "pcm.processor { type file slave { pcm { type null } } file "
+                               "\"/dev/null\" infile \"" +
+                               dir.file("station.raw").string() + "\" format \"raw\" }\n");
+  dir.write("station.txt", "PSN=\"ORVANE\"\n");
+  EncoderProcess encoder({"--commands", dir.file("station.txt"), "--groups", dir.file("g.txt"),
+                          "--mpx-in", "alsa:processor", "--audio", "orvane", "--seconds", "2"},
+                         EncoderProcess::Log::OnStandardOutput, alsaConfig(dir));
+  ASSERT_EQ(encoder.waitForExit(), 0);
+  const auto played = samplesOf(dir.read("card.raw"));
+  ASSERT_EQ(played.size(), station.size());
+  std::vector<std::int16_t> rds(played.size());
+  for (std::size_t n = 0; n < rds.size(); ++n) {
+    rds[n] = static_cast<std::int16_t>(played[n] - station[n]);
+  }
+  EXPECT_LT(measureTone(std::span(rds).subspan(kCardRate / 2), 1000, kCardRate).amplitude, 1e-4);
+  const auto lines = groupsFromHex(dir.read("g.txt")).value_or(std::vector<RdsGroup>{});
+  const auto heard = groupsFromSamples(std::span(played).subspan(kCardRate / 2), kCardRate);
+  ASSERT_GE(heard.size(), 8u);
+  EXPECT_NE(std::search(lines.begin(), lines.end(), heard.begin(), heard.begin() + 8), lines.end());
 }
 
 // A card that is not there raises an alarm while the console is served all the same; it is tried
