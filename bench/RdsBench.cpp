@@ -4,10 +4,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
 #include "GroupScheduler.h"
+#include "LoopThrough.h"
 #include "MpxModulator.h"
 #include "OutputStream.h"
 #include "SignalOutput.h"
@@ -49,15 +52,19 @@ BENCHMARK(GroupsAsText);
 
 constexpr std::int64_t kMinuteSamples = 60 * 228000;
 const int kMinuteGroups = static_cast<int>(MpxModulator().groupsOfSamples(kMinuteSamples));
+// A sound card's rate, where the bit clock is no whole number of samples.
+constexpr int kCardRate = 192000;
+constexpr std::int64_t kCardMinuteSamples = 60 * kCardRate;
 constexpr std::size_t kIdealBuffer = 64 * 1024;
 constexpr std::int64_t kUnixStart = 1'700'000'000'000'000;
 
 // The whole stage, scheduler to written output, for `minutes` of signal into /dev/null.
-void runStage(benchmark::State& run, bool multiplex, int minutes) {
+void runStage(benchmark::State& run, bool multiplex, int minutes,
+              int rate = MpxModulator::kDefaultSampleRate) {
   const OnAirState state = busyStation();
   for (auto _ : run) {
-    SignalOutput::Settings settings{Pacing::AsFastAsWritten, minutes * kMinuteSamples,
-                                    TimeOfDay::FromStart};
+    SignalOutput::Settings settings{Pacing::AsFastAsWritten, std::int64_t{minutes} * 60 * rate,
+                                    TimeOfDay::FromStart, rate};
     SignalOutput output(state, scheduler(), settings,
                         {[] { return 0; }, [] { return kUnixStart; }});
     std::string error;
@@ -72,15 +79,18 @@ void runStage(benchmark::State& run, bool multiplex, int minutes) {
 
 // What no output stage can beat: the same groups from the same scheduler, each made straight into
 // one 64 KiB buffer that is written whenever it is full.
-void runIdeal(benchmark::State& run, bool multiplex, int minutes) {
+void runIdeal(benchmark::State& run, bool multiplex, int minutes,
+              int rate = MpxModulator::kDefaultSampleRate) {
   const OnAirState state = busyStation();
   const int fd = open("/dev/null", O_WRONLY | O_CLOEXEC);
-  std::vector<char> buffer(kIdealBuffer + MpxModulator().maxBytesPerGroup());
+  std::vector<char> buffer(kIdealBuffer + MpxModulator(rate).maxBytesPerGroup());
+  const std::int64_t groupCount =
+      MpxModulator(rate).groupsOfSamples(std::int64_t{minutes} * 60 * rate);
   for (auto _ : run) {
     GroupScheduler groups = scheduler();
-    MpxModulator modulator;
+    MpxModulator modulator(rate);
     std::size_t used = 0;
-    for (std::int64_t k = 0; k < std::int64_t{minutes} * kMinuteGroups; ++k) {
+    for (std::int64_t k = 0; k < groupCount; ++k) {
       const RdsGroup group = groups.next(state, kUnixStart + k * 1'664'000 / 19);
       if (multiplex) {
         used += 2 * modulator.modulate(group, buffer.data() + used);
@@ -123,6 +133,52 @@ void GroupLinesTenMinutesIdeal(benchmark::State& run) {
   run.SetItemsProcessed(run.iterations() * 10 * kMinuteGroups);
 }
 BENCHMARK(GroupLinesTenMinutesIdeal)->Unit(benchmark::kMillisecond);
+
+// A minute at a sound card's rate: made here, and a station's multiplex with RDS added, locked to
+// its pilot, against the same ideal. CPU per second of signal is the time over 60.
+void MultiplexSixtySecondsAt192k(benchmark::State& run) {
+  runStage(run, true, 1, kCardRate);
+  run.SetItemsProcessed(run.iterations() * kCardMinuteSamples);
+}
+BENCHMARK(MultiplexSixtySecondsAt192k)->Unit(benchmark::kMillisecond);
+
+void MultiplexSixtySecondsAt192kIdeal(benchmark::State& run) {
+  runIdeal(run, true, 1, kCardRate);
+  run.SetItemsProcessed(run.iterations() * kCardMinuteSamples);
+}
+BENCHMARK(MultiplexSixtySecondsAt192kIdeal)->Unit(benchmark::kMillisecond);
+
+// A second of stereo multiplex with its pilot, looped through sixty times: the lock's work is the
+// same whatever the programme.
+std::string stationSecond() {
+  std::string bytes;
+  for (int n = 0; n < kCardRate; ++n) {
+    const double angle = 2 * std::numbers::pi * 19000 * n / kCardRate;
+    const auto value = static_cast<std::int16_t>(
+        std::lround(32767 * (0.09 * std::sin(angle) + 0.3 * std::sin(angle / 19))));
+    bytes.push_back(static_cast<char>(value & 0xFF));
+    bytes.push_back(static_cast<char>((value >> 8) & 0xFF));
+  }
+  return bytes;
+}
+
+void LoopThroughSixtySecondsAt192k(benchmark::State& run) {
+  const OnAirState state = busyStation();
+  const std::string second = stationSecond();
+  std::vector<char> out(second.size());
+  for (auto _ : run) {
+    GroupScheduler groups = scheduler();
+    LoopThrough loop({kCardRate, 16}, MpxModulator::kDefaultRdsLevel);
+    std::int64_t k = 0;
+    for (int s = 0; s < 60; ++s) {
+      loop.process(second, out.data(),
+                   [&] { return groups.next(state, kUnixStart + k++ * 1'664'000 / 19); });
+      benchmark::DoNotOptimize(out.data());
+    }
+  }
+  run.SetItemsProcessed(run.iterations() * kCardMinuteSamples);
+}
+BENCHMARK(LoopThroughSixtySecondsAt192k)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

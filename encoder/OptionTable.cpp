@@ -307,9 +307,10 @@ std::vector<ServerOptionRow> signalRows() {
   using enum OptionArity;
   return {
       {"--rate", Once, "N", "N", readSignal("--rate"),
-       "amostras/s de --mpx, de 128000 a 768000 (por omissão 228000)",
-       "samples a second of `--mpx`, 128,000 to 768,000 (default 228,000); the biphase symbols "
-       "are made at that rate ([rds.md](rds.md))"},
+       "amostras/s de --mpx, de 128000 a 768000 (por omissão 228000,\n"
+       "ou 192000 com --audio)",
+       "samples a second of `--mpx`, 128,000 to 768,000 (default 228,000, or 192,000 with "
+       "`--audio`); the biphase symbols are made at that rate ([rds.md](rds.md))"},
       {"--rds-level", Once, "KHZ", "KHZ", readSignal("--rds-level"),
        "desvio de pico do sinal RDS em kHz, com 75 kHz no fundo de escala\n"
        "(por omissão 3.375, ou seja 4,5 % do fundo de escala)",
@@ -317,12 +318,29 @@ std::vector<ServerOptionRow> signalRows() {
        "(default 3.375, 4.5 % of full scale)"},
       {"--mpx-in", Once, "FONTE", "SOURCE", readSignal("--mpx-in"),
        "acrescenta o RDS ao multiplex da estação, amostra a amostra, preso\n"
-       "ao seu piloto: um WAV mono de 16, 24 ou 32 bits, ou \"-\" para\n"
-       "amostras de 16 bits em bruto na entrada padrão",
+       "ao seu piloto: um WAV mono de 16, 24 ou 32 bits, \"-\" para\n"
+       "amostras de 16 bits em bruto na entrada padrão, ou alsa:DISPOSITIVO\n"
+       "para a entrada de uma placa de som",
        "loop-through: add RDS to the station's multiplex sample for sample, locked to its pilot; a "
-       "mono WAV of 16, 24 or 32 bits, or `-` for raw 16-bit samples on standard input"},
+       "mono WAV of 16, 24 or 32 bits, `-` for raw 16-bit samples on standard input, or "
+       "`alsa:DEVICE` for a sound card's input"},
       {"--mpx-in-rate", Once, "N", "N", readSignal("--mpx-in-rate"),
-       "amostras/s da entrada em bruto", "samples a second of the raw input (`--mpx-in -`)"},
+       "amostras/s da entrada em bruto ou da placa (por omissão 192000)",
+       "samples a second of the raw input (`--mpx-in -`, required) or of the card "
+       "(`alsa:`, default 192,000)"},
+      {"--audio", Once, "DISPOSITIVO", "DEVICE", readSignal("--audio"),
+       "toca o sinal numa placa de som ALSA (\"default\", \"plughw:1\", ...),\n"
+       "que lhe dá o ritmo",
+       "play the signal on an ALSA sound card (`default`, `plughw:1`, ...), whose clock paces it; "
+       "a card that fails is retried while the encoder serves on"},
+      {"--audio-format", Once, "FORMATO", "FORMAT", readSignal("--audio-format"),
+       "s16 (por omissão) ou s32: amostras de 16 ou 32 bits na placa de som",
+       "`s16` (default) or `s32`: 16-bit or 32-bit samples on the sound card, out and in; a 24 or "
+       "32-bit "
+       "input file is played as 32-bit"},
+      {"--audio-latency", Once, "MS", "MS", readSignal("--audio-latency"),
+       "o buffer da placa de som em ms, de 10 a 1000 (por omissão 50)",
+       "the sound card's buffer in ms, 10 to 1000 (default 50), a quarter of it a period"},
   };
 }
 

@@ -130,8 +130,9 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
   if (auto error = checkCombination(options, consoleOptions)) return *error;
   if (auto error = checkAutomationOptions(options.automation)) return OptionsError{*error};
   if (auto error = checkSignalOptions(options.signal)) return OptionsError{*error};
-  if (options.signal.loopsThrough() && options.mpxPath.empty()) {
-    return OptionsError{"--mpx-in precisa de --mpx, para onde vai o multiplex com o RDS"};
+  if (options.signal.loopsThrough() && options.mpxPath.empty() && options.signal.audio.empty()) {
+    return OptionsError{
+        "--mpx-in precisa de --mpx ou --audio, para onde vai o multiplex com o RDS"};
   }
   return options;
 }

@@ -67,7 +67,9 @@ struct ServerOptions {
   // --pi was given, so that UECP peers are told the code too; the default is ours alone.
   bool programmeIdentificationGiven = false;
 
-  [[nodiscard]] bool hasOutput() const { return !groupsPath.empty() || !mpxPath.empty(); }
+  [[nodiscard]] bool hasOutput() const {
+    return !groupsPath.empty() || !mpxPath.empty() || !signal.audio.empty();
+  }
   [[nodiscard]] bool writesToStandardOutput() const { return groupsPath == "-" || mpxPath == "-"; }
   [[nodiscard]] bool servesConsole() const { return commandsPath.empty(); }
 };

@@ -38,7 +38,13 @@ bool pacedByReader(const ServerOptions& options) {
   return options.mpxPath == "-" && !isRegularFile(STDOUT_FILENO);
 }
 
+// A sound card's clock paces whatever goes through it.
+bool pacedByCard(const ServerOptions& options) {
+  return !options.signal.audio.empty() || options.signal.capturesFromCard();
+}
+
 Pacing pacingFor(const ServerOptions& options) {
+  if (pacedByCard(options)) return Pacing::AsFastAsWritten;
   if (options.realtime) return Pacing::Clock;
   if (pacedByReader(options) || !options.servesConsole()) return Pacing::AsFastAsWritten;
   return Pacing::Clock;
@@ -47,9 +53,10 @@ Pacing pacingFor(const ServerOptions& options) {
 SignalOutput::Settings settingsFor(const ServerOptions& options, int sampleRate) {
   SignalOutput::Settings settings;
   settings.pacing = pacingFor(options);
-  settings.timeOfDay = settings.pacing == Pacing::Clock || pacedByReader(options)
-                           ? TimeOfDay::Live
-                           : TimeOfDay::FromStart;
+  settings.timeOfDay =
+      settings.pacing == Pacing::Clock || pacedByReader(options) || pacedByCard(options)
+          ? TimeOfDay::Live
+          : TimeOfDay::FromStart;
   settings.sampleRate = sampleRate;
   settings.rdsLevel = options.signal.rdsLevel;
   if (options.seconds) settings.samples = std::llround(*options.seconds * settings.sampleRate);
@@ -80,6 +87,14 @@ struct LoopInput {
   WavStart start;
   std::string samples;
 };
+
+// The card's samples: 16 bits, or 32 when asked, and at least as wide as what is played on it.
+SoundCard::Settings cardSettings(const SignalOptions& options, std::string device,
+                                 SoundCard::Direction direction, int rate, int bits) {
+  const bool wide = options.audioFormat == SoundCard::Format::S32 || bits > 16;
+  return {std::move(device), direction, static_cast<unsigned>(rate),
+          wide ? SoundCard::Format::S32 : SoundCard::Format::S16, options.audioLatencyMs};
+}
 
 std::optional<LoopInput> openLoopInput(const SignalOptions& options, std::string& error) {
   auto stream = InputStream::open(options.mpxIn, error);
@@ -147,7 +162,12 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
                                                OutputFailure& failure) {
   if (!options.hasOutput()) return nullptr;
   std::optional<LoopInput> input;
-  if (options.signal.loopsThrough()) {
+  std::optional<SoundCard::Settings> capture;
+  if (options.signal.capturesFromCard()) {
+    capture =
+        cardSettings(options.signal, options.signal.captureDevice(), SoundCard::Direction::Capture,
+                     options.signal.mpxInRate.value_or(SignalOptions::kDefaultCardRate), 16);
+  } else if (options.signal.loopsThrough()) {
     std::string error;
     input = openLoopInput(options.signal, error);
     if (!input) {
@@ -155,9 +175,12 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
       return nullptr;
     }
   }
-  const SignalOutput::Settings settings =
-      settingsFor(options, input ? static_cast<int>(input->start.layout.sampleRate)
-                                 : options.signal.rate.value_or(MpxModulator::kDefaultSampleRate));
+  const int defaultRate = options.signal.audio.empty() ? MpxModulator::kDefaultSampleRate
+                                                       : SignalOptions::kDefaultCardRate;
+  int rate = options.signal.rate.value_or(defaultRate);
+  if (input) rate = static_cast<int>(input->start.layout.sampleRate);
+  if (capture) rate = static_cast<int>(capture->rate);
+  const SignalOutput::Settings settings = settingsFor(options, rate);
   if (!options.servesConsole() && options.writesToStandardOutput() && !options.seconds &&
       !options.realtime && isRegularFile(STDOUT_FILENO)) {
     failure = {OutputFailure::Kind::Refused,
@@ -168,8 +191,18 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
                                                SignalOutput::Clocks{monotonicMicros, unixMicros});
   std::vector<std::pair<std::string, int>> writers{{"o registo", logFd}};
   const int inputFd = input ? input->stream.fd() : -1;
+  int bits = 16;
   if (input) {
+    bits = input->start.layout.bitsPerSample;
     output->setMpxInput(std::move(input->stream), input->start.layout, std::move(input->samples));
+  }
+  if (capture) {
+    bits = capture->format == SoundCard::Format::S16 ? 16 : 32;
+    output->setCardInput(*capture, {capture->rate, bits});
+  }
+  if (!options.signal.audio.empty()) {
+    output->setAudioOutput(cardSettings(options.signal, options.signal.audio,
+                                        SoundCard::Direction::Playback, rate, bits));
   }
   for (const auto& [option, path] :
        {std::pair{"--groups", &options.groupsPath}, std::pair{"--mpx", &options.mpxPath}}) {
@@ -190,7 +223,7 @@ std::unique_ptr<SignalOutput> openSignalOutput(const ServerOptions& options,
     }
   }
   // Emptied at the start, the input would loop through nothing; read as it is written, its own.
-  if (inputFd >= 0 && sameRegularFile(inputFd, writers.back().second)) {
+  if (inputFd >= 0 && !options.mpxPath.empty() && sameRegularFile(inputFd, writers.back().second)) {
     failure = {OutputFailure::Kind::Refused, "--mpx-in e --mpx não podem ser o mesmo ficheiro"};
     output->withdraw();
     return nullptr;

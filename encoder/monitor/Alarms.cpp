@@ -15,9 +15,17 @@ std::string seconds(std::int64_t micros) {
 }  // namespace
 
 std::string_view alarmKindName(AlarmKind kind) {
-  static constexpr std::array<std::string_view, 8> kNames = {
-      "texto_parado",        "destino_em_baixo", "sinal_parado",       "relogio_sem_sincronizacao",
-      "estado_nao_guardado", "ta_expirado",      "sinal_interrompido", "configuracao_recusada"};
+  static constexpr std::array<std::string_view, 11> kNames = {"texto_parado",
+                                                              "destino_em_baixo",
+                                                              "sinal_parado",
+                                                              "relogio_sem_sincronizacao",
+                                                              "estado_nao_guardado",
+                                                              "ta_expirado",
+                                                              "sinal_interrompido",
+                                                              "configuracao_recusada",
+                                                              "sem_piloto",
+                                                              "placa_de_som_em_falta",
+                                                              "placa_de_som_com_falhas"};
   return kNames[static_cast<std::size_t>(kind)];
 }
 
@@ -53,6 +61,18 @@ std::vector<Alarm> currentAlarms(const AlarmInputs& inputs, const AlarmSettings&
   if (inputs.signalGapRecently) {
     alarms.push_back(
         {AlarmKind::SignalGap, "", "o sinal parou: o ciclo do codificador não correu"});
+  }
+  if (inputs.pilotMissing) {
+    alarms.push_back(
+        {AlarmKind::NoPilot, "", "sem piloto na entrada: o RDS segue a 57 kHz por conta própria"});
+  }
+  for (const auto& [card, why] : inputs.cardsDown) {
+    alarms.push_back(
+        {AlarmKind::SoundCardDown, card, "placa de som " + card + " em falta: " + why});
+  }
+  for (const auto& card : inputs.cardsWithRepeatedXruns) {
+    alarms.push_back({AlarmKind::SoundCardXruns, card,
+                      "placa de som " + card + " com falhas de amostras repetidas"});
   }
   if (inputs.trafficTimedOut) {
     alarms.push_back({AlarmKind::TrafficTimedOut, "",

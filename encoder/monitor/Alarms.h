@@ -18,7 +18,10 @@ enum class AlarmKind {
   StateNotKept,
   TrafficTimedOut,
   SignalGap,
-  ConfigRefused
+  ConfigRefused,
+  NoPilot,
+  SoundCardDown,
+  SoundCardXruns
 };
 
 // Names for the page, the status and the metrics: stable, since scripts match on them.
@@ -26,7 +29,7 @@ enum class AlarmKind {
 
 struct Alarm {
   AlarmKind kind;
-  std::string subject;  // the target's name for TargetDown; empty otherwise
+  std::string subject;  // the target's or the card's name; empty otherwise
   std::string message;  // Portuguese, for the log and the page
   bool operator==(const Alarm&) const = default;
 };
@@ -42,6 +45,11 @@ struct AlarmInputs {
   bool trafficTimedOut = false;
   bool signalGapRecently = false;  // the loop left a gap in the signal within the last minute
   std::string configProblem;       // why the last reload was refused; empty when it was not
+  bool pilotMissing = false;       // a loop-through's input has no pilot to lock to
+  // Sound cards by device name: those that cannot be used now, with why; those whose underruns or
+  // overruns came back after they had stopped.
+  std::vector<std::pair<std::string, std::string>> cardsDown;
+  std::vector<std::string> cardsWithRepeatedXruns;
 };
 
 struct AlarmSettings {

@@ -40,6 +40,35 @@ class Metrics {
   std::string text_;
 };
 
+void loopThroughMetrics(const SignalOutput::Health& signal, Metrics& m) {
+  if (!signal.loopThrough) return;
+  const auto& loop = *signal.loopThrough;
+  m.family("orvane_pilot_present", "gauge", "1 while the input has a pilot to lock to.")
+      .sample(loop.pilotPresent ? 1 : 0);
+  m.family("orvane_pilot_locked", "gauge", "1 while RDS is locked to the input's pilot.")
+      .sample(loop.locked ? 1 : 0);
+  m.family("orvane_pilot_phase_error_degrees", "gauge", "The lock's smoothed phase error.")
+      .sample(loop.phaseErrorDegrees);
+  m.family("orvane_pilot_offset_ppm", "gauge", "How far the input's pilot is from 19 kHz.")
+      .sample(loop.pilotOffsetPpm);
+  m.family("orvane_clipped_samples_total", "counter", "Samples input and RDS took past full scale.")
+      .sample(static_cast<double>(loop.clippedSamples));
+}
+
+void cardMetrics(const SignalOutput::Health& signal, Metrics& m) {
+  if (signal.cards.empty()) return;
+  m.family("orvane_card_open", "gauge", "1 while the sound card is in use.");
+  for (const auto& card : signal.cards) m.sample(card.open ? 1 : 0, label("device", card.device));
+  m.family("orvane_card_xruns_total", "counter", "Underruns and overruns of the sound card.");
+  for (const auto& card : signal.cards) {
+    m.sample(static_cast<double>(card.xruns), label("device", card.device));
+  }
+  m.family("orvane_card_drift_ppm", "gauge", "The sound card's clock against the system's.");
+  for (const auto& card : signal.cards) {
+    if (card.driftPpm) m.sample(*card.driftPpm, label("device", card.device));
+  }
+}
+
 void signalMetrics(const StatusSnapshot& status, Metrics& m) {
   if (status.air) {
     m.family("orvane_groups_sent_total", "counter", "RDS groups made, by type.");
@@ -60,6 +89,8 @@ void signalMetrics(const StatusSnapshot& status, Metrics& m) {
     m.family("orvane_signal_lag_seconds", "gauge", "How far the signal lags behind the clock.")
         .sample(static_cast<double>(*status.signal->lagMicros) / kMicrosPerSecond);
   }
+  loopThroughMetrics(*status.signal, m);
+  cardMetrics(*status.signal, m);
 }
 
 void keepingMetrics(const StatusSnapshot& status, Metrics& m) {
@@ -111,7 +142,8 @@ void targetMetrics(const StatusSnapshot& status, Metrics& m) {
 void alarmMetrics(const StatusSnapshot& status, Metrics& m) {
   m.family("orvane_alarm", "gauge", "Alarms that hold now, by kind (1 for each).");
   for (AlarmKind kind : {AlarmKind::StaleText, AlarmKind::TargetDown, AlarmKind::SignalStalled,
-                         AlarmKind::ClockUnsynchronised}) {
+                         AlarmKind::ClockUnsynchronised, AlarmKind::NoPilot,
+                         AlarmKind::SoundCardDown, AlarmKind::SoundCardXruns}) {
     double count = 0;
     for (const auto& raised : status.alarms) count += raised.alarm.kind == kind ? 1 : 0;
     m.sample(count, label("kind", alarmKindName(kind)));

@@ -139,6 +139,39 @@ std::string groupCounts(const auto& counts) {
   return json.done();
 }
 
+// A measure to a stated number of decimals: more would be noise.
+std::string decimal(double value, int decimals) {
+  std::array<char, 32> text{};
+  std::snprintf(text.data(), text.size(), "%.*f", decimals, value);
+  return text.data();
+}
+
+std::string loopThrough(const std::optional<SignalOutput::Health::LoopThrough>& loop) {
+  if (!loop) return "null";
+  return JsonObject()
+      .flag("pilot_present", loop->pilotPresent)
+      .flag("locked", loop->locked)
+      .raw("pilot_level", decimal(loop->pilotLevel, 4))
+      .raw("phase_error_degrees", decimal(loop->phaseErrorDegrees, 2))
+      .raw("pilot_offset_ppm", decimal(loop->pilotOffsetPpm, 1))
+      .number("clipped_samples", static_cast<std::int64_t>(loop->clippedSamples))
+      .number("clip_bursts", static_cast<std::int64_t>(loop->clipBursts))
+      .done();
+}
+
+std::string card(const SoundCard::Health& card) {
+  return JsonObject()
+      .text("device", card.device)
+      .flag("open", card.open)
+      .raw("problem", card.problem.empty() ? "null" : jsonString(card.problem))
+      .number("xruns", static_cast<std::int64_t>(card.xruns))
+      .number("xrun_bursts", static_cast<std::int64_t>(card.xrunBursts))
+      .number("reopens", static_cast<std::int64_t>(card.reopens))
+      .number("delay_ms", card.delayMicros / kMicrosPerMilli)
+      .raw("drift_ppm", card.driftPpm ? decimal(*card.driftPpm, 1) : "null")
+      .done();
+}
+
 std::string signal(const StatusSnapshot& status) {
   if (!status.signal) return "null";
   const SignalOutput::Health& health = *status.signal;
@@ -152,7 +185,9 @@ std::string signal(const StatusSnapshot& status) {
       .number("gaps", static_cast<std::int64_t>(health.gaps))
       .number("lost_ms", health.lostMicros / kMicrosPerMilli)
       .raw("lag_ms",
-           health.lagMicros ? std::to_string(*health.lagMicros / kMicrosPerMilli) : "null");
+           health.lagMicros ? std::to_string(*health.lagMicros / kMicrosPerMilli) : "null")
+      .raw("loop_through", loopThrough(health.loopThrough))
+      .raw("cards", array(health.cards, card));
   return json.done();
 }
 

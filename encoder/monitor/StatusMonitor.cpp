@@ -15,6 +15,16 @@ int millisUntil(std::int64_t when, std::int64_t now) {
                           kMicrosPerMilli);
 }
 
+// What the signal's own health says: a reader that stalled, a pilot gone, a card away or failing.
+void signalAlarms(const SignalOutput::Health& health, AlarmInputs& inputs) {
+  inputs.signalStalled = health.stalled;
+  inputs.pilotMissing = health.loopThrough && !health.loopThrough->pilotPresent;
+  for (const auto& card : health.cards) {
+    if (!card.open) inputs.cardsDown.emplace_back(card.device, card.problem);
+    if (card.xrunsRepeating) inputs.cardsWithRepeatedXruns.push_back(card.device);
+  }
+}
+
 }  // namespace
 
 StatusMonitor::StatusMonitor(Sources sources, AlarmSettings settings, Clocks clocks, AirLog& log,
@@ -99,7 +109,7 @@ void StatusMonitor::checkAlarms(std::int64_t now) {
       if (target.downMicros) inputs.targetsDownMicros.emplace_back(target.name, *target.downMicros);
     }
   }
-  inputs.signalStalled = sources_.signal && sources_.signal->health().stalled;
+  if (sources_.signal) signalAlarms(sources_.signal->health(), inputs);
   noteGap(now);
   inputs.signalGapRecently = gapSeenAt_ && now - *gapSeenAt_ < kGapAlarmMicros;
   if (sources_.keptAir) inputs.stateProblem = sources_.keptAir().problem;

@@ -1,6 +1,7 @@
 #include "LoopThrough.h"
 
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 namespace orvane {
@@ -41,7 +42,9 @@ void LoopThrough::process(std::string_view in, char* out,
       nextBit(nextGroup);
     }
     const double phase = lock_.phase();
-    const double rds = modulator_.rdsAt((cycle_ + phase * kToCycle) * kToBit, std::sin(3 * phase));
+    const std::complex<float> pilot = lock_.phasor();
+    const double subcarrier = (pilot * pilot * pilot).imag();  // sin(3 phase)
+    const double rds = modulator_.rdsAt((cycle_ + phase * kToCycle) * kToBit, subcarrier);
     std::int64_t sum = sample + std::llround(rds * fullScale_);
     if (sum > maxValue_ || sum < -maxValue_ - 1) {
       sum = sum > 0 ? maxValue_ : -maxValue_ - 1;

@@ -111,4 +111,17 @@ void appendLittleEndian(std::string& out, std::span<const std::int16_t> samples)
   }
 }
 
+void appendWidened(std::string& out, std::string_view samples, int fromBits, int toBits) {
+  if (fromBits == toBits) {
+    out.append(samples);
+    return;
+  }
+  const int from = fromBits / 8;
+  const int zeros = (toBits - fromBits) / 8;
+  for (std::size_t at = 0; at + static_cast<std::size_t>(from) <= samples.size(); at += from) {
+    out.append(static_cast<std::size_t>(zeros), '\0');
+    out.append(samples.substr(at, static_cast<std::size_t>(from)));
+  }
+}
+
 }  // namespace orvane

@@ -43,4 +43,8 @@ struct WavStart {
 
 void appendLittleEndian(std::string& out, std::span<const std::int16_t> samples);
 
+// Little-endian samples of `fromBits` appended as samples of `toBits` (no fewer), the value in
+// the top bits: full scale stays full scale, and no bit of the programme is lost.
+void appendWidened(std::string& out, std::string_view samples, int fromBits, int toBits);
+
 }  // namespace orvane

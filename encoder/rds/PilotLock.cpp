@@ -59,9 +59,9 @@ void PilotLock::step(float sample) {
   phase_ = nco_crcf_get_phase(liquid_->oscillator);
   if (phase_ < 0) phase_ += static_cast<float>(kTwoPi);
   cycleBegan_ = phase_ < before;
-  std::complex<float> oscillator, filtered;
-  nco_crcf_cexpf(liquid_->oscillator, &oscillator);
-  iirfilt_crcf_execute(liquid_->lowPass, sample * std::conj(oscillator), &filtered);
+  std::complex<float> filtered;
+  nco_crcf_cexpf(liquid_->oscillator, &phasor_);
+  iirfilt_crcf_execute(liquid_->lowPass, sample * std::conj(phasor_), &filtered);
   // A pilot a sin(phi) mixes down to -j a/2 e^(j (phi - theta)).
   const std::complex<float> detected = filtered * std::complex<float>(0, 2);
   level_ += smoothing_ * (std::abs(detected) - level_);

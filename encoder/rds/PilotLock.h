@@ -1,5 +1,6 @@
 #pragma once
 
+#include <complex>
 #include <cstdint>
 
 namespace orvane {
@@ -32,6 +33,8 @@ class PilotLock {
   // Radians, 0 to 2 pi, the pilot being sin(phase); and whether a new cycle began at this sample.
   [[nodiscard]] float phase() const { return phase_; }
   [[nodiscard]] bool cycleBegan() const { return cycleBegan_; }
+  // e^(j phase), as the oscillator made it: its powers give the harmonics without a sine each.
+  [[nodiscard]] std::complex<float> phasor() const { return phasor_; }
 
   [[nodiscard]] bool pilotPresent() const { return present_; }
   [[nodiscard]] bool locked() const;
@@ -46,6 +49,7 @@ class PilotLock {
   Liquid* liquid_;
   double nominal_;  // radians a sample at 19 kHz
   float phase_ = 0;
+  std::complex<float> phasor_{1, 0};
   bool cycleBegan_ = false;
   bool present_ = false;
   double level_ = 0;

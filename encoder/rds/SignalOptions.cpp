@@ -46,8 +46,22 @@ std::optional<std::string> readSignalOption(std::string_view arg, std::string_vi
       return "--rds-level: desvio em kHz de 0.5 a 7.5, não " + std::string(value);
     }
     options.rdsLevel = *kilohertz / SignalOptions::kFullScaleKilohertz;
-  } else if (value.empty()) {
-    return "--mpx-in precisa de um nome de ficheiro";
+  } else if (arg == "--audio") {
+    if (value.empty()) return "--audio precisa de um dispositivo ALSA";
+    options.audio = std::string(value);
+  } else if (arg == "--audio-format") {
+    if (value != "s16" && value != "s32")
+      return "--audio-format: s16 ou s32, não " + std::string(value);
+    options.audioFormat = value == "s16" ? SoundCard::Format::S16 : SoundCard::Format::S32;
+  } else if (arg == "--audio-latency") {
+    unsigned ms = 0;
+    if (!readOptionNumber(value, SignalOptions::kMaxLatencyMs, ms) ||
+        ms < SignalOptions::kMinLatencyMs) {
+      return "--audio-latency: ms de 10 a 1000, não " + std::string(value);
+    }
+    options.audioLatencyMs = static_cast<int>(ms);
+  } else if (value.empty() || value == SignalOptions::kCardPrefix) {
+    return "--mpx-in precisa de um nome de ficheiro ou de alsa:DISPOSITIVO";
   } else {
     options.mpxIn = std::string(value);
   }
@@ -55,8 +69,8 @@ std::optional<std::string> readSignalOption(std::string_view arg, std::string_vi
 }
 
 std::optional<std::string> checkSignalOptions(const SignalOptions& options) {
-  if (options.mpxInRate && options.mpxIn != "-") {
-    return "--mpx-in-rate é só para amostras em bruto na entrada padrão (--mpx-in -)";
+  if (options.mpxInRate && options.mpxIn != "-" && !options.capturesFromCard()) {
+    return "--mpx-in-rate é só para amostras em bruto (--mpx-in -) ou de uma placa (alsa:)";
   }
   if (options.mpxIn == "-" && !options.mpxInRate) return "--mpx-in - precisa de --mpx-in-rate";
   // Resampling the station's multiplex would change the programme, which passes untouched.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "MpxModulator.h"
+#include "SoundCard.h"
 
 namespace orvane {
 
@@ -20,10 +21,21 @@ struct SignalOptions {
   std::optional<int> rate;  // --rate; none: 228000, or the input's rate on a loop-through
   double rdsLevel =
       MpxModulator::kDefaultRdsLevel;  // --rds-level, in kHz, as a share of full scale
-  std::string mpxIn;             // --mpx-in: a WAV file, "-" for raw 16-bit samples; empty: none
-  std::optional<int> mpxInRate;  // --mpx-in-rate: the rate of raw samples
+  // --mpx-in: a WAV file, "-" for raw 16-bit samples, "alsa:DEVICE" for a sound card; empty: none
+  std::string mpxIn;
+  std::optional<int> mpxInRate;  // --mpx-in-rate: the rate of raw samples or of the card
+
+  static constexpr int kMinLatencyMs = 10;
+  static constexpr int kMaxLatencyMs = 1000;
+  static constexpr int kDefaultCardRate = 192000;
+  std::string audio;  // --audio: the ALSA device the signal is played to; empty: none
+  SoundCard::Format audioFormat = SoundCard::Format::S16;  // --audio-format s16|s32
+  int audioLatencyMs = 50;                                 // --audio-latency, in ms
 
   [[nodiscard]] bool loopsThrough() const { return !mpxIn.empty(); }
+  [[nodiscard]] bool capturesFromCard() const { return mpxIn.starts_with(kCardPrefix); }
+  [[nodiscard]] std::string captureDevice() const { return mpxIn.substr(kCardPrefix.size()); }
+  static constexpr std::string_view kCardPrefix = "alsa:";
 };
 
 // Reads one signal option (all of them take a value); the error message, UTF-8, when the value is

@@ -16,6 +16,15 @@ constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 constexpr std::uint64_t kHexLineBytes = 20;  // "PPPP BBBB CCCC DDDD\n"
 // Input taken in one read at most: a few milliseconds of a sound card's samples.
 constexpr std::size_t kInputChunk = 16 * 1024;
+// A loop-through reads on while the card it plays to has no more than this waiting for it: a
+// read's worth, so that what the console changes is on air a few tens of milliseconds later.
+constexpr std::size_t kMaxAudioBacklog = kInputChunk;
+
+int soonest(int a, int b) {
+  if (a < 0) return b;
+  if (b < 0) return a;
+  return std::min(a, b);
+}
 
 }  // namespace
 
@@ -51,6 +60,21 @@ void SignalOutput::setMpxInput(InputStream input, PcmLayout layout, std::string 
   inputBytes_ = std::move(start);
 }
 
+void SignalOutput::setCardInput(SoundCard::Settings card, PcmLayout layout) {
+  capture_ = std::make_unique<SoundCard>(std::move(card), clocks_.monotonic,
+                                         [this](const std::string& line) {
+                                           if (report_) report_(line);
+                                         });
+  loop_ = std::make_unique<LoopThrough>(layout, settings_.rdsLevel);
+}
+
+void SignalOutput::setAudioOutput(SoundCard::Settings card) {
+  playback_ = std::make_unique<SoundCard>(std::move(card), clocks_.monotonic,
+                                          [this](const std::string& line) {
+                                            if (report_) report_(line);
+                                          });
+}
+
 PcmLayout SignalOutput::outputLayout() const {
   if (loop_) return loop_->layout();
   return {static_cast<std::uint32_t>(modulator_.sampleRate()), 16};
@@ -61,11 +85,12 @@ PollTask::Wait SignalOutput::wait() {
   for (OutputStream* stream : streams()) {
     if (stream->pending() > 0) wait.fds.push_back({stream->fd(), POLLOUT, 0});
   }
-  if (loop_ && !complete() && pending() < kMaxPendingBytes) {
-    wait.fds.push_back({input_->fd(), POLLIN, 0});
+  waitForCards(wait);
+  if (loop_ && mayTakeInput()) {
+    if (input_) wait.fds.push_back({input_->fd(), POLLIN, 0});
   } else if (loop_) {
-    if (complete() && pending() == 0) wait.timeoutMs = 0;
-  } else if (complete() ? pending() == 0 : mayMakeGroup()) {
+    if (complete() && drained()) wait.timeoutMs = 0;
+  } else if (complete() ? drained() : mayMakeGroup()) {
     wait.timeoutMs = 0;
   } else if (!complete() && settings_.pacing == Pacing::Clock && pending() < kMaxPendingBytes) {
     const std::int64_t due = groupOffsetMicros(groupsMade_) - GroupScheduler::kGroupMicros;
@@ -76,14 +101,34 @@ PollTask::Wait SignalOutput::wait() {
   return wait;
 }
 
+// A card that is open is polled while it has something to take or give; one that is not, until
+// it is tried again.
+void SignalOutput::waitForCards(Wait& wait) const {
+  if (playback_ && !playback_->open()) {
+    wait.timeoutMs = soonest(wait.timeoutMs, playback_->retryTimeoutMs());
+  } else if (playback_ && !audioBacklog_.empty()) {
+    for (const pollfd& fd : playback_->pollFds()) wait.fds.push_back(fd);
+  }
+  if (capture_ && !capture_->open()) {
+    wait.timeoutMs = soonest(wait.timeoutMs, capture_->retryTimeoutMs());
+  } else if (capture_ && mayTakeInput()) {
+    for (const pollfd& fd : capture_->pollFds()) wait.fds.push_back(fd);
+  }
+}
+
 // Writing is tried whatever poll found: a stream that cannot take more says so itself.
 // What a turn makes goes out in one write per output at its end, not one per group.
 bool SignalOutput::service(std::span<const pollfd>) {
   skipGap();
+  if (capture_) capture_->ready();
+  playBacklog();
   if (loop_) return loopThrough();
   if (!flushAll()) return false;
-  const int groups = mpxStream_ ? kGroupsPerTurn : kGroupLinesPerTurn;
-  for (int turn = 0; turn < groups && mayMakeGroup(); ++turn) makeGroup();
+  const int groups = mpxStream_ || playback_ ? kGroupsPerTurn : kGroupLinesPerTurn;
+  for (int turn = 0; turn < groups && mayMakeGroup(); ++turn) {
+    makeGroup();
+    playBacklog();
+  }
   return endTurn();
 }
 
@@ -152,8 +197,8 @@ void SignalOutput::completeFiles() {
 bool SignalOutput::loopThrough() {
   if (!flushAll()) return false;
   const auto width = static_cast<std::size_t>(loop_->layout().bytesPerSample());
-  for (int turn = 0; turn < kGroupsPerTurn && !complete() && pending() < kMaxPendingBytes; ++turn) {
-    const InputStream::Read read = input_->readInto(inputBytes_, kInputChunk);
+  for (int turn = 0; turn < kGroupsPerTurn && mayTakeInput(); ++turn) {
+    const InputStream::Read read = readInput();
     if (read == InputStream::Read::Failed) {
       if (error_.empty()) error_ = input_->error();
       return false;
@@ -161,15 +206,50 @@ bool SignalOutput::loopThrough() {
     inputEnded_ = inputEnded_ || read == InputStream::Read::Ended;
     const auto room = static_cast<std::size_t>(*loopSampleLimit() - samplesMade_) * width;
     const std::size_t bytes = std::min(inputBytes_.size() / width * width, room);
-    loop_->process(std::string_view(inputBytes_).substr(0, bytes), mpxStream_->room(bytes),
+    if (!mpxStream_) scratch_.resize(bytes);
+    char* out = mpxStream_ ? mpxStream_->room(bytes) : scratch_.data();
+    loop_->process(std::string_view(inputBytes_).substr(0, bytes), out,
                    [this] { return nextGroup(); });
-    mpxStream_->commit(bytes);
+    play(std::string_view(out, bytes), loop_->layout().bitsPerSample);
+    if (mpxStream_) mpxStream_->commit(bytes);
     samplesMade_ += static_cast<std::int64_t>(bytes / width);
     inputBytes_.erase(0, bytes);
     reportLoopThrough();
+    playBacklog();
     if (read != InputStream::Read::Some) break;
   }
   return endTurn();
+}
+
+InputStream::Read SignalOutput::readInput() {
+  if (input_) return input_->readInto(inputBytes_, kInputChunk);
+  if (!capture_->ready()) return InputStream::Read::Nothing;
+  return capture_->readInto(inputBytes_, kInputChunk) > 0 ? InputStream::Read::Some
+                                                          : InputStream::Read::Nothing;
+}
+
+// A card's input is read whatever becomes of its samples, or it would overrun; a file's waits for
+// the card it is played to.
+bool SignalOutput::mayTakeInput() const {
+  if (complete() || pending() >= kMaxPendingBytes) return false;
+  if (capture_ && !capture_->open()) return false;
+  return !playback_ || capture_ || (playback_->open() && audioBacklog_.size() < kMaxAudioBacklog);
+}
+
+// The signal goes to the card in the card's format; while the card is away it is not kept, since
+// it would be old by the time the card came back.
+void SignalOutput::play(std::string_view samples, int bits) {
+  if (!playback_ || !playback_->open()) return;
+  const int cardBits = 8 * playback_->bytesPerFrame();
+  appendWidened(audioBacklog_, samples, bits, cardBits);
+}
+
+void SignalOutput::playBacklog() {
+  if (!playback_) return;
+  if (playback_->ready() && !audioBacklog_.empty()) {
+    audioBacklog_.erase(0, playback_->write(audioBacklog_));
+  }
+  if (!playback_->open()) audioBacklog_.clear();
 }
 
 // A turn ends with what it made written out; a finished signal closes its files once the last
@@ -177,7 +257,7 @@ bool SignalOutput::loopThrough() {
 bool SignalOutput::endTurn() {
   if (!flushAll()) return false;
   noteProgress();
-  if (complete() && pending() == 0) {
+  if (complete() && drained()) {
     close();
     return false;
   }
@@ -219,6 +299,8 @@ bool SignalOutput::complete() const {
 // real time: enough that a reader polling now and then does not run dry.
 bool SignalOutput::mayMakeGroup() const {
   if (complete() || pending() >= kMaxPendingBytes) return false;
+  // A group at a time: the card's buffer holds the rest of the latency.
+  if (playback_) return playback_->open() && audioBacklog_.empty();
   if (settings_.pacing == Pacing::AsFastAsWritten) return true;
   return groupOffsetMicros(groupsMade_) - GroupScheduler::kGroupMicros <=
          clocks_.monotonic() - clockStart_;
@@ -240,15 +322,17 @@ RdsGroup SignalOutput::nextGroup() {
 
 void SignalOutput::makeGroup() {
   const RdsGroup group = nextGroup();
-  if (!mpxStream_) return;
+  if (!mpxStream_ && !playback_) return;
+  if (!mpxStream_) scratch_.resize(modulator_.maxBytesPerGroup());
+  char* out = mpxStream_ ? mpxStream_->room(modulator_.maxBytesPerGroup()) : scratch_.data();
   // The last group of a signal cut short is made whole and only its first samples kept.
-  auto count = static_cast<std::int64_t>(
-      modulator_.modulate(group, mpxStream_->room(modulator_.maxBytesPerGroup())));
+  auto count = static_cast<std::int64_t>(modulator_.modulate(group, out));
   if (settings_.samples) count = std::min(count, *settings_.samples - samplesMade_);
   if (wav_) {
     count = std::min(count, static_cast<std::int64_t>(kMaxWavDataBytes / 2) - samplesMade_);
   }
-  mpxStream_->commit(static_cast<std::size_t>(count) * 2);
+  play(std::string_view(out, static_cast<std::size_t>(count) * 2), 16);
+  if (mpxStream_) mpxStream_->commit(static_cast<std::size_t>(count) * 2);
   samplesMade_ += count;
 }
 
@@ -267,6 +351,10 @@ std::size_t SignalOutput::pending() const {
   if (groupStream_) most = std::max(most, groupStream_->pending());
   if (mpxStream_) most = std::max(most, mpxStream_->pending());
   return most;
+}
+
+bool SignalOutput::drained() const {
+  return pending() == 0 && audioBacklog_.empty();
 }
 
 std::int64_t SignalOutput::groupOffsetMicros(std::int64_t group) const {
@@ -293,6 +381,13 @@ std::int64_t SignalOutput::microsWaitingAhead() const {
         static_cast<std::int64_t>((mpxStream_->pending() + mpxStream_->queued()) /
                                       static_cast<std::size_t>(outputLayout().bytesPerSample()) +
                                   (loop_ ? loop_->delaySamples() : modulator_.delaySamples()));
+    micros = std::max(micros, samples * kMicrosPerSecond / outputLayout().sampleRate);
+  }
+  // On a card, what waits in its buffer and in the converter: ALSA's delay.
+  if (playback_) {
+    const auto samples =
+        static_cast<std::int64_t>(audioBacklog_.size()) / playback_->bytesPerFrame() +
+        playback_->delayFrames() + (loop_ ? loop_->delaySamples() : modulator_.delaySamples());
     micros = std::max(micros, samples * kMicrosPerSecond / outputLayout().sampleRate);
   }
   return micros;
@@ -329,6 +424,7 @@ SignalOutput::Health SignalOutput::health() const {
   Health health;
   if (groupStream_) health.outputs.push_back(groupStream_->name());
   if (mpxStream_) health.outputs.push_back(mpxStream_->name());
+  if (playback_) health.outputs.push_back("alsa:" + playback_->settings().device);
   health.pendingBytes = pending();
   const std::int64_t now = clocks_.monotonic();
   health.stalled = stalled_;
@@ -337,6 +433,8 @@ SignalOutput::Health SignalOutput::health() const {
   health.gaps = gaps_;
   health.lostMicros = lostMicros_;
   health.lastGapMicros = lastGapMicros_;
+  if (capture_) health.cards.push_back(capture_->health());
+  if (playback_) health.cards.push_back(playback_->health());
   if (loop_) {
     const PilotLock& pilot = loop_->pilot();
     health.loopThrough = Health::LoopThrough{
@@ -344,7 +442,7 @@ SignalOutput::Health SignalOutput::health() const {
         pilot.pilotLevel(),   pilot.phaseErrorRadians() * 180 / std::numbers::pi,
         pilot.offsetPpm(),    loop_->clippedSamples(),
         loop_->clipBursts()};
-  } else if (settings_.pacing == Pacing::Clock && !complete()) {
+  } else if (settings_.pacing == Pacing::Clock && !complete() && !playback_) {
     health.lagMicros = std::max<std::int64_t>(
         0, now - clockStart_ - groupOffsetMicros(groupsMade_) + GroupScheduler::kGroupMicros);
   }

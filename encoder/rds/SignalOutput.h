@@ -14,6 +14,7 @@
 #include "OnAirState.h"
 #include "OutputStream.h"
 #include "PollTask.h"
+#include "SoundCard.h"
 
 namespace orvane {
 
@@ -85,6 +86,11 @@ class SignalOutput : public PollTask {
   // A loop-through: the multiplex is `input` (laid out as `layout`, `start` already read of it)
   // with RDS added, not ours; given before the output, which then keeps the input's layout.
   void setMpxInput(InputStream input, PcmLayout layout, std::string start);
+  // A sound card as the way in of a loop-through, laid out as `layout`; given before the output.
+  void setCardInput(SoundCard::Settings card, PcmLayout layout);
+  // A sound card the signal is played to, whose clock then paces it: nothing is made while it
+  // cannot be used, and the time of day in the groups counts in what waits in its buffer.
+  void setAudioOutput(SoundCard::Settings card);
 
   [[nodiscard]] GroupScheduler::Continuity continuity() const { return scheduler_.continuity(); }
   // Before the first group: see GroupScheduler::resume.
@@ -135,6 +141,7 @@ class SignalOutput : public PollTask {
       std::uint64_t clipBursts = 0;
     };
     std::optional<LoopThrough> loopThrough;
+    std::vector<SoundCard::Health> cards;  // the way in first, when both are cards
   };
   [[nodiscard]] Health health() const;
 
@@ -149,6 +156,12 @@ class SignalOutput : public PollTask {
   [[nodiscard]] PcmLayout outputLayout() const;
   bool flushAll();
   [[nodiscard]] std::size_t pending() const;
+  [[nodiscard]] bool drained() const;
+  [[nodiscard]] bool mayTakeInput() const;
+  InputStream::Read readInput();
+  void play(std::string_view samples, int bits);
+  void playBacklog();
+  void waitForCards(Wait& wait) const;
   [[nodiscard]] std::int64_t groupOffsetMicros(std::int64_t group) const;
   [[nodiscard]] GroupTime nextGroupTime() const;
   [[nodiscard]] std::int64_t microsWaitingAhead() const;
@@ -170,6 +183,10 @@ class SignalOutput : public PollTask {
   bool wav_ = false;
   MpxModulator modulator_;
   std::optional<InputStream> input_;
+  std::unique_ptr<SoundCard> capture_;
+  std::unique_ptr<SoundCard> playback_;
+  std::string audioBacklog_;  // made, in the card's format, and not yet taken by it
+  std::string scratch_;       // samples made for the card alone, with no file to make them in
   std::unique_ptr<LoopThrough> loop_;
   std::string inputBytes_;  // read and not yet looped through: at most a partial sample
   bool inputEnded_ = false;

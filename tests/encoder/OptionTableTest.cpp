@@ -35,7 +35,8 @@ TEST(OptionTable, AnOptionGivenTwiceIsRefusedUnlessItAddsToAList) {
       {"--now-playing-timeout", "2h"}, {"--now-playing-skip", "^jingle"}, {"--default-text", "x"},
       {"--icecast", "http://127.0.0.1:8000"}, {"--icecast-mount", "/live"}, {"--state", "s.json"},
       {"--ta-timeout", "90s"}, {"--schedule", "s.toml"}, {"--rate", "192000"},
-      {"--rds-level", "3"}, {"--mpx-in", "in.wav"}, {"--mpx-in-rate", "192000"}};
+      {"--rds-level", "3"}, {"--mpx-in", "in.wav"}, {"--mpx-in-rate", "192000"},
+      {"--audio", "default"}, {"--audio-format", "s32"}, {"--audio-latency", "40"}};
   // clang-format on
   for (const auto& section : optionSections()) {
     for (const auto& row : section.rows) {

@@ -29,11 +29,13 @@ TEST(Alarms, EachIsLoggedOnceAtItsStartAndOnceAtItsEnd) {
   inputs.textUnchangedMicros = 11 * 60 * kSecond;
   inputs.signalStalled = true;
   inputs.clockTimeOnAir = true;
+  inputs.pilotMissing = true;
+  inputs.cardsDown = {{"hw:1", "No such device"}};
   lines = book.update(currentAlarms(inputs, settings), 200 * kSecond);
-  EXPECT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines.size(), 5u);
   EXPECT_TRUE(book.update(currentAlarms(inputs, settings), 300 * kSecond).empty());
   const auto raised = book.raised();
-  ASSERT_EQ(raised.size(), 4u);
+  ASSERT_EQ(raised.size(), 6u);
   for (const auto& alarm : raised) {
     EXPECT_EQ(alarm.sinceUnixMicros,
               alarm.alarm.kind == AlarmKind::TargetDown ? 100 * kSecond : 200 * kSecond);
@@ -41,7 +43,7 @@ TEST(Alarms, EachIsLoggedOnceAtItsStartAndOnceAtItsEnd) {
 
   inputs = {};
   lines = book.update(currentAlarms(inputs, settings), 400 * kSecond);
-  EXPECT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines.size(), 6u);
   for (const auto& line : lines) EXPECT_TRUE(line.starts_with("Fim de alarme: ")) << line;
   EXPECT_FALSE(book.any());
   // Without a limit a radiotext that never changes is no fault.
@@ -72,7 +74,10 @@ StatusSnapshot sample() {
   air.groupsSent[0] = 8;
   air.groupsSent[22] = 3;
   status.air = air;
-  status.signal = SignalOutput::Health{{"groups.txt"}, 0, false, 0, 2, 1500, 0, 0, 0, std::nullopt};
+  status.signal =
+      SignalOutput::Health{{"groups.txt"}, 0, false, 0, 2, 1500, 0, 0, 0, std::nullopt, {}};
+  status.signal->loopThrough = {false, false, 0.004, 180, -41.25, 7, 1};
+  status.signal->cards = {{"hw:1", true, "", 3, 2, true, 1, 52'000, 12.34}};
   status.sources[static_cast<std::size_t>(ChangeSource::Uecp)] =
       ChangeLedger::Entry{status.unixMicros, "10.0.0.5:4000", 3};
   status.targets = {{"sala\"1", false, "10:29:01", 49 * kSecond, 2 * kSecond, 1, 4}};
@@ -91,7 +96,11 @@ TEST(StatusJson, SaysWhatIsOnAirAndWhoPutItThere) {
         R"("uecp":{"time":"2024-03-09T10:29:50Z","address":"10.0.0.5:4000","changes":3})",
         R"("console":null)", R"("down_s":49,"retry_in_s":2)", R"("lag_ms":1)",
         R"("groups_sent":{"0A":8,"11A":3})", R"("clients":{"console":1})",
-        R"("kind":"destino_em_baixo","subject":"sala\"1")"}) {
+        R"("kind":"destino_em_baixo","subject":"sala\"1")",
+        R"("loop_through":{"pilot_present":false,"locked":false,)",
+        R"("pilot_offset_ppm":-41.2,"clipped_samples":7)",
+        R"("cards":[{"device":"hw:1","open":true,"problem":null,"xruns":3,)",
+        R"("delay_ms":52,"drift_ppm":12.3})"}) {
     EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
   }
   EXPECT_EQ(json.find('\n'), std::string::npos);  // one line: it is also an event's data
@@ -106,7 +115,8 @@ TEST(MetricsText, EveryFamilyIsDeclaredAndLabelsAreEscaped) {
         "orvane_updates_total{source=\"uecp\"} 3\n", "orvane_updates_total{source=\"console\"} 0\n",
         "orvane_uecp_targets_up 0\n", "orvane_uecp_connections_total{target=\"sala\\\"1\"} 4\n",
         "orvane_alarm{kind=\"destino_em_baixo\"} 1\n", "orvane_log_lines_dropped_total 0\n",
-        "orvane_clients{door=\"console\"} 1\n"}) {
+        "orvane_clients{door=\"console\"} 1\n", "orvane_pilot_present 0\n",
+        "orvane_card_xruns_total{device=\"hw:1\"} 3\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   }
   // Each sample's family has its TYPE line before it.
