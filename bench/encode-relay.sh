@@ -4,4 +4,4 @@
 #   bench/encode-relay.sh [build directory, default build] [pairs] [rounds per pair]
 set -eu
 build="${1:-build}"
-exec "$build/bench/orvane_bench_encode_relay" "$build/encoder/orvane-encoder" "${2:-7}" "${3:-300}"
+exec "$build/bench/orvane_bench_encode_relay" "$build/encoder/orvane-encoder" "${2:-7}" "${3:-1000}"
