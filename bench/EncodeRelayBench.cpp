@@ -12,6 +12,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,9 +25,11 @@
 namespace {
 
 constexpr int kPatienceMs = 5000;
-constexpr unsigned char kUecpStop = 0xFF;
+constexpr char kUecpStop = '\xFF';
 constexpr int kDefaultPairs = 7;
 constexpr int kDefaultRounds = 300;
+// Longer than the encoder's turn after a frame (its log line, the pipe's reader) takes under load.
+constexpr int kSettleMicros = 2000;
 
 int listening() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -58,6 +61,18 @@ int connectTo(int port) {
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   sockaddr_in at{AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
   return connect(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 ? fd : -1;
+}
+
+void settle() {
+  const timespec pause{0, kSettleMicros * 1000L};
+  nanosleep(&pause, nullptr);
+}
+
+// Whether `received` holds `marker` and the stop byte of the frame it is in.
+bool framedAfter(const std::string& received, const std::string& marker) {
+  const std::size_t at = received.find(marker);
+  return at != std::string::npos &&
+         received.find(kUecpStop, at + marker.size()) != std::string::npos;
 }
 
 // Reads whatever comes until nothing has come for `quietMs`.
@@ -113,19 +128,27 @@ pid_t startEncoder(const char* path, int peerPort, int announce[2], pid_t& reade
   return encoder;
 }
 
-// Microseconds from the batch's first byte sent to the last expected byte read.
-double round(int console, int peer, const std::string& batch, bool toStopByte) {
+// Whatever a peer holds from an earlier round, so that it cannot end this one.
+void discardPending(int fd) {
+  char chunk[4096];
+  while (recv(fd, chunk, sizeof chunk, MSG_DONTWAIT) > 0) {
+  }
+}
+
+// Microseconds from the batch's first byte sent to the last byte that was expected: for the
+// relay, the batch itself; for the encoder, the end of the frame that carries `marker`. Any frame
+// ends with the stop byte, so a chunk ending with one says nothing about which frame it closed.
+double round(int console, int peer, const std::string& batch, const std::string& marker) {
+  discardPending(peer);
   const auto start = std::chrono::steady_clock::now();
   if (write(console, batch.data(), batch.size()) != static_cast<ssize_t>(batch.size())) return -1;
+  std::string received;
   char chunk[4096];
-  for (std::size_t total = 0;;) {
+  for (;;) {
     const ssize_t got = read(peer, chunk, sizeof chunk);
     if (got <= 0) return -1;
-    total += static_cast<std::size_t>(got);
-    if (toStopByte ? static_cast<unsigned char>(chunk[got - 1]) == kUecpStop
-                   : total >= batch.size()) {
-      break;
-    }
+    received.append(chunk, static_cast<std::size_t>(got));
+    if (marker.empty() ? received.size() >= batch.size() : framedAfter(received, marker)) break;
   }
   return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
       .count();
@@ -172,10 +195,20 @@ int main(int argc, char** argv) {
   for (int pair = 0; pair < pairs; ++pair) {
     std::vector<double> viaEncoder, viaRelay;
     for (int i = 0; i < rounds; ++i) {
-      const std::string batch = "TXT0=\"" + std::to_string(++n) +
-                                " Bom dia, Lisboa! A m\xFAsica n\xE3o p\xE1ra.\"\nENCODE\n";
-      viaEncoder.push_back(round(encoderConsole, encoderPeer, batch, true));
-      viaRelay.push_back(round(relayConsole, relayPeer, batch, false));
+      // The round's number opens the text and is sent as it is: digits need no stuffing.
+      const std::string marker = "#" + std::to_string(++n) + " ";
+      const std::string batch =
+          "TXT0=\"" + marker + "Bom dia, Lisboa! A m\xFAsica n\xE3o p\xE1ra.\"\nENCODE\n";
+      // Each leg starts from quiet: what one leaves running (the encoder's log and its reader)
+      // must not fall on the other's time. The first leg changes sides every round.
+      for (int leg = 0; leg < 2; ++leg) {
+        settle();
+        if ((i + leg) % 2 == 0) {
+          viaEncoder.push_back(round(encoderConsole, encoderPeer, batch, marker));
+        } else {
+          viaRelay.push_back(round(relayConsole, relayPeer, batch, {}));
+        }
+      }
       if (viaEncoder.back() < 0 || viaRelay.back() < 0) return 1;
     }
     medians.push_back(at(viaEncoder, 0.5) / at(viaRelay, 0.5));

@@ -1,17 +1,27 @@
 // Start-up and idle cost of the console, measured against a bare Qt dialog of the same size built
 // the same way. One measurement per process, so that each start is a real cold start of the
 // program's own code:
-//   orvane_bench_startup console|bare     prints "<ms to first shown window> <peak RSS kB>"
+//   orvane_bench_startup console|bare     prints "<ms to first shown window> <peak RSS kB>
+//                                          <CPU ms by then>"
 //   orvane_bench_startup idle SECONDS     prints "<CPU seconds used while idle and connected>"
 // bench/startup.sh runs them side by side and reports medians.
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <string>
 
 #include "CConsoleApp.h"
@@ -43,16 +53,69 @@ double cpuSeconds() {
 void report(QWidget* window) {
   if (!QTest::qWaitForWindowExposed(window)) std::fprintf(stderr, "window never shown\n");
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - kProcessStart).count();
-  std::printf("%.2f %ld\n", ms, peakKilobytes());
+  std::printf("%.2f %ld %.1f\n", ms, peakKilobytes(), 1000 * cpuSeconds());
+}
+
+// The console's controls as plain Qt widgets where the template puts them, with its texts and
+// list entries: what Qt itself costs for this window, without the framework and the console.
+QWidget* bareControl(const orvane::ControlTemplate& control, QWidget* parent) {
+  using K = orvane::ControlKind;
+  const QString caption =
+      QString::fromLatin1(control.caption.data(), static_cast<qsizetype>(control.caption.size()));
+  switch (control.kind) {
+    case K::PushButton:
+    case K::DefPushButton:
+      return new QPushButton(caption, parent);
+    case K::CheckBox:
+      return new QCheckBox(caption, parent);
+    case K::Edit:
+    case K::IpAddress:
+      return new QLineEdit(parent);
+    case K::SimpleCombo: {
+      auto* combo = new QWidget(parent);
+      auto* layout = new QVBoxLayout(combo);
+      layout->setContentsMargins(0, 0, 0, 0);
+      layout->addWidget(new QLineEdit(combo));
+      layout->addWidget(new QListWidget(combo), 1);
+      return combo;
+    }
+    case K::ListView:
+      return new QTreeView(parent);
+    case K::Picture: {
+      auto* picture = new QLabel(parent);
+      picture->setPixmap(QPixmap(QString::fromStdString(control.picture)));
+      return picture;
+    }
+    case K::GroupBox:
+      return new QGroupBox(caption, parent);
+    case K::Label:
+      break;
+  }
+  return new QLabel(caption, parent);
 }
 
 int bareDialog() {
   QDialog dialog;
-  QFont font(QStringLiteral("MS Sans Serif"), 8);
+  const orvane::DialogTemplate console = orvane::consoleTemplate();
+  QFont font(QString::fromStdString(console.fontFamily), console.fontPoints);
+  font.setStyleHint(QFont::SansSerif);
+  dialog.setWindowTitle(
+      QString::fromLatin1(console.caption.data(), static_cast<qsizetype>(console.caption.size())));
   dialog.setFont(font);
   const auto units = orvane::DialogUnits::forFont(dialog.font());
-  const orvane::DialogTemplate console = orvane::consoleTemplate();
   dialog.resize(units.toPixelsX(console.width), units.toPixelsY(console.height));
+  std::map<int, QListWidget*> lists;
+  for (const orvane::ControlTemplate& control : console.controls) {
+    QWidget* widget = bareControl(control, &dialog);
+    widget->setGeometry(units.toPixels(control.rect));
+    widget->setEnabled(!control.style.disabled);
+    widget->setVisible(!control.style.hidden);
+    if (auto* list = widget->findChild<QListWidget*>()) lists[control.id] = list;
+  }
+  for (const orvane::InitialString& entry : console.initialStrings) {
+    lists[entry.controlId]->addItem(
+        QString::fromLatin1(entry.text.data(), static_cast<qsizetype>(entry.text.size())));
+  }
   QTimer::singleShot(0, &dialog, [&dialog] {
     report(&dialog);
     dialog.done(0);

@@ -2,6 +2,10 @@
 # ENCODE to the last byte of its UECP frame at a peer, as a ratio to a bare two-hop relay, with
 # the encoder's log on a pipe that another process reads (bench/EncodeRelayBench.cpp).
 #   bench/encode-relay.sh [build directory, default build] [pairs] [rounds per pair]
+# On a machine that others load, each leg's wake-ups land on an idle or a busy core by chance,
+# and the relay's time alone then moves between 80 and 200 us: ORVANE_BENCH_CPU=0 keeps every
+# process of the bench on that one core, which gives the same ratio run after run.
 set -eu
 build="${1:-build}"
-exec "$build/bench/orvane_bench_encode_relay" "$build/encoder/orvane-encoder" "${2:-7}" "${3:-300}"
+pin=${ORVANE_BENCH_CPU:+taskset -c $ORVANE_BENCH_CPU}
+exec $pin "$build/bench/orvane_bench_encode_relay" "$build/encoder/orvane-encoder" "${2:-7}" "${3:-1000}"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Start-up time to the first shown window and peak memory of the console, side by side with a
-# bare Qt dialog of the same size, then the CPU an idle connected console uses.
+# Start-up time to the first shown window, peak memory and CPU of the console, side by side with a
+# bare Qt dialog of the same controls, one run of each in turn; then the CPU an idle connected
+# console uses (idle-seconds 0 skips it).
 #   bench/startup.sh [build-folder] [runs] [idle-seconds]
 # Needs a display: run it under xvfb-run when there is none.
 set -euo pipefail
@@ -22,15 +23,22 @@ for ((i = 0; i < runs; i++)); do
   "$bench" bare >>bare.txt 2>/dev/null
   "$bench" console >>console.txt 2>/dev/null
 done
-bare_ms=$(cut -d' ' -f1 bare.txt | median)
-console_ms=$(cut -d' ' -f1 console.txt | median)
-bare_kb=$(cut -d' ' -f2 bare.txt | median)
-console_kb=$(cut -d' ' -f2 console.txt | median)
-echo "start-up to first shown window (median of $runs): console ${console_ms} ms, bare dialog ${bare_ms} ms," \
-  "ratio $(awk -v a="$console_ms" -v b="$bare_ms" 'BEGIN {printf "%.2f", a / b}')"
-echo "peak memory (median of $runs): console ${console_kb} kB, bare dialog ${bare_kb} kB," \
-  "ratio $(awk -v a="$console_kb" -v b="$bare_kb" 'BEGIN {printf "%.2f", a / b}')"
+# Each pair's ratio, for time to the window, peak memory and CPU by then: min, median and max.
+pairs() {
+  paste -d' ' console.txt bare.txt | awk -v f="$1" '{print $f / $(f + 3)}' | sort -n |
+    awk '{a[NR] = $1} END {m = (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2
+      printf "%.2fx %.2fx %.2fx (min median max)", a[1], m, a[NR]}'
+}
+for field in 1:"start-up to first shown window":ms 2:"peak memory":kB 3:"CPU to first shown window":ms; do
+  IFS=: read -r f name unit <<<"$field"
+  console=$(cut -d' ' -f"$f" console.txt | median)
+  bare=$(cut -d' ' -f"$f" bare.txt | median)
+  echo "$name, $runs pairs: console ${console} $unit, bare dialog ${bare} $unit (medians)," \
+    "ratio of medians $(awk -v a="$console" -v b="$bare" 'BEGIN {printf "%.2f", a / b}')x," \
+    "pair by pair $(pairs "$f")"
+done
 
+[ "$idle" -gt 0 ] || exit 0
 "$encoder" --no-state >/dev/null 2>&1 &
 encoder_pid=$!
 sleep 0.5

@@ -32,8 +32,11 @@ std::string trafficAnnouncementNote(const OnAirState& state, std::string_view of
 
 }  // namespace
 
+// Most lines a client sends change nothing on air until ENCODE: they cost no formatting of every
+// value twice, which stood between an ENCODE and its UECP frame.
 std::vector<std::string> describeChanges(const OnAirState& before, const OnAirState& after) {
   std::vector<std::string> lines;
+  if (before == after) return lines;
   for (const OnAirFieldRow& row : onAirFields()) {
     if (row.logLabel.empty() || row.value(before) == row.value(after)) continue;
     lines.push_back(std::string(row.logLabel) + " " + row.describe(after));
