@@ -218,7 +218,7 @@ TEST(StateFile, KillNineThenTheSameCommandLineBringsTheAirBackInTheFirstGroup) {
       {"PTY in the first groups", atOnce.programmeType == 10},
       {"TP and TA in the first groups", atOnce.trafficProgramme && atOnce.trafficAnnouncement},
       {"speech in the first groups", !atOnce.music},
-      {"DPS", restored("PS \"RADIO ORVANE FM LISBOA\"")},
+      {"DPS", restored("DPS \"RADIO ORVANE FM LISBOA\"")},
       {"PTYN", heard.programmeTypeName == "Fado    "},
       {"DI", heard.decoderIdentification == 9},
       {"1A and the programme item", heard.programmeItem == ((5 << 11) | (10 << 6) | 30)},

@@ -174,10 +174,10 @@ TEST(AutomationDoors, ATrafficAnnouncementOrATextLeftOnEndsAfterItsBound) {
   EncoderProcess encoder({"--port", "0", "--uecp-listen", "0", "--automation", "127.0.0.1:0",
                           "--ta-timeout", "2", "--now-playing-timeout", "4s", "--default-text",
                           "Radio Orvane"});
-  EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Radio Orvane\" (texto por omissão)");
   ASSERT_NE(encoder.port(), 0);
   const std::uint16_t uecp = announcedPort(encoder, "UECP");
   TestClient playout(announcedPort(encoder, "linhas de automação"));
+  EXPECT_EQ(encoder.nextEvent(), "RTXT1 \"Radio Orvane\" (texto por omissão)");
   ASSERT_TRUE(playout.send("TP=1\nTA=1\nTEXT=Noticia\n"));
   const auto sent = std::chrono::steady_clock::now();
   std::this_thread::sleep_for(milliseconds(1000));
