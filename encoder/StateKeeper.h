@@ -19,10 +19,13 @@ namespace orvane {
 // back with the station's air instead of blanks. A task of the poll loop: it looks at the air
 // after every turn, whoever changed it, and writes at most once every kWriteSpacingMicros, so
 // that a console sending every second and a playout every song cost one write a second at most
-// (an SD card wears), while the last change is on disk within that time.
+// (an SD card wears), while the last change is on disk within a second of going on air.
 class StateKeeper : public PollTask {
  public:
-  static constexpr std::int64_t kWriteSpacingMicros = 1'000'000;
+  // A change that comes just after a write waits for the next one; a second less what that write
+  // takes (its fsyncs) and a loop woken a little late keeps it within the second.
+  static constexpr std::int64_t kWriteAllowanceMicros = 10'000;
+  static constexpr std::int64_t kWriteSpacingMicros = 1'000'000 - kWriteAllowanceMicros;
   // A state file is a few hundred bytes; anything this large is not one.
   static constexpr std::size_t kMaxFileBytes = 64 * 1024;
 

@@ -298,6 +298,19 @@ TEST(RadiotextPlus, SidesOfEqualLengthKeepTheLinesOrder) {
             (std::array{RtPlusTag{kItemTitle, 0, 4}, RtPlusTag{kItemArtist, 7, 4}}));
 }
 
+// A song's tags may reach past its text (a playout's RTP=, or a state file kept from one): the
+// signal goes on, and receivers get the tags as they were given.
+TEST(RadiotextPlus, TagsReachingPastTheTextAreSentAsGiven) {
+  OnAir air;
+  air.scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
+  air.state.radiotext = {"A - B", ""};
+  air.state.songTags = OnAirState::SongTags{"A - B", {true, {{{4, 0, 1}, {1, 60, 4}}}}};
+  const Station station = air.run(8);
+  ASSERT_FALSE(station.rtPlus.empty());
+  EXPECT_EQ(station.rtPlus.back().items,
+            (std::map<int, std::string>{{4, "A"}, {1, "<past the end>"}}));
+}
+
 // A scheduler that goes on from another's continuity, as after a restart, changes the A/B flag
 // and the item toggle exactly when the message or the song did change meanwhile: receivers keep
 // what is the same and clear what is not, whichever line was on air.
