@@ -5,8 +5,9 @@
 namespace orvane {
 namespace {
 
-[[nodiscard]] bool samePlace(const auto& a, const auto& b) {
-  return a.address == b.address && a.port == b.port;
+// A door asked for on the port it was given in place of 0 is where it is asked to be.
+[[nodiscard]] bool samePlace(const auto& before, const auto& after, std::uint16_t bound) {
+  return before.address == after.address && (after.port == before.port || after.port == bound);
 }
 
 void announceLines(AirLog& log, const std::string& address, const LineDoor& lines) {
@@ -26,7 +27,9 @@ std::optional<DoorFailure> moveLines(const AutomationOptions& before,
     doors.lines.reset();
     return std::nullopt;
   }
-  if (doors.lines && before.lines && samePlace(*before.lines, *after.lines)) return std::nullopt;
+  if (doors.lines && before.lines && samePlace(*before.lines, *after.lines, doors.lines->port())) {
+    return std::nullopt;
+  }
   auto lines = doors.lines ? std::move(doors.lines) : std::make_unique<LineDoor>(*doors.desk, log);
   std::string error;
   const bool opened = lines->open(after.lines->address, after.lines->port, error);
@@ -43,7 +46,7 @@ std::optional<DoorFailure> moveHttp(const AutomationOptions& before, const Autom
     doors.http.reset();
     return std::nullopt;
   }
-  if (doors.http && before.http && samePlace(*before.http, *after.http)) {
+  if (doors.http && before.http && samePlace(*before.http, *after.http, doors.http->port())) {
     doors.http->setToken(after.http->token);
     return std::nullopt;
   }

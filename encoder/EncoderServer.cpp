@@ -42,6 +42,10 @@ EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& 
   tasks_.insert(tasks_.begin(), &log_);
 }
 
+std::uint16_t EncoderServer::port() const {
+  return listener_.valid() ? localPort(listener_.get()) : 0;
+}
+
 void EncoderServer::replaceTasks(std::vector<PollTask*> tasks) {
   tasks.insert(tasks.begin(), &log_);
   nextTasks_ = std::move(tasks);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,7 @@ class EncoderServer {
   // A reload moves the listener: the console connected through the old one stays, as a session
   // stays when sshd's listener moves, since dropping it would take the operator off the air.
   void moveListener(FileDescriptor listener) { listener_ = std::move(listener); }
+  [[nodiscard]] std::uint16_t port() const;
   // The tasks from the next turn on: a task may change them while this turn's are served, and
   // the ones it replaced are not looked at again.
   void replaceTasks(std::vector<PollTask*> tasks);

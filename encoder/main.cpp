@@ -119,7 +119,7 @@ std::variant<Loaded, LoadRefusal> loadOptions(const std::vector<std::string_view
   auto loaded = parseArguments({commandLine.begin(), commandLine.end()});
   if (std::holds_alternative<LoadRefusal>(loaded)) return loaded;
   std::optional<ConfigFile> file;
-  if (const std::string& path = std::get<Loaded>(loaded).options.configPath; !path.empty()) {
+  if (const std::string path = std::get<Loaded>(loaded).options.configPath; !path.empty()) {
     auto read = readConfigFile(path);
     if (auto* errors = std::get_if<std::vector<std::string>>(&read)) return LoadRefusal{*errors};
     file = std::get<ConfigFile>(std::move(read));
@@ -214,6 +214,10 @@ void putProgrammeIdentificationOnAir(Reloadable& r, std::uint16_t code) {
 // The new listener opens before the old one closes, so that a port in use leaves the console
 // where it was; the console connected now stays connected.
 std::optional<DoorFailure> moveConsole(Reloadable& r, const ServerOptions& options) {
+  // Port 0 before, and now the port it was given: the console is where it is asked to be.
+  if (options.address == r.applied.options.address && options.port == r.server.port()) {
+    return std::nullopt;
+  }
   std::string error;
   FileDescriptor listener = listenOn(options.address, options.port, error);
   if (!listener.valid()) return DoorFailure{{"listen", "port"}, error};

@@ -10,6 +10,7 @@
 #include "EncoderProcess.h"
 #include "HttpClient.h"
 #include "TempDir.h"
+#include "UecpPeer.h"
 
 // The configuration file: read and checked whole, merged under the command line, and read again
 // by a running encoder on SIGHUP.
@@ -133,30 +134,27 @@ bool listening(std::uint16_t port) {
   return connected;
 }
 
-std::string stationFile(const TempDir& dir, std::string_view pi, std::uint16_t linesPort) {
+std::string stationFile(const TempDir& dir, std::string_view pi) {
   return "pi = \"" + std::string(pi) + "\"\nport = 0\necho = true\nhttp = \"127.0.0.1:0\"\n" +
-         "automation = \"127.0.0.1:" + std::to_string(linesPort) + "\"\ngroups = \"" +
-         dir.file("groups.txt").string() + "\"\n";
+         "groups = \"" + dir.file("groups.txt").string() + "\"\n";
 }
 
 // A reload while a console is connected and the groups go out in real time: no group missing,
-// the console answered on the same connection, the new PI on air, the line door on its new port;
-// then a broken file changes nothing and shows on /status.
+// the console answered on the same connection, the new PI on air; then a broken file changes
+// nothing and shows on /status.
 TEST(ConfigReload, AppliesAGoodFileWithoutAGapAndRefusesABrokenOne) {
   TempDir dir;
   const std::string path = dir.file("station.toml").string();
-  dir.write("station.toml", stationFile(dir, "8203", 0));
+  dir.write("station.toml", stationFile(dir, "8203"));
   EncoderProcess encoder({"--config", path});
   ASSERT_NE(encoder.port(), 0);
-  const std::uint16_t oldLines = announced(encoder, "linhas de automação");
   const std::uint16_t http = announced(encoder, "HTTP em");
   TestClient console(encoder.port());
   ASSERT_TRUE(console.send("TXT0=\"antes\"\n"));
   ASSERT_EQ(console.readLine(), "OK: TXT0=\"antes\"");
   EXPECT_EQ(groupsIn(dir).lastPi, "8203");
 
-  const std::uint16_t newLines = freePort();
-  dir.write("station.toml", stationFile(dir, "8204", newLines));
+  dir.write("station.toml", stationFile(dir, "8204"));
   const auto start = std::chrono::steady_clock::now();
   const std::size_t before = groupsIn(dir).count;
   kill(encoder.pid(), SIGHUP);
@@ -180,8 +178,6 @@ TEST(ConfigReload, AppliesAGoodFileWithoutAGapAndRefusesABrokenOne) {
   EXPECT_NEAR(static_cast<double>(after.count - before), elapsed.count() * kGroupsPerSecond, 2.0);
   EXPECT_LT(longestStill, kLongestStill);
   EXPECT_EQ(after.lastPi, "8204");
-  EXPECT_TRUE(listening(newLines));
-  EXPECT_FALSE(listening(oldLines));
 
   dir.write("station.toml", "pi = [\n");
   kill(encoder.pid(), SIGHUP);
@@ -190,7 +186,109 @@ TEST(ConfigReload, AppliesAGoodFileWithoutAGapAndRefusesABrokenOne) {
   EXPECT_NE(shown.find("\"error\":\"" + path + ":1:"), std::string::npos) << shown;
   EXPECT_NE(shown.find("configuracao_recusada"), std::string::npos);
   EXPECT_EQ(groupsIn(dir).lastPi, "8204");
-  EXPECT_TRUE(listening(newLines));
+}
+
+std::string tcp(std::uint16_t port) {
+  return "tcp:127.0.0.1:" + std::to_string(port);
+}
+
+// Where a station's doors are, and its UECP targets.
+struct Doors {
+  std::uint16_t console = 0, http = 0, lines = 0;
+  std::vector<std::uint16_t> uecp;
+};
+
+std::string doorsFile(std::string_view pi, const Doors& doors) {
+  const auto place = [](std::uint16_t port) {
+    return "\"127.0.0.1:" + std::to_string(port) + "\"";
+  };
+  std::string targets;
+  for (const std::uint16_t port : doors.uecp) targets += "\"" + tcp(port) + "\", ";
+  return "pi = \"" + std::string(pi) + "\"\necho = true\nport = " + std::to_string(doors.console) +
+         "\nhttp = " + place(doors.http) + "\nautomation = " + place(doors.lines) + "\nuecp = [" +
+         targets + "]\n";
+}
+
+// The doors a started encoder announces, in the order it announces them.
+Doors announcedDoors(EncoderProcess& encoder) {
+  Doors doors{encoder.port(), 0, 0, {}};
+  doors.lines = announced(encoder, "linhas de automação");
+  doors.http = announced(encoder, "HTTP em");
+  return doors;
+}
+
+// The peer is linked and holds `pi`, on its first link: a peer linked again would hear nothing on
+// the one it reads.
+bool holds(LoopbackPeer& peer, int pi) {
+  for (int waited = 0; waited < kPatienceMs && peer.view.pi != pi; waited += kLook.count()) {
+    std::this_thread::sleep_for(kLook);
+    peer.serve();
+  }
+  return peer.view.pi == pi;
+}
+
+void expectListening(const std::vector<std::pair<std::uint16_t, bool>>& ports) {
+  for (const auto& [port, open] : ports) EXPECT_EQ(listening(port), open) << port;
+}
+
+void expectServed(TestClient& console, const std::string& text) {
+  ASSERT_TRUE(console.send("TXT0=\"" + text + "\"\n"));
+  EXPECT_EQ(console.readLine(), "OK: TXT0=\"" + text + "\"");
+}
+
+// Every door moves at once while a console is connected and UECP peers are linked: the console
+// stays served, the moved doors answer on their new ports only, the target that stayed keeps its
+// link, the removed one is let go and the added one linked.
+TEST(ConfigReload, MovesTheDoorsThatChangedAndKeepsTheConsoleAndTheLinksThatDidNot) {
+  TempDir dir;
+  LoopbackPeer kept, removed, added;
+  for (LoopbackPeer* peer : {&kept, &removed, &added}) peer->start();
+  const std::string path = dir.file("station.toml").string();
+  dir.write("station.toml", doorsFile("8203", {0, 0, 0, {kept.port, removed.port}}));
+  EncoderProcess encoder({"--config", path});
+  const Doors before = announcedDoors(encoder);
+  TestClient console(before.console);
+  expectServed(console, "antes");
+  ASSERT_TRUE(holds(kept, 0x8203) && holds(removed, 0x8203));
+
+  const Doors after{freePort(), freePort(), freePort(), {added.port, kept.port}};
+  dir.write("station.toml", doorsFile("8204", after));
+  kill(encoder.pid(), SIGHUP);
+  EXPECT_TRUE(encoder.skipPast("UECP " + tcp(removed.port) + ": retirado"));
+  ASSERT_TRUE(encoder.skipPast("Configuração relida"));
+  expectServed(console, "depois");
+  expectListening({{before.console, false},
+                   {after.console, true},
+                   {before.http, false},
+                   {after.http, true},
+                   {before.lines, false},
+                   {after.lines, true}});
+  EXPECT_TRUE(holds(kept, 0x8204));
+  EXPECT_TRUE(holds(added, 0x8204));
+  const std::string shown = statusShowing(after.http, "\"connections\":1");
+  EXPECT_NE(shown.find("\"name\":\"" + tcp(kept.port) + "\",\"up\":true"), std::string::npos)
+      << shown;
+  EXPECT_EQ(shown.find("\"connections\":2"), std::string::npos) << shown;
+}
+
+// A console port in use is reported and leaves the console where it was; the rest is applied.
+TEST(ConfigReload, APortInUseIsReportedAndTheRestApplied) {
+  TempDir dir;
+  LoopbackPeer taken;
+  taken.start();
+  const std::string path = dir.file("station.toml").string();
+  dir.write("station.toml", doorsFile("8203", {}));
+  EncoderProcess encoder({"--config", path});
+  const Doors before = announcedDoors(encoder);
+  TestClient console(before.console);
+
+  const Doors after{taken.port, freePort(), before.lines, {}};
+  dir.write("station.toml", doorsFile("8204", after));
+  kill(encoder.pid(), SIGHUP);
+  ASSERT_TRUE(encoder.skipPast("Configuração: não aplicado: port ("));
+  expectServed(console, "depois");
+  expectListening(
+      {{before.console, true}, {before.http, false}, {after.http, true}, {before.lines, true}});
 }
 
 }  // namespace
