@@ -192,10 +192,11 @@ std::string tcp(std::uint16_t port) {
   return "tcp:127.0.0.1:" + std::to_string(port);
 }
 
-// Where a station's doors are, and its UECP targets.
+// Where a station's doors are, its UECP targets and its now-playing file.
 struct Doors {
   std::uint16_t console = 0, http = 0, lines = 0;
   std::vector<std::uint16_t> uecp;
+  std::string nowPlaying;
 };
 
 std::string doorsFile(std::string_view pi, const Doors& doors) {
@@ -206,12 +207,13 @@ std::string doorsFile(std::string_view pi, const Doors& doors) {
   for (const std::uint16_t port : doors.uecp) targets += "\"" + tcp(port) + "\", ";
   return "pi = \"" + std::string(pi) + "\"\necho = true\nport = " + std::to_string(doors.console) +
          "\nhttp = " + place(doors.http) + "\nautomation = " + place(doors.lines) + "\nuecp = [" +
-         targets + "]\n";
+         targets + "]\n" +
+         (doors.nowPlaying.empty() ? "" : "now-playing = \"" + doors.nowPlaying + "\"\n");
 }
 
 // The doors a started encoder announces, in the order it announces them.
 Doors announcedDoors(EncoderProcess& encoder) {
-  Doors doors{encoder.port(), 0, 0, {}};
+  Doors doors{encoder.port(), 0, 0, {}, {}};
   doors.lines = announced(encoder, "linhas de automação");
   doors.http = announced(encoder, "HTTP em");
   return doors;
@@ -238,20 +240,23 @@ void expectServed(TestClient& console, const std::string& text) {
 
 // Every door moves at once while a console is connected and UECP peers are linked: the console
 // stays served, the moved doors answer on their new ports only, the target that stayed keeps its
-// link, the removed one is let go and the added one linked.
+// link, the removed one is let go and the added one linked, and only the new now-playing file is
+// read.
 TEST(ConfigReload, MovesTheDoorsThatChangedAndKeepsTheConsoleAndTheLinksThatDidNot) {
   TempDir dir;
   LoopbackPeer kept, removed, added;
   for (LoopbackPeer* peer : {&kept, &removed, &added}) peer->start();
   const std::string path = dir.file("station.toml").string();
-  dir.write("station.toml", doorsFile("8203", {0, 0, 0, {kept.port, removed.port}}));
+  dir.write("station.toml",
+            doorsFile("8203", {0, 0, 0, {kept.port, removed.port}, dir.file("old.txt").string()}));
   EncoderProcess encoder({"--config", path});
   const Doors before = announcedDoors(encoder);
   TestClient console(before.console);
   expectServed(console, "antes");
   ASSERT_TRUE(holds(kept, 0x8203) && holds(removed, 0x8203));
 
-  const Doors after{freePort(), freePort(), freePort(), {added.port, kept.port}};
+  const Doors after{
+      freePort(), freePort(), freePort(), {added.port, kept.port}, dir.file("new.txt").string()};
   dir.write("station.toml", doorsFile("8204", after));
   kill(encoder.pid(), SIGHUP);
   EXPECT_TRUE(encoder.skipPast("UECP " + tcp(removed.port) + ": retirado"));
@@ -269,6 +274,11 @@ TEST(ConfigReload, MovesTheDoorsThatChangedAndKeepsTheConsoleAndTheLinksThatDidN
   EXPECT_NE(shown.find("\"name\":\"" + tcp(kept.port) + "\",\"up\":true"), std::string::npos)
       << shown;
   EXPECT_EQ(shown.find("\"connections\":2"), std::string::npos) << shown;
+  dir.write("old.txt", "Velho - Esquecido\n");
+  dir.write("new.txt", "Ana Moura - Desfado\n");
+  auto song = encoder.nextEvent();
+  while (song && !song->starts_with("RTXT1")) song = encoder.nextEvent();
+  EXPECT_EQ(song, "RTXT1 \"Ana Moura - Desfado\" (ficheiro)");
 }
 
 // A console port in use is reported and leaves the console where it was; the rest is applied.
@@ -282,7 +292,7 @@ TEST(ConfigReload, APortInUseIsReportedAndTheRestApplied) {
   const Doors before = announcedDoors(encoder);
   TestClient console(before.console);
 
-  const Doors after{taken.port, freePort(), before.lines, {}};
+  const Doors after{taken.port, freePort(), before.lines, {}, {}};
   dir.write("station.toml", doorsFile("8204", after));
   kill(encoder.pid(), SIGHUP);
   ASSERT_TRUE(encoder.skipPast("Configuração: não aplicado: port ("));
