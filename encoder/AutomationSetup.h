@@ -29,6 +29,9 @@ struct AutomationDoors {
   void announce(AirLog& log, const AutomationOptions& options) const;
 };
 
+// Whether any playout door is asked for, so that the desk is needed.
+[[nodiscard]] bool asksForDoor(const AutomationOptions& options);
+
 // What the desk does with a song, from the options: its template, timeout, skip and default, the
 // PI the signal carries and whether it carries RT+ tags.
 [[nodiscard]] AutomationDesk::Settings deskSettings(const ServerOptions& options);
@@ -37,5 +40,19 @@ struct AutomationDoors {
 // signal carries, and say when tags they were given cannot go out (no --rtplus).
 [[nodiscard]] bool openAutomation(const ServerOptions& options, EncoderState& state, AirLog& log,
                                   AutomationDoors& doors, std::string& error);
+
+// What a reload could not move, and why; the keys keep their old values.
+struct DoorFailure {
+  std::vector<std::string> keys;
+  std::string why;
+};
+
+// A reload's doors, from `before` to `after`: a door whose settings did not change keeps its
+// sockets and clients; one that moved opens in its new place before the old one closes, so that
+// a place that is taken leaves it where it was, and is named in the result; one no longer asked
+// for closes. The desk is made when the first door comes, and stays.
+[[nodiscard]] std::vector<DoorFailure> moveDoors(const ServerOptions& before,
+                                                 const ServerOptions& after, EncoderState& state,
+                                                 AirLog& log, AutomationDoors& doors);
 
 }  // namespace orvane

@@ -178,7 +178,9 @@ std::vector<std::string> mergedArguments(const ConfigFile& file,
   std::vector<std::string> merged;
   for (const ConfigFile::Setting& setting : file.settings) {
     if (std::ranges::find(given, setting.key) != given.end()) continue;
-    if (setting.values.empty()) merged.push_back("--" + setting.key);
+    // An empty list is no value at all, not a flag that would swallow the next option.
+    const ServerOptionRow* row = findOption(setting.key);
+    if (row && row->arity == OptionArity::Flag) merged.push_back("--" + setting.key);
     for (const std::string& value : setting.values) {
       merged.push_back("--" + setting.key);
       merged.push_back(value);

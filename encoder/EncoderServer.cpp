@@ -42,12 +42,25 @@ EncoderServer::EncoderServer(FileDescriptor listener, int stopFd, EncoderState& 
   tasks_.insert(tasks_.begin(), &log_);
 }
 
+std::uint16_t EncoderServer::port() const {
+  return listener_.valid() ? localPort(listener_.get()) : 0;
+}
+
+void EncoderServer::replaceTasks(std::vector<PollTask*> tasks) {
+  tasks.insert(tasks.begin(), &log_);
+  nextTasks_ = std::move(tasks);
+}
+
 // The client is served before the listener is looked at, so that a console which closes and at
 // once reconnects finds its old place already free. The tasks take their turns after the console,
 // and never more than short ones, so that they cannot hold a command's reply back for long. The
 // log's lines of a turn go out at its end, after the replies and the frames to UECP peers.
 bool EncoderServer::run() {
   for (;;) {
+    if (nextTasks_) {
+      tasks_ = std::move(*nextTasks_);
+      nextTasks_.reset();
+    }
     // Unused entries must be -1: poll reports a hang-up even on an entry that asks for nothing,
     // so a 0 there (standard input, a finished pipe) would wake the loop at once, forever.
     std::vector<pollfd> fds{
@@ -88,7 +101,8 @@ int EncoderServer::addTaskWaits(std::vector<pollfd>& fds, int timeoutMs) {
 
 bool EncoderServer::serviceTasks(const std::vector<pollfd>& fds) {
   std::size_t first = kLoopFds;
-  for (std::size_t i = 0; i < tasks_.size(); ++i) {
+  // Replaced tasks may be gone already.
+  for (std::size_t i = 0; i < tasks_.size() && !nextTasks_; ++i) {
     const std::span<const pollfd> own(fds.data() + first, taskFdCounts_[i]);
     first += taskFdCounts_[i];
     if (!tasks_[i]->service(own)) return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,14 @@ class EncoderServer {
   void recordChanges(ChangeLedger& ledger) { ledger_ = &ledger; }
   [[nodiscard]] std::size_t clients() const { return client_ ? 1 : 0; }
 
+  // A reload moves the listener: the console connected through the old one stays, as a session
+  // stays when sshd's listener moves, since dropping it would take the operator off the air.
+  void moveListener(FileDescriptor listener) { listener_ = std::move(listener); }
+  [[nodiscard]] std::uint16_t port() const;
+  // The tasks from the next turn on: a task may change them while this turn's are served, and
+  // the ones it replaced are not looked at again.
+  void replaceTasks(std::vector<PollTask*> tasks);
+
  private:
   struct Client {
     Client(FileDescriptor s, std::string p, ClientSession c)
@@ -66,6 +75,7 @@ class EncoderServer {
   bool echo_;
   std::vector<PollTask*> tasks_;           // the log first
   std::vector<std::size_t> taskFdCounts_;  // how many of the polled descriptors each task gave
+  std::optional<std::vector<PollTask*>> nextTasks_;
   std::optional<Client> client_;
   AcceptPause acceptPause_;
   bool acceptFailing_ = false;  // reported, and not accepted since

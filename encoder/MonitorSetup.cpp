@@ -54,7 +54,11 @@ void watchConsole(Monitoring& monitoring, EncoderServer& server) {
 
 void watchDoors(Monitoring& monitoring, AutomationDoors& doors) {
   if (doors.desk) doors.desk->recordChanges(monitoring.ledger);
-  if (doors.http) attachStatus(*doors.http, *monitoring.monitor);
+  if (doors.http) {
+    attachStatus(*doors.http, *monitoring.monitor);
+  } else {
+    detachStatus(*monitoring.monitor);
+  }
 }
 
 SignalOutput& Monitoring::signal(SignalOutput* output) const {

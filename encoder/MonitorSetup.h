@@ -45,7 +45,8 @@ struct Monitoring {
                                                          const UecpBridge* bridge, AirLog& log);
 
 void watchConsole(Monitoring& monitoring, EncoderServer& server);
-// Records the playout doors' changes, and puts the status page on the HTTP door when it is open.
+// Records the playout doors' changes, and puts the status page on the HTTP door when it is open;
+// again after a reload, which may have moved or closed it.
 void watchDoors(Monitoring& monitoring, AutomationDoors& doors);
 
 // Records the schedule's changes and shows its entries on the status page.

@@ -119,7 +119,7 @@ std::variant<Loaded, LoadRefusal> loadOptions(const std::vector<std::string_view
   auto loaded = parseArguments({commandLine.begin(), commandLine.end()});
   if (std::holds_alternative<LoadRefusal>(loaded)) return loaded;
   std::optional<ConfigFile> file;
-  if (const std::string& path = std::get<Loaded>(loaded).options.configPath; !path.empty()) {
+  if (const std::string path = std::get<Loaded>(loaded).options.configPath; !path.empty()) {
     auto read = readConfigFile(path);
     if (auto* errors = std::get_if<std::vector<std::string>>(&read)) return LoadRefusal{*errors};
     file = std::get<ConfigFile>(std::move(read));
@@ -166,21 +166,39 @@ struct Reloadable {
   TrafficTimeBound& traffic;
   AutomationDoors& doors;
   AgendaDesk& agenda;
-  StatusMonitor& monitor;
+  Monitoring& monitoring;
+  EncoderServer& server;
+  std::unique_ptr<UecpBridge>& bridge;
+  const UecpTextMemory& uecpTexts;
+  std::function<std::vector<PollTask*>()> loopTasks;  // the loop's tasks, as they are now
   AirLog& log;
 };
 
 // The keys a running encoder takes at once; every other one waits for a restart. The desk's keys
-// need the desk, and the line door moves only from one port to another.
+// need the desk, which any playout door brings.
 bool appliesLive(std::string_view key, const Reloadable& r, const Loaded& next) {
-  static constexpr std::string_view kStation[] = {
-      "pi",      "ecc", "af", "traffic-ps", "ta-timeout", "alarm-stale", "alarm-target-down",
-      "schedule"};
+  static constexpr std::string_view kLive[] = {"pi",
+                                               "ecc",
+                                               "af",
+                                               "traffic-ps",
+                                               "ta-timeout",
+                                               "alarm-stale",
+                                               "alarm-target-down",
+                                               "schedule",
+                                               "listen",
+                                               "port",
+                                               "uecp",
+                                               "automation",
+                                               "http",
+                                               "http-token",
+                                               "now-playing",
+                                               "icecast",
+                                               "icecast-mount"};
   static constexpr std::string_view kDesk[] = {"now-playing-template", "now-playing-timeout",
                                                "now-playing-skip", "default-text"};
-  if (std::ranges::find(kStation, key) != std::end(kStation)) return true;
-  if (std::ranges::find(kDesk, key) != std::end(kDesk)) return r.doors.desk != nullptr;
-  return key == "automation" && r.doors.lines && next.options.automation.lines;
+  if (std::ranges::find(kLive, key) != std::end(kLive)) return true;
+  if (std::ranges::find(kDesk, key) == std::end(kDesk)) return false;
+  return r.doors.desk != nullptr || asksForDoor(next.options.automation);
 }
 
 void putProgrammeIdentificationOnAir(Reloadable& r, std::uint16_t code) {
@@ -193,8 +211,34 @@ void putProgrammeIdentificationOnAir(Reloadable& r, std::uint16_t code) {
   r.log.write(lines);
 }
 
-// Applies what changed; gives back the keys that could not be, with why, for the log.
-std::vector<std::string> applyChanges(Reloadable& r, const Loaded& next,
+// The new listener opens before the old one closes, so that a port in use leaves the console
+// where it was; the console connected now stays connected.
+std::optional<DoorFailure> moveConsole(Reloadable& r, const ServerOptions& options) {
+  // Port 0 before, and now the port it was given: the console is where it is asked to be.
+  if (options.address == r.applied.options.address && options.port == r.server.port()) {
+    return std::nullopt;
+  }
+  std::string error;
+  FileDescriptor listener = listenOn(options.address, options.port, error);
+  if (!listener.valid()) return DoorFailure{{"listen", "port"}, error};
+  const std::uint16_t port = localPort(listener.get());
+  r.server.moveListener(std::move(listener));
+  r.log.writeUnstamped("orvane-encoder: a escutar em " + options.address + ":" +
+                       std::to_string(port));
+  return std::nullopt;
+}
+
+void setUecpTargets(Reloadable& r, const ServerOptions& options) {
+  if (r.bridge) {
+    r.bridge->setTargets(options.uecpTargets, r.log);
+    return;
+  }
+  r.bridge = openUecpBridge(options, r.state, r.log, r.uecpTexts);
+  r.monitoring.monitor->watchBridge(r.bridge.get());
+}
+
+// Applies what changed; gives back what could not be, with why, for the log.
+std::vector<DoorFailure> applyChanges(Reloadable& r, const Loaded& next,
                                       const std::vector<std::string>& live) {
   const auto changed = [&live](std::string_view key) {
     return std::ranges::find(live, key) != live.end();
@@ -205,24 +249,21 @@ std::vector<std::string> applyChanges(Reloadable& r, const Loaded& next,
   if (changed("ta-timeout")) {
     r.traffic.setBound(std::chrono::microseconds(options.trafficTimeout).count());
   }
-  r.monitor.setAlarmSettings(alarmSettings(options));
+  r.monitoring.monitor->setAlarmSettings(alarmSettings(options));
+  std::vector<DoorFailure> failed = moveDoors(r.applied.options, options, r.state, r.log, r.doors);
+  if (r.doors.desk) r.doors.desk->boundTraffic(r.traffic);
+  watchDoors(r.monitoring, r.doors);
   // Only when the file changed them: a playout's own RTDEFAULT or RTTIMER holds until then.
   const bool deskChanged = std::ranges::any_of(live, [](const std::string& key) {
-    return key.starts_with("now-playing") || key == "default-text";
+    return key.starts_with("now-playing-") || key == "default-text";
   });
   if (r.doors.desk && deskChanged) r.doors.desk->setSettings(deskSettings(options));
   if (next.schedule != r.applied.schedule) r.agenda.setSchedule(next.schedule);
-  std::vector<std::string> failed;
-  if (changed("automation")) {
-    const auto& place = *options.automation.lines;
-    std::string error;
-    if (r.doors.lines->open(place.address, place.port, error)) {
-      r.log.writeUnstamped("orvane-encoder: linhas de automação em " + place.address + ":" +
-                           std::to_string(r.doors.lines->port()));
-    } else {
-      failed.push_back("automation (" + error + ")");
-    }
+  if (changed("listen") || changed("port")) {
+    if (auto failure = moveConsole(r, options)) failed.push_back(std::move(*failure));
   }
+  if (changed("uecp")) setUecpTargets(r, options);
+  r.server.replaceTasks(r.loopTasks());
   return failed;
 }
 
@@ -252,14 +293,25 @@ void reload(Reloadable& r) {
     (appliesLive(key, r, next) ? live : held).push_back(std::move(key));
   }
   const bool scheduleChanged = next.schedule != r.applied.schedule;
-  std::vector<std::string> failed = applyChanges(r, next, live);
   std::vector<std::string> unapplied = held;
-  for (const std::string& item : failed) unapplied.push_back(item.substr(0, item.find(' ')));
+  std::vector<std::string> failed;
+  for (const DoorFailure& failure : applyChanges(r, next, live)) {
+    unapplied.insert(unapplied.end(), failure.keys.begin(), failure.keys.end());
+    const auto named = std::ranges::find_first_of(failure.keys, live);
+    failed.push_back((named != failure.keys.end() ? *named : failure.keys.front()) + " (" +
+                     failure.why + ")");
+  }
   std::erase_if(live, [&](const std::string& key) {
     return std::ranges::find(unapplied, key) != unapplied.end();
   });
   if (scheduleChanged) live.emplace_back("agenda");
-  next.arguments = keepingKeys(next.arguments, r.applied.arguments, unapplied);
+  if (!unapplied.empty()) {
+    next.arguments = keepingKeys(next.arguments, r.applied.arguments, unapplied);
+    // The options in force say where the doors that could not move still are, so that the next
+    // reload tries again.
+    auto kept = parseArguments(next.arguments);
+    if (auto* inForce = std::get_if<Loaded>(&kept)) next.options = std::move(inForce->options);
+  }
   r.applied = std::move(next);
   r.status = {r.applied.options.configPath, unixMicros(), std::nullopt};
   r.log.write("Configuração relida: " + r.applied.options.configPath + ", " +
@@ -362,10 +414,10 @@ int main(int argc, char** argv) {
   AgendaDesk agenda(state, log, scheduleClock());
   if (kept.agenda && hasSchedule(options)) agenda.resume(*kept.agenda);
   if (kept.keeper) {
-    AutomationDesk* desk = doors.desk.get();
     SignalOutput* signal = output.get();
+    // The desk may come with a reload's first door.
     kept.keeper->follow(
-        {[desk] { return desk ? desk->playoutTextEnds() : std::nullopt; },
+        {[&doors] { return doors.desk ? doors.desk->playoutTextEnds() : std::nullopt; },
          [&trafficBound] { return trafficBound.endsAt(); },
          [signal] { return signal ? signal->continuity() : GroupScheduler::Continuity{}; },
          [&agenda] { return agenda.kept(); }});
@@ -387,28 +439,35 @@ int main(int argc, char** argv) {
   doors.announce(log, options.automation);
   log.release();
 
-  const auto bridge = openUecpBridge(options, state, log, uecpTexts);
+  std::unique_ptr<UecpBridge> bridge = openUecpBridge(options, state, log, uecpTexts);
 
   int code = 0;
   if (options.servesConsole() || output || uecpListener) {
     const auto monitoring =
         openMonitoring(options, state, output.get(), uecpListener.get(), bridge.get(), log);
-    std::vector<PollTask*> tasks;
-    for (PollTask* task :
-         std::initializer_list<PollTask*>{output.get(), uecpListener.get(), bridge.get()}) {
-      if (task) tasks.push_back(task);
-    }
-    for (PollTask* task : doors.tasks()) tasks.push_back(task);
-    // A file render says what its file says, for as long as it says it.
-    if (options.servesConsole()) tasks.push_back(&trafficBound);
     if (hasSchedule(options)) {
       watchSchedule(*monitoring, agenda);
       agenda.setSchedule(loaded.schedule);
-      tasks.push_back(&agenda);
     }
-    // After everything that changes the air, so that it sees each turn's changes in that turn.
-    if (kept.keeper) tasks.push_back(kept.keeper.get());
     StateKeeper* keeper = kept.keeper.get();
+    // Built again after a reload, which may open and close doors and UECP targets.
+    const auto loopTasks = [&] {
+      std::vector<PollTask*> tasks;
+      for (PollTask* task :
+           std::initializer_list<PollTask*>{output.get(), uecpListener.get(), bridge.get()}) {
+        if (task) tasks.push_back(task);
+      }
+      for (PollTask* task : doors.tasks()) tasks.push_back(task);
+      // A file render says what its file says, for as long as it says it.
+      if (options.servesConsole()) tasks.push_back(&trafficBound);
+      if (hasSchedule(options)) tasks.push_back(&agenda);
+      // After everything that changes the air, so that it sees each turn's changes in that turn.
+      if (keeper) tasks.push_back(keeper);
+      tasks.push_back(&hangUp);
+      // Last, so that it sees in the same turn what the others did.
+      for (PollTask* task : monitoring->tasks()) tasks.push_back(task);
+      return tasks;
+    };
     monitoring->monitor->watchKeeping(
         keeper ? std::function<KeptAirHealth()>([keeper] { return keeper->health(); }) : nullptr,
         [&trafficBound] { return trafficBound.health(); });
@@ -416,18 +475,16 @@ int main(int argc, char** argv) {
     if (loaded.file) {
       monitoring->monitor->watchConfig([&configStatus] { return configStatus; });
     }
+    EncoderServer server(std::move(listener), stop.fd(), state, log, options.echo, loopTasks());
     Reloadable reloadable{
-        args,  loaded, configStatus,         state, monitoring->signal(output.get()), trafficBound,
-        doors, agenda, *monitoring->monitor, log};
+        args,         loaded,    configStatus, state,       monitoring->signal(output.get()),
+        trafficBound, doors,     agenda,       *monitoring, server,
+        bridge,       uecpTexts, loopTasks,    log};
     onHangUp = [&] {
       monitoring->notifier.reloading(monotonicMicros());
       reload(reloadable);
       monitoring->notifier.ready();
     };
-    tasks.push_back(&hangUp);
-    // Last, so that it sees in the same turn what the others did.
-    for (PollTask* task : monitoring->tasks()) tasks.push_back(task);
-    EncoderServer server(std::move(listener), stop.fd(), state, log, options.echo, tasks);
     watchConsole(*monitoring, server);
     watchDoors(*monitoring, doors);
     monitoring->notifier.ready();

@@ -89,6 +89,8 @@ class HttpServer : public PollTask {
   [[nodiscard]] bool open(std::string& error);
   [[nodiscard]] std::uint16_t port() const { return port_; }
   [[nodiscard]] const HttpSettings& settings() const { return settings_; }
+  // A reload's token, for the requests from now on; the connections open stay open.
+  void setToken(std::string token) { settings_.token = std::move(token); }
   // The daemon, for handlers that suspend and resume connections; null before `open`.
   [[nodiscard]] MHD_Daemon* daemon() const { return daemon_; }
 

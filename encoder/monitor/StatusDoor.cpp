@@ -23,4 +23,9 @@ void attachStatus(HttpServer& http, StatusMonitor& monitor) {
   });
 }
 
+void detachStatus(StatusMonitor& monitor) {
+  monitor.removeDoor("http");
+  monitor.setWatcher({});
+}
+
 }  // namespace orvane

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -62,10 +63,16 @@ class StatusMonitor : public PollTask {
                 ServiceNotifier* notifier = nullptr);
 
   void setWatcher(Watcher watcher) { watcher_ = std::move(watcher); }
-  // A door whose clients are counted, by its name.
+  // A door whose clients are counted, by its name; a reload's door takes its old one's place.
   void addDoor(std::string name, std::function<std::size_t()> clients) {
+    removeDoor(name);
     sources_.doors.emplace_back(std::move(name), std::move(clients));
   }
+  void removeDoor(std::string_view name) {
+    std::erase_if(sources_.doors, [name](const auto& door) { return door.first == name; });
+  }
+  // A reload may bring the first UECP targets.
+  void watchBridge(const UecpBridge* bridge) { sources_.bridge = bridge; }
 
   // The state file and the TA bound, which are opened before the monitor and outlive it.
   void watchKeeping(std::function<KeptAirHealth()> keptAir,

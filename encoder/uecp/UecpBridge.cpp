@@ -29,6 +29,25 @@ void UecpBridge::addTarget(UecpTargetSetting setting, AirLog& log) {
   targets_.emplace_back(std::move(setting), log, [this] { return clockAt(clocks_.unixMicros()); });
 }
 
+void UecpBridge::setTargets(const std::vector<UecpTargetSetting>& settings, AirLog& log) {
+  std::vector<UecpTarget> old = std::move(targets_);
+  targets_.clear();
+  std::vector<bool> kept(old.size(), false);
+  for (const UecpTargetSetting& setting : settings) {
+    std::size_t i = 0;
+    while (i < old.size() && (kept[i] || old[i].setting() != setting)) ++i;
+    if (i == old.size()) {
+      addTarget(setting, log);
+      continue;
+    }
+    targets_.push_back(std::move(old[i]));
+    kept[i] = true;
+  }
+  for (std::size_t i = 0; i < old.size(); ++i) {
+    if (!kept[i]) log.write("UECP " + old[i].name() + ": retirado");
+  }
+}
+
 PollTask::Wait UecpBridge::wait() {
   Wait wait;
   std::optional<std::int64_t> next;

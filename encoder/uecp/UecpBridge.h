@@ -30,6 +30,9 @@ class UecpBridge : public PollTask {
 
   // Builds its target's clock readings from the bridge's clocks, so `target` is made here.
   void addTarget(UecpTargetSetting setting, AirLog& log);
+  // A reload's list: a target given before keeps its link untouched, one no longer given is let
+  // go (named in the log), a new one makes its first attempt at once.
+  void setTargets(const std::vector<UecpTargetSetting>& settings, AirLog& log);
 
   [[nodiscard]] Wait wait() override;
   bool service(std::span<const pollfd> polled) override;

@@ -56,6 +56,7 @@ class UecpTarget {
   [[nodiscard]] bool holds(const UecpSnapshot& wanted) const;
 
   [[nodiscard]] const std::string& name() const { return setting_.name; }
+  [[nodiscard]] const UecpTargetSetting& setting() const { return setting_; }
 
   struct Health {
     std::string name;

@@ -23,6 +23,8 @@ struct UecpTargetSetting {
   int baud = kDefaultBaud;
   UecpAddress address;
   std::string name;  // the part before the options, for the log
+
+  bool operator==(const UecpTargetSetting&) const = default;
 };
 
 // What --uecp-listen takes: "[tcp:|udp:][ADDR:]PORT", optionally followed by ",site=N" and

@@ -10,6 +10,7 @@
 #include "EncoderProcess.h"
 #include "HttpClient.h"
 #include "TempDir.h"
+#include "UecpPeer.h"
 
 // The configuration file: read and checked whole, merged under the command line, and read again
 // by a running encoder on SIGHUP.
@@ -133,30 +134,27 @@ bool listening(std::uint16_t port) {
   return connected;
 }
 
-std::string stationFile(const TempDir& dir, std::string_view pi, std::uint16_t linesPort) {
+std::string stationFile(const TempDir& dir, std::string_view pi) {
   return "pi = \"" + std::string(pi) + "\"\nport = 0\necho = true\nhttp = \"127.0.0.1:0\"\n" +
-         "automation = \"127.0.0.1:" + std::to_string(linesPort) + "\"\ngroups = \"" +
-         dir.file("groups.txt").string() + "\"\n";
+         "groups = \"" + dir.file("groups.txt").string() + "\"\n";
 }
 
 // A reload while a console is connected and the groups go out in real time: no group missing,
-// the console answered on the same connection, the new PI on air, the line door on its new port;
-// then a broken file changes nothing and shows on /status.
+// the console answered on the same connection, the new PI on air; then a broken file changes
+// nothing and shows on /status.
 TEST(ConfigReload, AppliesAGoodFileWithoutAGapAndRefusesABrokenOne) {
   TempDir dir;
   const std::string path = dir.file("station.toml").string();
-  dir.write("station.toml", stationFile(dir, "8203", 0));
+  dir.write("station.toml", stationFile(dir, "8203"));
   EncoderProcess encoder({"--config", path});
   ASSERT_NE(encoder.port(), 0);
-  const std::uint16_t oldLines = announced(encoder, "linhas de automação");
   const std::uint16_t http = announced(encoder, "HTTP em");
   TestClient console(encoder.port());
   ASSERT_TRUE(console.send("TXT0=\"antes\"\n"));
   ASSERT_EQ(console.readLine(), "OK: TXT0=\"antes\"");
   EXPECT_EQ(groupsIn(dir).lastPi, "8203");
 
-  const std::uint16_t newLines = freePort();
-  dir.write("station.toml", stationFile(dir, "8204", newLines));
+  dir.write("station.toml", stationFile(dir, "8204"));
   const auto start = std::chrono::steady_clock::now();
   const std::size_t before = groupsIn(dir).count;
   kill(encoder.pid(), SIGHUP);
@@ -180,8 +178,6 @@ TEST(ConfigReload, AppliesAGoodFileWithoutAGapAndRefusesABrokenOne) {
   EXPECT_NEAR(static_cast<double>(after.count - before), elapsed.count() * kGroupsPerSecond, 2.0);
   EXPECT_LT(longestStill, kLongestStill);
   EXPECT_EQ(after.lastPi, "8204");
-  EXPECT_TRUE(listening(newLines));
-  EXPECT_FALSE(listening(oldLines));
 
   dir.write("station.toml", "pi = [\n");
   kill(encoder.pid(), SIGHUP);
@@ -190,7 +186,93 @@ TEST(ConfigReload, AppliesAGoodFileWithoutAGapAndRefusesABrokenOne) {
   EXPECT_NE(shown.find("\"error\":\"" + path + ":1:"), std::string::npos) << shown;
   EXPECT_NE(shown.find("configuracao_recusada"), std::string::npos);
   EXPECT_EQ(groupsIn(dir).lastPi, "8204");
-  EXPECT_TRUE(listening(newLines));
+}
+
+std::string tcp(std::uint16_t port) {
+  return "tcp:127.0.0.1:" + std::to_string(port);
+}
+
+// Where a station's doors are, its UECP targets and its now-playing file.
+struct Doors {
+  std::uint16_t console = 0, http = 0, lines = 0;
+  std::vector<std::uint16_t> uecp;
+  std::string nowPlaying;
+};
+
+std::string doorsFile(std::string_view pi, const Doors& doors) {
+  std::string targets;
+  for (const std::uint16_t port : doors.uecp) targets += "\"" + tcp(port) + "\", ";
+  return "pi = \"" + std::string(pi) + "\"\necho = true\nport = " + std::to_string(doors.console) +
+         "\nhttp = \"127.0.0.1:" + std::to_string(doors.http) +
+         "\"\nautomation = \"127.0.0.1:" + std::to_string(doors.lines) + "\"\nuecp = [" + targets +
+         "]\n" + (doors.nowPlaying.empty() ? "" : "now-playing = \"" + doors.nowPlaying + "\"\n");
+}
+
+// The peer is linked and holds `pi`, on its first link: a peer linked again would hear nothing on
+// the one it reads.
+bool holds(LoopbackPeer& peer, int pi) {
+  for (int waited = 0; waited < kPatienceMs && peer.view.pi != pi; waited += kLook.count()) {
+    std::this_thread::sleep_for(kLook);
+    peer.serve();
+  }
+  return peer.view.pi == pi;
+}
+
+void expectListening(std::initializer_list<std::uint16_t> open,
+                     std::initializer_list<std::uint16_t> closed) {
+  for (const std::uint16_t port : open) EXPECT_TRUE(listening(port)) << port;
+  for (const std::uint16_t port : closed) EXPECT_FALSE(listening(port)) << port;
+}
+
+void expectServed(TestClient& console, const std::string& text) {
+  ASSERT_TRUE(console.send("TXT0=\"" + text + "\"\n"));
+  EXPECT_EQ(console.readLine(), "OK: TXT0=\"" + text + "\"");
+}
+
+// Every door moves at once while a console is connected and UECP peers are linked: the console
+// stays served, the moved doors answer on their new ports only, the target that stayed keeps its
+// link, the removed one is let go and the added one linked, and only the new now-playing file is
+// read. Then a console port in use leaves the console where it was, and the rest is applied.
+TEST(ConfigReload, MovesWhatChangedKeepsTheConsoleAndTheLinksAndReportsAPortInUse) {
+  TempDir dir;
+  LoopbackPeer kept, removed, added;
+  for (LoopbackPeer* peer : {&kept, &removed, &added}) peer->start();
+  const std::string path = dir.file("station.toml").string();
+  dir.write("station.toml",
+            doorsFile("8203", {0, 0, 0, {kept.port, removed.port}, dir.file("old.txt").string()}));
+  EncoderProcess encoder({"--config", path});
+  Doors before{encoder.port(), 0, announced(encoder, "linhas de automação"), {}, {}};
+  before.http = announced(encoder, "HTTP em");  // announced after the line door
+  TestClient console(before.console);
+  expectServed(console, "antes");
+  ASSERT_TRUE(holds(kept, 0x8203) && holds(removed, 0x8203));
+
+  const Doors after{
+      freePort(), freePort(), freePort(), {added.port, kept.port}, dir.file("new.txt").string()};
+  dir.write("station.toml", doorsFile("8204", after));
+  kill(encoder.pid(), SIGHUP);
+  EXPECT_TRUE(encoder.skipPast("UECP " + tcp(removed.port) + ": retirado"));
+  ASSERT_TRUE(encoder.skipPast("Configuração relida"));
+  expectServed(console, "depois");
+  expectListening({after.console, after.http, after.lines},
+                  {before.console, before.http, before.lines});
+  EXPECT_TRUE(holds(kept, 0x8204));
+  EXPECT_TRUE(holds(added, 0x8204));
+  dir.write("old.txt", "Velho - Esquecido\n");
+  dir.write("new.txt", "Ana Moura - Desfado\n");
+  auto song = encoder.nextEvent();
+  while (song && !song->starts_with("RTXT1")) song = encoder.nextEvent();
+  EXPECT_EQ(song, "RTXT1 \"Ana Moura - Desfado\" (ficheiro)");
+
+  LoopbackPeer taken;
+  taken.start();
+  const Doors last{taken.port, freePort(), after.lines, {kept.port}, {}};
+  dir.write("station.toml", doorsFile("8205", last));
+  kill(encoder.pid(), SIGHUP);
+  ASSERT_TRUE(encoder.skipPast("Configuração: não aplicado: port ("));
+  expectServed(console, "por fim");
+  expectListening({after.console, last.http, after.lines}, {after.http});
+  EXPECT_TRUE(holds(kept, 0x8205));
 }
 
 }  // namespace
