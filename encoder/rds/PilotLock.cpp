@@ -1,5 +1,7 @@
 #include "PilotLock.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -15,37 +17,51 @@ namespace orvane {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
-// The phase detector's low-pass only has to take out what the mixing doubled (38 kHz) and most
-// of the rest: two poles at 2 kHz, whose delay (some 20 samples) the loop hardly notices. The
-// loop itself averages the programme's residue out, a beat of kilohertz against its tens of hertz.
+// Summing over an update period already takes out most of what the mixing doubled (38 kHz) and
+// of the programme; two poles at 600 Hz take the rest that folds down near the pilot, with a
+// delay (some 0.4 ms) the loop hardly notices. The loop itself averages the residue out, a beat
+// of hundreds of hertz against its tens.
 constexpr unsigned kLowPassOrder = 2;
-constexpr double kLowPassHertz = 2000;
-// The loop's natural frequency. liquid's oscillator keeps its frequency as a float, which drops
-// corrections below about 3e-8 radians a sample: a slower loop would stall a few degrees off
-// whenever the pilot is off 19 kHz, as a sound card's clock makes it.
+constexpr double kLowPassHertz = 600;
+// The loop's natural frequency: a sound card's drift and the pilot's tolerance are slow.
 constexpr double kLoopHertz = 50;
 constexpr double kSmoothingSeconds = 0.02;
 
+double wrapped(double radians) {
+  return std::remainder(radians, kTwoPi);
+}
+
 }  // namespace
 
+// The oscillator steps once an update, so its frequency is in radians an update, wrapped.
 struct PilotLock::Liquid {
   nco_crcf oscillator = nullptr;
   iirfilt_crcf lowPass = nullptr;
+  std::complex<float> filtered;
 };
 
 PilotLock::PilotLock(int sampleRate)
     : liquid_(new Liquid),
+      samplesPerUpdate_(std::max(
+          1, static_cast<int>(std::lround(static_cast<double>(sampleRate) / kUpdateHertz)))),
       nominal_(kTwoPi * MpxModulator::kPilotHertz / sampleRate),
-      smoothing_(1.0 / (kSmoothingSeconds * sampleRate)) {
+      radiansPerSample_(nominal_),
+      cyclesPerSample_(nominal_ / kTwoPi),
+      phasorReal_(static_cast<std::size_t>(samplesPerUpdate_) + 1),
+      phasorImag_(phasorReal_.size()) {
+  const double updateRate = static_cast<double>(sampleRate) / samplesPerUpdate_;
+  smoothing_ = 1.0 / (kSmoothingSeconds * updateRate);
   liquid_->oscillator = nco_crcf_create(LIQUID_VCO);
-  nco_crcf_set_frequency(liquid_->oscillator, static_cast<float>(nominal_));
+  nco_crcf_set_frequency(liquid_->oscillator,
+                         static_cast<float>(wrapped(nominal_ * samplesPerUpdate_)));
   // liquid's loop corrects the frequency by bw and the phase by sqrt(bw) times the error: a
-  // second-order loop whose natural frequency is sqrt(bw) radians a sample, damping 0.5.
-  const double natural = kTwoPi * kLoopHertz / sampleRate;
+  // second-order loop whose natural frequency is sqrt(bw) radians an update, damping 0.5.
+  const double natural = kTwoPi * kLoopHertz / updateRate;
   nco_crcf_pll_set_bandwidth(liquid_->oscillator, static_cast<float>(natural * natural));
   liquid_->lowPass = iirfilt_crcf_create_prototype(
       LIQUID_IIRDES_BUTTER, LIQUID_IIRDES_LOWPASS, LIQUID_IIRDES_SOS, kLowPassOrder,
-      static_cast<float>(kLowPassHertz / sampleRate), 0.0F, 1.0F, 60.0F);
+      static_cast<float>(kLowPassHertz / updateRate), 0.0F, 1.0F, 60.0F);
+  makePhasors();
 }
 
 PilotLock::~PilotLock() {
@@ -54,36 +70,106 @@ PilotLock::~PilotLock() {
   delete liquid_;
 }
 
-void PilotLock::step(float sample) {
-  const float before = phase_;
-  phase_ = nco_crcf_get_phase(liquid_->oscillator);
-  if (phase_ < 0) phase_ += static_cast<float>(kTwoPi);
-  cycleBegan_ = phase_ < before;
-  std::complex<float> filtered;
-  nco_crcf_cexpf(liquid_->oscillator, &phasor_);
-  iirfilt_crcf_execute(liquid_->lowPass, sample * std::conj(phasor_), &filtered);
-  // A pilot a sin(phi) mixes down to -j a/2 e^(j (phi - theta)).
-  const std::complex<float> detected = filtered * std::complex<float>(0, 2);
-  level_ += smoothing_ * (std::abs(detected) - level_);
+void PilotLock::follow(std::span<const float> in, std::span<float> subcarrier,
+                       std::span<float> bitPhase) {
+  constexpr double kCyclesPerBit = MpxModulator::kPilotCyclesPerBit;
+  for (std::size_t first = 0; first < in.size();) {
+    const auto index = static_cast<std::size_t>(sinceUpdate_);
+    const std::size_t length =
+        std::min(in.size() - first, static_cast<std::size_t>(samplesPerUpdate_) - index);
+    const double* real = phasorReal_.data() + index;
+    const double* imag = phasorImag_.data() + index;
+    const double cycles = startCycles_ + static_cast<double>(index) * cyclesPerSample_;
+    // Even and odd samples summed apart, so that no sum waits for the one before it.
+    std::array<double, 2> mixedReal{};
+    std::array<double, 2> mixedImag{};
+    for (std::size_t n = 0; n < length; ++n) {
+      const double c = real[n];
+      const double s = imag[n];
+      mixedReal[n & 1] += in[first + n] * c;
+      mixedImag[n & 1] -= in[first + n] * s;
+      subcarrier[first + n] = static_cast<float>(s * (3 * c * c - s * s));  // sin(3 phase)
+      double into = cycles + static_cast<double>(n) * cyclesPerSample_;
+      if (into >= kCyclesPerBit) into -= kCyclesPerBit;
+      bitPhase[first + n] = static_cast<float>(into / kCyclesPerBit);
+    }
+    mixedReal_ += mixedReal[0] + mixedReal[1];
+    mixedImag_ += mixedImag[0] + mixedImag[1];
+    first += length;
+    sinceUpdate_ += static_cast<int>(length);
+    if (sinceUpdate_ == samplesPerUpdate_) update();
+  }
+}
+
+void PilotLock::update() {
+  detect();
+  correct();
+  sinceUpdate_ = 0;
+  mixedReal_ = mixedImag_ = 0;
+}
+
+// A pilot a sin(phi) mixes down to -j a/2 e^(j (phi - theta)) a sample.
+void PilotLock::detect() {
+  const std::complex<float> detected(static_cast<float>(-2 * mixedImag_ / samplesPerUpdate_),
+                                     static_cast<float>(2 * mixedReal_ / samplesPerUpdate_));
+  iirfilt_crcf_execute(liquid_->lowPass, detected, &liquid_->filtered);
+  level_ += smoothing_ * (std::abs(liquid_->filtered) - level_);
   present_ = level_ >= (present_ ? kAbsentLevel : kPresentLevel);
+}
+
+// The oscillator steps over the period just made, then the loop corrects it; the phasor and the
+// cycle count start again from where the oscillator now is, correction included.
+void PilotLock::correct() {
+  nco_crcf oscillator = liquid_->oscillator;
+  const double expected = nco_crcf_get_phase(oscillator) + nco_crcf_get_frequency(oscillator);
+  nco_crcf_step(oscillator);
   if (present_) {
-    const float error = std::arg(detected);
-    nco_crcf_pll_step(liquid_->oscillator, error);
+    const float error = std::arg(liquid_->filtered);
+    nco_crcf_pll_step(oscillator, error);
     error_ += smoothing_ * (std::abs(error) - error_);
   } else {
     // On its own the oscillator keeps its phase and goes back to 19 kHz.
-    nco_crcf_set_frequency(liquid_->oscillator, static_cast<float>(nominal_));
+    nco_crcf_set_frequency(oscillator, static_cast<float>(wrapped(nominal_ * samplesPerUpdate_)));
     error_ = std::numbers::pi;
   }
-  nco_crcf_step(liquid_->oscillator);
+  const double phase = nco_crcf_get_phase(oscillator);
+  startCycles_ += samplesPerUpdate_ * cyclesPerSample_ + wrapped(phase - expected) / kTwoPi;
+  if (startCycles_ >= MpxModulator::kPilotCyclesPerBit) {
+    startCycles_ -= MpxModulator::kPilotCyclesPerBit;
+  }
+  // Whole turns an update are lost to the wrapping; the nominal frequency says how many.
+  const double perUpdate = nco_crcf_get_frequency(oscillator);
+  const double turns = std::round((nominal_ * samplesPerUpdate_ - perUpdate) / kTwoPi);
+  radiansPerSample_ = (perUpdate + turns * kTwoPi) / samplesPerUpdate_;
+  cyclesPerSample_ = radiansPerSample_ / kTwoPi;
+  makePhasors();
+}
+
+// Eight rotations side by side, so that no sample waits for the
+// one before it.
+void PilotLock::makePhasors() {
+  std::complex<float> start;
+  nco_crcf_cexpf(liquid_->oscillator, &start);
+  const std::complex<double> turn = std::polar(1.0, radiansPerSample_);
+  std::complex<double> at(start.real(), start.imag());
+  constexpr std::size_t kChains = 8;
+  for (std::size_t k = 0; k < kChains; ++k, at *= turn) {
+    phasorReal_[k] = at.real();
+    phasorImag_[k] = at.imag();
+  }
+  const std::complex<double> stride = std::pow(turn, static_cast<int>(kChains));
+  const double strideReal = stride.real();
+  const double strideImag = stride.imag();
+  for (std::size_t k = kChains; k < phasorReal_.size(); ++k) {
+    const double c = phasorReal_[k - kChains];
+    const double s = phasorImag_[k - kChains];
+    phasorReal_[k] = c * strideReal - s * strideImag;
+    phasorImag_[k] = c * strideImag + s * strideReal;
+  }
 }
 
 bool PilotLock::locked() const {
   return present_ && error_ < kLockedError;
-}
-
-double PilotLock::offsetPpm() const {
-  return (nco_crcf_get_frequency(liquid_->oscillator) / nominal_ - 1) * 1e6;
 }
 
 }  // namespace orvane
