@@ -7,7 +7,7 @@
 namespace orvane {
 namespace {
 
-std::int64_t readSample(const char* at, int bytes) {
+std::int32_t readSample(const char* at, int bytes) {
   std::uint32_t value = 0;
   for (int i = bytes - 1; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(at[i]);
   const int unused = 32 - 8 * bytes;  // sign-extend from the sample's own top bit
@@ -48,6 +48,7 @@ void LoopThrough::processSamples(std::string_view in, char* out,
   const double fullScale = fullScale_;
   const double toFullScale = 1.0 / fullScale;
   const std::int64_t maxValue = maxValue_;
+  std::array<std::int32_t, kPiece> samples;
   std::array<float, kPiece> input;
   std::array<float, kPiece> subcarrier;
   std::array<float, kPiece> bitPhase;
@@ -57,8 +58,8 @@ void LoopThrough::processSamples(std::string_view in, char* out,
     const char* from = in.data() + first * kWidth;
     char* to = out + first * kWidth;
     for (std::size_t n = 0; n < length; ++n) {
-      input[n] = static_cast<float>(static_cast<double>(readSample(from + n * kWidth, kWidth)) *
-                                    toFullScale);
+      samples[n] = readSample(from + n * kWidth, kWidth);
+      input[n] = static_cast<float>(samples[n] * toFullScale);
     }
     lock_.follow(std::span(input.data(), length), subcarrier, bitPhase);
     // Kept in locals: the bytes written could be anything as far as the compiler knows.
@@ -73,8 +74,7 @@ void LoopThrough::processSamples(std::string_view in, char* out,
       const double rds =
           MpxModulator::rdsOn(bitShape, std::max(0.0F, lastPhase), subcarrier[n]) * fullScale;
       // Rounded half away from zero without a branch: the sign is as likely one way as the other.
-      std::int64_t sum = readSample(from + n * kWidth, kWidth) +
-                         static_cast<std::int64_t>(rds + std::copysign(0.5, rds));
+      std::int64_t sum = samples[n] + static_cast<std::int64_t>(rds + std::copysign(0.5, rds));
       if (sum > maxValue || sum < -maxValue - 1) [[unlikely]] {
         sum = sum > 0 ? maxValue : -maxValue - 1;
         noteClip(samples_ + static_cast<std::int64_t>(n));

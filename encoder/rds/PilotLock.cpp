@@ -79,7 +79,7 @@ void PilotLock::follow(std::span<const float> in, std::span<float> subcarrier,
         std::min(in.size() - first, static_cast<std::size_t>(samplesPerUpdate_) - index);
     const double* real = phasorReal_.data() + index;
     const double* imag = phasorImag_.data() + index;
-    const double cycles = startCycles_ + static_cast<double>(index) * cyclesPerSample_;
+    double into = startCycles_ + static_cast<double>(index) * cyclesPerSample_;
     // Even and odd samples summed apart, so that no sum waits for the one before it.
     std::array<double, 2> mixedReal{};
     std::array<double, 2> mixedImag{};
@@ -88,10 +88,10 @@ void PilotLock::follow(std::span<const float> in, std::span<float> subcarrier,
       const double s = imag[n];
       mixedReal[n & 1] += in[first + n] * c;
       mixedImag[n & 1] -= in[first + n] * s;
-      subcarrier[first + n] = static_cast<float>(s * (3 * c * c - s * s));  // sin(3 phase)
-      double into = cycles + static_cast<double>(n) * cyclesPerSample_;
-      if (into >= kCyclesPerBit) into -= kCyclesPerBit;
-      bitPhase[first + n] = static_cast<float>(into / kCyclesPerBit);
+      subcarrier[first + n] = static_cast<float>(s * (3 - 4 * s * s));  // sin(3 phase)
+      bitPhase[first + n] =
+          static_cast<float>((into < kCyclesPerBit ? into : into - kCyclesPerBit) / kCyclesPerBit);
+      into += cyclesPerSample_;
     }
     mixedReal_ += mixedReal[0] + mixedReal[1];
     mixedImag_ += mixedImag[0] + mixedImag[1];
@@ -157,7 +157,10 @@ void PilotLock::makePhasors() {
     phasorReal_[k] = at.real();
     phasorImag_[k] = at.imag();
   }
-  const std::complex<double> stride = std::pow(turn, static_cast<int>(kChains));
+  static_assert(kChains == 8);
+  std::complex<double> stride = turn * turn;
+  stride *= stride;
+  stride *= stride;
   const double strideReal = stride.real();
   const double strideImag = stride.imag();
   for (std::size_t k = kChains; k < phasorReal_.size(); ++k) {

@@ -32,7 +32,7 @@ class PilotLock {
   // Locked: the smoothed phase error below this (radians), well inside the ±10° allowed.
   static constexpr double kLockedError = 0.05;
   // Loop updates a second, near enough for a whole number of samples between them.
-  static constexpr int kUpdateHertz = 2400;
+  static constexpr int kUpdateHertz = 1600;
 
   explicit PilotLock(int sampleRate);
   ~PilotLock();
