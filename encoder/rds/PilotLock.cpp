@@ -1,7 +1,6 @@
 #include "PilotLock.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -80,21 +79,29 @@ void PilotLock::follow(std::span<const float> in, std::span<float> subcarrier,
     const double* real = phasorReal_.data() + index;
     const double* imag = phasorImag_.data() + index;
     double into = startCycles_ + static_cast<double>(index) * cyclesPerSample_;
+    const float* from = in.data() + first;
     // Even and odd samples summed apart, so that no sum waits for the one before it.
-    std::array<double, 2> mixedReal{};
-    std::array<double, 2> mixedImag{};
-    for (std::size_t n = 0; n < length; ++n) {
-      const double c = real[n];
+    double evenReal = 0, oddReal = 0, evenImag = 0, oddImag = 0;
+    std::size_t n = 0;
+    for (; n + 1 < length; n += 2) {
+      evenReal += from[n] * real[n];
+      evenImag += from[n] * imag[n];
+      oddReal += from[n + 1] * real[n + 1];
+      oddImag += from[n + 1] * imag[n + 1];
+    }
+    if (n < length) {
+      evenReal += from[n] * real[n];
+      evenImag += from[n] * imag[n];
+    }
+    mixedReal_ += evenReal + oddReal;
+    mixedImag_ -= evenImag + oddImag;
+    for (n = 0; n < length; ++n) {
       const double s = imag[n];
-      mixedReal[n & 1] += in[first + n] * c;
-      mixedImag[n & 1] -= in[first + n] * s;
       subcarrier[first + n] = static_cast<float>(s * (3 - 4 * s * s));  // sin(3 phase)
       bitPhase[first + n] =
           static_cast<float>((into < kCyclesPerBit ? into : into - kCyclesPerBit) / kCyclesPerBit);
       into += cyclesPerSample_;
     }
-    mixedReal_ += mixedReal[0] + mixedReal[1];
-    mixedImag_ += mixedImag[0] + mixedImag[1];
     first += length;
     sinceUpdate_ += static_cast<int>(length);
     if (sinceUpdate_ == samplesPerUpdate_) update();

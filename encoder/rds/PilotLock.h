@@ -13,7 +13,7 @@ namespace orvane {
 // the mixing's double frequency out. The second-order loop follows a sound card's clock drift
 // and the pilot's own tolerance with no lasting phase error.
 //
-// The loop runs at a rate of its own, some thousands of updates a second: a loop tens of hertz
+// The loop runs at a rate of its own, over a thousand updates a second: a loop tens of hertz
 // wide needs no more, and liquid's oscillator and loop cost more per call than a whole sample's
 // budget. Between updates the oscillator's phase goes on at its frequency, sample by sample, as
 // a rotating phasor, whose powers give the harmonics without a sine each; each update starts the
