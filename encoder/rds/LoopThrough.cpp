@@ -25,7 +25,8 @@ LoopThrough::LoopThrough(PcmLayout layout, double rdsLevel)
     : layout_(layout),
       fullScale_(std::ldexp(1.0, layout.bitsPerSample - 1) - 1),
       maxValue_((std::int64_t{1} << (layout.bitsPerSample - 1)) - 1),
-      modulator_(static_cast<int>(layout.sampleRate), rdsLevel),
+      // The shapes in the samples' own units, so that no sample needs scaling.
+      modulator_(static_cast<int>(layout.sampleRate), rdsLevel * fullScale_),
       lock_(static_cast<int>(layout.sampleRate)) {}
 
 void LoopThrough::process(std::string_view in, char* out,
@@ -45,8 +46,7 @@ void LoopThrough::process(std::string_view in, char* out,
 template <int kWidth>
 void LoopThrough::processSamples(std::string_view in, char* out,
                                  const std::function<RdsGroup()>& nextGroup) {
-  const double fullScale = fullScale_;
-  const double toFullScale = 1.0 / fullScale;
+  const double toFullScale = 1.0 / fullScale_;
   const std::int64_t maxValue = maxValue_;
   std::array<std::int32_t, kPiece> samples;
   std::array<float, kPiece> input;
@@ -71,8 +71,7 @@ void LoopThrough::processSamples(std::string_view in, char* out,
         bitShape = modulator_.currentBit();
       }
       lastPhase = bitPhase[n];
-      const double rds =
-          MpxModulator::rdsOn(bitShape, std::max(0.0F, lastPhase), subcarrier[n]) * fullScale;
+      const double rds = MpxModulator::rdsOn(bitShape, std::max(0.0F, lastPhase), subcarrier[n]);
       // Rounded half away from zero without a branch: the sign is as likely one way as the other.
       std::int64_t sum = samples[n] + static_cast<std::int64_t>(rds + std::copysign(0.5, rds));
       if (sum > maxValue || sum < -maxValue - 1) [[unlikely]] {

@@ -16,10 +16,10 @@ namespace orvane {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
-// Summing over an update period already takes out most of what the mixing doubled (38 kHz) and
-// of the programme; two poles at 600 Hz take the rest that folds down near the pilot, with a
-// delay (some 0.4 ms) the loop hardly notices. The loop itself averages the residue out, a beat
-// of hundreds of hertz against its tens.
+// The triangle-weighted sum over two update periods already takes out most of what the mixing
+// doubled (38 kHz) and of the programme; two poles at 600 Hz take the rest that folds down near
+// the pilot, with a delay (some 0.4 ms) the loop hardly notices. The loop itself averages the
+// residue out, a beat of hundreds of hertz against its tens.
 constexpr unsigned kLowPassOrder = 2;
 constexpr double kLowPassHertz = 600;
 // The loop's natural frequency: a sound card's drift and the pilot's tolerance are slow.
@@ -46,7 +46,7 @@ PilotLock::PilotLock(int sampleRate)
       nominal_(kTwoPi * MpxModulator::kPilotHertz / sampleRate),
       radiansPerSample_(nominal_),
       cyclesPerSample_(nominal_ / kTwoPi),
-      phasorReal_(static_cast<std::size_t>(samplesPerUpdate_) + 1),
+      phasorReal_(static_cast<std::size_t>(samplesPerUpdate_)),
       phasorImag_(phasorReal_.size()) {
   const double updateRate = static_cast<double>(sampleRate) / samplesPerUpdate_;
   smoothing_ = 1.0 / (kSmoothingSeconds * updateRate);
@@ -76,27 +76,43 @@ void PilotLock::follow(std::span<const float> in, std::span<float> subcarrier,
     const auto index = static_cast<std::size_t>(sinceUpdate_);
     const std::size_t length =
         std::min(in.size() - first, static_cast<std::size_t>(samplesPerUpdate_) - index);
-    const double* real = phasorReal_.data() + index;
-    const double* imag = phasorImag_.data() + index;
+    const double* cosines = phasorReal_.data() + index;
+    const double* sines = phasorImag_.data() + index;
     double into = startCycles_ + static_cast<double>(index) * cyclesPerSample_;
     const float* from = in.data() + first;
-    // Even and odd samples summed apart, so that no sum waits for the one before it.
-    double evenReal = 0, oddReal = 0, evenImag = 0, oddImag = 0;
+    // Even and odd samples summed apart, so that no sum waits for the one before it; each sum
+    // plain and weighted by the sample's place in the period.
+    double real0 = 0, imag0 = 0, weightedReal0 = 0, weightedImag0 = 0;
+    double real1 = 0, imag1 = 0, weightedReal1 = 0, weightedImag1 = 0;
     std::size_t n = 0;
     for (; n + 1 < length; n += 2) {
-      evenReal += from[n] * real[n];
-      evenImag += from[n] * imag[n];
-      oddReal += from[n + 1] * real[n + 1];
-      oddImag += from[n + 1] * imag[n + 1];
+      const auto place = static_cast<double>(index + n);
+      const double r0 = from[n] * cosines[n];
+      const double i0 = from[n] * sines[n];
+      const double r1 = from[n + 1] * cosines[n + 1];
+      const double i1 = from[n + 1] * sines[n + 1];
+      real0 += r0;
+      imag0 += i0;
+      real1 += r1;
+      imag1 += i1;
+      weightedReal0 += place * r0;
+      weightedImag0 += place * i0;
+      weightedReal1 += (place + 1) * r1;
+      weightedImag1 += (place + 1) * i1;
     }
     if (n < length) {
-      evenReal += from[n] * real[n];
-      evenImag += from[n] * imag[n];
+      const auto place = static_cast<double>(index + n);
+      real0 += from[n] * cosines[n];
+      imag0 += from[n] * sines[n];
+      weightedReal0 += place * from[n] * cosines[n];
+      weightedImag0 += place * from[n] * sines[n];
     }
-    mixedReal_ += evenReal + oddReal;
-    mixedImag_ -= evenImag + oddImag;
+    mixed_.real += real0 + real1;
+    mixed_.imag += imag0 + imag1;
+    mixed_.weightedReal += weightedReal0 + weightedReal1;
+    mixed_.weightedImag += weightedImag0 + weightedImag1;
     for (n = 0; n < length; ++n) {
-      const double s = imag[n];
+      const double s = sines[n];
       subcarrier[first + n] = static_cast<float>(s * (3 - 4 * s * s));  // sin(3 phase)
       bitPhase[first + n] =
           static_cast<float>((into < kCyclesPerBit ? into : into - kCyclesPerBit) / kCyclesPerBit);
@@ -112,13 +128,22 @@ void PilotLock::update() {
   detect();
   correct();
   sinceUpdate_ = 0;
-  mixedReal_ = mixedImag_ = 0;
+  mixed_ = {};
 }
 
-// A pilot a sin(phi) mixes down to -j a/2 e^(j (phi - theta)) a sample.
+// A pilot a sin(phi) mixes down to -j a/2 e^(j (phi - theta)) a sample. The mixing is weighted
+// by a triangle over this period and the one before, rising over that one and falling over this:
+// it takes what folds down near the pilot from the programme and the mixing's double frequency
+// twice as far down as a plain sum over the period would.
 void PilotLock::detect() {
-  const std::complex<float> detected(static_cast<float>(-2 * mixedImag_ / samplesPerUpdate_),
-                                     static_cast<float>(2 * mixedReal_ / samplesPerUpdate_));
+  const double size = samplesPerUpdate_;
+  // e^(-j theta) is cos - j sin.
+  const std::complex<double> sum(mixed_.real, -mixed_.imag);
+  const std::complex<double> weighted(mixed_.weightedReal, -mixed_.weightedImag);
+  const std::complex<double> falling = (size - 1) * sum - weighted;
+  const std::complex<double> mixedDown = (rising_ + falling) / (size * size);
+  rising_ = weighted + sum;
+  const std::complex<float> detected(mixedDown * std::complex<double>(0, 2));
   iirfilt_crcf_execute(liquid_->lowPass, detected, &liquid_->filtered);
   level_ += smoothing_ * (std::abs(liquid_->filtered) - level_);
   present_ = level_ >= (present_ ? kAbsentLevel : kPresentLevel);

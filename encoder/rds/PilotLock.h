@@ -18,7 +18,7 @@ namespace orvane {
 // budget. Between updates the oscillator's phase goes on at its frequency, sample by sample, as
 // a rotating phasor, whose powers give the harmonics without a sine each; each update starts the
 // phasor again from the oscillator itself, so the two never drift apart. The mixing sums over the
-// update period, which is the first low-pass.
+// update periods, weighted by a triangle, which is the first low-pass.
 //
 // Without a pilot (a mono programme, or the pilot gone) the oscillator runs on at 19 kHz from
 // where it was, so the subcarrier goes on without a jump, and the loop takes the pilot up again
@@ -65,12 +65,18 @@ class PilotLock {
   double nominal_;           // radians a sample at 19 kHz
   double radiansPerSample_;  // the oscillator's frequency, unwrapped
   double cyclesPerSample_;
-  // e^(j phase) over the current update period and one past it, from the oscillator's phase at
+  // e^(j phase) over the current update period, from the oscillator's phase at
   // its start: the samples between updates take nothing else from the loop.
   std::vector<double> phasorReal_, phasorImag_;
   int sinceUpdate_ = 0;
-  double startCycles_ = 0;                // into the current bit, at the period's start
-  double mixedReal_ = 0, mixedImag_ = 0;  // the input mixed down, summed over the period
+  double startCycles_ = 0;  // into the current bit, at the period's start
+  // The input times cos and sin of the phase, summed over the period, plain and weighted by
+  // the sample's place in it.
+  struct Mixed {
+    double real = 0, imag = 0, weightedReal = 0, weightedImag = 0;
+  };
+  Mixed mixed_;
+  std::complex<double> rising_;  // the last period's part of the triangle
   bool present_ = false;
   double level_ = 0;
   double error_ = 0;  // smoothed magnitude
