@@ -145,7 +145,7 @@ void PilotLock::detect() {
   rising_ = weighted + sum;
   const std::complex<float> detected(mixedDown * std::complex<double>(0, 2));
   iirfilt_crcf_execute(liquid_->lowPass, detected, &liquid_->filtered);
-  level_ += smoothing_ * (std::abs(liquid_->filtered) - level_);
+  level_ += smoothing_ * (std::sqrt(std::norm(liquid_->filtered)) - level_);
   present_ = level_ >= (present_ ? kAbsentLevel : kPresentLevel);
 }
 
@@ -165,7 +165,11 @@ void PilotLock::correct() {
     error_ = std::numbers::pi;
   }
   const double phase = nco_crcf_get_phase(oscillator);
-  startCycles_ += samplesPerUpdate_ * cyclesPerSample_ + wrapped(phase - expected) / kTwoPi;
+  // Both phases are within a turn and a half of each other: one wrap brings them together.
+  double correction = phase - expected;
+  if (correction > std::numbers::pi) correction -= kTwoPi;
+  if (correction < -std::numbers::pi) correction += kTwoPi;
+  startCycles_ += samplesPerUpdate_ * cyclesPerSample_ + correction / kTwoPi;
   if (startCycles_ >= MpxModulator::kPilotCyclesPerBit) {
     startCycles_ -= MpxModulator::kPilotCyclesPerBit;
   }
