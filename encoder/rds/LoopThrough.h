@@ -37,6 +37,11 @@ class LoopThrough {
   [[nodiscard]] std::int64_t delaySamples() const { return modulator_.delaySamples(); }
 
  private:
+  static constexpr std::size_t kPiece = 256;  // samples the lock follows at a time
+
+  template <int kWidth>
+  void processSamples(std::string_view in, char* out, const std::function<RdsGroup()>& nextGroup);
+  void noteClip(std::int64_t sample);
   void nextBit(const std::function<RdsGroup()>& nextGroup);
 
   PcmLayout layout_;
@@ -45,8 +50,8 @@ class LoopThrough {
   MpxModulator modulator_;
   PilotLock lock_;
   std::array<std::uint32_t, 4> blocks_{};
-  int bitsLeft_ = 0;  // of blocks_, still to begin
-  int cycle_ = 0;     // pilot cycles into the current bit
+  int bitsLeft_ = 0;    // of blocks_, still to begin
+  float bitPhase_ = 0;  // of the last sample, 0 to 1 into its bit
   std::int64_t samples_ = 0;
   std::uint64_t clipped_ = 0;
   std::uint64_t clipBursts_ = 0;

@@ -58,11 +58,15 @@ class MpxModulator {
   // value there.
   void pushBit(unsigned bit);
   [[nodiscard]] double rdsAt(double bitFraction, double carrier) const {
+    return rdsOn(currentBit(), bitFraction, carrier);
+  }
+  // The same in two steps, for a caller whose loop over the samples keeps the shape of the
+  // current bit at hand: it holds until the next pushBit().
+  [[nodiscard]] const float* currentBit() const { return table_.data() + window_ * kRowSize; }
+  [[nodiscard]] static double rdsOn(const float* bitShape, double bitFraction, double carrier) {
     const double at = bitFraction * kPhasesPerBit;
-    const auto index = static_cast<std::size_t>(at);
-    const float* row = table_.data() + window_ * kRowSize;
-    return carrier *
-           (row[index] + (at - static_cast<double>(index)) * (row[index + 1] - row[index]));
+    const int index = static_cast<int>(at);  // signed: the conversion needs no range check
+    return carrier * (bitShape[index] + (at - index) * (bitShape[index + 1] - bitShape[index]));
   }
 
  private:
