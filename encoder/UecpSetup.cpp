@@ -20,13 +20,41 @@ std::unique_ptr<UecpBridge> openUecpBridge(const ServerOptions& options, const E
   return bridge;
 }
 
+namespace {
+
+FileDescriptor openUecpSocket(const UecpListenSetting& setting, std::string& error) {
+  return setting.datagrams ? bindDatagrams(setting.address, setting.port, error)
+                           : listenOn(setting.address, setting.port, error);
+}
+
+}  // namespace
+
+bool uecpListenerMoves(const UecpListener* listener, const std::optional<UecpListenSetting>& next) {
+  return listener && next &&
+         (listener->transport() == UecpListener::Transport::Datagrams) == next->datagrams &&
+         listener->own() == next->own;
+}
+
+std::optional<std::string> moveUecpListener(UecpListener& listener, const UecpListenSetting& next,
+                                            AirLog& log) {
+  // Port 0 before, and now the port it was given: it is where it is asked to be.
+  if (next.port == localPort(listener.socket())) return std::nullopt;
+  std::string error;
+  FileDescriptor socket = openUecpSocket(next, error);
+  if (!socket.valid()) return error;
+  const std::uint16_t port = localPort(socket.get());
+  listener.moveTo(std::move(socket));
+  log.writeUnstamped("orvane-encoder: UECP a escutar em " + next.address + ":" +
+                     std::to_string(port) + (next.datagrams ? " (UDP)" : ""));
+  return std::nullopt;
+}
+
 std::unique_ptr<UecpListener> openUecpListener(const ServerOptions& options, EncoderState& state,
                                                AirLog& log, UecpTextMemory& texts,
                                                std::string& error, std::uint16_t& port) {
   if (!options.uecpListen) return nullptr;
   const UecpListenSetting& setting = *options.uecpListen;
-  FileDescriptor socket = setting.datagrams ? bindDatagrams(setting.address, setting.port, error)
-                                            : listenOn(setting.address, setting.port, error);
+  FileDescriptor socket = openUecpSocket(setting, error);
   if (!socket.valid()) return nullptr;
   port = localPort(socket.get());
   return std::make_unique<UecpListener>(

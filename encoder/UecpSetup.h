@@ -26,6 +26,16 @@ namespace orvane {
                                                              std::string& error,
                                                              std::uint16_t& port);
 
+// Whether a reload can move the listener to `next` while its clients stay: the same transport
+// and the same own address (sessions answer as that), and a listener there before and after.
+[[nodiscard]] bool uecpListenerMoves(const UecpListener* listener,
+                                     const std::optional<UecpListenSetting>& next);
+// Moves the listener to `next`'s place, opened before the old one closes; the error when it
+// cannot be had (a port in use), the listener then staying where it was.
+[[nodiscard]] std::optional<std::string> moveUecpListener(UecpListener& listener,
+                                                          const UecpListenSetting& next,
+                                                          AirLog& log);
+
 // At the end of a run, gives the peers up to kFinishSeconds to take the last state; names in the
 // log those that did not. False when one did not.
 inline constexpr int kFinishSeconds = 5;

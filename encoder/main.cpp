@@ -169,6 +169,7 @@ struct Reloadable {
   Monitoring& monitoring;
   EncoderServer& server;
   std::unique_ptr<UecpBridge>& bridge;
+  UecpListener* uecpListener;
   const UecpTextMemory& uecpTexts;
   std::function<std::vector<PollTask*>()> loopTasks;  // the loop's tasks, as they are now
   AirLog& log;
@@ -197,6 +198,7 @@ bool appliesLive(std::string_view key, const Reloadable& r, const Loaded& next) 
   static constexpr std::string_view kDesk[] = {"now-playing-template", "now-playing-timeout",
                                                "now-playing-skip", "default-text"};
   if (std::ranges::find(kLive, key) != std::end(kLive)) return true;
+  if (key == "uecp-listen") return uecpListenerMoves(r.uecpListener, next.options.uecpListen);
   if (std::ranges::find(kDesk, key) == std::end(kDesk)) return false;
   return r.doors.desk != nullptr || asksForDoor(next.options.automation);
 }
@@ -263,6 +265,11 @@ std::vector<DoorFailure> applyChanges(Reloadable& r, const Loaded& next,
     if (auto failure = moveConsole(r, options)) failed.push_back(std::move(*failure));
   }
   if (changed("uecp")) setUecpTargets(r, options);
+  if (changed("uecp-listen")) {
+    if (auto error = moveUecpListener(*r.uecpListener, *options.uecpListen, r.log)) {
+      failed.push_back({{"uecp-listen"}, *error});
+    }
+  }
   r.server.replaceTasks(r.loopTasks());
   return failed;
 }
@@ -476,10 +483,21 @@ int main(int argc, char** argv) {
       monitoring->monitor->watchConfig([&configStatus] { return configStatus; });
     }
     EncoderServer server(std::move(listener), stop.fd(), state, log, options.echo, loopTasks());
-    Reloadable reloadable{
-        args,         loaded,    configStatus, state,       monitoring->signal(output.get()),
-        trafficBound, doors,     agenda,       *monitoring, server,
-        bridge,       uecpTexts, loopTasks,    log};
+    Reloadable reloadable{args,
+                          loaded,
+                          configStatus,
+                          state,
+                          monitoring->signal(output.get()),
+                          trafficBound,
+                          doors,
+                          agenda,
+                          *monitoring,
+                          server,
+                          bridge,
+                          uecpListener.get(),
+                          uecpTexts,
+                          loopTasks,
+                          log};
     onHangUp = [&] {
       monitoring->notifier.reloading(monotonicMicros());
       reload(reloadable);

@@ -46,6 +46,12 @@ class UecpListener : public PollTask {
   [[nodiscard]] std::size_t clients() const {
     return transport_ == Transport::Stream ? clients_.size() : senders_.size();
   }
+  // From now on listens on `listener`, of the same transport; the clients connected and the
+  // senders heard stay, as a reload must not cut an automation system off.
+  void moveTo(FileDescriptor listener) { listener_ = std::move(listener); }
+  [[nodiscard]] int socket() const { return listener_.get(); }
+  [[nodiscard]] Transport transport() const { return transport_; }
+  [[nodiscard]] const UecpAddress& own() const { return own_; }
   // Datagrams dropped for not being one whole frame, since the start.
   [[nodiscard]] std::uint64_t droppedDatagrams() const { return droppedDatagrams_; }
 

@@ -10,6 +10,8 @@
 #include "EncoderProcess.h"
 #include "HttpClient.h"
 #include "TempDir.h"
+#include "UecpElement.h"
+#include "UecpFrame.h"
 #include "UecpPeer.h"
 
 // The configuration file: read and checked whole, merged under the command line, and read again
@@ -194,7 +196,7 @@ std::string tcp(std::uint16_t port) {
 
 // Where a station's doors are, its UECP targets and its now-playing file.
 struct Doors {
-  std::uint16_t console = 0, http = 0, lines = 0;
+  std::uint16_t console = 0, http = 0, lines = 0, uecpListen = 0;
   std::vector<std::uint16_t> uecp;
   std::string nowPlaying;
 };
@@ -205,7 +207,8 @@ std::string doorsFile(std::string_view pi, const Doors& doors) {
   return "pi = \"" + std::string(pi) + "\"\necho = true\nport = " + std::to_string(doors.console) +
          "\nhttp = \"127.0.0.1:" + std::to_string(doors.http) +
          "\"\nautomation = \"127.0.0.1:" + std::to_string(doors.lines) + "\"\nuecp = [" + targets +
-         "]\n" + (doors.nowPlaying.empty() ? "" : "now-playing = \"" + doors.nowPlaying + "\"\n");
+         "]\nuecp-listen = " + std::to_string(doors.uecpListen) + "\n" +
+         (doors.nowPlaying.empty() ? "" : "now-playing = \"" + doors.nowPlaying + "\"\n");
 }
 
 // The peer is linked and holds `pi`, on its first link: a peer linked again would hear nothing on
@@ -229,6 +232,14 @@ void expectServed(TestClient& console, const std::string& text) {
   EXPECT_EQ(console.readLine(), "OK: TXT0=\"" + text + "\"");
 }
 
+// An automation system's UECP link, still taken: its name goes on air.
+void expectTaken(TestClient& automation, EncoderProcess& encoder, const std::string& name) {
+  std::string frame;
+  appendUecpFrame(frame, {{}, 1, uecpServiceName(name)});
+  ASSERT_TRUE(automation.send(frame));
+  EXPECT_TRUE(encoder.skipPast("PS \"" + name));
+}
+
 // Every door moves at once while a console is connected and UECP peers are linked: the console
 // stays served, the moved doors answer on their new ports only, the target that stayed keeps its
 // link, the removed one is let go and the added one linked, and only the new now-playing file is
@@ -238,24 +249,32 @@ TEST(ConfigReload, MovesWhatChangedKeepsTheConsoleAndTheLinksAndReportsAPortInUs
   LoopbackPeer kept, removed, added;
   for (LoopbackPeer* peer : {&kept, &removed, &added}) peer->start();
   const std::string path = dir.file("station.toml").string();
-  dir.write("station.toml",
-            doorsFile("8203", {0, 0, 0, {kept.port, removed.port}, dir.file("old.txt").string()}));
+  dir.write(
+      "station.toml",
+      doorsFile("8203", {0, 0, 0, 0, {kept.port, removed.port}, dir.file("old.txt").string()}));
   EncoderProcess encoder({"--config", path});
-  Doors before{encoder.port(), 0, announced(encoder, "linhas de automação"), {}, {}};
+  Doors before{encoder.port(), 0, 0, announced(encoder, "UECP a escutar em"), {}, {}};
+  before.lines = announced(encoder, "linhas de automação");
   before.http = announced(encoder, "HTTP em");  // announced after the line door
   TestClient console(before.console);
+  TestClient automation(before.uecpListen);
   expectServed(console, "antes");
   ASSERT_TRUE(holds(kept, 0x8203) && holds(removed, 0x8203));
 
-  const Doors after{
-      freePort(), freePort(), freePort(), {added.port, kept.port}, dir.file("new.txt").string()};
+  const Doors after{freePort(),
+                    freePort(),
+                    freePort(),
+                    freePort(),
+                    {added.port, kept.port},
+                    dir.file("new.txt").string()};
   dir.write("station.toml", doorsFile("8204", after));
   kill(encoder.pid(), SIGHUP);
   EXPECT_TRUE(encoder.skipPast("UECP " + tcp(removed.port) + ": retirado"));
   ASSERT_TRUE(encoder.skipPast("Configuração relida"));
   expectServed(console, "depois");
-  expectListening({after.console, after.http, after.lines},
-                  {before.console, before.http, before.lines});
+  expectTaken(automation, encoder, "DEPOIS");
+  expectListening({after.console, after.http, after.lines, after.uecpListen},
+                  {before.console, before.http, before.lines, before.uecpListen});
   EXPECT_TRUE(holds(kept, 0x8204));
   EXPECT_TRUE(holds(added, 0x8204));
   dir.write("old.txt", "Velho - Esquecido\n");
@@ -266,7 +285,7 @@ TEST(ConfigReload, MovesWhatChangedKeepsTheConsoleAndTheLinksAndReportsAPortInUs
 
   LoopbackPeer taken;
   taken.start();
-  const Doors last{taken.port, freePort(), after.lines, {kept.port}, {}};
+  const Doors last{taken.port, freePort(), after.lines, after.uecpListen, {kept.port}, {}};
   dir.write("station.toml", doorsFile("8205", last));
   kill(encoder.pid(), SIGHUP);
   ASSERT_TRUE(encoder.skipPast("Configuração: não aplicado: port ("));
