@@ -73,8 +73,8 @@ class AirLog : public PollTask {
    public:
     explicit Hold(AirLog& log) : log_(log) { log_.held_ = true; }
     ~Hold() {
+      log_.makeLater();  // still held: the turn's lines then go out in one write
       log_.held_ = false;
-      log_.makeLater();
       log_.service();
     }
     Hold(const Hold&) = delete;
