@@ -31,7 +31,11 @@ std::string ClientSession::handleLine(const std::string& line) {
   if (const auto* refusal = std::get_if<Refusal>(&result)) {
     return windows1252FromUtf8(consoleRefusal(*refusal)) + "\n";
   }
-  log_.write(state_.apply(std::get<Command>(result)));
+  // Described once the turn has sent the change to the peers, in its place in the log.
+  if (auto change = state_.applyUndescribed(std::get<Command>(result))) {
+    airChanged_ = true;
+    log_.writeLater([change = std::move(*change)] { return change.describe(); });
+  }
   return echo_ ? "OK: " + line + "\n" : std::string{};
 }
 

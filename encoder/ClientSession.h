@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "AirLog.h"
 #include "EncoderState.h"
@@ -21,6 +22,9 @@ class ClientSession {
   // line ended by a line feed; empty when there is nothing to say.
   [[nodiscard]] std::string receive(std::string_view bytes);
 
+  // Whether the commands since the last ask changed what is on air; asking forgets it.
+  [[nodiscard]] bool takeAirChanged() { return std::exchange(airChanged_, false); }
+
   // True when the client stopped in the middle of a line.
   [[nodiscard]] bool midLine() const { return assembler_.midLine(); }
 
@@ -31,6 +35,7 @@ class ClientSession {
   EncoderState& state_;
   AirLog& log_;
   bool echo_;
+  bool airChanged_ = false;
 };
 
 }  // namespace orvane

@@ -171,9 +171,10 @@ void EncoderServer::readFromClient() {
     if (got < 0 || client_->unsent.empty()) endClient(leaveReason(got < 0));
     return;
   }
-  const std::optional<OnAirState> before = ledger_ ? std::optional(state_.onAir()) : std::nullopt;
   client_->unsent += client_->session.receive({buffer.data(), static_cast<std::size_t>(got)});
-  if (before && *before != state_.onAir()) ledger_->record(ChangeSource::Console, client_->peer);
+  if (client_->session.takeAirChanged() && ledger_) {
+    ledger_->record(ChangeSource::Console, client_->peer);
+  }
   flushToClient();
   if (client_ && client_->unsent.size() > kMaxUnsentReplies) {
     endClient("Cliente desligado, não lê as respostas");

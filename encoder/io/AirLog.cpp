@@ -41,6 +41,7 @@ AirLog::AirLog(int fd, WallClock clock, MonotonicClock monotonic)
       periodStart_(monotonic_()) {}
 
 AirLog::~AirLog() {
+  makeLater();
   release();
   drain();
 }
@@ -51,6 +52,10 @@ void AirLog::write(std::string_view line) {
 
 void AirLog::write(const std::vector<std::string>& lines) {
   if (lines.empty()) return;
+  if (!later_.empty()) {
+    later_.push_back([this, lines] { write(lines); });
+    return;
+  }
   const std::string when = stamp(clock_());
   for (const auto& line : lines) {
     if (holding_) {
@@ -59,6 +64,18 @@ void AirLog::write(const std::vector<std::string>& lines) {
       append(when + "  " + line + "\n", kReportRoom);
     }
   }
+}
+
+void AirLog::writeLater(std::function<std::vector<std::string>()> lines) {
+  if (held_) {
+    later_.push_back([this, make = std::move(lines)] { write(make()); });
+  } else {
+    write(lines());
+  }
+}
+
+void AirLog::makeLater() {
+  for (const auto& step : std::exchange(later_, {})) step();
 }
 
 void AirLog::holdBack() {
@@ -71,6 +88,10 @@ void AirLog::release() {
 }
 
 void AirLog::writeUnstamped(std::string_view line) {
+  if (!later_.empty()) {
+    later_.push_back([this, text = std::string(line)] { writeUnstamped(text); });
+    return;
+  }
   append(std::string(line) + "\n", kReportRoom);
 }
 
@@ -98,12 +119,14 @@ PollTask::Wait AirLog::wait() {
 // Writing is tried whatever poll found: the stream says itself when it can take no more.
 bool AirLog::service(std::span<const pollfd>) {
   if (held_) return true;
+  makeLater();
   out_.flush();
   if (dropped_ > 0 || periodOver()) noteLosses();
   return true;
 }
 
 void AirLog::finish(std::string_view lastLine) {
+  makeLater();
   release();
   periodStart_ -= kPeerPeriodMicros;  // the last period ends here
   noteLosses();

@@ -52,6 +52,9 @@ class AirLog : public PollTask {
   void writeUnstamped(std::string_view line);
   // A line about a remote peer, within the limit.
   void writeAboutPeer(std::string_view line);
+  // Lines whose making can wait: while a Hold lives they are made when it ends, in their place
+  // among the others, so that formatting them holds up no frame to a peer; otherwise at once.
+  void writeLater(std::function<std::vector<std::string>()> lines);
 
   // Stamped lines wait from here until `release()` (or the end), each with its own time, while
   // unstamped ones go ahead: a script reads the listening line first, whatever the start-up had
@@ -64,11 +67,13 @@ class AirLog : public PollTask {
 
   // While one lives, lines wait in the buffer instead of going out one by one: a turn of the
   // server's loop sends what it owes peers first, and only then pays for the write, which wakes
-  // the log's reader to compete for the CPU. Lines that would not fit still go out at once.
+  // the log's reader to compete for the CPU, and for the lines given to `writeLater`. Lines that
+  // would not fit still go out at once.
   class Hold {
    public:
     explicit Hold(AirLog& log) : log_(log) { log_.held_ = true; }
     ~Hold() {
+      log_.makeLater();  // still held: the turn's lines then go out in one write
       log_.held_ = false;
       log_.service();
     }
@@ -93,6 +98,7 @@ class AirLog : public PollTask {
 
  private:
   void drain();
+  void makeLater();
   void append(const std::string& line, std::size_t reserve);
   void noteLosses();
   [[nodiscard]] bool roomForReports() const;
@@ -112,6 +118,8 @@ class AirLog : public PollTask {
   std::uint64_t droppedTotal_ = 0;
   std::uint64_t suppressedTotal_ = 0;
   bool held_ = false;
+  // What a Hold put off, in order; while anything waits here, every line queues behind it.
+  std::vector<std::function<void()>> later_;
 };
 
 }  // namespace orvane

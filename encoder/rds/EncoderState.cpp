@@ -9,24 +9,41 @@ EncoderState::EncoderState(std::optional<std::uint16_t> programmeIdentification)
   if (programmeIdentification) assigned_.set(OnAirField::ProgrammeIdentification);
 }
 
-std::vector<std::string> EncoderState::apply(const Command& command) {
-  const OnAirState before = onAir_;
-  switch (command.keyword) {
+namespace {
+
+bool waitsForEncode(Keyword keyword) {
+  switch (keyword) {
     case Keyword::Pty:
     case Keyword::Def1ATime:
     case Keyword::Psn:
     case Keyword::Txt0:
     case Keyword::Txt1:
-      hold(command);
-      break;
-    case Keyword::Encode:
-      encode();
-      break;
+      return true;
     default:
-      switchNow(command);
-      break;
+      return false;
   }
-  return describeChanges(before, onAir_);
+}
+
+}  // namespace
+
+std::vector<std::string> EncoderState::apply(const Command& command) {
+  const std::optional<OnAirChange> change = applyUndescribed(command);
+  return change ? change->describe() : std::vector<std::string>{};
+}
+
+std::optional<OnAirChange> EncoderState::applyUndescribed(const Command& command) {
+  if (waitsForEncode(command.keyword)) {
+    hold(command);
+    return std::nullopt;
+  }
+  OnAirState before = onAir_;
+  if (command.keyword == Keyword::Encode) {
+    encode();
+  } else {
+    switchNow(command);
+  }
+  if (before == onAir_) return std::nullopt;
+  return OnAirChange{std::move(before), onAir_};
 }
 
 std::vector<std::string> EncoderState::replaceOnAir(const OnAirState& next,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "OnAirChange.h"
 #include "OnAirField.h"
 #include "OnAirState.h"
 
@@ -23,6 +24,10 @@ class EncoderState {
 
   // Applies one command and returns the on-air changes it caused, described for the operator.
   [[nodiscard]] std::vector<std::string> apply(const Command& command);
+
+  // As `apply`, but the description is left to the caller, to be made when it holds nothing up;
+  // none when nothing on air changed. A value held for ENCODE costs no copy of the state.
+  [[nodiscard]] std::optional<OnAirChange> applyUndescribed(const Command& command);
 
   // Forgets whatever waits for ENCODE; true when there was something. Used when a client leaves
   // mid-batch, so that the rest of a broken batch cannot go on air with the next client's ENCODE.

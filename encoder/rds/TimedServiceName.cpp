@@ -70,7 +70,11 @@ std::optional<std::int64_t> TimedServiceName::nextChange(bool timeInName) const 
 
 std::int64_t TimedServiceName::localSeconds(std::int64_t unixMicros) const {
   const std::int64_t seconds = floorDiv(unixMicros, kMicrosPerSecond);
-  return seconds + std::int64_t{localOffset_(seconds)} * kSecondsPerMinute;
+  if (!offsetMinutes_ || seconds != offsetSecond_) {
+    offsetSecond_ = seconds;
+    offsetMinutes_ = localOffset_(seconds);
+  }
+  return seconds + std::int64_t{*offsetMinutes_} * kSecondsPerMinute;
 }
 
 }  // namespace orvane

@@ -50,6 +50,10 @@ class TimedServiceName {
   std::int64_t timeShownUntil_ = 0;
   std::int64_t steadyNow_ = 0;
   std::int64_t unixNow_ = 0;
+  // The offset of the second last asked about: the loop asks many times a second, and the zone's
+  // rules cost a look-up each time.
+  mutable std::int64_t offsetSecond_ = 0;
+  mutable std::optional<int> offsetMinutes_;
 };
 
 }  // namespace orvane
