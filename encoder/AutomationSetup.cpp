@@ -32,6 +32,7 @@ bool openAutomation(const AutomationOptions& options, EncoderState& state, AirLo
   }
   AutomationDesk::Settings settings;
   settings.pattern = options.nowPlayingTemplate;
+  settings.enhancedPattern = options.enhancedRadiotextTemplate;
   settings.timeout = options.nowPlayingTimeout;
   settings.skip = options.nowPlayingSkip;
   settings.defaultText = options.defaultText;

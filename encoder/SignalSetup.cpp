@@ -113,6 +113,7 @@ GroupScheduler schedulerFor(const ServerOptions& options) {
                            options.extendedCountryCode);
   scheduler.setAlternativeFrequencies(options.alternativeFrequencies);
   scheduler.setTrafficServiceName(options.trafficServiceName);
+  scheduler.setOtherNetworks(options.otherNetworks);
   if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
   return scheduler;
 }

@@ -38,6 +38,7 @@ class AutomationDesk : public PollTask {
 
   struct Settings {
     std::string pattern = "{artist} - {title}";
+    std::string enhancedPattern;  // the eRT of a song; empty: songs leave it alone
     std::chrono::milliseconds timeout = std::chrono::minutes(15);
     std::string skip;                        // regular expression; empty: none
     std::optional<std::string> defaultText;  // as given; none: the text before the first song
@@ -77,6 +78,7 @@ class AutomationDesk : public PollTask {
   void putOnAir(const OnAirState& next, const AssignedFields& fields, std::string_view source);
   [[nodiscard]] bool skipped(const NowPlaying& song) const;
   void expire();
+  void fillEnhancedText(const NowPlaying& song, OnAirState& next);
   void startPlayoutText(const std::string& before, const std::string& text,
                         std::chrono::microseconds lasts);
 
@@ -88,6 +90,9 @@ class AutomationDesk : public PollTask {
   std::optional<std::string> defaultText_;  // Windows-1252, once converted
   std::optional<std::string> songText_;     // the text the playout put on air
   std::string stationText_;                 // what was on air before the songs began
+  // Likewise for the enhanced radiotext, when songs fill it.
+  std::optional<std::string> songEnhancedText_;
+  std::string stationEnhancedText_;
   std::int64_t expiresAt_ = 0;
   ChangeLedger* ledger_ = nullptr;
 };

@@ -82,6 +82,7 @@ json airJson(const KeptAir& kept) {
       {"ms", a.music},
       {"ptyn", codePointsOf(a.programmeTypeName)},
       {"lps", a.longServiceName},  // UTF-8 already
+      {"ert", a.enhancedRadiotext},
   };
   if (a.songTags) air["song"] = tagsJson(*a.songTags);
   if (kept.songEndsUnixMicros) air["songEnds"] = *kept.songEndsUnixMicros;
@@ -108,11 +109,11 @@ std::string text(const json& value, std::size_t maxLength, const char* name) {
 }
 
 // The parser has checked the UTF-8; what the doors refuse is refused here too.
-std::string utf8Text(const json& value, std::size_t maxLength) {
+std::string utf8Text(const json& value, std::size_t maxLength, const char* name) {
   auto bytes = value.get<std::string>();
   if (bytes.size() > maxLength ||
       std::ranges::any_of(bytes, [](char c) { return (c >= 0 && c < 0x20) || c == 0x7F; })) {
-    throw OutOfRange{"lps"};
+    throw OutOfRange{name};
   }
   return bytes;
 }
@@ -153,7 +154,12 @@ KeptAir keptOf(const json& air) {
   a.music = air.at("ms").get<bool>();
   a.programmeTypeName = text(air.at("ptyn"), kMaxTypeNameLength, "ptyn");
   // A file from before the long name has none.
-  if (air.contains("lps")) a.longServiceName = utf8Text(air.at("lps"), kLongServiceNameLength);
+  if (air.contains("lps")) {
+    a.longServiceName = utf8Text(air.at("lps"), kLongServiceNameLength, "lps");
+  }
+  if (air.contains("ert")) {
+    a.enhancedRadiotext = utf8Text(air.at("ert"), kEnhancedRadiotextLength, "ert");
+  }
   if (air.contains("song")) a.songTags = songOf(air.at("song"));
   if (air.contains("songEnds")) kept.songEndsUnixMicros = air.at("songEnds").get<std::int64_t>();
   if (air.contains("taEnds")) kept.trafficEndsUnixMicros = air.at("taEnds").get<std::int64_t>();

@@ -27,10 +27,10 @@ TEST(OptionTable, AnOptionGivenTwiceIsRefusedUnlessItAddsToAList) {
   const std::map<std::string_view, std::string_view> acceptable = {
       {"--listen", "127.0.0.1"}, {"--port", "7000"}, {"--pi", "8201"}, {"--ecc", "E4"},
       {"--groups", "g.txt"}, {"--mpx", "m.wav"}, {"--seconds", "1"}, {"--commands", "c.txt"},
-      {"--af", "87.6"}, {"--traffic-ps", "TRANSITO"}, {"--rtplus-format", "title-artist"}, {"--uecp", "tcp:127.0.0.1:9"},
+      {"--af", "87.6"}, {"--traffic-ps", "TRANSITO"}, {"--eon", "8202=ANTENA2"}, {"--rtplus-format", "title-artist"}, {"--uecp", "tcp:127.0.0.1:9"},
       {"--uecp-listen", "9000"}, {"--alarm-stale", "30"}, {"--alarm-target-down", "90s"},
       {"--automation", "7000"}, {"--http", "8080"}, {"--http-token", "s"},
-      {"--now-playing", "f.txt"}, {"--now-playing-template", "{title}"},
+      {"--now-playing", "f.txt"}, {"--now-playing-template", "{title}"}, {"--ert-template", "{title}"},
       {"--now-playing-timeout", "2h"}, {"--now-playing-skip", "^jingle"}, {"--default-text", "x"},
       {"--icecast", "http://127.0.0.1:8000"}, {"--icecast-mount", "/live"}, {"--state", "s.json"},
       {"--ta-timeout", "90s"}, {"--schedule", "s.toml"}, {"--rate", "192000"},
@@ -42,8 +42,10 @@ TEST(OptionTable, AnOptionGivenTwiceIsRefusedUnlessItAddsToAList) {
       ASSERT_TRUE(acceptable.contains(row.name)) << row.name;
       const std::string_view value = acceptable.at(row.name);
       const std::string twice = refusal({row.name, value, row.name, value});
-      EXPECT_EQ(twice,
-                row.name == "--uecp" ? "" : std::string(row.name) + " só pode ser dada uma vez");
+      // A network given twice is refused as such: a second one must be another.
+      EXPECT_EQ(twice, row.name == "--uecp"  ? ""
+                       : row.name == "--eon" ? "--eon: a rede 8202 já foi dada"
+                                             : std::string(row.name) + " só pode ser dada uma vez");
     }
   }
 }

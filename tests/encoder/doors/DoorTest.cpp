@@ -130,6 +130,11 @@ TEST(OnAirFields, DoorsReadBackEachValueWithinItsBoundAndNoNameIsTakenTwice) {
     }
     bool cut = false;
     const auto refusal = applyDoorValue(&row, beyond, state, fields, &cut);
+    // UTF-8 is never cut: a cut could end inside a character.
+    if (row.type == FieldType::Utf8Text) {
+      EXPECT_TRUE(refusal && readDoorValue(&row, state) == atBound) << row.title;
+      continue;
+    }
     if (text) {
       EXPECT_TRUE(!refusal && cut && readDoorValue(&row, state) == atBound) << row.title;
       continue;
@@ -313,7 +318,8 @@ TEST_F(DeskTest, SongGoesOnAirWithItsTagsAndExpiresToTheStationsText) {
 TEST_F(DeskTest, ReadAllAnswersEveryKeyALineMaySet) {
   desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
   EXPECT_EQ(answerDoorLine(*desk_, "??", "teste").reply,
-            "PS=\nDPS=\nTEXT=\nPTY=00\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=\nCT=0\nLPS=\n+\n");
+            "PS=\nDPS=\nTEXT=\nPTY=00\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=\nCT=0\nLPS=\nERT=\n"
+            "EON1TA=0\nEON2TA=0\nEON3TA=0\nEON4TA=0\nEON5TA=0\nEON6TA=0\nEON7TA=0\nEON8TA=0\n+\n");
 }
 
 TEST_F(DeskTest, ExpiryLeavesSomeoneElsesTextAndFilterKeepsJinglesOff) {
