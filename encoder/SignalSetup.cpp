@@ -126,6 +126,7 @@ std::optional<LoopInput> openLoopInput(const SignalOptions& options, std::string
 GroupScheduler schedulerFor(const ServerOptions& options) {
   GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes);
   setStation(scheduler, options);
+  scheduler.setOtherNetworks(options.otherNetworks);
   if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
   return scheduler;
 }

@@ -68,6 +68,18 @@ RdsGroup GroupScheduler::choose(const OnAirState& state, const GroupTime& time) 
   const Carrier edit = editWaiting(state);
   tookTurn_ = edit != turn && edit != Carrier::None;
   if (edit == Carrier::None && longNameDue(state)) return longName(state, header);
+  // The other networks and the enhanced radiotext take a radiotext turn, never the name's: a
+  // name a second matters more to receivers than either. Another network's TA change takes the
+  // next turn, whichever it is.
+  const bool otherNetworksDue = otherNetworks_.due(state);
+  const bool enhancedRadiotextWaits = enhancedRadiotextDue(state);
+  const bool side = (otherNetworksDue && otherNetworks_.urgent()) || turn == Carrier::Radiotext;
+  if (edit == Carrier::None && side && (otherNetworksDue || enhancedRadiotextWaits)) {
+    radiotextTurn_ = !radiotextTurn_;
+    if (otherNetworksDue) return otherNetworks_.next(state, header);
+    groupsSinceEnhancedRadiotext_ = 0;
+    return enhancedRadiotext_.next(header, state.enhancedRadiotext);
+  }
   if (edit == turn || (edit == Carrier::None && !typeNameDue(state))) {
     radiotextTurn_ = !radiotextTurn_;
     return turn == Carrier::Radiotext ? radiotextTurn(state, header)
@@ -209,6 +221,13 @@ bool GroupScheduler::longNameDue(const OnAirState& state) {
   if (state.longServiceName.empty()) return false;
   groupsSinceLongName_ = std::min(groupsSinceLongName_ + 1, kLongNameEvery);
   return groupsSinceLongName_ >= kLongNameEvery;
+}
+
+bool GroupScheduler::enhancedRadiotextDue(const OnAirState& state) {
+  if (state.enhancedRadiotext.empty()) return false;
+  groupsSinceEnhancedRadiotext_ =
+      std::min(groupsSinceEnhancedRadiotext_ + 1, kEnhancedRadiotextEvery);
+  return groupsSinceEnhancedRadiotext_ >= kEnhancedRadiotextEvery;
 }
 
 // Like a radiotext: a shorter name ends with a carriage return, and only the segments up to it

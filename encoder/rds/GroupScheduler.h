@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "AlternativeFrequencies.h"
+#include "EnhancedRadiotext.h"
 #include "GroupBuilder.h"
 #include "OnAirState.h"
+#include "OtherNetworkCycle.h"
 #include "RadiotextCycle.h"
 #include "RadiotextPlus.h"
 #include "RdsGroup.h"
@@ -59,6 +61,8 @@ class GroupScheduler {
   static constexpr int kTypeNameEvery = 20;
   // With a long service name, one group in kLongNameEvery is a 15A: 32 bytes whole in 7 s.
   static constexpr int kLongNameEvery = 10;
+  // With an enhanced radiotext, one group in kEnhancedRadiotextEvery is its 12A or 3A.
+  static constexpr int kEnhancedRadiotextEvery = 28;
   static constexpr int kNameWindow = 11;  // 0.96 s
   static constexpr int kLeastNamesPerWindow = 4;
 
@@ -77,6 +81,10 @@ class GroupScheduler {
   // The name shown instead of the service name while a traffic announcement is on air (TA with
   // TP), in Windows-1252 as the state's texts are; empty: the service name stays.
   void setTrafficServiceName(std::string name) { trafficName_ = std::move(name); }
+  // The station's other networks (EON), at most kMaxOtherNetworks; none by default.
+  void setOtherNetworks(std::vector<OtherNetwork> networks) {
+    otherNetworks_.setNetworks(std::move(networks));
+  }
 
   // Where the radiotext rotation and the song tags stand, for a later run to go on from, so that
   // a restart does not make receivers clear a text or a song that did not change.
@@ -113,6 +121,7 @@ class GroupScheduler {
   RdsGroup typeName(const OnAirState& state, const GroupHeader& header);
   [[nodiscard]] bool longNameDue(const OnAirState& state);
   RdsGroup longName(const OnAirState& state, const GroupHeader& header);
+  [[nodiscard]] bool enhancedRadiotextDue(const OnAirState& state);
 
   std::uint16_t programmeIdentification_;
   LocalOffset localOffset_;
@@ -148,6 +157,10 @@ class GroupScheduler {
   int groupsSinceLongName_ = 0;
   std::string longName_;  // the long name on air, whose transmission starts again when it changes
   int longNameSegment_ = 0;
+
+  OtherNetworkCycle otherNetworks_;
+  EnhancedRadiotext enhancedRadiotext_;
+  int groupsSinceEnhancedRadiotext_ = 0;
 };
 
 }  // namespace orvane
