@@ -19,14 +19,13 @@ std::uint16_t twoBytes(std::string_view s, std::size_t at) {
 
 }  // namespace
 
+RdsGroup EnhancedRadiotext::announcement(const GroupHeader& header) {
+  return openDataAnnouncementGroup(header, kGroupTypeCode, kUtf8Message, kApplicationId);
+}
+
 // Like a radiotext: a shorter text ends with a carriage return, and only the segments up to it
 // go out.
 RdsGroup EnhancedRadiotext::next(const GroupHeader& header, std::string_view text) {
-  const bool announce = turn_ == 0;
-  turn_ = (turn_ + 1) % kAnnounceEvery;
-  if (announce) {
-    return openDataAnnouncementGroup(header, kGroupTypeCode, kUtf8Message, kApplicationId);
-  }
   if (text != text_) {
     text_ = std::string(text.substr(0, kEnhancedRadiotextLength));
     segment_ = 0;

@@ -40,11 +40,10 @@ void OtherNetworkCycle::setNetworks(std::vector<OtherNetwork> networks) {
     networks_.push_back({std::move(network), std::move(variants)});
   }
   network_ = variant_ = 0;
-  std::size_t cycle = 0;
-  for (const Sending& sending : networks_) cycle += sending.variants.size();
-  groupsBetween_ = cycle == 0
-                       ? kFewestGroupsBetween
-                       : std::max(kFewestGroupsBetween, kCycleGroups / static_cast<int>(cycle));
+  cycleLength_ = 0;
+  for (const Sending& sending : networks_)
+    cycleLength_ += static_cast<int>(sending.variants.size());
+  credit_ = kCycleGroups;  // the first 14A place is ours
 }
 
 bool OtherNetworkCycle::trafficOnAir(const OnAirState& state, std::size_t index) const {
@@ -52,8 +51,7 @@ bool OtherNetworkCycle::trafficOnAir(const OnAirState& state, std::size_t index)
          networks_[index].network.trafficProgramme;
 }
 
-bool OtherNetworkCycle::due(const OnAirState& state) {
-  if (networks_.empty()) return false;
+void OtherNetworkCycle::tick(const OnAirState& state) {
   for (std::size_t i = 0; i < networks_.size(); ++i) {
     const bool on = trafficOnAir(state, i);
     if (on != networks_[i].trafficSeen) {
@@ -61,19 +59,28 @@ bool OtherNetworkCycle::due(const OnAirState& state) {
       networks_[i].burstLeft = kBurst;
     }
   }
-  groupsSince_ = std::min(groupsSince_ + 1, groupsBetween_);
-  return groupsSince_ >= (urgent() ? kBurstSpacing : groupsBetween_);
+  groupsSince_ = std::min(groupsSince_ + 1, kBurstSpacing);
+  // Two cycles' worth at most: a pace caught up after a burst, never a flood of 14A.
+  credit_ = std::min(credit_ + cycleLength_, 2 * kCycleGroups);
 }
 
-bool OtherNetworkCycle::urgent() const {
-  return std::ranges::any_of(networks_, [](const Sending& s) { return s.burstLeft > 0; });
+bool OtherNetworkCycle::burstDue() const {
+  return groupsSince_ >= kBurstSpacing &&
+         std::ranges::any_of(networks_, [](const Sending& s) { return s.burstLeft > 0; });
+}
+
+bool OtherNetworkCycle::variantDue() const {
+  return !networks_.empty() && credit_ >= kCycleGroups;
 }
 
 RdsGroup OtherNetworkCycle::next(const OnAirState& state, const GroupHeader& header) {
-  groupsSince_ = 0;
-  for (std::size_t i = 0; i < networks_.size(); ++i) {
-    if (networks_[i].burstLeft > 0) return trafficGroup(state, header, i);
+  for (std::size_t i = 0; i < networks_.size() && groupsSince_ >= kBurstSpacing; ++i) {
+    if (networks_[i].burstLeft > 0) {
+      groupsSince_ = 0;
+      return trafficGroup(state, header, i);
+    }
   }
+  credit_ = std::max(0, credit_ - kCycleGroups);
   return variantGroup(state, header);
 }
 
