@@ -194,6 +194,14 @@ Refusal readRtPlusFormat(std::string_view value, ServerOptions& options) {
   return std::nullopt;
 }
 
+Refusal readGroupSequence(std::string_view value, ServerOptions& options) {
+  std::string error;
+  auto sequence = GroupSequence::parse(value, error);
+  if (!sequence) return "--group-sequence: " + error;
+  options.groupSequence = std::move(*sequence);
+  return std::nullopt;
+}
+
 Refusal readUecpTarget(std::string_view value, ServerOptions& options) {
   std::string error;
   auto target = parseUecpTarget(value, error);
@@ -326,6 +334,13 @@ std::vector<ServerOptionRow> serviceRows() {
        "artist-title (por omissão) ou title-artist",
        "`artist-title` (default) or `title-artist`: which side of \" - \" is the artist; only "
        "with `--rtplus`"},
+      {"--group-sequence", Once, "LISTA", "LIST", readGroupSequence,
+       "a ordem dos grupos, um ciclo de lugares: 0A,2A,0A,15A,…;\n"
+       "recusada se faltar ao ritmo que os recetores pedem (4A e 1A nunca)",
+       "the order of groups, a cycle of up to 240 places from `0A`, `2A`, `3A`, `10A`, `11A`, "
+       "`12A`, `14A`, `15A` (`0A,2A,0A,15A,...`); refused at start when it breaks a repetition "
+       "rule, never 4A (at the minute edge) or 1A (on its own timer); default the encoder's own "
+       "([rds.md](rds.md))"},
       {"--uecp", Repeatable, "DESTINO", "TARGET", readUecpTarget,
        "envia cada alteração por UECP a um codificador: tcp:ENDEREÇO:PORTO,\n"
        "udp:ENDEREÇO:PORTO ou serial:DISPOSITIVO[:VELOCIDADE], com ,site=N,encoder=N;\n"

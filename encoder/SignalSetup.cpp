@@ -128,6 +128,7 @@ GroupScheduler schedulerFor(const ServerOptions& options) {
   setStation(scheduler, options);
   scheduler.setOtherNetworks(options.otherNetworks);
   if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
+  if (options.groupSequence) scheduler.setSequence(*options.groupSequence);
   return scheduler;
 }
 

@@ -15,9 +15,6 @@ constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 constexpr std::int64_t kMicrosPerMinute = 60 * kMicrosPerSecond;
 constexpr int kSegmentsPerName = 4;
 constexpr int kTypeAndVersionShift = 11;  // of block 2: 0 for a 0A
-constexpr unsigned kRadiotextTypeAndVersion = 2 << 1;
-// How far the name may run ahead of the radiotext, or behind, in the places given way.
-constexpr int kMostNameLead = 40;
 // How long after a minute edge a group may still end and carry that minute.
 constexpr std::int64_t kLatestEdgeMicros = GroupScheduler::kGroupMicros;
 
@@ -51,9 +48,6 @@ RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
   const unsigned typeAndVersion = group.blocks[1] >> kTypeAndVersionShift;
   recentNames_ =
       (recentNames_ << 1 | (typeAndVersion == 0 ? 1 : 0)) & ((1u << (kNameWindow - 1)) - 1);
-  if (typeAndVersion == 0) ++nameLead_;
-  if (typeAndVersion == kRadiotextTypeAndVersion) --nameLead_;
-  nameLead_ = std::clamp(nameLead_, -kMostNameLead, kMostNameLead);
   return group;
 }
 
@@ -76,7 +70,7 @@ RdsGroup GroupScheduler::choose(const OnAirState& state, const GroupTime& time) 
   }
   const SlotKind place = sequence_.at(place_);
   const bool givenWay = !hasGroupFor(place, state);
-  const SlotKind carries = givenWay ? givenWayTo() : place;
+  const SlotKind carries = givenWay ? SlotKind::Radiotext : place;
   // An edit that is not what the place carries takes a radiotext's place, goes in between
   // before anything else, or, with no room for that, takes the place of anything but a 0A; a
   // 0A's place with no room before it goes second, in the next place's stead. Edits in a flood
@@ -108,12 +102,6 @@ RdsGroup GroupScheduler::choose(const OnAirState& state, const GroupTime& time) 
   return groupFor(carries, state, header, time);
 }
 
-// Whichever of the name and the radiotext has had fewer groups, so that a station with few
-// features keeps them half and half.
-SlotKind GroupScheduler::givenWayTo() const {
-  return nameLead_ >= 0 ? SlotKind::Radiotext : SlotKind::ServiceName;
-}
-
 void GroupScheduler::advance() {
   place_ = (place_ + (std::exchange(skipNextPlace_, false) ? 2 : 1)) % sequence_.size();
 }
@@ -128,11 +116,10 @@ std::optional<SlotKind> GroupScheduler::editWaiting(const OnAirState& state) {
 }
 
 // Whether a group that is no 0A may go in between now: every window of kNameWindow groups that
-// holds it, of the last groups and the places ahead as the state now gives them (a 4A among them
-// where the minute edge falls, places given way where they will be), still holds
-// kLeastNamesPerWindow 0A.
+// holds it, of the last groups and the places ahead (a 4A among them where the minute edge
+// falls), still holds kLeastNamesPerWindow 0A.
 bool GroupScheduler::roomBetween(const OnAirState& state, std::int64_t startMicros,
-                                 bool skippingNext) {
+                                 bool skippingNext) const {
   constexpr int kBefore = kNameWindow - 1;
   std::array<bool, 2 * kNameWindow - 1> names{};
   for (int i = 0; i < kBefore; ++i) {
@@ -140,17 +127,10 @@ bool GroupScheduler::roomBetween(const OnAirState& state, std::int64_t startMicr
   }
   const int edge = state.clockTimeGroups ? groupsToMinuteEdge(startMicros) : 0;
   std::size_t ahead = place_;
-  int lead = nameLead_;
   for (int j = 1; j < kNameWindow; ++j) {
     if (j == edge) continue;
     if (skippingNext && ahead == place_ + 1) ++ahead;
-    const SlotKind kind = sequence_.at(ahead++);
-    const bool givenWay =
-        kind != SlotKind::ServiceName && kind != SlotKind::Radiotext && !hasGroupFor(kind, state);
-    const bool name = kind == SlotKind::ServiceName || (givenWay && lead < 0);
-    if (name) ++lead;
-    if (kind == SlotKind::Radiotext || (givenWay && !name)) --lead;
-    names[static_cast<std::size_t>(kBefore + j)] = name;
+    names[static_cast<std::size_t>(kBefore + j)] = sequence_.at(ahead++) == SlotKind::ServiceName;
   }
   for (std::size_t from = 0; from + kNameWindow <= names.size(); ++from) {
     const auto window = std::span(names).subspan(from, kNameWindow);

@@ -25,13 +25,12 @@ namespace orvane {
 // same groups, in a test as on air.
 //
 // The mix, at 11.4 groups a second, is the group sequence's (GroupSequence): a cycle of places
-// read one a group, each place given way to the name or the radiotext when its service has
-// nothing to send. Between its places go, without moving them: a 4A once a minute, the first
-// group ending at or after half a group before the edge, so that the edge falls within half a
-// group of its end, as receivers expect (docs/rds.md); a 1A every kProgrammeItemEvery groups
-// while it is switched on (every kCountryCodeEvery groups with only the extended country code
-// to carry): a programme item changes seldom, and a receiver needs it within seconds, not every
-// second; and an edit.
+// read one a group, each place given way to the radiotext when its service has nothing to send.
+// Between its places go, without moving them: a 4A once a minute, the first group ending at or
+// after half a group before the edge, so that the edge falls within half a group of its end, as
+// receivers expect (docs/rds.md); a 1A every kProgrammeItemEvery groups while it is switched on
+// (every kCountryCodeEvery groups with only the extended country code to carry): a programme item
+// changes seldom, and a receiver needs it within seconds, not every second; and an edit.
 //
 // An edit of the service name, the radiotext or the programme type name takes the next group
 // that is not a 4A or 1A: its own kind's place, a place given way, or one put in between, so that
@@ -107,9 +106,8 @@ class GroupScheduler {
   [[nodiscard]] std::optional<SlotKind> editWaiting(const OnAirState& state);
   // `skippingNext`: the place after the next goes second, the next not at all.
   [[nodiscard]] bool roomBetween(const OnAirState& state, std::int64_t startMicros,
-                                 bool skippingNext = false);
+                                 bool skippingNext = false) const;
   void advance();
-  [[nodiscard]] SlotKind givenWayTo() const;
   [[nodiscard]] bool hasGroupFor(SlotKind kind, const OnAirState& state);
   RdsGroup groupFor(SlotKind kind, const OnAirState& state, const GroupHeader& header,
                     const GroupTime& time);
@@ -130,9 +128,7 @@ class GroupScheduler {
   LocalOffset localOffset_;
   std::optional<std::uint8_t> countryCode_;
   GroupSequence sequence_ = GroupSequence::standard();
-  std::size_t place_ = 0;  // the sequence's next place
-  // 0A less 2A groups so far, bounded: which of them a place given way goes to.
-  int nameLead_ = 0;
+  std::size_t place_ = 0;          // the sequence's next place
   bool announceEnhanced_ = false;  // whose turn a 3A is when both applications are on air
   int groupsSinceProgrammeItem_ = kCountryCodeEvery;
   std::optional<std::int64_t> minute_;  // the last minute edge a group ended on

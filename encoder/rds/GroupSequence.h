@@ -22,11 +22,11 @@ enum class SlotKind {
 
 // The order the groups go on air in: a cycle of places, each for one kind of group, read one
 // place a group. A place whose service has nothing to send (switched off, or ahead of its own
-// pace, as the other networks are with few of them) gives way to the service name or the
-// radiotext, whichever has had fewer groups, so that a station with few features keeps them
-// near half and half. What the cycle does not hold goes in between its places: the clock time
-// (4A) at the minute edge, the programme item (1A) on its timer, an edit at once, another
-// network's TA change (14B) in the place of any group but a 0A.
+// pace, as the other networks are with few of them) gives way to the radiotext: the names keep
+// their places, so every transmission of the name takes as long and a frame of a name that runs
+// through frames stays on as long as it is held. What the cycle does not hold goes in between its
+// places: the clock time (4A) at the minute edge, the programme item (1A) on its timer, an edit at
+// once, another network's TA change (14B) in the place of any group but a 0A.
 //
 // Every cycle is checked against the rules receivers feel, with a group to spare for one of
 // those put in between: four 0A in any ten places (four within a second with a 4A among them),
