@@ -81,6 +81,7 @@ class GroupScheduler {
   void setSequence(GroupSequence sequence) {
     sequence_ = std::move(sequence);
     place_ = 0;
+    skipNextPlace_ = false;
   }
 
   // Where the radiotext rotation and the song tags stand, for a later run to go on from, so that
