@@ -119,6 +119,7 @@ AutomationDesk::Settings deskSettings(const ServerOptions& server) {
   const AutomationOptions& options = server.automation;
   AutomationDesk::Settings settings;
   settings.pattern = options.nowPlayingTemplate;
+  settings.enhancedPattern = options.enhancedRadiotextTemplate;
   settings.timeout = options.nowPlayingTimeout;
   settings.skip = options.nowPlayingSkip;
   settings.defaultText = options.defaultText;

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -123,12 +124,81 @@ Refusal readTrafficServiceName(std::string_view value, ServerOptions& options) {
   return std::nullopt;
 }
 
+Refusal readOtherNetworkTail(std::string_view item, OtherNetwork& network) {
+  unsigned number = 0;
+  std::string error;
+  if (item == "tp") {
+    network.trafficProgramme = true;
+  } else if (item.starts_with("pty=")) {
+    if (!readOptionNumber(item.substr(4), kMaxProgrammeType, number)) {
+      return "--eon: pty=N, de 0 a 31, não " + std::string(item);
+    }
+    network.programmeType = static_cast<int>(number);
+  } else if (item.starts_with("af=")) {
+    std::string list(item.substr(3));
+    std::ranges::replace(list, '/', ',');
+    auto frequencies = AlternativeFrequencies::parse(list, error);
+    if (!frequencies) return "--eon: " + error;
+    network.frequencyCount = static_cast<std::size_t>(std::ranges::count(list, ',')) + 1;
+    if (network.frequencyCount > OtherNetwork::kMaxFrequencies) {
+      return "--eon: até " + std::to_string(OtherNetwork::kMaxFrequencies) +
+             " frequências por rede";
+    }
+    network.frequencies = std::move(*frequencies);
+  } else {
+    return "--eon: esperado tp, pty=N ou af=MHZ/MHZ, não " + std::string(item);
+  }
+  return std::nullopt;
+}
+
+// "8202=ANTENA 2,tp,pty=10,af=89.4/95.7": the network's PI, its name, then what it carries.
+Refusal readOtherNetwork(std::string_view value, ServerOptions& options) {
+  if (options.otherNetworks.size() == kMaxOtherNetworks) {
+    return "--eon: no máximo " + std::to_string(kMaxOtherNetworks) + " redes";
+  }
+  OtherNetwork network;
+  const auto equals = value.find('=');
+  unsigned pi = 0;
+  if (equals == std::string_view::npos || !readHexCode(value.substr(0, equals), 1, 4, pi)) {
+    return "--eon: esperado PI=NOME, o PI de 1 a 4 dígitos hexadecimais, não 0";
+  }
+  network.programmeIdentification = static_cast<std::uint16_t>(pi);
+  if (std::ranges::any_of(options.otherNetworks, [pi](const OtherNetwork& n) {
+        return n.programmeIdentification == pi;
+      })) {
+    return "--eon: a rede " + std::string(value.substr(0, equals)) + " já foi dada";
+  }
+  std::string_view rest = value.substr(equals + 1);
+  const std::string_view name = rest.substr(0, rest.find(','));
+  std::string error;
+  auto text = doorText(name, kServiceNameLength, error);
+  if (!text) return "--eon: " + error;
+  if (text->find_first_not_of(' ') == std::string::npos) return "--eon precisa de um nome";
+  network.serviceName = std::move(*text);
+  rest.remove_prefix(std::min(rest.size(), name.size() + 1));
+  while (!rest.empty()) {
+    const std::string_view item = rest.substr(0, rest.find(','));
+    if (auto refusal = readOtherNetworkTail(item, network)) return refusal;
+    rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+  }
+  options.otherNetworks.push_back(std::move(network));
+  return std::nullopt;
+}
+
 Refusal readRtPlusFormat(std::string_view value, ServerOptions& options) {
   if (value != "artist-title" && value != "title-artist") {
     return "--rtplus-format: artist-title ou title-artist, não " + std::string(value);
   }
   options.radiotextPlus =
       value == "artist-title" ? RtPlusFormat::ArtistTitle : RtPlusFormat::TitleArtist;
+  return std::nullopt;
+}
+
+Refusal readGroupSequence(std::string_view value, ServerOptions& options) {
+  std::string error;
+  auto sequence = GroupSequence::parse(value, error);
+  if (!sequence) return "--group-sequence: " + error;
+  options.groupSequence = std::move(*sequence);
   return std::nullopt;
 }
 
@@ -248,6 +318,14 @@ std::vector<ServerOptionRow> serviceRows() {
        "nome mostrado em vez do PS enquanto há TA (com TP), até 8 caracteres",
        "the name shown instead of the service name while a traffic announcement is on (TA with "
        "TP), up to 8 characters; the service name returns when TA goes off; default none"},
+      {"--eon", Repeatable, "PI=NOME", "PI=NAME[,tp][,pty=N][,af=MHZ/MHZ]", readOtherNetwork,
+       "outra rede do grupo (EON, grupo 14A), com o seu PI e nome;\n"
+       "tp se dá informação de trânsito, pty=N, af=MHZ/MHZ (até 5);\n"
+       "até 8, numeradas pela ordem dada (EON1TA=1 na porta de linhas)",
+       "another network of the station's group (EON, group 14A): its PI, its name (up to 8 "
+       "characters), then `tp` if it carries traffic announcements, `pty=N`, and `af=` up to 5 "
+       "frequencies in MHz separated by `/`; repeatable, up to 8, numbered as given "
+       "(`EON1TA=1` on the line door); default none ([rds.md](rds.md))"},
       {"--rtplus", Flag, "", "", setFlag(&O::radiotextPlusAsked),
        "RadioText Plus: artista e título de \"ARTISTA - TÍTULO\"",
        "send RadioText Plus (groups 3A and 11A): artist and title tagged in every radiotext line "
@@ -256,6 +334,13 @@ std::vector<ServerOptionRow> serviceRows() {
        "artist-title (por omissão) ou title-artist",
        "`artist-title` (default) or `title-artist`: which side of \" - \" is the artist; only "
        "with `--rtplus`"},
+      {"--group-sequence", Once, "LISTA", "LIST", readGroupSequence,
+       "a ordem dos grupos, um ciclo de lugares: 0A,2A,0A,15A,…;\n"
+       "recusada se faltar ao ritmo que os recetores pedem (4A e 1A nunca)",
+       "the order of groups, a cycle of up to 240 places from `0A`, `2A`, `3A`, `10A`, `11A`, "
+       "`12A`, `14A`, `15A` (`0A,2A,0A,15A,...`); refused at start when it breaks a repetition "
+       "rule, never 4A (at the minute edge) or 1A (on its own timer); default the encoder's own "
+       "([rds.md](rds.md))"},
       {"--uecp", Repeatable, "DESTINO", "TARGET", readUecpTarget,
        "envia cada alteração por UECP a um codificador: tcp:ENDEREÇO:PORTO,\n"
        "udp:ENDEREÇO:PORTO ou serial:DISPOSITIVO[:VELOCIDADE], com ,site=N,encoder=N;\n"

@@ -124,6 +124,12 @@ std::variant<ServerOptions, OptionsError> parseOptions(const std::vector<std::st
   if (options.radiotextPlusAsked && !options.radiotextPlus) {
     options.radiotextPlus = RtPlusFormat::ArtistTitle;
   }
+  // A receiver told that its own programme is another would follow itself.
+  if (std::ranges::any_of(options.otherNetworks, [&options](const OtherNetwork& network) {
+        return network.programmeIdentification == options.programmeIdentification;
+      })) {
+    return OptionsError{"--eon: uma outra rede não pode ter o PI desta (--pi)"};
+  }
   const bool consoleOptions = std::ranges::any_of(given, [](std::string_view name) {
     return name == "--listen" || name == "--port" || name == "--echo";
   });

@@ -10,6 +10,8 @@
 
 #include "AlternativeFrequencies.h"
 #include "AutomationOptions.h"
+#include "GroupSequence.h"
+#include "OtherNetwork.h"
 #include "RtPlusTagger.h"
 #include "SignalOptions.h"
 #include "UecpTargetSetting.h"
@@ -45,6 +47,8 @@ struct ServerOptions {
 
   AlternativeFrequencies alternativeFrequencies;  // none: block C says "no AF"
   std::string trafficServiceName;                 // Windows-1252; empty: the PS stays in a TA
+  std::vector<OtherNetwork> otherNetworks;        // EON, numbered as given; none by default
+  std::optional<GroupSequence> groupSequence;     // none: GroupSequence::standard()
   std::optional<RtPlusFormat> radiotextPlus;      // none: no RadioText Plus
   bool radiotextPlusAsked = false;                // --rtplus: a format alone must not turn it on
 

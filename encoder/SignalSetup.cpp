@@ -126,7 +126,9 @@ std::optional<LoopInput> openLoopInput(const SignalOptions& options, std::string
 GroupScheduler schedulerFor(const ServerOptions& options) {
   GroupScheduler scheduler(options.programmeIdentification, systemLocalOffsetMinutes);
   setStation(scheduler, options);
+  scheduler.setOtherNetworks(options.otherNetworks);
   if (options.radiotextPlus) scheduler.setRadiotextPlus(*options.radiotextPlus);
+  if (options.groupSequence) scheduler.setSequence(*options.groupSequence);
   return scheduler;
 }
 

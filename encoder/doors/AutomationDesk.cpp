@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "DoorText.h"
+#include "EnhancedSongText.h"
 #include "OnAirText.h"
 #include "RdsLimits.h"
 #include "SystemClock.h"
@@ -180,6 +181,7 @@ AutomationDesk::Outcome AutomationDesk::song(const NowPlaying& song, std::string
   next.radiotext[0] = tags.text;
   next.songTags.reset();
   if (tags.tags.itemRunning) next.songTags = tags;
+  fillEnhancedText(song, next);
   AssignedFields fields;
   fields.set(OnAirField::Radiotext);
   putOnAir(next, fields, source);
@@ -189,6 +191,18 @@ AutomationDesk::Outcome AutomationDesk::song(const NowPlaying& song, std::string
   const std::string note = cutNote("TEXT", static_cast<int>(kMaxRadiotextLength));
   log_.writeAboutPeer("Cortado: " + note + " (" + std::string(source) + ")");
   return {Outcome::Kind::OnAir, note, {}};
+}
+
+// Kept until the song's text ends, as the radiotext is; what was there before comes back then.
+void AutomationDesk::fillEnhancedText(const NowPlaying& song, OnAirState& next) {
+  if (settings_.enhancedPattern.empty()) return;
+  const auto text = renderEnhancedSong(song, settings_.enhancedPattern);
+  if (!text) return;
+  if (!songEnhancedText_ || *songEnhancedText_ != next.enhancedRadiotext) {
+    stationEnhancedText_ = next.enhancedRadiotext;
+  }
+  next.enhancedRadiotext = *text;
+  songEnhancedText_ = *text;
 }
 
 void AutomationDesk::startPlayoutText(const std::string& before, const std::string& text,
@@ -216,6 +230,7 @@ void AutomationDesk::startWithDefaultText() {
 
 void AutomationDesk::resumePlayoutText(std::int64_t endsAt) {
   songText_ = state_.onAir().radiotext[0];
+  if (!settings_.enhancedPattern.empty()) songEnhancedText_ = state_.onAir().enhancedRadiotext;
   stationText_ = defaultText_.value_or("");
   expiresAt_ = endsAt;
 }
@@ -256,13 +271,18 @@ bool AutomationDesk::service(std::span<const pollfd>) {
 // Someone else's text since the song (the console, UECP, a door's TEXT=) is theirs to keep.
 void AutomationDesk::expire() {
   const std::string songText = *std::exchange(songText_, std::nullopt);
-  if (state_.onAir().radiotext[0] != songText) return;
+  const auto songEnhancedText = std::exchange(songEnhancedText_, std::nullopt);
   OnAirState next = state_.onAir();
-  next.radiotext[0] = defaultText_.value_or(stationText_);
-  next.songTags.reset();
+  if (songEnhancedText && next.enhancedRadiotext == *songEnhancedText) {
+    next.enhancedRadiotext = stationEnhancedText_;
+  }
   AssignedFields fields;
-  fields.set(OnAirField::Radiotext);
-  putOnAir(next, fields, "fim da música");
+  if (next.radiotext[0] == songText) {
+    next.radiotext[0] = defaultText_.value_or(stationText_);
+    next.songTags.reset();
+    fields.set(OnAirField::Radiotext);
+  }
+  if (next != state_.onAir()) putOnAir(next, fields, "fim da música");
 }
 
 }  // namespace orvane

@@ -44,6 +44,7 @@ class AutomationDesk : public PollTask {
     std::uint16_t ownProgrammeIdentification = 0;
     bool radiotextPlus = false;  // whether the signal carries RT+ tags (--rtplus)
     std::chrono::milliseconds timeout = std::chrono::minutes(15);  // 0: a text never returns
+    std::string enhancedPattern;             // the eRT of a song; empty: songs leave it alone
     std::string skip;                        // regular expression; empty: none
     std::optional<std::string> defaultText;  // as given; none: the text before the first song
   };
@@ -96,6 +97,7 @@ class AutomationDesk : public PollTask {
   void change(const DeskSetting& setting, std::string_view source);
   [[nodiscard]] bool skipped(const NowPlaying& song) const;
   void expire();
+  void fillEnhancedText(const NowPlaying& song, OnAirState& next);
   void startPlayoutText(const std::string& before, const std::string& text,
                         std::chrono::microseconds lasts);
 
@@ -107,6 +109,9 @@ class AutomationDesk : public PollTask {
   std::optional<std::string> defaultText_;  // Windows-1252, once converted
   std::optional<std::string> songText_;     // the text the playout put on air
   std::string stationText_;                 // what was on air before the songs began
+  // Likewise for the enhanced radiotext, when songs fill it.
+  std::optional<std::string> songEnhancedText_;
+  std::string stationEnhancedText_;
   std::int64_t expiresAt_ = 0;
   ChangeLedger* ledger_ = nullptr;
   TrafficTimeBound* traffic_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <regex>
 
+#include "DoorText.h"
 #include "OptionDuration.h"
 #include "OptionNumber.h"
 
@@ -76,6 +77,15 @@ std::optional<std::string> readTemplate(std::string_view value, AutomationOption
   return std::nullopt;
 }
 
+std::optional<std::string> readEnhancedTemplate(std::string_view value,
+                                                AutomationOptions& options) {
+  if (value.empty() || value.size() > kMaxTemplateLength || !isUtf8(value)) {
+    return "--ert-template: de 1 a " + std::to_string(kMaxTemplateLength) + " bytes em UTF-8";
+  }
+  options.enhancedRadiotextTemplate = std::string(value);
+  return std::nullopt;
+}
+
 std::optional<std::string> readTimeout(std::string_view value, AutomationOptions& options) {
   constexpr std::chrono::seconds kBareUnit = std::chrono::minutes(1);
   const auto timeout = parseOptionDuration(value, kBareUnit);
@@ -145,6 +155,11 @@ const std::vector<OptionRow<AutomationOptions>>& automationOptionRows() {
       {"--now-playing-template", Once, "T", "T", readTemplate,
        "texto da música (por omissão \"{artist} - {title}\")",
        "the radiotext of a song, 1 to 256 bytes (default `{artist} - {title}`; `{album}` too)"},
+      {"--ert-template", Once, "T", "T", readEnhancedTemplate,
+       "radiotexto melhorado (eRT) de cada música, em UTF-8, como\n"
+       "--now-playing-template (por omissão nenhum)",
+       "the enhanced radiotext (eRT) of a song, in UTF-8, any script, 1 to 256 bytes, with the "
+       "fields of `--now-playing-template`; default none: songs leave the eRT as it is"},
       {"--now-playing-timeout", Once, "DURAÇÃO", "DURATION", readTimeout,
        "quanto fica no ar uma música sem duração\n"
        "(só o número: minutos; por omissão 15)",

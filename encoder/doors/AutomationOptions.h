@@ -26,6 +26,7 @@ struct AutomationOptions {
   std::string nowPlayingFile;  // --now-playing
 
   std::string nowPlayingTemplate = "{artist} - {title}";
+  std::string enhancedRadiotextTemplate;  // UTF-8; empty: a song leaves the eRT as it is
   std::chrono::seconds nowPlayingTimeout = std::chrono::minutes(15);  // a song without a duration
   std::string nowPlayingSkip;              // a regular expression; empty: nothing is skipped
   std::optional<std::string> defaultText;  // UTF-8; none: the text on air before the first song

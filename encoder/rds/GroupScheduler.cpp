@@ -1,7 +1,8 @@
 #include "GroupScheduler.h"
 
 #include <algorithm>
-#include <bit>
+#include <span>
+#include <utility>
 
 #include "RdsCharset.h"
 #include "RdsLimits.h"
@@ -44,8 +45,9 @@ void GroupScheduler::resume(const Continuity& continuity,
 
 RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
   RdsGroup group = choose(state, time);
-  recentNames_ = (recentNames_ << 1 | (group.blocks[1] >> kTypeAndVersionShift == 0 ? 1 : 0)) &
-                 ((1u << (kNameWindow - 1)) - 1);
+  const unsigned typeAndVersion = group.blocks[1] >> kTypeAndVersionShift;
+  recentNames_ =
+      (recentNames_ << 1 | (typeAndVersion == 0 ? 1 : 0)) & ((1u << (kNameWindow - 1)) - 1);
   return group;
 }
 
@@ -53,55 +55,142 @@ RdsGroup GroupScheduler::choose(const OnAirState& state, const GroupTime& time) 
   const GroupHeader header{state.programmeIdentification.value_or(programmeIdentification_),
                            state.trafficProgramme, state.programmeType};
   groupsSinceProgrammeItem_ = std::min(groupsSinceProgrammeItem_ + 1, kCountryCodeEvery);
+  otherNetworks_.tick(state);
+  const bool wasBetween = std::exchange(putBetween_, false);
   if (minuteEdgeAtEnd(time.unixMicros) && state.clockTimeGroups) {
     const std::int64_t edge = *minute_ * 60;
     return clockTimeGroup(header, clockTimeAt(edge, localOffset_(edge)));
   }
-  if (programmeItemDue(state)) {
+  const bool room = roomBetween(state, time.unixMicros);
+  if (programmeItemDue(state) && room) {
     groupsSinceProgrammeItem_ = 0;
     return programmeItemGroup(
         header, state.programmeItemGroups ? std::optional(state.programmeItemTime) : std::nullopt,
         countryCode_);
   }
-  // An edit out of turn leaves the alternation where it was: the turn it took comes next.
-  const Carrier turn = radiotextTurn_ ? Carrier::Radiotext : Carrier::ServiceName;
-  const Carrier edit = editWaiting(state);
-  tookTurn_ = edit != turn && edit != Carrier::None;
-  if (edit == Carrier::None && longNameDue(state)) return longName(state, header);
-  if (edit == turn || (edit == Carrier::None && !typeNameDue(state))) {
-    radiotextTurn_ = !radiotextTurn_;
-    return turn == Carrier::Radiotext ? radiotextTurn(state, header)
-                                      : serviceName(state, header, time);
+  const SlotKind place = sequence_.at(place_);
+  const bool givenWay = !hasGroupFor(place, state);
+  const SlotKind carries = givenWay ? SlotKind::Radiotext : place;
+  // An edit that is not what the place carries takes a radiotext's place, goes in between
+  // before anything else, or, with no room for that, takes the place of anything but a 0A; a
+  // 0A's place with no room before it goes second, in the next place's stead. Edits in a flood
+  // go in between only every other group, so that the sequence always moves.
+  const std::optional<SlotKind> edit = wasBetween ? std::nullopt : editWaiting(state);
+  if (edit && *edit != carries) {
+    if (carries == SlotKind::Radiotext) {
+      advance();
+      return groupFor(*edit, state, header, time);
+    }
+    if (room || *edit == SlotKind::ServiceName) {
+      putBetween_ = true;
+      return groupFor(*edit, state, header, time);
+    }
+    if (carries != SlotKind::ServiceName) {
+      advance();
+      return groupFor(*edit, state, header, time);
+    }
+    if (roomBetween(state, time.unixMicros, true)) {
+      putBetween_ = skipNextPlace_ = true;
+      return groupFor(*edit, state, header, time);
+    }
   }
-  if (edit == Carrier::ServiceName) return serviceName(state, header, time);
-  if (edit == Carrier::Radiotext) {
-    const auto segment = radiotext_.next(radiotextLines(state));
-    return radiotextGroup(header, segment.address, segment.textB, segment.characters);
+  if (otherNetworks_.burstDue() && (room || carries != SlotKind::ServiceName)) {
+    if (carries != SlotKind::ServiceName) advance();
+    return otherNetworks_.next(state, header);
   }
-  return typeName(state, header);  // edited, or due
+  advance();
+  return groupFor(carries, state, header, time);
 }
 
-// What carries an edit not yet on air: the turn's own kind first, then what may take the turn.
-// A turn taken is given back at once, so that edits in a flood can never stop the alternation.
-GroupScheduler::Carrier GroupScheduler::editWaiting(const OnAirState& state) {
-  if (tookTurn_) return radiotextTurn_ ? Carrier::Radiotext : Carrier::ServiceName;
-  const bool name = nameSent_ && nameShown(state) != name_;
-  const bool radiotext = radiotext_.editWaiting(radiotextLines(state));
-  const bool typeName =
-      typeNameSent_ && !state.programmeTypeName.empty() && state.programmeTypeName != typeName_;
-  const Carrier turn = radiotextTurn_ ? Carrier::Radiotext : Carrier::ServiceName;
-  if (radiotextTurn_ ? radiotext : name) return turn;
-  if (name) return Carrier::ServiceName;  // a 0A never costs the name its rate
-  // Any other group out of turn puts the next 0A off by one.
-  if (!nameTurnToSpare()) return Carrier::None;
-  if (radiotext) return Carrier::Radiotext;
-  return typeName ? Carrier::TypeName : Carrier::None;
+void GroupScheduler::advance() {
+  place_ = (place_ + (std::exchange(skipNextPlace_, false) ? 2 : 1)) % sequence_.size();
 }
 
-// Every window of kNameWindow groups that holds this group, not a 0A, and the turn it gives back,
-// perhaps not one either, still holds enough 0A groups: the last kNameWindow - 2 must hold them.
-bool GroupScheduler::nameTurnToSpare() const {
-  return std::popcount(recentNames_ & ((1u << (kNameWindow - 2)) - 1)) >= kLeastNamesPerWindow;
+std::optional<SlotKind> GroupScheduler::editWaiting(const OnAirState& state) {
+  if (nameSent_ && nameShown(state) != name_) return SlotKind::ServiceName;
+  if (radiotext_.editWaiting(radiotextLines(state))) return SlotKind::Radiotext;
+  if (typeNameSent_ && !state.programmeTypeName.empty() && state.programmeTypeName != typeName_) {
+    return SlotKind::TypeName;
+  }
+  return std::nullopt;
+}
+
+// Whether a group that is no 0A may go in between now: every window of kNameWindow groups that
+// holds it, of the last groups and the places ahead (a 4A among them where the minute edge
+// falls), still holds kLeastNamesPerWindow 0A.
+bool GroupScheduler::roomBetween(const OnAirState& state, std::int64_t startMicros,
+                                 bool skippingNext) const {
+  constexpr int kBefore = kNameWindow - 1;
+  std::array<bool, 2 * kNameWindow - 1> names{};
+  for (int i = 0; i < kBefore; ++i) {
+    names[static_cast<std::size_t>(i)] = ((recentNames_ >> (kBefore - 1 - i)) & 1) != 0;
+  }
+  const int edge = state.clockTimeGroups ? groupsToMinuteEdge(startMicros) : 0;
+  std::size_t ahead = place_;
+  for (int j = 1; j < kNameWindow; ++j) {
+    if (j == edge) continue;
+    if (skippingNext && ahead == place_ + 1) ++ahead;
+    names[static_cast<std::size_t>(kBefore + j)] = sequence_.at(ahead++) == SlotKind::ServiceName;
+  }
+  for (std::size_t from = 0; from + kNameWindow <= names.size(); ++from) {
+    const auto window = std::span(names).subspan(from, kNameWindow);
+    if (std::ranges::count(window, true) < kLeastNamesPerWindow) return false;
+  }
+  return true;
+}
+
+bool GroupScheduler::hasGroupFor(SlotKind kind, const OnAirState& state) {
+  switch (kind) {
+    case SlotKind::ServiceName:
+    case SlotKind::Radiotext:
+      return true;
+    case SlotKind::Announcement:
+      return radiotextPlus_ || !state.enhancedRadiotext.empty();
+    case SlotKind::TypeName:
+      return !state.programmeTypeName.empty();
+    case SlotKind::RadiotextPlus:  // an edit goes out before the tags that would describe it
+      return radiotextPlus_ && !radiotext_.editWaiting(radiotextLines(state));
+    case SlotKind::EnhancedRadiotext:
+      return !state.enhancedRadiotext.empty();
+    case SlotKind::OtherNetwork:
+      return otherNetworks_.variantDue();
+    case SlotKind::LongName:
+      return !state.longServiceName.empty();
+  }
+  return false;
+}
+
+RdsGroup GroupScheduler::groupFor(SlotKind kind, const OnAirState& state, const GroupHeader& header,
+                                  const GroupTime& time) {
+  switch (kind) {
+    case SlotKind::ServiceName:
+      return serviceName(state, header, time);
+    case SlotKind::Radiotext:
+      return radiotextSegment(state, header);
+    case SlotKind::Announcement:
+      return announcement(state, header);
+    case SlotKind::TypeName:
+      return typeName(state, header);
+    case SlotKind::RadiotextPlus:
+      return radiotextPlusTags(state, header);
+    case SlotKind::EnhancedRadiotext:
+      return enhancedRadiotext_.next(header, state.enhancedRadiotext);
+    case SlotKind::OtherNetwork:
+      return otherNetworks_.next(state, header);
+    case SlotKind::LongName:
+      return longName(state, header);
+  }
+  return serviceName(state, header, time);
+}
+
+// With both applications on air, their announcements take turns.
+RdsGroup GroupScheduler::announcement(const OnAirState& state, const GroupHeader& header) {
+  const bool enhanced = !state.enhancedRadiotext.empty();
+  if (radiotextPlus_ && enhanced) announceEnhanced_ = !announceEnhanced_;
+  if (enhanced && (!radiotextPlus_ || announceEnhanced_)) {
+    return EnhancedRadiotext::announcement(header);
+  }
+  return RadiotextPlus::announcement(header);
 }
 
 const std::array<std::string, 2>& GroupScheduler::radiotextLines(const OnAirState& state) {
@@ -114,19 +203,16 @@ const std::array<std::string, 2>& GroupScheduler::radiotextLines(const OnAirStat
   return rdsRadiotext_;
 }
 
-RdsGroup GroupScheduler::radiotextTurn(const OnAirState& state, const GroupHeader& header) {
-  const std::array<std::string, 2>& lines = radiotextLines(state);
-  // An edit goes out before the tags that would describe it.
-  if (radiotextPlus_ && !radiotext_.editWaiting(lines) &&
-      ++radiotextTurns_ == kRadiotextPlusEvery) {
-    radiotextTurns_ = 0;
-    const auto& song = state.songTags;
-    const bool songOnAir = song && rdsText(song->text) == radiotext_.message();
-    return radiotextPlus_->next(header, radiotext_.message(), lines,
-                                songOnAir ? &song->tags : nullptr);
-  }
-  const auto segment = radiotext_.next(lines);
+RdsGroup GroupScheduler::radiotextSegment(const OnAirState& state, const GroupHeader& header) {
+  const auto segment = radiotext_.next(radiotextLines(state));
   return radiotextGroup(header, segment.address, segment.textB, segment.characters);
+}
+
+RdsGroup GroupScheduler::radiotextPlusTags(const OnAirState& state, const GroupHeader& header) {
+  const auto& song = state.songTags;
+  const bool songOnAir = song && rdsText(song->text) == radiotext_.message();
+  return radiotextPlus_->tagGroup(header, radiotext_.message(), radiotextLines(state),
+                                  songOnAir ? &song->tags : nullptr);
 }
 
 // The first group that ends at or after half a group before a minute edge, and less than a group
@@ -141,6 +227,15 @@ bool GroupScheduler::minuteEdgeAtEnd(std::int64_t startMicros) {
   if (!onEdge || minute == minute_) return false;
   minute_ = minute;
   return true;
+}
+
+// How many groups after the one starting at `startMicros` the next 4A goes, on a steady clock.
+int GroupScheduler::groupsToMinuteEdge(std::int64_t startMicros) const {
+  const std::int64_t edge =
+      (floorDiv(startMicros + kGroupMicros + kGroupMicros / 2, kMicrosPerMinute) + 1) *
+      kMicrosPerMinute;
+  const std::int64_t firstEnd = edge - kGroupMicros / 2 - startMicros;  // of the group carrying it
+  return static_cast<int>((firstEnd + kGroupMicros - 1) / kGroupMicros) - 1;
 }
 
 bool GroupScheduler::programmeItemDue(const OnAirState& state) const {
@@ -181,15 +276,8 @@ RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader&
   return group;
 }
 
-bool GroupScheduler::typeNameDue(const OnAirState& state) {
-  if (state.programmeTypeName.empty()) return false;
-  groupsSinceTypeName_ = std::min(groupsSinceTypeName_ + 1, kTypeNameEvery);
-  return groupsSinceTypeName_ >= kTypeNameEvery;
-}
-
 // Eight characters, padded with blanks, in two groups of four.
 RdsGroup GroupScheduler::typeName(const OnAirState& state, const GroupHeader& header) {
-  groupsSinceTypeName_ = 0;
   typeNameSent_ = true;
   if (state.programmeTypeName != typeName_) {
     typeName_ = state.programmeTypeName;
@@ -205,18 +293,11 @@ RdsGroup GroupScheduler::typeName(const OnAirState& state, const GroupHeader& he
       std::string_view(name).substr(static_cast<std::size_t>(segment) * 4, 4));
 }
 
-bool GroupScheduler::longNameDue(const OnAirState& state) {
-  if (state.longServiceName.empty()) return false;
-  groupsSinceLongName_ = std::min(groupsSinceLongName_ + 1, kLongNameEvery);
-  return groupsSinceLongName_ >= kLongNameEvery;
-}
-
 // Like a radiotext: a shorter name ends with a carriage return, and only the segments up to it
 // go out; a new name starts again at its first segment, so no receiver joins two names.
 RdsGroup GroupScheduler::longName(const OnAirState& state, const GroupHeader& header) {
   constexpr char kEndOfText = 0x0D;
   constexpr std::size_t kBytesPerSegment = 4;
-  groupsSinceLongName_ = 0;
   if (state.longServiceName != longName_) {
     longName_ = state.longServiceName;
     longNameSegment_ = 0;

@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "AlternativeFrequencies.h"
+#include "EnhancedRadiotext.h"
 #include "GroupBuilder.h"
+#include "GroupSequence.h"
 #include "OnAirState.h"
+#include "OtherNetworkCycle.h"
 #include "RadiotextCycle.h"
 #include "RadiotextPlus.h"
 #include "RdsGroup.h"
@@ -21,21 +24,19 @@ namespace orvane {
 // caller gives every group its start time, so that the same state and times always give the
 // same groups, in a test as on air.
 //
-// The mix, at 11.4 groups a second: service name (0A) and radiotext (2A) take turns, so the name
-// is complete every 8 groups (0.7 s) and a 64-character radiotext every 32 (2.8 s). A group 1A
-// takes the place of the next turn every kProgrammeItemEvery groups while it is switched on (and
-// every kCountryCodeEvery groups with only the extended country code to carry): a programme item
-// changes seldom, and a receiver needs it within seconds, not every second. A group 4A
-// does so once a minute: the first group ending at or after half a group before the edge, so
-// that the edge falls within half a group of its end, as receivers expect (docs/rds.md). With
-// RadioText Plus on, one radiotext turn in kRadiotextPlusEvery goes to its groups, which leaves a
-// 64-character radiotext complete within about 4 s.
+// The mix, at 11.4 groups a second, is the group sequence's (GroupSequence): a cycle of places
+// read one a group, each place given way to the radiotext when its service has nothing to send.
+// Between its places go, without moving them: a 4A once a minute, the first group ending at or
+// after half a group before the edge, so that the edge falls within half a group of its end, as
+// receivers expect (docs/rds.md); a 1A every kProgrammeItemEvery groups while it is switched on
+// (every kCountryCodeEvery groups with only the extended country code to carry): a programme item
+// changes seldom, and a receiver needs it within seconds, not every second; and an edit.
 //
 // An edit of the service name, the radiotext or the programme type name takes the next group
-// that is not a 4A or 1A, out of turn if need be, so that a listener sees it one group sooner
-// half the time; the turn it took comes next. An edit never takes a name's turn when that would
-// leave fewer than kLeastNamesPerWindow 0A groups in kNameWindow groups (just under a second):
-// receivers need the name and its flags far more than they need an edit a group sooner.
+// that is not a 4A or 1A: its own kind's place, a place given way, or one put in between, so that
+// a listener sees it at once. Nothing but a 4A is put in between when that would leave fewer than
+// kLeastNamesPerWindow 0A groups in kNameWindow groups (just under a second): receivers need the
+// name and its flags far more than they need an edit a group sooner.
 //
 // Each group has two times. The time of day may be stepped (a clock put right) and decides the
 // clock time and its minute edge; the signal's own time only runs forward and measures how long
@@ -54,12 +55,7 @@ class GroupScheduler {
   // 2.98 s: never closer than 2 s, never further than 5 s even beside a 4A and its neighbours.
   static constexpr int kProgrammeItemEvery = 34;
   static constexpr int kCountryCodeEvery = 114;  // 10 s: soon known after tuning in
-  static constexpr int kRadiotextPlusEvery = 5;
-  // With a programme type name, one group in kTypeNameEvery is a 10A: the name whole in 3.5 s.
-  static constexpr int kTypeNameEvery = 20;
-  // With a long service name, one group in kLongNameEvery is a 15A: 32 bytes whole in 7 s.
-  static constexpr int kLongNameEvery = 10;
-  static constexpr int kNameWindow = 11;  // 0.96 s
+  static constexpr int kNameWindow = 11;         // 0.96 s
   static constexpr int kLeastNamesPerWindow = 4;
 
   // `countryCode` is the extended country code, sent in group 1A when given.
@@ -77,6 +73,16 @@ class GroupScheduler {
   // The name shown instead of the service name while a traffic announcement is on air (TA with
   // TP), in Windows-1252 as the state's texts are; empty: the service name stays.
   void setTrafficServiceName(std::string name) { trafficName_ = std::move(name); }
+  // The station's other networks (EON), at most kMaxOtherNetworks; none by default.
+  void setOtherNetworks(std::vector<OtherNetwork> networks) {
+    otherNetworks_.setNetworks(std::move(networks));
+  }
+  // Another order of groups, from its first place; GroupSequence::standard() by default.
+  void setSequence(GroupSequence sequence) {
+    sequence_ = std::move(sequence);
+    place_ = 0;
+    skipNextPlace_ = false;
+  }
 
   // Where the radiotext rotation and the song tags stand, for a later run to go on from, so that
   // a restart does not make receivers clear a text or a song that did not change.
@@ -97,31 +103,40 @@ class GroupScheduler {
   }
 
  private:
-  enum class Carrier { None, ServiceName, Radiotext, TypeName };
-
   RdsGroup choose(const OnAirState& state, const GroupTime& time);
-  [[nodiscard]] Carrier editWaiting(const OnAirState& state);
-  [[nodiscard]] bool nameTurnToSpare() const;
+  [[nodiscard]] std::optional<SlotKind> editWaiting(const OnAirState& state);
+  // `skippingNext`: the place after the next goes second, the next not at all.
+  [[nodiscard]] bool roomBetween(const OnAirState& state, std::int64_t startMicros,
+                                 bool skippingNext = false) const;
+  void advance();
+  [[nodiscard]] bool hasGroupFor(SlotKind kind, const OnAirState& state);
+  RdsGroup groupFor(SlotKind kind, const OnAirState& state, const GroupHeader& header,
+                    const GroupTime& time);
+  RdsGroup announcement(const OnAirState& state, const GroupHeader& header);
   const std::array<std::string, 2>& radiotextLines(const OnAirState& state);
-  RdsGroup radiotextTurn(const OnAirState& state, const GroupHeader& header);
+  RdsGroup radiotextSegment(const OnAirState& state, const GroupHeader& header);
+  RdsGroup radiotextPlusTags(const OnAirState& state, const GroupHeader& header);
   [[nodiscard]] bool minuteEdgeAtEnd(std::int64_t startMicros);
+  [[nodiscard]] int groupsToMinuteEdge(std::int64_t startMicros) const;
   [[nodiscard]] bool programmeItemDue(const OnAirState& state) const;
   RdsGroup serviceName(const OnAirState& state, const GroupHeader& header, const GroupTime& time);
   [[nodiscard]] bool trafficNameShown(const OnAirState& state) const;
   [[nodiscard]] const std::string& nameShown(const OnAirState& state) const;
-  [[nodiscard]] bool typeNameDue(const OnAirState& state);
   RdsGroup typeName(const OnAirState& state, const GroupHeader& header);
-  [[nodiscard]] bool longNameDue(const OnAirState& state);
   RdsGroup longName(const OnAirState& state, const GroupHeader& header);
 
   std::uint16_t programmeIdentification_;
   LocalOffset localOffset_;
   std::optional<std::uint8_t> countryCode_;
-  bool radiotextTurn_ = false;
+  GroupSequence sequence_ = GroupSequence::standard();
+  std::size_t place_ = 0;          // the sequence's next place
+  bool announceEnhanced_ = false;  // whose turn a 3A is when both applications are on air
   int groupsSinceProgrammeItem_ = kCountryCodeEvery;
   std::optional<std::int64_t> minute_;  // the last minute edge a group ended on
-  std::uint32_t recentNames_ = 0;       // a bit for each of the last groups: set for a 0A
-  bool tookTurn_ = false;               // the last group was an edit out of turn
+  // A bit for each of the last groups, set for a 0A: as though names went before the first.
+  std::uint32_t recentNames_ = ~0u;
+  bool putBetween_ = false;     // the last group was an edit put in between
+  bool skipNextPlace_ = false;  // an edit went in the place after the next
 
   // Frames change only between complete transmissions of the name.
   TimedServiceName serviceName_;
@@ -137,17 +152,17 @@ class GroupScheduler {
   std::array<std::string, 2> rdsRadiotext_;
   AlternativeFrequencies alternativeFrequencies_;
   std::optional<RadiotextPlus> radiotextPlus_;
-  int radiotextTurns_ = 0;
 
-  int groupsSinceTypeName_ = 0;
   std::string typeName_;  // the name on air, whose A/B flag flips when it changes
   bool typeNameB_ = false;
   bool typeNameSent_ = false;
   int typeNameSegment_ = 0;
 
-  int groupsSinceLongName_ = 0;
   std::string longName_;  // the long name on air, whose transmission starts again when it changes
   int longNameSegment_ = 0;
+
+  OtherNetworkCycle otherNetworks_;
+  EnhancedRadiotext enhancedRadiotext_;
 };
 
 }  // namespace orvane

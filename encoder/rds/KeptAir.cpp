@@ -85,6 +85,7 @@ json airJson(const KeptAir& kept) {
       {"lps", a.longServiceName},  // UTF-8 already
       {"dps", codePointsOf(a.scrollingServiceName)},
       {"dpss", a.scrollSpeed},
+      {"ert", a.enhancedRadiotext},
   };
   if (a.songTags) air["song"] = tagsJson(*a.songTags);
   if (kept.songEndsUnixMicros) air["songEnds"] = *kept.songEndsUnixMicros;
@@ -117,11 +118,11 @@ std::string text(const json& value, std::size_t maxLength, const char* name) {
 }
 
 // The parser has checked the UTF-8; what the doors refuse is refused here too.
-std::string utf8Text(const json& value, std::size_t maxLength) {
+std::string utf8Text(const json& value, std::size_t maxLength, const char* name) {
   auto bytes = value.get<std::string>();
   if (bytes.size() > maxLength ||
       std::ranges::any_of(bytes, [](char c) { return (c >= 0 && c < 0x20) || c == 0x7F; })) {
-    throw OutOfRange{"lps"};
+    throw OutOfRange{name};
   }
   return bytes;
 }
@@ -162,10 +163,15 @@ KeptAir keptOf(const json& air) {
   a.music = air.at("ms").get<bool>();
   a.programmeTypeName = text(air.at("ptyn"), kMaxTypeNameLength, "ptyn");
   // A file from before the long name has none.
-  if (air.contains("lps")) a.longServiceName = utf8Text(air.at("lps"), kLongServiceNameLength);
+  if (air.contains("lps")) {
+    a.longServiceName = utf8Text(air.at("lps"), kLongServiceNameLength, "lps");
+  }
   if (air.contains("dps"))
     a.scrollingServiceName = text(air.at("dps"), kMaxScrollingNameLength, "dps");
   if (air.contains("dpss")) a.scrollSpeed = bounded(air.at("dpss"), 0, kMaxScrollSpeed, "dpss");
+  if (air.contains("ert")) {
+    a.enhancedRadiotext = utf8Text(air.at("ert"), kEnhancedRadiotextLength, "ert");
+  }
   if (air.contains("song")) a.songTags = songOf(air.at("song"));
   if (air.contains("songEnds")) kept.songEndsUnixMicros = air.at("songEnds").get<std::int64_t>();
   if (air.contains("taEnds")) kept.trafficEndsUnixMicros = air.at("taEnds").get<std::int64_t>();

@@ -52,6 +52,30 @@ std::string markers(const OnAirState& s) {
   return out;
 }
 
+// The TA of the other network numbered N + 1 (EONnTA), as the service was given them.
+constexpr std::array<std::string_view, kMaxOtherNetworks> kOtherTrafficKeys = {
+    "EON1TA", "EON2TA", "EON3TA", "EON4TA", "EON5TA", "EON6TA", "EON7TA", "EON8TA"};
+constexpr std::array<std::string_view, kMaxOtherNetworks> kOtherTrafficTitles = {
+    "traffic announcement of other network 1", "traffic announcement of other network 2",
+    "traffic announcement of other network 3", "traffic announcement of other network 4",
+    "traffic announcement of other network 5", "traffic announcement of other network 6",
+    "traffic announcement of other network 7", "traffic announcement of other network 8"};
+constexpr int kFirstOtherTrafficRank = 16;
+
+template <std::size_t N>
+constexpr OnAirFieldRow otherTrafficRow() {
+  return {.title = kOtherTrafficTitles[N],
+          .type = FieldType::Switch,
+          .bound = 1,
+          .doorKey = kOtherTrafficKeys[N],
+          .doorSyntax = DoorSyntax::Switch,
+          .readAllRank = kFirstOtherTrafficRank + static_cast<int>(N),
+          .logLabel = kOtherTrafficKeys[N],
+          .value = [](const OnAirState& s) { return flag(s.otherNetworkTraffic[N]); },
+          .describe = [](const OnAirState& s) { return yesNoText(s.otherNetworkTraffic[N]); },
+          .setNumber = [](OnAirState& s, int v) { s.otherNetworkTraffic[N] = v != 0; }};
+}
+
 constexpr auto kFields = std::to_array<OnAirFieldRow>({
     {.title = "programme identification",
      .type = FieldType::Identification,
@@ -161,6 +185,25 @@ constexpr auto kFields = std::to_array<OnAirFieldRow>({
      .value = [](const OnAirState& s) { return s.longServiceName; },
      .describe = [](const OnAirState& s) { return "\"" + s.longServiceName + "\""; },
      .setText = [](OnAirState& s, std::string v) { s.longServiceName = std::move(v); }},
+    // Like the long name: any script, as sent.
+    {.title = "enhanced radiotext",
+     .type = FieldType::Utf8Text,
+     .bound = static_cast<int>(kEnhancedRadiotextLength),
+     .doorKey = "ERT",
+     .doorSyntax = DoorSyntax::Utf8Text,
+     .readAllRank = 15,
+     .logLabel = "ERT",
+     .value = [](const OnAirState& s) { return s.enhancedRadiotext; },
+     .describe = [](const OnAirState& s) { return "\"" + s.enhancedRadiotext + "\""; },
+     .setText = [](OnAirState& s, std::string v) { s.enhancedRadiotext = std::move(v); }},
+    otherTrafficRow<0>(),
+    otherTrafficRow<1>(),
+    otherTrafficRow<2>(),
+    otherTrafficRow<3>(),
+    otherTrafficRow<4>(),
+    otherTrafficRow<5>(),
+    otherTrafficRow<6>(),
+    otherTrafficRow<7>(),
     {.title = "programme item start",
      .type = FieldType::Time,
      .consoleKeyword = "DEF1ATIME",

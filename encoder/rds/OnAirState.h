@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Command.h"
+#include "RdsLimits.h"
 #include "RtPlusTagger.h"
 
 namespace orvane {
@@ -41,6 +42,9 @@ struct OnAirState {
   bool music = true;              // music, or speech when false
   std::string programmeTypeName;  // PTYN, at most 8; empty: no group 10A
   std::string longServiceName;    // LPS, UTF-8 (not Windows-1252), at most 32 bytes; empty: no 15A
+  std::string enhancedRadiotext;  // eRT, UTF-8, at most 128 bytes; empty: not on air
+  // The TA of each other network (EON), numbered as the service was given them.
+  std::array<bool, kMaxOtherNetworks> otherNetworkTraffic{};
   // Where artist and title stand in the first radiotext, as the door that put a song there
   // knew them; they describe that text only, and stop applying once another replaces it.
   struct SongTags {

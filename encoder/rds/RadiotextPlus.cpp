@@ -49,15 +49,8 @@ std::string itemOf(std::string_view text, const RtPlusTags& tags) {
 
 }  // namespace
 
-RdsGroup RadiotextPlus::next(const GroupHeader& header, std::string_view textOnAir,
-                             const std::array<std::string, 2>& lines, const RtPlusTags* given) {
-  const bool announce = turn_ == 0;
-  turn_ = (turn_ + 1) % kAnnounceEvery;
-  if (announce) {
-    return openDataAnnouncementGroup(header, kTagGroupTypeCode, kAnnouncementMessage,
-                                     kApplicationId);
-  }
-  return tagGroup(header, textOnAir, lines, given);
+RdsGroup RadiotextPlus::announcement(const GroupHeader& header) {
+  return openDataAnnouncementGroup(header, kTagGroupTypeCode, kAnnouncementMessage, kApplicationId);
 }
 
 RdsGroup RadiotextPlus::tagGroup(const GroupHeader& header, std::string_view textOnAir,

@@ -17,18 +17,16 @@ namespace orvane {
 class RadiotextPlus {
  public:
   static constexpr std::uint16_t kApplicationId = 0x4BD7;
-  // One of these groups in kAnnounceEvery is the 3A, so that a receiver tuning in learns within
-  // a few seconds where the tags are; the rest are 11A.
-  static constexpr int kAnnounceEvery = 4;
-
   explicit RadiotextPlus(RtPlusFormat format) : format_(format) {}
 
-  // The next group for a radiotext on air; `lines` are the two radiotexts, all in the RDS
-  // character set. `given`: the tags of the text on air as the door that put a song there knew
-  // them, rather than split from the text.
-  [[nodiscard]] RdsGroup next(const GroupHeader& header, std::string_view textOnAir,
-                              const std::array<std::string, 2>& lines,
-                              const RtPlusTags* given = nullptr);
+  // The 3A that tells a receiver tuning in where the tags are.
+  [[nodiscard]] static RdsGroup announcement(const GroupHeader& header);
+  // The 11A for a radiotext on air; `lines` are the two radiotexts, all in the RDS character
+  // set. `given`: the tags of the text on air as the door that put a song there knew them,
+  // rather than split from the text.
+  [[nodiscard]] RdsGroup tagGroup(const GroupHeader& header, std::string_view textOnAir,
+                                  const std::array<std::string, 2>& lines,
+                                  const RtPlusTags* given = nullptr);
 
   // The item toggle and the song it belongs to, as printable text; none before the first song.
   struct Item {
@@ -42,12 +40,9 @@ class RadiotextPlus {
   void resume(Item item);
 
  private:
-  [[nodiscard]] RdsGroup tagGroup(const GroupHeader& header, std::string_view textOnAir,
-                                  const std::array<std::string, 2>& lines, const RtPlusTags* given);
   [[nodiscard]] bool songStillOn(const std::array<std::string, 2>& lines) const;
 
   RtPlusFormat format_;
-  int turn_ = 0;
   // Flips when another song begins, so that receivers drop the last song's fields; the same song
   // back after a line that is not one is the same item. While a line that is no song takes its
   // turn, the item still runs as long as a line holds the song: receivers that clear their

@@ -1,6 +1,7 @@
 #include "UecpApply.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Command.h"
@@ -13,6 +14,9 @@ namespace {
 constexpr std::uint8_t kAllDataSets = 0xFF;
 constexpr std::uint8_t kOurDataSet = 0x01;
 constexpr std::uint8_t kOtherMainService = 0x01;
+// The other networks (EON) are the data set's next services, numbered as the service was given
+// them: EON1 is service 2.
+constexpr std::uint8_t kFirstOtherNetworkService = 0x02;
 constexpr std::size_t kDataAt = 3;  // after MEC, DSN and PSN
 constexpr unsigned kMaxTrafficFlags = 0x03;
 constexpr std::uint8_t kEndOfText = 0x0D;  // receivers' end mark; some clients send it
@@ -41,13 +45,28 @@ std::string trimmedText(std::string_view rds) {
 
 // The one data set and the main programme service are all this encoder has; widely used encoders
 // take 0 and 1 for them alike.
+bool ourDataSet(std::uint8_t dataSet) {
+  return dataSet == kUecpCurrentDataSet || dataSet == kOurDataSet || dataSet == kAllDataSets;
+}
+
 UecpAnswer checkAddressing(std::string_view element) {
-  const std::uint8_t dataSet = at(element, 1);
-  if (dataSet != kUecpCurrentDataSet && dataSet != kOurDataSet && dataSet != kAllDataSets) {
-    return UecpAnswer::BadDataSet;
-  }
+  if (!ourDataSet(at(element, 1))) return UecpAnswer::BadDataSet;
   const std::uint8_t service = at(element, 2);
   if (service != kUecpMainService && service != kOtherMainService) return UecpAnswer::BadService;
+  return UecpAnswer::Ok;
+}
+
+// The TA of another network, given to its own service as a TA/TP element; its TP is fixed when
+// the service starts, so only the TA bit is taken.
+std::optional<UecpAnswer> applyOtherNetworkTraffic(std::string_view element, OnAirState& state) {
+  const std::uint8_t service = at(element, 2);
+  if (static_cast<UecpCode>(element[0]) != UecpCode::TrafficFlags ||
+      service < kFirstOtherNetworkService ||
+      service >= kFirstOtherNetworkService + kMaxOtherNetworks || !ourDataSet(at(element, 1))) {
+    return std::nullopt;
+  }
+  if (at(element, kDataAt) > kMaxTrafficFlags) return UecpAnswer::OutOfRange;
+  state.otherNetworkTraffic[service - kFirstOtherNetworkService] = (at(element, kDataAt) & 1) != 0;
   return UecpAnswer::Ok;
 }
 
@@ -184,7 +203,10 @@ UecpAnswer applyUecpElement(std::string_view element, OnAirState& state, Assigne
   if (code == UecpCode::ClockSet) return checkClock(element);
   OnAirState next = state;
   UecpAnswer answer;
-  if (code == UecpCode::ClockTimeSwitch) {
+  if (const auto other = applyOtherNetworkTraffic(element, next)) {
+    if (*other == UecpAnswer::Ok) state = std::move(next);
+    return *other;
+  } else if (code == UecpCode::ClockTimeSwitch) {
     answer = applyFlag(next.clockTimeGroups, at(element, 1));
   } else {
     answer = checkAddressing(element);

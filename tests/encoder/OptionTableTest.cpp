@@ -28,10 +28,10 @@ TEST(OptionTable, AnOptionGivenTwiceIsRefusedUnlessItAddsToAList) {
   const std::map<std::string_view, std::string_view> acceptable = {
       {"--config", "c.toml"}, {"--listen", "127.0.0.1"}, {"--port", "7000"}, {"--pi", "8201"}, {"--ecc", "E4"},
       {"--groups", "g.txt"}, {"--mpx", "m.wav"}, {"--seconds", "1"}, {"--commands", "c.txt"},
-      {"--af", "87.6"}, {"--traffic-ps", "TRANSITO"}, {"--rtplus-format", "title-artist"}, {"--uecp", "tcp:127.0.0.1:9"}, {"--af-b", "89.3:87.6"},
+      {"--af", "87.6"}, {"--traffic-ps", "TRANSITO"}, {"--rtplus-format", "title-artist"}, {"--group-sequence", "0A,2A,0A,2A,2A"}, {"--uecp", "tcp:127.0.0.1:9"}, {"--af-b", "89.3:87.6"}, {"--eon", "8202=ANTENA2"},
       {"--uecp-listen", "9000"}, {"--alarm-stale", "30"}, {"--alarm-target-down", "90s"},
       {"--automation", "7000"}, {"--http", "8080"}, {"--http-token", "s"},
-      {"--now-playing", "f.txt"}, {"--now-playing-template", "{title}"},
+      {"--now-playing", "f.txt"}, {"--now-playing-template", "{title}"}, {"--ert-template", "{title}"},
       {"--now-playing-timeout", "2h"}, {"--now-playing-skip", "^jingle"}, {"--default-text", "x"},
       {"--icecast", "http://127.0.0.1:8000"}, {"--icecast-mount", "/live"}, {"--state", "s.json"},
       {"--ta-timeout", "90s"}, {"--schedule", "s.toml"}, {"--rate", "192000"},

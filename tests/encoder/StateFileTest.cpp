@@ -40,6 +40,7 @@ KeptAir fullAir() {
   a.music = false;
   a.programmeTypeName = "Fado";
   a.longServiceName = "Rádio Orvane — ♪";
+  a.enhancedRadiotext = "Ελληνικά, Кириллица — ♪";
   a.songTags = OnAirState::SongTags{"A - B", {true, {{{4, 0, 1}, {1, 4, 1}}}}};
   kept.songEndsUnixMicros = 1'800'000'000'000'000;
   kept.trafficEndsUnixMicros = 1'800'000'300'000'000;

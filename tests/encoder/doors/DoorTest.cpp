@@ -466,7 +466,9 @@ TEST_F(DeskTest, LinesAreAnsweredWithWhatIsOnAirAndHowMuchWasDone) {
   desk_ = std::make_unique<AutomationDesk>(state_, log_, settings(), [this] { return now_; });
   EXPECT_EQ(answerDoorLine(*desk_, "??", "teste").reply,
             "PS=\nDPS=\nTEXT=\nPTY=0\nPTYN=\nTA=0\nTP=0\nMS=1\nDI=01\nPI=8201\nCT=0\nLPS=\n"
-            "DPSS=4\nRTP=00,00,00,00,00,00\n+\n");
+            "DPSS=4\nRTP=00,00,00,00,00,00\nERT=\nEON1TA=0\nEON2TA=0\nEON3TA=0\nEON4TA=0\nEON5TA="
+            "0\nEON6TA=0\n"
+            "EON7TA=0\nEON8TA=0\n+\n");
   for (const auto& [line, reply] : std::vector<std::pair<const char*, const char*>>{
            {"TA=1", "/ TA: fora do ar sem TP\n"},
            {"TP=1", "+\n"},

@@ -54,6 +54,19 @@ TEST(RdsCharset, CharactersComeBackAsTypedOrAsALookAlike) {
   }
 }
 
+// Eight sister networks, each with the most frequencies it may have, TP on and TA off.
+std::vector<OtherNetwork> sisterNetworks() {
+  std::vector<OtherNetwork> networks;
+  for (std::uint16_t i = 0; i < kMaxOtherNetworks; ++i) {
+    std::string error;
+    auto frequencies =
+        AlternativeFrequencies::parse("88." + std::to_string(i) + ",90.1,91.2,92.3,93.4", error);
+    networks.push_back({static_cast<std::uint16_t>(0x8202 + i), "REDE " + std::to_string(i), true,
+                        10, std::move(*frequencies), OtherNetwork::kMaxFrequencies});
+  }
+  return networks;
+}
+
 constexpr std::int64_t kStart = 1709980190LL * 1'000'000;  // 2024-03-09 10:29:50 UTC
 constexpr double kGroupSeconds = 104 / 1187.5;
 
@@ -102,7 +115,11 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   air.state.programmeServiceName = "ORVANE";
   air.state.radiotext = {std::string(64, 'x'), "Segunda linha"};
   air.state.programmeItemTime = {9, 10, 30};
-  Station station = air.run(15);  // switched off across the 10:30 edge
+  auto networks = sisterNetworks();
+  networks.resize(3);
+  air.scheduler.setOtherNetworks(networks);
+  air.state.otherNetworkTraffic[2] = true;  // its 14B went out before the rates are measured
+  Station station = air.run(15);            // switched off across the 10:30 edge
   EXPECT_FALSE(station.programmeItem);
   EXPECT_TRUE(station.clockTimes.empty());
 
@@ -111,6 +128,7 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   air.state.trafficProgramme = air.state.trafficAnnouncement = true;
   air.state.programmeTypeName = "NOTICIAS";
   air.state.longServiceName = "Rádio Orvane — Lisboa ♪";
+  air.state.enhancedRadiotext = "Ελληνικά — Кириллица ♪ " + std::string(84, 'e');
   air.scheduler.setTrafficServiceName("TRANSITO");
   std::string error;
   const auto frequencies = AlternativeFrequencies::parse("107.9,87.6", error);
@@ -122,7 +140,11 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
   EXPECT_EQ(std::tuple(station.alternativeFrequencies.value_or(std::vector<int>{}),
                        station.trafficAnnouncement, station.serviceNames.back()),
             std::tuple(std::vector<int>{107900, 87600}, true, "TRANSITO"));
-  EXPECT_EQ(station.longServiceName, air.state.longServiceName);
+  EXPECT_EQ(std::tuple(station.longServiceName, station.enhancedRadiotext),
+            std::tuple(air.state.longServiceName, air.state.enhancedRadiotext));
+  EXPECT_EQ(std::tuple(station.otherNetworks.size(), station.otherNetworks[0x8204].serviceName,
+                       station.otherNetworks[0x8204].trafficAnnouncement),
+            std::tuple(3u, "REDE 2  ", true));
   EXPECT_LE(longestFor(air.groups, on, 8, [](auto& g) { return typeOf(g) == 15; }), 8.0);
   EXPECT_LE(longestFor(air.groups, on, 1, [](auto& g) { return typeOf(g) == 3; }), 4.5);
   EXPECT_EQ(typeOf(air.groups[on]), 1u);
@@ -148,6 +170,51 @@ TEST(GroupScheduler, KeepsEveryServiceWithinItsTime) {
     EXPECT_EQ(std::tuple(seen.modifiedJulianDay, seen.hour, seen.minute, seen.offsetHalfHours),
               std::tuple(60378, 10, 31 + i, -6));
     EXPECT_NEAR(static_cast<double>(seen.group + 1) * kGroupSeconds, 70 + 60 * i, 0.1);
+  }
+}
+
+// Eight networks with all their frequencies are each whole within two minutes of any moment.
+TEST(GroupScheduler, EveryOtherNetworkIsWholeWithinTwoMinutes) {
+  OnAir air;
+  air.state.otherNetworkTraffic[7] = true;
+  air.scheduler.setOtherNetworks(sisterNetworks());
+  air.run(150);
+  const auto twoMinutes = static_cast<std::size_t>(120 / kGroupSeconds);
+  const Station cycle = decodeStation(std::span(air.groups).subspan(300, twoMinutes));
+  ASSERT_EQ(cycle.otherNetworks.size(), kMaxOtherNetworks);
+  for (const OtherNetwork& network : sisterNetworks()) {
+    const OtherNetworkSeen& seen = cycle.otherNetworks.at(network.programmeIdentification);
+    EXPECT_EQ(std::tuple(seen.serviceName, seen.frequencies.value_or(std::vector<int>{}).size(),
+                         seen.programmeType, seen.trafficProgramme, seen.trafficAnnouncement),
+              std::tuple(network.serviceName + std::string(8 - network.serviceName.size(), ' '),
+                         OtherNetwork::kMaxFrequencies, 10, true,
+                         network.programmeIdentification == 0x8209));
+  }
+}
+
+// A sister network's announcement goes out in eight 14B within about 2 s of its TA going on, and
+// again when it goes off, variant 13 of 14A saying so meanwhile; a network without TP has none.
+TEST(GroupScheduler, AnotherNetworksAnnouncementGoesOutAtOnceIn14B) {
+  OnAir air;
+  auto networks = sisterNetworks();
+  networks.resize(2);
+  networks[1].trafficProgramme = false;
+  air.scheduler.setOtherNetworks(networks);
+  air.run(5);
+  std::size_t change = air.groups.size();
+  air.state.otherNetworkTraffic = {true, true};
+  for (const bool on : {true, false}) {
+    Station station = air.run(30);
+    const OtherNetworkSeen& first = station.otherNetworks[0x8202];
+    const OtherNetworkSeen& second = station.otherNetworks[0x8203];
+    const auto burst = std::ranges::count_if(first.trafficGroupsAt, [&](std::size_t at) {
+      return at >= change && static_cast<double>(at - change) * kGroupSeconds <= 2.2;
+    });
+    EXPECT_EQ(std::tuple(burst, first.trafficAnnouncement, second.trafficAnnouncement,
+                         second.trafficGroupsAt.size()),
+              std::tuple(8, on, false, 0u));
+    change = air.groups.size();
+    air.state.otherNetworkTraffic = {};
   }
 }
 

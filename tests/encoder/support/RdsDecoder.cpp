@@ -218,6 +218,57 @@ void takeFrequencies(Station& station, const std::vector<int>& heard) {
   }
 }
 
+// Method A: a code 224 + N, then N frequencies; whole once all N came.
+void readFrequencyCodes(std::uint16_t c, std::optional<std::size_t>& wanted,
+                        std::vector<int>& heard, std::optional<std::vector<int>>& whole) {
+  for (const unsigned code : {static_cast<unsigned>(c) >> 8U, c & 0xFFU}) {
+    if (code >= 224 && code <= 249) wanted = code - 224, heard.clear();
+    if (code >= 1 && code <= 204 && wanted > heard.size()) {
+      heard.push_back(87500 + 100 * static_cast<int>(code));
+    }
+    if (wanted == heard.size()) whole = heard;
+  }
+}
+
+// 14A (variants 0-3 the name, 4 the frequencies, 13 the programme type and TA) and 14B.
+void readOtherNetwork(Station& station, std::size_t index, std::uint16_t b, std::uint16_t c,
+                      std::uint16_t d) {
+  OtherNetworkSeen& on = station.otherNetworks[d];
+  on.trafficProgramme = (b >> 4) & 1U;
+  if ((b >> 11) & 1U) {
+    on.trafficAnnouncement = (b >> 3) & 1U;
+    on.trafficGroupsAt.push_back(index);
+    return;
+  }
+  const unsigned variant = b & 0xFU;
+  if (variant < 4) {
+    on.nameHave = (variant == 0 ? 0 : on.nameHave) | 1U << variant;
+    on.name.replace(2 * variant, 2, {static_cast<char>(c >> 8), static_cast<char>(c)});
+    if (on.nameHave == 0xF) on.serviceName = utf8FromRds(on.name);
+  } else if (variant == 4) {
+    readFrequencyCodes(c, on.frequenciesWanted, on.frequenciesHeard, on.frequencies);
+  } else if (variant == 13) {
+    on.programmeType = c >> 11;
+    on.trafficAnnouncement = c & 1U;
+  }
+}
+
+// A UTF-8 text of up to 128 bytes, four a segment, whole when every segment up to the one with
+// its end mark came; a segment 0 starts it again.
+void readEnhancedRadiotext(Station& station, std::string& text, std::uint64_t& have,
+                           std::uint16_t b, std::uint16_t c, std::uint16_t d) {
+  const unsigned segment = b & 0x1FU;
+  if (segment == 0) have = 0;
+  text.replace(4 * segment, 4,
+               {static_cast<char>(c >> 8), static_cast<char>(c), static_cast<char>(d >> 8),
+                static_cast<char>(d)});
+  have |= std::uint64_t{1} << segment;
+  const std::size_t length = std::min(text.find('\r'), std::size_t{128});
+  const std::uint64_t needed =
+      (std::uint64_t{1} << (std::min(length + 1, std::size_t{128}) + 3) / 4) - 1;
+  if ((have & needed) == needed) station.enhancedRadiotext = text.substr(0, length);
+}
+
 }  // namespace
 
 // Texts come a segment a group; each bit of a `have` mask is a segment received since the text
@@ -230,8 +281,10 @@ Station decodeStation(std::span<const RdsGroup> groups) {
   std::string ptyn(8, ' '), lps(32, ' ');
   unsigned lpsHave = 0;
   unsigned ptynHave = 0, ptynFlag = 2;
-  std::optional<std::size_t> afWanted;  // method A: a code 224 + N, then N frequencies
+  std::optional<std::size_t> afWanted;
   std::vector<int> afHeard;
+  std::string ert(128, ' ');
+  std::uint64_t ertHave = 0;
   // Each A/B flag's text once it came whole; the tagging groups that came with each flag.
   std::vector<std::optional<std::string>> texts(1);
   std::vector<std::pair<std::size_t, std::uint64_t>> tagGroups;
@@ -252,13 +305,9 @@ Station decodeStation(std::span<const RdsGroup> groups) {
         station.serviceNameAt.push_back(index);
       }
       if (psHave == 0xF) station.decoderIdentification = static_cast<int>(di);
-      for (const unsigned code : {c >> 8, c & 0xFF}) {
-        if (code >= 224 && code <= 249) afWanted = code - 224, afHeard.clear();
-        if (code >= 1 && code <= 204 && afWanted > afHeard.size()) {
-          afHeard.push_back(87500 + 100 * static_cast<int>(code));
-        }
-        if (afWanted == afHeard.size()) takeFrequencies(station, afHeard);
-      }
+      std::optional<std::vector<int>> whole;
+      readFrequencyCodes(c, afWanted, afHeard, whole);
+      if (whole) takeFrequencies(station, *whole);
     } else if (type == 4) {
       const unsigned segment = b & 0xFU;
       const bool flag = (b >> 4) & 1U;
@@ -280,6 +329,13 @@ Station decodeStation(std::span<const RdsGroup> groups) {
       }
     } else if (type == 6 && d == 0x4BD7) {
       station.rtPlusGroupType = b & 0x1FU;
+    } else if (type == 6 && d == 0x6552) {
+      station.enhancedRadiotextGroupType = b & 0x1FU;
+      station.enhancedRadiotextMessage = c;
+    } else if (type == station.enhancedRadiotextGroupType) {
+      readEnhancedRadiotext(station, ert, ertHave, b, c, d);
+    } else if (type == 28 || type == 29) {
+      readOtherNetwork(station, index, b, c, d);
     } else if (type == station.rtPlusGroupType) {
       tagGroups.emplace_back(texts.size() - 1,
                              std::uint64_t{b & 0x1FU} << 32 | std::uint64_t{c} << 16 | d);

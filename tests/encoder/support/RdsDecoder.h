@@ -68,6 +68,20 @@ struct RtPlusSeen {
   std::map<int, std::string> items;  // content type to the text marked, or "<past the end>"
 };
 
+// Another network as groups 14A and 14B told of it.
+struct OtherNetworkSeen {
+  std::string serviceName;                      // UTF-8, once its four segments came
+  std::optional<std::vector<int>> frequencies;  // kHz, once a whole method-A list came
+  int programmeType = -1;
+  bool trafficProgramme = false, trafficAnnouncement = false;
+  std::vector<std::size_t> trafficGroupsAt;  // index of each 14B about it
+  // Partial reception, as a receiver keeps it.
+  std::string name = std::string(8, ' ');
+  unsigned nameHave = 0;
+  std::optional<std::size_t> frequenciesWanted;
+  std::vector<int> frequenciesHeard;
+};
+
 // What a receiver knows after reading groups in order.
 struct Station {
   std::optional<std::uint16_t> pi;
@@ -89,6 +103,10 @@ struct Station {
   std::vector<RtPlusSeen> rtPlus;           // those whose radiotext came whole
   std::string programmeTypeName;            // the last PTYN heard whole
   std::string longServiceName;              // the last long PS heard whole, its UTF-8 bytes as sent
+  std::map<std::uint16_t, OtherNetworkSeen> otherNetworks;  // by PI
+  std::optional<unsigned> enhancedRadiotextGroupType;       // as 3A announced it, 12A as 24
+  std::optional<std::uint16_t> enhancedRadiotextMessage;    // its message bits in that 3A
+  std::string enhancedRadiotext;  // the last eRT heard whole, its bytes as sent
 };
 
 [[nodiscard]] Station decodeStation(std::span<const RdsGroup> groups);

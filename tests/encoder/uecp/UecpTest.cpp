@@ -205,6 +205,25 @@ TEST(UecpApply, TakesEitherSignOfTheClocksLocalOffset) {
   EXPECT_EQ(uecpOffsetHalfHours(0x42), -2);
 }
 
+// A TA/TP element for services 2 to 9 is the TA of the other network numbered one less; services
+// past them are still refused, and a flag byte out of range changes nothing.
+TEST(UecpApply, TrafficFlagsOfAnotherServiceAreThatNetworksTa) {
+  const std::tuple<std::uint8_t, std::uint8_t, UecpAnswer, int> rows[] = {
+      {2, 0x03, UecpAnswer::Ok, 0},
+      {9, 0x01, UecpAnswer::Ok, 7},
+      {10, 0x01, UecpAnswer::BadService, -1},
+      {3, 0x04, UecpAnswer::OutOfRange, -1}};
+  for (const auto& [service, flags, answer, network] : rows) {
+    OnAirState state;
+    AssignedFields fields;
+    const std::string element{'\x03', '\x00', static_cast<char>(service), static_cast<char>(flags)};
+    EXPECT_EQ(applyUecpElement(element, state, fields), answer) << int(service);
+    OnAirState expected;
+    if (network >= 0) expected.otherNetworkTraffic[static_cast<std::size_t>(network)] = true;
+    EXPECT_EQ(state, expected) << int(service);
+  }
+}
+
 // The two lines are the element's buffer: a message added to a full one pushes the oldest out.
 TEST(UecpApply, AMessageAddedToAFullBufferPushesTheOldestOut) {
   OnAirState state;
