@@ -77,8 +77,11 @@ while time.monotonic() - started < seconds:
     sent = time.monotonic()
     console.sendall(('TXT1="%s"\nENCODE\n' % text).encode())
     landed = on_disk(text, sent + 3)
-    with flips_lock:
-        on_air = next((t for t in flips if t >= sent), None)
+    on_air, wait_until = None, time.monotonic() + 1  # a quick write can come before the group
+    while on_air is None and time.monotonic() < wait_until:
+        with flips_lock:
+            on_air = next((t for t in flips if t >= sent), None)
+        time.sleep(0.001)
     if landed and on_air:
         latencies.append(landed - on_air)
         from_sent.append(landed - sent)
