@@ -7,6 +7,7 @@
 #include <map>
 
 #include "OptionTable.h"
+#include "RdsLimits.h"
 #include "ScheduleFile.h"
 
 namespace orvane {
@@ -131,8 +132,11 @@ std::optional<std::string> otherNetworkValue(Reader& reader, const toml::table& 
       }
     } else if (field == "pty") {
       const auto type = node.value_exact<std::int64_t>();
-      if (!type) refuse(node, field, "espera um número de 0 a 31");
-      if (type) tail += ",pty=" + std::to_string(*type);
+      if (!type || *type < 0 || *type > kMaxProgrammeType) {
+        refuse(node, field, "espera um número de 0 a 31");
+      } else {
+        tail += ",pty=" + std::to_string(*type);
+      }
     } else if (field == "tp") {
       const auto on = node.value_exact<bool>();
       if (!on) refuse(node, field, "espera true ou false");
