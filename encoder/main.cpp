@@ -178,15 +178,27 @@ struct Reloadable {
 // The keys a running encoder takes at once; every other one waits for a restart. The desk's keys
 // need the desk, which any playout door brings.
 bool appliesLive(std::string_view key, const Reloadable& r, const Loaded& next) {
-  static constexpr std::string_view kLive[] = {
-      "pi",         "ecc",          "af",          "traffic-ps",
-      "eon",        "ta-timeout",   "alarm-stale", "alarm-target-down",
-      "schedule",   "listen",       "port",        "uecp",
-      "automation", "http",         "http-token",  "now-playing",
-      "icecast",    "icecast-mount"};
+  static constexpr std::string_view kLive[] = {"pi",
+                                               "ecc",
+                                               "af",
+                                               "traffic-ps",
+                                               "ta-timeout",
+                                               "alarm-stale",
+                                               "alarm-target-down",
+                                               "schedule",
+                                               "listen",
+                                               "port",
+                                               "uecp",
+                                               "automation",
+                                               "http",
+                                               "http-token",
+                                               "now-playing",
+                                               "icecast",
+                                               "icecast-mount"};
   static constexpr std::string_view kDesk[] = {"now-playing-template", "now-playing-timeout",
                                                "now-playing-skip", "default-text"};
   if (std::ranges::find(kLive, key) != std::end(kLive)) return true;
+  if (key == "eon") return true;  // from the next group, as af
   if (key == "uecp-listen") return uecpListenerMoves(r.uecpListener, next.options.uecpListen);
   if (std::ranges::find(kDesk, key) == std::end(kDesk)) return false;
   return r.doors.desk != nullptr || asksForDoor(next.options.automation);

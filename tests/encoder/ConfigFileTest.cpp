@@ -84,7 +84,6 @@ TEST(ConfigFile, OtherNetworksAreTablesReadAsTheCommandLineReadsThem) {
   EXPECT_EQ(networks[0].frequencyCount, 2U);
   EXPECT_EQ(networks[0].programmeType, 10);
   EXPECT_TRUE(networks[0].trafficProgramme);
-  EXPECT_EQ(networks[1].serviceName, "ORVANE 3");
   EXPECT_FALSE(networks[1].trafficProgramme);
 
   const struct {
