@@ -7,6 +7,7 @@
 #include <map>
 
 #include "OptionTable.h"
+#include "RdsLimits.h"
 #include "ScheduleFile.h"
 
 namespace orvane {
@@ -16,6 +17,7 @@ namespace {
 constexpr std::string_view kCommandLineOnly[] = {"config", "check", "help"};
 constexpr std::string_view kTokenKey = "http-token";
 constexpr std::string_view kScheduleKey = "schedule";
+constexpr std::string_view kOtherNetworkKey = "eon";
 
 struct Reader {
   std::string_view path;
@@ -100,6 +102,74 @@ void readSchedule(Reader& reader, const toml::table& root, ConfigFile& file) {
   }
 }
 
+// One [[eon]] table spelt as --eon's value ("C201=ORVANE 2,tp,pty=10,af=87.6/101.2"), so that the
+// file and the command line make one list and a reload compares it as any other option's.
+std::optional<std::string> otherNetworkValue(Reader& reader, const toml::table& table) {
+  std::optional<std::string> pi;
+  std::optional<std::string> name;
+  std::string tail;
+  bool sound = true;
+  const auto refuse = [&](const toml::node& node, std::string_view field, std::string_view why) {
+    reader.refuse(node, std::string(kOtherNetworkKey) + "." + std::string(field), why);
+    sound = false;
+  };
+  for (const auto& [key, node] : table) {
+    const std::string_view field = key.str();
+    if (field == "pi" || field == "name" || field == "af") {
+      const auto text = node.value_exact<std::string>();
+      if (!text) {
+        refuse(node, field, "espera um texto");
+      } else if (field == "pi") {
+        pi = *text;
+      } else if (field == "af") {
+        std::string list = *text;
+        std::ranges::replace(list, ',', '/');  // --eon's own items are parted by commas
+        tail += ",af=" + list;
+      } else if (text->find(',') != std::string::npos) {
+        refuse(node, field, "um nome sem vírgulas");
+      } else {
+        name = *text;
+      }
+    } else if (field == "pty") {
+      const auto type = node.value_exact<std::int64_t>();
+      if (!type || *type < 0 || *type > kMaxProgrammeType) {
+        refuse(node, field, "espera um número de 0 a 31");
+      } else {
+        tail += ",pty=" + std::to_string(*type);
+      }
+    } else if (field == "tp") {
+      const auto on = node.value_exact<bool>();
+      if (!on) refuse(node, field, "espera true ou false");
+      if (on && *on) tail += ",tp";
+    } else {
+      refuse(node, field, "chave desconhecida (pi, name, af, pty, tp)");
+    }
+  }
+  if (sound && (!pi || !name)) {
+    reader.refuse(table, kOtherNetworkKey, "cada [[eon]] precisa de pi e name");
+    return std::nullopt;
+  }
+  if (!sound) return std::nullopt;
+  return *pi + "=" + *name + tail;
+}
+
+// Each table checked at its own line, on one scratch of options, so that a PI given twice or a
+// ninth network is refused where it stands.
+void readOtherNetworks(Reader& reader, const toml::array& tables, ConfigFile& file) {
+  ConfigFile::Setting setting{std::string(kOtherNetworkKey), {}};
+  ServerOptions scratch;
+  for (const toml::node& item : tables) {
+    auto value = otherNetworkValue(reader, *item.as_table());
+    if (!value) continue;
+    if (auto refusal = applyOption(kOtherNetworkKey, *value, scratch)) {
+      reader.refuse(item, kOtherNetworkKey, *refusal);
+      continue;
+    }
+    setting.values.push_back(std::move(*value));
+  }
+  file.settings.push_back(std::move(setting));
+}
+
 // Calls `take` with each option given and its value (none for a flag).
 template <class Take>
 void eachOption(const std::vector<std::string>& args, Take take) {
@@ -135,6 +205,10 @@ std::variant<ConfigFile, std::vector<std::string>> readConfig(const toml::table&
     const std::string_view key = name.str();
     if (key == kScheduleKey && node.is_array_of_tables()) {
       readSchedule(reader, root, file);
+      continue;
+    }
+    if (key == kOtherNetworkKey && node.is_array_of_tables()) {
+      readOtherNetworks(reader, *node.as_array(), file);
       continue;
     }
     const ServerOptionRow* row = findOption(key);

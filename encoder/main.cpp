@@ -198,6 +198,7 @@ bool appliesLive(std::string_view key, const Reloadable& r, const Loaded& next) 
   static constexpr std::string_view kDesk[] = {"now-playing-template", "now-playing-timeout",
                                                "now-playing-skip", "default-text"};
   if (std::ranges::find(kLive, key) != std::end(kLive)) return true;
+  if (key == "eon") return true;  // from the next group, as af
   if (key == "uecp-listen") return uecpListenerMoves(r.uecpListener, next.options.uecpListen);
   if (std::ranges::find(kDesk, key) == std::end(kDesk)) return false;
   return r.doors.desk != nullptr || asksForDoor(next.options.automation);
@@ -211,6 +212,22 @@ void putProgrammeIdentificationOnAir(Reloadable& r, std::uint16_t code) {
   std::vector<std::string> lines = r.state.replaceOnAir(next, fields);
   for (std::string& line : lines) line += " (configuração)";
   r.log.write(lines);
+}
+
+// A network's TA belongs to the network, not to its place in the list: one that is no longer
+// where it was, or no longer given, has its announcement ended rather than handed to another.
+void putOtherNetworksOnAir(Reloadable& r, const ServerOptions& options) {
+  OnAirState next = r.state.onAir();
+  for (std::size_t i = 0; i < next.otherNetworkTraffic.size(); ++i) {
+    const auto pi = [i](const ServerOptions& o) {
+      return i < o.otherNetworks.size() ? o.otherNetworks[i].programmeIdentification : 0;
+    };
+    if (pi(options) != pi(r.applied.options)) next.otherNetworkTraffic[i] = false;
+  }
+  std::vector<std::string> lines = r.state.replaceOnAir(next, AssignedFields{});
+  for (std::string& line : lines) line += " (configuração)";
+  r.log.write(lines);
+  r.signal.scheduler().setOtherNetworks(options.otherNetworks);
 }
 
 // The new listener opens before the old one closes, so that a port in use leaves the console
@@ -248,6 +265,7 @@ std::vector<DoorFailure> applyChanges(Reloadable& r, const Loaded& next,
   const ServerOptions& options = next.options;
   setStation(r.signal.scheduler(), options);
   if (changed("pi")) putProgrammeIdentificationOnAir(r, options.programmeIdentification);
+  if (changed("eon")) putOtherNetworksOnAir(r, options);
   if (changed("ta-timeout")) {
     r.traffic.setBound(std::chrono::microseconds(options.trafficTimeout).count());
   }

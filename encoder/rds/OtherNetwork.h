@@ -9,7 +9,8 @@ namespace orvane {
 
 // Another programme of the station's group, told to receivers in group 14A so that a car radio
 // tuned here knows its name and frequencies and can switch to its traffic announcements. Fixed
-// when the service starts; only its TA changes on air (OnAirState::otherNetworkTraffic).
+// when the service starts or reloads its file; only its TA changes on air
+// (OnAirState::otherNetworkTraffic).
 struct OtherNetwork {
   // Few frequencies: with eight networks a whole cycle of them all must fit in two minutes.
   static constexpr std::size_t kMaxFrequencies = 5;

@@ -9,6 +9,7 @@
 #include "ConfigFile.h"
 #include "EncoderProcess.h"
 #include "HttpClient.h"
+#include "ServerOptions.h"
 #include "TempDir.h"
 #include "UecpElement.h"
 #include "UecpFrame.h"
@@ -64,6 +65,42 @@ TEST(ConfigFile, FaultsAreRefusedWithTheirLines) {
   ASSERT_EQ(errors.size(), starts.size());
   for (std::size_t i = 0; i < starts.size(); ++i) {
     EXPECT_TRUE(errors[i].starts_with(starts[i])) << errors[i];
+  }
+}
+
+// Other networks as tables carry what --eon's value does, and each fault is refused at its line.
+TEST(ConfigFile, OtherNetworksAreTablesReadAsTheCommandLineReadsThem) {
+  const auto good = read(
+      "[[eon]]\npi = \"C201\"\nname = \"ORVANE 2\"\naf = \"87.6,101.2\"\npty = 10\ntp = true\n"
+      "[[eon]]\npi = \"C202\"\nname = \"ORVANE 3\"\n");
+  ASSERT_TRUE(std::holds_alternative<ConfigFile>(good));
+  const std::vector<std::string> args = mergedArguments(std::get<ConfigFile>(good), {});
+  const auto parsed = parseOptions(std::vector<std::string_view>(args.begin(), args.end()));
+  ASSERT_TRUE(std::holds_alternative<ServerOptions>(parsed));
+  const auto& networks = std::get<ServerOptions>(parsed).otherNetworks;
+  ASSERT_EQ(networks.size(), 2U);
+  EXPECT_EQ(networks[0].programmeIdentification, 0xC201);
+  EXPECT_EQ(networks[0].serviceName, "ORVANE 2");
+  EXPECT_EQ(networks[0].frequencyCount, 2U);
+  EXPECT_EQ(networks[0].programmeType, 10);
+  EXPECT_TRUE(networks[0].trafficProgramme);
+  EXPECT_FALSE(networks[1].trafficProgramme);
+
+  const struct {
+    std::string_view text;
+    std::string_view error;
+  } bad[] = {
+      {"[[eon]]\npi = \"C201\"\nname = \"A\"\npty = \"10\"\n",
+       "station.toml:4: eon.pty: espera um número"},
+      {"[[eon]]\npi = \"C201\"\nname = \"A\"\n[[eon]]\npi = \"C201\"\nname = \"B\"\n",
+       "station.toml:4: eon: --eon: a rede C201 já foi dada"},
+  };
+  for (const auto& [text, error] : bad) {
+    const auto file = read(text);
+    ASSERT_TRUE(std::holds_alternative<std::vector<std::string>>(file)) << text;
+    const auto& errors = std::get<std::vector<std::string>>(file);
+    ASSERT_EQ(errors.size(), 1U) << text;
+    EXPECT_TRUE(errors[0].starts_with(error)) << errors[0];
   }
 }
 
