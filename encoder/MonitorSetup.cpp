@@ -34,11 +34,14 @@ std::unique_ptr<Monitoring> openMonitoring(const ServerOptions& options, const E
   AirReadBack& readBack = monitoring->readBack;
   output->watchGroups(
       [&readBack](const RdsGroup& group, std::int64_t micros) { readBack.take(group, micros); });
-  StatusMonitor::Sources sources{&readBack, output, bridge, &monitoring->ledger, &log, {}, {},
+  StatusMonitor::Sources sources{&readBack, output, bridge, &monitoring->ledger, &log, {}, {}, {},
                                  {},        {},     {}};
   if (listener) {
     listener->recordChanges(monitoring->ledger);
     sources.doors.emplace_back("uecp", [listener] { return listener->clients(); });
+    if (listener->transport() == UecpListener::Transport::Datagrams) {
+      sources.uecpDatagramsDropped = [listener] { return listener->droppedDatagrams(); };
+    }
   }
   monitoring->monitor = std::make_unique<StatusMonitor>(
       std::move(sources), alarmSettings(options),

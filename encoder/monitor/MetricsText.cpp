@@ -120,6 +120,11 @@ void doorMetrics(const StatusSnapshot& status, Metrics& m) {
 }
 
 void targetMetrics(const StatusSnapshot& status, Metrics& m) {
+  if (status.uecpDatagramsDropped) {
+    m.family("orvane_uecp_datagrams_dropped_total", "counter",
+             "UECP datagrams dropped for not being one whole frame.")
+        .sample(static_cast<double>(*status.uecpDatagramsDropped));
+  }
   double up = 0;
   for (const auto& target : status.targets) up += target.up ? 1 : 0;
   m.family("orvane_uecp_targets_up", "gauge", "UECP targets whose link is up.").sample(up);

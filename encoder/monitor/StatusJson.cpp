@@ -97,6 +97,15 @@ std::string programmeItem(std::uint16_t pin) {
       .done();
 }
 
+std::string otherNetwork(const std::pair<const std::uint16_t, AirView::OtherNetworkHeard>& entry) {
+  return JsonObject()
+      .raw("pi", hex(entry.first, 4))
+      .text("ps", entry.second.serviceName)
+      .flag("tp", entry.second.trafficProgramme)
+      .flag("ta", entry.second.trafficAnnouncement)
+      .done();
+}
+
 std::string air(const AirView& air) {
   JsonObject json;
   json.raw("pi", air.programmeIdentification ? hex(*air.programmeIdentification, 4) : "null")
@@ -109,6 +118,8 @@ std::string air(const AirView& air) {
           JsonObject().number("code", air.programmeType).text("name", air.programmeTypeName).done())
       .text("ptyn", air.programmeTypeName8)
       .text("lps", air.longServiceName)
+      .text("ert", air.enhancedRadiotext)
+      .raw("eon", array(air.otherNetworks, otherNetwork))
       .flag("ta", air.trafficAnnouncement)
       .flag("tp", air.trafficProgramme)
       .flag("ms", air.music)
@@ -297,6 +308,13 @@ std::string statusJson(const StatusSnapshot& status) {
       .raw("sources", sources(status))
       .raw("targets", array(status.targets, target))
       .raw("clients", clients.done())
+      .raw("uecp_listener",
+           status.uecpDatagramsDropped
+               ? JsonObject()
+                     .number("datagrams_dropped",
+                             static_cast<std::int64_t>(*status.uecpDatagramsDropped))
+                     .done()
+               : "null")
       .raw("state", keptAir(status))
       .raw("traffic", traffic(status))
       .raw("schedule", schedule(status))

@@ -49,6 +49,7 @@ StatusSnapshot StatusMonitor::snapshot() const {
   }
   if (sources_.bridge) status.targets = sources_.bridge->health();
   for (const auto& [door, count] : sources_.doors) status.doorClients.emplace_back(door, count());
+  if (sources_.uecpDatagramsDropped) status.uecpDatagramsDropped = sources_.uecpDatagramsDropped();
   if (sources_.keptAir) status.keptAir = sources_.keptAir();
   if (sources_.traffic) status.traffic = sources_.traffic();
   if (sources_.schedule) status.schedule = sources_.schedule();

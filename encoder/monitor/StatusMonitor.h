@@ -42,7 +42,8 @@ class StatusMonitor : public PollTask {
     const ChangeLedger* ledger = nullptr;
     const AirLog* log = nullptr;
     std::vector<std::pair<std::string, std::function<std::size_t()>>> doors;
-    std::function<KeptAirHealth()> keptAir;  // none: no state is kept
+    std::function<std::uint64_t()> uecpDatagramsDropped;  // none: no UECP listener over UDP
+    std::function<KeptAirHealth()> keptAir;               // none: no state is kept
     std::function<TrafficTimeBound::Health()> traffic;
     std::function<ScheduleStatus()> schedule;  // none: no schedule is given
     std::function<ConfigStatus()> config;      // none: no configuration file

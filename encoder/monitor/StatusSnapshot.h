@@ -41,6 +41,7 @@ struct StatusSnapshot {
   std::array<std::optional<ChangeLedger::Entry>, kChangeSourceNames.size()> sources;
   std::vector<UecpTarget::Health> targets;
   std::vector<std::pair<std::string, std::size_t>> doorClients;  // door name, clients connected
+  std::optional<std::uint64_t> uecpDatagramsDropped;             // none: no UECP listener over UDP
   std::optional<KeptAirHealth> keptAir;                          // none: no state is kept
   std::optional<TrafficTimeBound::Health> traffic;
   std::optional<ScheduleStatus> schedule;  // none: no schedule is given

@@ -15,13 +15,19 @@ constexpr char kEndOfMessage = 0x0D;
 constexpr int kRadiotextSegments = 16;
 constexpr unsigned kServiceNameGroup = 0, kProgrammeItemGroup = 2, kRadiotextGroup = 4,
                    kAnnouncementGroup = 6, kClockTimeGroup = 8, kTypeNameGroup = 20,
-                   kLongNameGroup = 30;
-constexpr std::uint16_t kRadiotextPlusId = 0x4BD7;
+                   kOtherNetworkGroupA = 28, kOtherNetworkGroupB = 29, kLongNameGroup = 30;
+constexpr std::uint16_t kRadiotextPlusId = 0x4BD7, kEnhancedRadiotextId = 0x6552;
 constexpr int kTitle = 1, kArtist = 4;  // RT+ content types
 // Alternative frequency codes.
 constexpr std::uint8_t kLowestFrequency = 1, kHighestFrequency = 204, kNoFrequencies = 224,
                        kMostFrequencies = 249;
 constexpr int kBandBaseKhz = 87'500, kRasterKhz = 100;
+// Other networks: block B's bits, the variants that carry what is shown.
+constexpr std::uint16_t kOtherProgrammeBit = 0x10, kOtherAnnouncementBit = 0x08;
+constexpr unsigned kOtherNameVariants = 4, kOtherTypeAndTrafficVariant = 13;
+// Every network's cycle is whole within two minutes: one not heard for two of them is no longer
+// sent, as after a reload that took it out.
+constexpr std::int64_t kOtherNetworkForgottenMicros = 240'000'000;
 
 std::string utf8(std::string_view rds) {
   return utf8FromWindows1252(windows1252FromRdsText(rds));
@@ -51,6 +57,26 @@ void putCharacters(char* at, std::uint16_t block) {
   at[1] = static_cast<char>(block & 0xFF);
 }
 
+// Long PS and eRT are sent like a radiotext, four bytes a segment: the text is whole once every
+// segment up to its end mark came, a segment 0 starting it again. Its bytes are UTF-8 as sent.
+template <std::size_t N>
+std::optional<std::string> takeSegmentedText(const RdsGroup& group, unsigned segment,
+                                             std::array<char, N>& buffer, std::uint32_t& have) {
+  constexpr std::size_t kBytesPerSegment = 4;
+  static_assert(N / kBytesPerSegment <= 32, "one bit per segment");
+  if (segment == 0) have = 0;
+  putCharacters(&buffer[segment * kBytesPerSegment], group.blocks[2]);
+  putCharacters(&buffer[segment * kBytesPerSegment + 2], group.blocks[3]);
+  have |= 1U << segment;
+  const std::string_view bytes(buffer.data(), buffer.size());
+  const std::size_t length = std::min(bytes.find(kEndOfMessage), bytes.size());
+  const std::size_t withEnd = std::min(length + 1, bytes.size());
+  const auto segments = (withEnd + kBytesPerSegment - 1) / kBytesPerSegment;
+  const auto needed = static_cast<std::uint32_t>((std::uint64_t{1} << segments) - 1);
+  if ((have & needed) != needed) return std::nullopt;
+  return std::string(bytes.substr(0, length));
+}
+
 }  // namespace
 
 template <typename T>
@@ -71,7 +97,11 @@ void AirReadBack::take(const RdsGroup& group, std::int64_t signalMicros) {
   if (type == kAnnouncementGroup) takeAnnouncement(group);
   if (type == kTypeNameGroup) takeProgrammeTypeName(group);
   if (type == kLongNameGroup) takeLongServiceName(group);
+  if (type == kOtherNetworkGroupA || type == kOtherNetworkGroupB)
+    takeOtherNetwork(group, signalMicros);
+  if (!otherHearing_.empty()) forgetOtherNetworks(signalMicros);
   if (radiotextPlusType_ && type == *radiotextPlusType_) takeRadiotextPlus(group);
+  if (enhancedRadiotextType_ && type == *enhancedRadiotextType_) takeEnhancedRadiotext(group);
 }
 
 void AirReadBack::count(unsigned type, std::int64_t signalMicros) {
@@ -190,8 +220,10 @@ void AirReadBack::takeClockTime(const RdsGroup& group) {
 }
 
 void AirReadBack::takeAnnouncement(const RdsGroup& group) {
+  const unsigned carriedIn = group.blocks[1] & 0x1F;
+  if (group.blocks[3] == kEnhancedRadiotextId) enhancedRadiotextType_ = carriedIn;
   if (group.blocks[3] != kRadiotextPlusId) return;
-  radiotextPlusType_ = group.blocks[1] & 0x1F;
+  radiotextPlusType_ = carriedIn;
   set(view_.radiotextPlus.announced, true);
 }
 
@@ -241,22 +273,53 @@ void AirReadBack::takeProgrammeTypeName(const RdsGroup& group) {
   }
 }
 
-// Like a radiotext: whole once every segment up to the end mark came, a segment 0 starting it
-// again. Its bytes are UTF-8 as sent.
 void AirReadBack::takeLongServiceName(const RdsGroup& group) {
-  constexpr std::size_t kBytesPerSegment = 4;
-  const unsigned segment = group.blocks[1] & 7;
-  if (segment == 0) longNameSegments_ = 0;
-  putCharacters(&longName_[segment * kBytesPerSegment], group.blocks[2]);
-  putCharacters(&longName_[segment * kBytesPerSegment + 2], group.blocks[3]);
-  longNameSegments_ |= 1U << segment;
-  const std::string_view bytes(longName_.data(), longName_.size());
-  const std::size_t length = std::min(bytes.find(kEndOfMessage), bytes.size());
-  const std::size_t withEnd = std::min(length + 1, bytes.size());
-  const unsigned needed = (1U << ((withEnd + kBytesPerSegment - 1) / kBytesPerSegment)) - 1;
-  if ((longNameSegments_ & needed) == needed) {
-    set(view_.longServiceName, std::string(bytes.substr(0, length)));
+  if (auto name = takeSegmentedText(group, group.blocks[1] & 7, longName_, longNameSegments_)) {
+    set(view_.longServiceName, std::move(*name));
   }
+}
+
+void AirReadBack::takeEnhancedRadiotext(const RdsGroup& group) {
+  const unsigned segment = group.blocks[1] & 0x1F;
+  if (auto text = takeSegmentedText(group, segment, enhancedText_, enhancedTextSegments_)) {
+    set(view_.enhancedRadiotext, std::move(*text));
+  }
+}
+
+// 14A tells of a network variant by variant, 14B of its TA; both name it by its PI in block D.
+void AirReadBack::takeOtherNetwork(const RdsGroup& group, std::int64_t signalMicros) {
+  const std::uint16_t b = group.blocks[1];
+  const std::uint16_t pi = group.blocks[3];
+  if (!otherHearing_.contains(pi) && otherHearing_.size() == kMaxOtherNetworks) return;
+  OtherNetworkHearing& hearing = otherHearing_[pi];
+  hearing.heardAt = signalMicros;
+  auto networks = view_.otherNetworks;
+  AirView::OtherNetworkHeard& network = networks[pi];
+  network.trafficProgramme = (b & kOtherProgrammeBit) != 0;
+  const bool versionB = ((b >> 11) & 1) != 0;
+  const unsigned variant = b & 0xF;
+  if (versionB) {
+    network.trafficAnnouncement = (b & kOtherAnnouncementBit) != 0;
+  } else if (variant == kOtherTypeAndTrafficVariant) {
+    network.trafficAnnouncement = (group.blocks[2] & 1) != 0;
+  } else if (variant < kOtherNameVariants) {
+    putCharacters(&hearing.name[variant * 2], group.blocks[2]);
+    hearing.nameSegments |= 1U << variant;
+    if (hearing.nameSegments == (1U << kOtherNameVariants) - 1) {
+      network.serviceName = utf8({hearing.name.data(), hearing.name.size()});
+    }
+  }
+  set(view_.otherNetworks, std::move(networks));
+}
+
+void AirReadBack::forgetOtherNetworks(std::int64_t signalMicros) {
+  const auto gone = [&](const auto& entry) {
+    return entry.second.heardAt <= signalMicros - kOtherNetworkForgottenMicros;
+  };
+  if (std::erase_if(otherHearing_, gone) == 0) return;
+  auto networks = view_.otherNetworks;
+  std::erase_if(networks, [&](const auto& entry) { return !otherHearing_.contains(entry.first); });
+  set(view_.otherNetworks, std::move(networks));
 }
 
 }  // namespace orvane

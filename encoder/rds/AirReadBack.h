@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <utility>
 
 #include "AirView.h"
@@ -39,6 +40,9 @@ class AirReadBack {
   void takeRadiotextPlus(const RdsGroup& group);
   void takeProgrammeTypeName(const RdsGroup& group);
   void takeLongServiceName(const RdsGroup& group);
+  void takeEnhancedRadiotext(const RdsGroup& group);
+  void takeOtherNetwork(const RdsGroup& group, std::int64_t signalMicros);
+  void forgetOtherNetworks(std::int64_t signalMicros);
   template <typename T>
   void set(T& field, T value);
 
@@ -66,7 +70,19 @@ class AirReadBack {
   std::optional<bool> typeNameB_;  // the A/B flag of the name being read
 
   std::array<char, kLongServiceNameLength> longName_{};
-  unsigned longNameSegments_ = 0;
+  std::uint32_t longNameSegments_ = 0;
+
+  std::optional<unsigned> enhancedRadiotextType_;
+  std::array<char, kEnhancedRadiotextLength> enhancedText_{};
+  std::uint32_t enhancedTextSegments_ = 0;
+
+  // What a network's groups said so far, heard or not yet whole.
+  struct OtherNetworkHearing {
+    std::array<char, kServiceNameLength> name{};
+    unsigned nameSegments = 0;
+    std::int64_t heardAt = 0;  // signal time of its last group
+  };
+  std::map<std::uint16_t, OtherNetworkHearing> otherHearing_;  // by PI
 };
 
 }  // namespace orvane

@@ -32,6 +32,14 @@ struct AirView {
     bool operator==(const RadiotextPlusItem&) const = default;
   };
 
+  // Another network of the station's group, as 14A and 14B told of it.
+  struct OtherNetworkHeard {
+    std::string serviceName;  // UTF-8, once its four segments came
+    bool trafficProgramme = false;
+    bool trafficAnnouncement = false;  // as the last 14B or 14A variant 13 said
+    bool operator==(const OtherNetworkHeard&) const = default;
+  };
+
   std::optional<std::uint16_t> programmeIdentification;
   std::string serviceName;                    // the frame that came whole last
   std::vector<std::string> serviceNameCycle;  // the frames of one turn of a name that runs
@@ -42,6 +50,8 @@ struct AirView {
   std::string programmeTypeName;   // Portuguese, as the console lists it
   std::string programmeTypeName8;  // PTYN, the station's own, when one is sent
   std::string longServiceName;     // LPS, UTF-8, when one is sent
+  std::string enhancedRadiotext;   // eRT, UTF-8 as sent, once a 3A named its group
+  std::map<std::uint16_t, OtherNetworkHeard> otherNetworks;  // EON, by PI
   bool trafficAnnouncement = false;
   bool trafficProgramme = false;
   bool music = false;

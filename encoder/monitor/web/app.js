@@ -62,6 +62,12 @@ function showAir(air, alarms) {
         list.same.map((k) => (k / 1000).toFixed(1)).join(", ") + " MHz"]),
     ["PIN", air.pin ? "dia " + air.pin.day + ", " + air.pin.hour + ":" +
         String(air.pin.minute).padStart(2, "0") : "—"],
+    ["PS longo", air.lps || "—"],
+    ["eRT", air.ert || "—"],
+    // The other networks, each as a car radio would offer it: its name, and whether its traffic
+    // announcement is on now.
+    ...air.eon.map((n) => ["EON " + n.pi, (n.ps.trim() || "…") + (n.tp ? " · TP" : "") +
+        (n.ta ? " · TA" : "")]),
   ]);
 }
 

@@ -38,7 +38,7 @@ class StatusDoor : public ::testing::Test {
       groups_.push_back(group);
       readBack_.take(group, micros);
     });
-    StatusMonitor::Sources sources{&readBack_, &signal_, nullptr, &ledger_, &log_.log,
+    StatusMonitor::Sources sources{&readBack_, &signal_, nullptr, &ledger_, &log_.log, {},
                                    {},         {},       {},      {},       {}};
     monitor_ = std::make_unique<StatusMonitor>(
         std::move(sources), AlarmSettings{},

@@ -73,6 +73,7 @@ StatusSnapshot sample() {
   air.clockTime = ClockTime{60378, 10, 29, 0};  // 2024-03-09
   air.groupsSent[0] = 8;
   air.groupsSent[22] = 3;
+  air.otherNetworks[0x8202] = {"ANTENA 2", true, true};
   status.air = air;
   status.signal =
       SignalOutput::Health{{"groups.txt"}, 0, false, 0, 2, 1500, 0, 0, 0, std::nullopt, {}};
@@ -82,6 +83,7 @@ StatusSnapshot sample() {
       ChangeLedger::Entry{status.unixMicros, "10.0.0.5:4000", 3};
   status.targets = {{"sala\"1", false, "10:29:01", 49 * kSecond, 2 * kSecond, 1, 4}};
   status.doorClients = {{"console", 1}};
+  status.uecpDatagramsDropped = 2;
   status.alarms = {{{AlarmKind::TargetDown, "sala\"1", "em baixo"}, status.unixMicros}};
   return status;
 }
@@ -96,6 +98,8 @@ TEST(StatusJson, SaysWhatIsOnAirAndWhoPutItThere) {
         R"("uecp":{"time":"2024-03-09T10:29:50Z","address":"10.0.0.5:4000","changes":3})",
         R"("console":null)", R"("down_s":49,"retry_in_s":2)", R"("lag_ms":1)",
         R"("groups_sent":{"0A":8,"11A":3})", R"("clients":{"console":1})",
+        R"("uecp_listener":{"datagrams_dropped":2})",
+        R"("eon":[{"pi":"8202","ps":"ANTENA 2","tp":true,"ta":true}])",
         R"("kind":"destino_em_baixo","subject":"sala\"1")",
         R"("loop_through":{"pilot_present":false,"locked":false,)",
         R"("pilot_offset_ppm":-41.2,"clipped_samples":7)",
@@ -116,7 +120,8 @@ TEST(MetricsText, EveryFamilyIsDeclaredAndLabelsAreEscaped) {
         "orvane_uecp_targets_up 0\n", "orvane_uecp_connections_total{target=\"sala\\\"1\"} 4\n",
         "orvane_alarm{kind=\"destino_em_baixo\"} 1\n", "orvane_log_lines_dropped_total 0\n",
         "orvane_clients{door=\"console\"} 1\n", "orvane_pilot_present 0\n",
-        "orvane_card_xruns_total{device=\"hw:1\"} 3\n"}) {
+        "orvane_card_xruns_total{device=\"hw:1\"} 3\n",
+        "orvane_uecp_datagrams_dropped_total 2\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   }
   // Each sample's family has its TYPE line before it.

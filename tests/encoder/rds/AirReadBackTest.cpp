@@ -45,6 +45,8 @@ OnAirState richState() {
   state.programmeItemGroups = true;
   state.programmeItemTime = {7, 10, 30};
   state.longServiceName = "Rádio Orvane — Lisboa ♪";
+  state.enhancedRadiotext = "Νέα — Новости ♪";
+  state.otherNetworkTraffic[0] = true;
   return state;
 }
 
@@ -56,6 +58,7 @@ TEST(AirReadBack, ShowsWhatTheTestReceiverHears) {
   ASSERT_TRUE(frequencies) << error;
   scheduler.setAlternativeFrequencies(*frequencies);
   scheduler.setRadiotextPlus(RtPlusFormat::ArtistTitle);
+  scheduler.setOtherNetworks({{0x8202, "ANTENA 2", true, 10, {}, 0}});
   Air air;
   run(air, scheduler, richState(), 70);
   const Station heard = decodeStation(air.groups);
@@ -70,6 +73,14 @@ TEST(AirReadBack, ShowsWhatTheTestReceiverHears) {
   EXPECT_EQ(std::tuple(view.programmeTypeName8, view.longServiceName),
             std::tuple(heard.programmeTypeName, heard.longServiceName));
   EXPECT_EQ(view.longServiceName, richState().longServiceName);
+  EXPECT_EQ(std::tuple(view.enhancedRadiotext, heard.enhancedRadiotext),
+            std::tuple(richState().enhancedRadiotext, richState().enhancedRadiotext));
+  const AirView::OtherNetworkHeard sister{"ANTENA 2", true, true};
+  EXPECT_EQ(view.otherNetworks,
+            (std::map<std::uint16_t, AirView::OtherNetworkHeard>{{0x8202, sister}}));
+  const OtherNetworkSeen& seen = heard.otherNetworks.at(0x8202);
+  EXPECT_EQ(std::tuple(seen.serviceName, seen.trafficProgramme, seen.trafficAnnouncement),
+            std::tuple(sister.serviceName, sister.trafficProgramme, sister.trafficAnnouncement));
   EXPECT_EQ(view.trafficAnnouncement, heard.trafficAnnouncement);
   EXPECT_EQ(view.trafficProgramme, heard.trafficProgramme);
   EXPECT_EQ(view.music, heard.music);
