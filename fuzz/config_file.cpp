@@ -7,15 +7,10 @@
 #include <vector>
 
 #include "ConfigFile.h"
+#include "FuzzExpect.h"
 #include "ServerOptions.h"
 
-namespace {
-
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-}  // namespace
+using orvane::fuzz::expect;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orvane;

@@ -5,14 +5,13 @@
 #include <string>
 
 #include "DoorKey.h"
+#include "FuzzExpect.h"
+
+using orvane::fuzz::expect;
 
 namespace {
 
 using namespace orvane;
-
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
 
 bool clean(const std::string& text) {
   for (char c : text) {

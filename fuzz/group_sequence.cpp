@@ -4,15 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzExpect.h"
 #include "GroupSequence.h"
 
-namespace {
-
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-}  // namespace
+using orvane::fuzz::expect;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orvane;

@@ -3,15 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzExpect.h"
 #include "NowPlayingFile.h"
 
-namespace {
-
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-}  // namespace
+using orvane::fuzz::expect;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orvane;

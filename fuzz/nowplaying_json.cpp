@@ -4,14 +4,9 @@
 #include <string>
 
 #include "DoorJson.h"
+#include "FuzzExpect.h"
 
-namespace {
-
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-}  // namespace
+using orvane::fuzz::expect;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orvane;

@@ -4,18 +4,17 @@
 #include <cstdio>
 #include <string>
 
+#include "FuzzExpect.h"
 #include "NullConsoleWindow.h"
 #include "ScanNumbers.h"
 #include "SettingsLine.h"
 #include "SettingsReader.h"
 
+using orvane::fuzz::expect;
+
 namespace {
 
 using namespace orvane;
-
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
 
 void checkNumbersAgainstSscanf(const std::string& value) {
   unsigned hex = 0;

@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzExpect.h"
 #include "HtmlEntities.h"
 #include "StreamStatusJson.h"
 
-namespace {
+using orvane::fuzz::expect;
 
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
+namespace {
 
 void rendersWithin(const orvane::StreamStatus& status) {
   const auto* song = std::get_if<0>(&status);

@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "FuzzExpect.h"
 #include "ScanNumbers.h"
 #include "TextListFile.h"
+
+using orvane::fuzz::expect;
 
 namespace {
 
@@ -27,10 +30,6 @@ class Rows : public TextListRows {
   }
   std::vector<std::array<std::string, 3>> rows;
 };
-
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
 
 std::optional<std::int32_t> orderOf(const std::string& field) {
   int number = 0;

@@ -4,15 +4,14 @@
 #include <cstdint>
 #include <string>
 
+#include "FuzzExpect.h"
 #include "UecpDatagram.h"
+
+using orvane::fuzz::expect;
 
 namespace {
 
 using namespace orvane;
-
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
 
 }  // namespace
 

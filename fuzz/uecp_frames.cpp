@@ -9,16 +9,15 @@
 
 #include "AirLog.h"
 #include "EncoderState.h"
+#include "FuzzExpect.h"
 #include "UecpFrameDecoder.h"
 #include "UecpSession.h"
+
+using orvane::fuzz::expect;
 
 namespace {
 
 using namespace orvane;
-
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
 
 bool printable(const std::string& text) {
   for (char c : text) {

@@ -5,13 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace {
+#include "FuzzExpect.h"
 
-void expect(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-}  // namespace
+using orvane::fuzz::expect;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orvane;
