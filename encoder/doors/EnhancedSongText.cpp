@@ -40,22 +40,9 @@ std::string fitted(std::string text) {
 
 std::string substituted(const NowPlaying& song, std::string_view pattern) {
   std::string out;
-  while (!pattern.empty()) {
-    const auto open = pattern.find('{');
-    const auto close = pattern.find('}', open == std::string_view::npos ? 0 : open);
-    const std::string_view name = open == std::string_view::npos || close == std::string_view::npos
-                                      ? std::string_view{}
-                                      : pattern.substr(open + 1, close - open - 1);
-    const bool known = name == "artist" || name == "title" || name == "album";
-    // An unknown brace is kept as text, and the search goes on after it.
-    const std::size_t literalEnd = known                            ? open
-                                   : open == std::string_view::npos ? pattern.size()
-                                                                    : open + 1;
-    out += pattern.substr(0, literalEnd);  // UTF-8: the option is refused otherwise
-    pattern.remove_prefix(literalEnd);
-    if (!known) continue;
-    out += utf8Field(name == "artist" ? song.artist : name == "title" ? song.title : song.album);
-    pattern.remove_prefix(close - open + 1);
+  for (const PatternPiece& piece : patternPieces(pattern)) {
+    // UTF-8 text: the option is refused otherwise.
+    out += piece.field.empty() ? std::string(piece.text) : utf8Field(fieldOf(song, piece.field));
   }
   return out;
 }

@@ -85,6 +85,41 @@ std::variant<OnAirState::SongTags, std::string> textAlone(std::string_view line,
 
 }  // namespace
 
+std::vector<PatternPiece> patternPieces(std::string_view pattern) {
+  std::vector<PatternPiece> pieces;
+  const auto text = [&pieces](std::string_view literal) {
+    if (literal.empty()) return;
+    if (!pieces.empty() && pieces.back().field.empty()) {
+      // Still one view of the pattern: an unknown brace only split the search.
+      pieces.back().text = {pieces.back().text.data(), pieces.back().text.size() + literal.size()};
+    } else {
+      pieces.push_back({literal, {}});
+    }
+  };
+  while (!pattern.empty()) {
+    const auto open = pattern.find('{');
+    const auto close = pattern.find('}', open == std::string_view::npos ? 0 : open);
+    const std::string_view name = open == std::string_view::npos || close == std::string_view::npos
+                                      ? std::string_view{}
+                                      : pattern.substr(open + 1, close - open - 1);
+    const bool known = name == "artist" || name == "title" || name == "album";
+    // An unknown brace is kept as text, and the search goes on after it.
+    const std::size_t literalEnd = known                            ? open
+                                   : open == std::string_view::npos ? pattern.size()
+                                                                    : open + 1;
+    text(pattern.substr(0, literalEnd));
+    pattern.remove_prefix(literalEnd);
+    if (!known) continue;
+    pieces.push_back({{}, name});
+    pattern.remove_prefix(close - open + 1);
+  }
+  return pieces;
+}
+
+std::string_view fieldOf(const NowPlaying& song, std::string_view field) {
+  return field == "artist" ? song.artist : field == "title" ? song.title : song.album;
+}
+
 std::variant<OnAirState::SongTags, std::string> renderSong(const NowPlaying& song,
                                                            std::string_view pattern, bool* cutOut) {
   bool ignored = false;
@@ -102,32 +137,18 @@ std::variant<OnAirState::SongTags, std::string> renderSong(const NowPlaying& son
   std::string error;
   std::string out;
   Placed artist, title;
-  while (!pattern.empty()) {
-    const auto open = pattern.find('{');
-    const auto close = pattern.find('}', open == std::string_view::npos ? 0 : open);
-    const std::string_view name = open == std::string_view::npos || close == std::string_view::npos
-                                      ? std::string_view{}
-                                      : pattern.substr(open + 1, close - open - 1);
-    const std::string_view field = name == "artist"  ? song.artist
-                                   : name == "title" ? song.title
-                                   : name == "album" ? song.album
-                                                     : std::string_view{};
-    const bool known = name == "artist" || name == "title" || name == "album";
-    // An unknown brace is kept as text, and the search goes on after it.
-    const std::size_t literalEnd = known                            ? open
-                                   : open == std::string_view::npos ? pattern.size()
-                                                                    : open + 1;
-    auto literal = fieldText(pattern.substr(0, literalEnd), error, cut);
-    if (!literal) return error;
-    out += *literal;
-    pattern.remove_prefix(literalEnd);
-    if (!known) continue;
-    auto value = fieldText(trimmed(field), error, cut);
-    if (!value) return std::string(name) + ": " + error;
-    if (name == "artist") artist = {out.size(), value->size()};
-    if (name == "title") title = {out.size(), value->size()};
+  for (const PatternPiece& piece : patternPieces(pattern)) {
+    if (piece.field.empty()) {
+      auto literal = fieldText(piece.text, error, cut);
+      if (!literal) return error;
+      out += *literal;
+      continue;
+    }
+    auto value = fieldText(trimmed(fieldOf(song, piece.field)), error, cut);
+    if (!value) return std::string(piece.field) + ": " + error;
+    if (piece.field == "artist") artist = {out.size(), value->size()};
+    if (piece.field == "title") title = {out.size(), value->size()};
     out += *value;
-    pattern.remove_prefix(close - open + 1);
   }
   out = radiotextOf(out, cut);
   return OnAirState::SongTags{out, tagsOf(artist, title, out.size())};

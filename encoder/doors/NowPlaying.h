@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "OnAirState.h"
 
@@ -24,6 +25,16 @@ struct NowPlaying {
 
 // The longest a playout may say a song lasts: a whole day is already a broken clock.
 inline constexpr std::chrono::hours kMaxSongDuration{24};
+
+// A pattern's pieces in order: text as it stands, and the fields it names ({artist}, {title},
+// {album}); a brace that names none of them is text.
+struct PatternPiece {
+  std::string_view text;   // when `field` is empty
+  std::string_view field;  // "artist", "title" or "album"
+};
+[[nodiscard]] std::vector<PatternPiece> patternPieces(std::string_view pattern);
+// The song's value of a field a pattern names.
+[[nodiscard]] std::string_view fieldOf(const NowPlaying& song, std::string_view field);
 
 // The first radiotext a song gives through `pattern` ("{artist} - {title}", with {album} too),
 // and, when artist and title are both there, the RadioText Plus tags that mark them: taken from
