@@ -2,8 +2,10 @@
 // encoder, against a bare relay that forwards the console's bytes to the peer untouched: the same
 // two hops on loopback with nothing done between them. The encoder's log goes into a pipe that
 // another process reads, as the journal does under systemd, so that its reader competes for the
-// CPU as it does on a station's machine. Rounds alternate between the two, so that load from
-// elsewhere falls on both alike; each pair of series gives one ratio.
+// CPU as it does on a station's machine. A second relay waits as the encoder's loop does (poll,
+// then a read that does not block), which parts the kernel's price of one loop for everything
+// from the encoder's own work. Rounds take turns among the three, so that load from elsewhere
+// falls on each alike; each set of series gives one ratio of each kind.
 //   orvane_bench_encode_relay ENCODER [pairs] [rounds per pair]
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -16,6 +18,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +33,10 @@ constexpr int kDefaultPairs = 7;
 constexpr int kDefaultRounds = 300;
 // Longer than the encoder's turn after a frame (its log line, the pipe's reader) takes under load.
 constexpr int kSettleMicros = 2000;
+// What the encoder's loop waits on in this bench: its stop signal, the listener, the console, the
+// signal's timer and the UECP peer; and its usual nearest deadline.
+constexpr std::size_t kEncoderLoopFds = 5;
+constexpr int kEncoderLoopDeadlineMs = 27;
 
 int listening() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -83,12 +90,30 @@ void drain(int fd, int quietMs) {
   }
 }
 
-// The bare relay: one connection in, one out, bytes across as they come.
-[[noreturn]] void relay(int in, int peerPort) {
+// The bare relay: one connection in, one out, bytes across as they come. `waitsAsTheLoopDoes`
+// makes it wait as the encoder's loop does, in poll over as many descriptors with a deadline and
+// then a read that does not block; what that costs is the kernel's price of one loop for all.
+[[noreturn]] void relay(int in, int peerPort, bool waitsAsTheLoopDoes) {
   const int console = acceptWithin(in);
   const int out = connectTo(peerPort);
+  int idle[2][2];
+  if (pipe(idle[0]) != 0 || pipe(idle[1]) != 0) _exit(1);
+  std::array<pollfd, kEncoderLoopFds> fds{{{idle[0][0], POLLIN, 0},
+                                           {in, POLLIN, 0},
+                                           {console, POLLIN, 0},
+                                           {idle[1][0], POLLIN, 0},
+                                           {out, POLLIN, 0}}};
   char chunk[4096];
-  for (ssize_t got; (got = read(console, chunk, sizeof chunk)) > 0;) {
+  for (;;) {
+    ssize_t got = 0;
+    if (waitsAsTheLoopDoes) {
+      if (poll(fds.data(), fds.size(), kEncoderLoopDeadlineMs) < 0) _exit(1);
+      if (fds[2].revents == 0) continue;
+      got = recv(console, chunk, sizeof chunk, MSG_DONTWAIT);
+    } else {
+      got = read(console, chunk, sizeof chunk);
+    }
+    if (got <= 0) break;
     for (ssize_t sent = 0; sent < got;) {
       const ssize_t n = write(out, chunk + sent, static_cast<std::size_t>(got - sent));
       if (n <= 0) _exit(1);
@@ -159,6 +184,28 @@ double at(std::vector<double> values, double share) {
   return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
 }
 
+struct Relay {
+  pid_t pid = -1;
+  int console = -1;
+  int peer = -1;
+};
+
+// One ratio of medians and one of 99th percentiles for each pair of series.
+struct Ratios {
+  std::vector<double> medians, tails;
+  void add(const std::vector<double>& over, const std::vector<double>& under) {
+    medians.push_back(at(over, 0.5) / at(under, 0.5));
+    tails.push_back(at(over, 0.99) / at(under, 0.99));
+  }
+  void print(const char* what, int pairs, int rounds) const {
+    std::printf(
+        "%s, %d pairs of %d: median %.2fx %.2fx %.2fx, p99 %.2fx %.2fx %.2fx "
+        "(min median max)\n",
+        what, pairs, rounds, at(medians, 0), at(medians, 0.5), at(medians, 1), at(tails, 0),
+        at(tails, 0.5), at(tails, 1));
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,46 +230,54 @@ int main(int argc, char** argv) {
   drain(encoderPeer, 200);  // the greeting: the whole state, the mode and the clock
   const int encoderConsole = connectTo(std::atoi(line.substr(line.rfind(':') + 1).c_str()));
 
-  const int relayIn = listening();
-  const pid_t relayPid = fork();
-  if (relayPid == 0) relay(relayIn, portOf(peers));
-  const int relayConsole = connectTo(portOf(relayIn));
-  const int relayPeer = acceptWithin(peers);
-  if (encoderPeer < 0 || encoderConsole < 0 || relayConsole < 0 || relayPeer < 0) return 1;
+  // The bare relay, and the one that waits as the encoder's loop does.
+  std::array<Relay, 2> relays;
+  for (std::size_t r = 0; r < relays.size(); ++r) {
+    const int in = listening();
+    if ((relays[r].pid = fork()) == 0) relay(in, portOf(peers), r == 1);
+    relays[r].console = connectTo(portOf(in));
+    relays[r].peer = acceptWithin(peers);
+    if (relays[r].console < 0 || relays[r].peer < 0) return 1;
+  }
+  if (encoderPeer < 0 || encoderConsole < 0) return 1;
 
-  std::vector<double> medians, tails;
+  std::array<Ratios, 3> ratios;  // encoder / bare, loop relay / bare, encoder / loop relay
   int n = 0;
   for (int pair = 0; pair < pairs; ++pair) {
-    std::vector<double> viaEncoder, viaRelay;
+    std::array<std::vector<double>, 3> times;  // via the encoder, the bare relay, the loop relay
     for (int i = 0; i < rounds; ++i) {
       // The round's number opens the text and is sent as it is: digits need no stuffing.
       const std::string marker = "#" + std::to_string(++n) + " ";
       const std::string batch =
           "TXT0=\"" + marker + "Bom dia, Lisboa! A m\xFAsica n\xE3o p\xE1ra.\"\nENCODE\n";
       // Each leg starts from quiet: what one leaves running (the encoder's log and its reader)
-      // must not fall on the other's time. The first leg changes sides every round.
-      for (int leg = 0; leg < 2; ++leg) {
+      // must not fall on the other's time. The first leg changes every round.
+      for (int leg = 0; leg < 3; ++leg) {
         settle();
-        if ((i + leg) % 2 == 0) {
-          viaEncoder.push_back(round(encoderConsole, encoderPeer, batch, marker));
-        } else {
-          viaRelay.push_back(round(relayConsole, relayPeer, batch, {}));
-        }
+        const int via = (i + leg) % 3;
+        const double took = via == 0
+                                ? round(encoderConsole, encoderPeer, batch, marker)
+                                : round(relays[via - 1].console, relays[via - 1].peer, batch, {});
+        if (took < 0) return 1;
+        times[via].push_back(took);
       }
-      if (viaEncoder.back() < 0 || viaRelay.back() < 0) return 1;
     }
-    medians.push_back(at(viaEncoder, 0.5) / at(viaRelay, 0.5));
-    tails.push_back(at(viaEncoder, 0.99) / at(viaRelay, 0.99));
-    std::printf("pair %d: encoder %.1f us (p99 %.1f), relay %.1f us (p99 %.1f)\n", pair + 1,
-                at(viaEncoder, 0.5), at(viaEncoder, 0.99), at(viaRelay, 0.5), at(viaRelay, 0.99));
+    ratios[0].add(times[0], times[1]);
+    ratios[1].add(times[2], times[1]);
+    ratios[2].add(times[0], times[2]);
+    std::printf(
+        "pair %d: encoder %.1f us (p99 %.1f), relay %.1f us (p99 %.1f), "
+        "loop relay %.1f us (p99 %.1f)\n",
+        pair + 1, at(times[0], 0.5), at(times[0], 0.99), at(times[1], 0.5), at(times[1], 0.99),
+        at(times[2], 0.5), at(times[2], 0.99));
   }
-  std::printf(
-      "ENCODE to the last byte / bare relay, %d pairs of %d: median %.2fx %.2fx %.2fx, "
-      "p99 %.2fx %.2fx %.2fx (min median max)\n",
-      pairs, rounds, at(medians, 0), at(medians, 0.5), at(medians, 1), at(tails, 0), at(tails, 0.5),
-      at(tails, 1));
-  close(relayConsole);
+  ratios[0].print("ENCODE to the last byte / bare relay", pairs, rounds);
+  ratios[1].print("a relay waiting as the loop does / bare relay", pairs, rounds);
+  ratios[2].print("ENCODE to the last byte / a relay waiting as the loop does", pairs, rounds);
+  for (const Relay& r : relays) close(r.console);
   kill(encoder, SIGTERM);
-  for (pid_t child : {encoder, reader, relayPid}) waitpid(child, nullptr, 0);
+  waitpid(encoder, nullptr, 0);
+  waitpid(reader, nullptr, 0);
+  for (const Relay& r : relays) waitpid(r.pid, nullptr, 0);
   return 0;
 }
