@@ -7,14 +7,8 @@
 namespace orvane {
 namespace {
 
-void appendStuffed(std::string& out, std::uint8_t byte) {
-  if (byte >= kUecpEscape) {
-    out.push_back(static_cast<char>(kUecpEscape));
-    out.push_back(static_cast<char>(byte - kUecpEscape));
-  } else {
-    out.push_back(static_cast<char>(byte));
-  }
-}
+// Every byte of the body may need two on the line, and STA and STP come around it.
+constexpr std::size_t kMaxUecpFrameOnLine = 2 * kMaxUecpFrameBody + 2;
 
 }  // namespace
 
@@ -22,7 +16,8 @@ bool appendUecpFrame(std::string& out, const UecpFrame& frame) {
   if (frame.message.size() > kMaxUecpMessage) return false;
   const unsigned address = (frame.address.site & UecpAddress::kMaxSite) << 6 |
                            (frame.address.encoder & UecpAddress::kMaxEncoder);
-  // On the stack: frames are made by the thousand, and the largest is small.
+  // On the stack and appended once: frames are made by the thousand, a command's frame is on its
+  // way to the peers while the command waits, and the largest is small.
   std::array<char, kMaxUecpFrameBody> body;
   std::size_t size = 0;
   body[size++] = static_cast<char>(address >> 8);
@@ -34,9 +29,20 @@ bool appendUecpFrame(std::string& out, const UecpFrame& frame) {
   body[size++] = static_cast<char>(crc >> 8);
   body[size++] = static_cast<char>(crc & 0xFF);
 
-  out.push_back(static_cast<char>(kUecpStart));
-  for (std::size_t i = 0; i < size; ++i) appendStuffed(out, static_cast<std::uint8_t>(body[i]));
-  out.push_back(static_cast<char>(kUecpStop));
+  std::array<char, kMaxUecpFrameOnLine> line;
+  std::size_t length = 0;
+  line[length++] = static_cast<char>(kUecpStart);
+  for (std::size_t i = 0; i < size; ++i) {
+    const auto byte = static_cast<std::uint8_t>(body[i]);
+    if (byte >= kUecpEscape) {
+      line[length++] = static_cast<char>(kUecpEscape);
+      line[length++] = static_cast<char>(byte - kUecpEscape);
+    } else {
+      line[length++] = static_cast<char>(byte);
+    }
+  }
+  line[length++] = static_cast<char>(kUecpStop);
+  out.append(line.data(), length);
   return true;
 }
 
