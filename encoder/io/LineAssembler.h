@@ -36,6 +36,7 @@ class LineAssembler {
 
  private:
   void endLine(std::vector<Piece>& out);
+  void takeRun(std::string_view run, std::vector<Piece>& out);
 
   Ending ending_;
   std::string current_;
