@@ -16,11 +16,17 @@ constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";  // U+FFFD
 std::string utf8FromWindows1252(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  for (const char byte : bytes) {
-    const char32_t codePoint = codePointOfCp1252(static_cast<unsigned char>(byte));
-    const bool control = codePoint >= kFirstC1Control && codePoint <= kLastC1Control;
-    out += control ? std::string(kReplacementUtf8) : utf8FromCp1252(std::string_view(&byte, 1));
+  // Runs without a control go across whole: the air log describes every change this way.
+  std::size_t runStart = 0;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char32_t codePoint = codePointOfCp1252(static_cast<unsigned char>(bytes[i]));
+    if (codePoint >= kFirstC1Control && codePoint <= kLastC1Control) {
+      out += utf8FromCp1252(bytes.substr(runStart, i - runStart));
+      out += kReplacementUtf8;
+      runStart = i + 1;
+    }
   }
+  out += utf8FromCp1252(bytes.substr(runStart));
   return out;
 }
 

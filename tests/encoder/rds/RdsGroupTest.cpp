@@ -38,6 +38,7 @@ TEST(Windows1252, AgreesWithTheConsoleAndMarksWhatItLacks) {
     const bool undefined = b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
     EXPECT_EQ(utf8FromWindows1252(byte), undefined ? "\uFFFD" : utf8FromCp1252(byte)) << b;
   }
+  EXPECT_EQ(utf8FromWindows1252("\x81S\xE3o \x80\x9D\x9D!\x8F"), "\uFFFDSão €\uFFFD\uFFFD!\uFFFD");
   EXPECT_EQ(windows1252FromUtf8("não € “x” a∞b\uFFFD\xC3"), "n\xE3o \x80 \x93x\x94 a?b??");
 }
 
