@@ -20,6 +20,19 @@ except ImportError:
     sys.exit(77)
 
 PATIENCE_S = 10
+# The page shows the name as read back from the groups sent, once the air has carried its four
+# segments, and the text the same way: within a second of the ENCODE.
+PAGE_BUDGET_S = 1.0
+# Marks, in the page's own clock (the machine's wall clock), when the name and text of the ENCODE
+# are both shown.
+SHOWN_MARK = """
+window.shownAt = null;
+const shown = () => document.getElementById("ps").textContent.trim() === "ORVANE" &&
+    (document.getElementById("rt-a").textContent +
+     document.getElementById("rt-b").textContent).includes("Bom dia");
+new MutationObserver(() => { if (window.shownAt === null && shown()) window.shownAt = Date.now(); })
+    .observe(document.body, {subtree: true, childList: true, characterData: true});
+"""
 
 
 def wait_for(what, check, limit=PATIENCE_S):
@@ -78,13 +91,16 @@ def main():
         console = socket.create_connection(("127.0.0.1", console_port))
         console.sendall('PSN="ANTES"\nTXT0="Primeira"\nENCODE\n'.encode("cp1252"))
         wait_for("the first text", lambda: "Primeira" in text("rt-a") + text("rt-b"))
-        sent = time.monotonic()
+        # The page notes the moment it shows the change: polling it through WebDriver would add
+        # three round trips a look, which a loaded machine stretches to hundreds of ms.
+        driver.execute_script(SHOWN_MARK)
+        sent = time.time()
         console.sendall('PSN="ORVANE"\nTXT0="Bom dia"\nENCODE\n'.encode("cp1252"))
-        shown = wait_for("the service name and radiotext of the ENCODE",
-                         lambda: text("ps").strip() == "ORVANE"
-                         and "Bom dia" in text("rt-a") + text("rt-b"))
-        print("ENCODE to page: %.0f ms" % ((shown - sent) * 1000))
-        assert shown - sent < 1.0, "the page took %.2f s" % (shown - sent)
+        wait_for("the service name and radiotext of the ENCODE",
+                 lambda: text("ps").strip() == "ORVANE" and "Bom dia" in text("rt-a") + text("rt-b"))
+        took = driver.execute_script("return window.shownAt") / 1000 - sent
+        print("ENCODE to page: %.0f ms" % (took * 1000))
+        assert took < PAGE_BUDGET_S, "the page took %.2f s" % took
 
         wait_for("the target shown down", lambda: "em baixo" in text("destinos"))
         wait_for("the alarm shown", lambda: "destino UECP" in text("alarmes")
