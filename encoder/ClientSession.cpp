@@ -34,7 +34,7 @@ std::string ClientSession::handleLine(const std::string& line) {
   // Described once the turn has sent the change to the peers, in its place in the log.
   if (auto change = state_.applyUndescribed(std::get<Command>(result))) {
     airChanged_ = true;
-    log_.writeLater([change = std::move(*change)] { return change.describe(); });
+    log_.writeLater([change = std::move(change)] { return change->describe(); });
   }
   return echo_ ? "OK: " + line + "\n" : std::string{};
 }

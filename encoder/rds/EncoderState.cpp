@@ -27,23 +27,25 @@ bool waitsForEncode(Keyword keyword) {
 }  // namespace
 
 std::vector<std::string> EncoderState::apply(const Command& command) {
-  const std::optional<OnAirChange> change = applyUndescribed(command);
+  const std::shared_ptr<const OnAirChange> change = applyUndescribed(command);
   return change ? change->describe() : std::vector<std::string>{};
 }
 
-std::optional<OnAirChange> EncoderState::applyUndescribed(const Command& command) {
+std::shared_ptr<const OnAirChange> EncoderState::applyUndescribed(const Command& command) {
   if (waitsForEncode(command.keyword)) {
     hold(command);
-    return std::nullopt;
+    return nullptr;
   }
-  OnAirState before = onAir_;
+  auto change = std::make_shared<OnAirChange>();
+  change->before = onAir_;
   if (command.keyword == Keyword::Encode) {
     encode();
   } else {
     switchNow(command);
   }
-  if (before == onAir_) return std::nullopt;
-  return OnAirChange{std::move(before), onAir_};
+  if (change->before == onAir_) return nullptr;
+  change->after = onAir_;
+  return change;
 }
 
 std::vector<std::string> EncoderState::replaceOnAir(const OnAirState& next,

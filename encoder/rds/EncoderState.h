@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,8 +27,9 @@ class EncoderState {
   [[nodiscard]] std::vector<std::string> apply(const Command& command);
 
   // As `apply`, but the description is left to the caller, to be made when it holds nothing up;
-  // none when nothing on air changed. A value held for ENCODE costs no copy of the state.
-  [[nodiscard]] std::optional<OnAirChange> applyUndescribed(const Command& command);
+  // none when nothing on air changed. A value held for ENCODE costs no copy of the state; a change
+  // is made in place and shared, so that the log keeps it to the turn's end without moving it.
+  [[nodiscard]] std::shared_ptr<const OnAirChange> applyUndescribed(const Command& command);
 
   // Forgets whatever waits for ENCODE; true when there was something. Used when a client leaves
   // mid-batch, so that the rest of a broken batch cannot go on air with the next client's ENCODE.
