@@ -237,8 +237,11 @@ int main(int argc, char** argv) {
     // Built again after a reload, which may open and close doors and UECP targets.
     const auto loopTasks = [&] {
       std::vector<PollTask*> tasks;
+      // The UECP peers ahead of the signal, so that a command's frame leaves before the signal's
+      // share of the turn; the UECP listener ahead of them, so that what automation changes
+      // reaches the peers in the same turn.
       for (PollTask* task :
-           std::initializer_list<PollTask*>{output.get(), uecpListener.get(), bridge.get()}) {
+           std::initializer_list<PollTask*>{uecpListener.get(), bridge.get(), output.get()}) {
         if (task) tasks.push_back(task);
       }
       for (PollTask* task : doors.tasks()) tasks.push_back(task);

@@ -74,8 +74,12 @@ void AirLog::writeLater(std::function<std::vector<std::string>()> lines) {
   }
 }
 
+// Swapped rather than moved out, so that both keep their room and a turn that puts lines off
+// does not allocate for it: a command's frame goes out in that turn.
 void AirLog::makeLater() {
-  for (const auto& step : std::exchange(later_, {})) step();
+  making_.swap(later_);
+  for (const auto& step : making_) step();
+  making_.clear();
 }
 
 void AirLog::holdBack() {

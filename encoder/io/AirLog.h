@@ -120,6 +120,7 @@ class AirLog : public PollTask {
   bool held_ = false;
   // What a Hold put off, in order; while anything waits here, every line queues behind it.
   std::vector<std::function<void()>> later_;
+  std::vector<std::function<void()>> making_;  // what makeLater is running
 };
 
 }  // namespace orvane

@@ -6,7 +6,10 @@ namespace orvane {
 // of a CRLF ending. The bytes between endings are taken a run at a time: a command is on its way
 // to the air while this runs.
 std::vector<LineAssembler::Piece> LineAssembler::feed(std::string_view bytes) {
+  // A console sends a field and its ENCODE together: room for both at once.
+  constexpr std::size_t kUsualPieces = 2;
   std::vector<Piece> out;
+  out.reserve(kUsualPieces);
   const bool carriageReturnEnds = ending_ == Ending::AnyOfCrLf;
   const auto isEnding = [carriageReturnEnds](char c) {
     return c == '\n' || (c == '\r' && carriageReturnEnds);

@@ -7,9 +7,12 @@ namespace orvane {
 ChangeLedger::ChangeLedger(UnixClock clock) : clock_(std::move(clock)) {}
 
 void ChangeLedger::record(ChangeSource source, std::string_view address) {
+  // Changed in place: a console's address stays the same from one change to the next.
   auto& entry = entries_[static_cast<std::size_t>(source)];
-  const std::uint64_t before = entry ? entry->changes : 0;
-  entry = Entry{clock_(), std::string(address.substr(0, kMaxAddress)), before + 1};
+  if (!entry) entry.emplace();
+  entry->unixMicros = clock_();
+  entry->address.assign(address.substr(0, kMaxAddress));
+  ++entry->changes;
 }
 
 std::optional<std::int64_t> ChangeLedger::lastChangeMicros() const {
