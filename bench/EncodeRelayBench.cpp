@@ -6,7 +6,11 @@
 // then a read that does not block), which parts the kernel's price of one loop for everything
 // from the encoder's own work. Rounds take turns among the three, so that load from elsewhere
 // falls on each alike; each set of series gives one ratio of each kind.
-//   orvane_bench_encode_relay ENCODER [pairs] [rounds per pair]
+// Given a number of code lines, a third relay waits as the loop does and then runs that many
+// 64-byte lines of code, each once, between its read and its write: on a machine whose other
+// processes take the caches, what a command costs beyond the loop is the code it brings back, and
+// the encoder against that relay says how many lines' worth its path is.
+//   orvane_bench_encode_relay ENCODER [pairs] [rounds per pair] [code lines, at most 512]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -23,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -37,6 +42,19 @@ constexpr int kSettleMicros = 2000;
 // signal's timer and the UECP peer; and its usual nearest deadline.
 constexpr std::size_t kEncoderLoopFds = 5;
 constexpr int kEncoderLoopDeadlineMs = 27;
+
+// Code for the third relay: each instance fills one cache line of its own and hands on to the
+// next, so that `lines` of them are `lines` lines of code, run once each.
+constexpr int kMaxCodeLines = 512;
+template <int I>
+[[gnu::noinline, gnu::aligned(64)]] unsigned codeLine(unsigned x, int lines) {
+  x = (x ^ (x >> 7)) * (2u * I + 3u) + I;
+  if constexpr (I + 1 < kMaxCodeLines) {
+    if (I + 1 < lines) return codeLine<I + 1>(x, lines);
+  }
+  return x;
+}
+volatile unsigned codeSink;
 
 int listening() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -93,7 +111,7 @@ void drain(int fd, int quietMs) {
 // The bare relay: one connection in, one out, bytes across as they come. `waitsAsTheLoopDoes`
 // makes it wait as the encoder's loop does, in poll over as many descriptors with a deadline and
 // then a read that does not block; what that costs is the kernel's price of one loop for all.
-[[noreturn]] void relay(int in, int peerPort, bool waitsAsTheLoopDoes) {
+[[noreturn]] void relay(int in, int peerPort, bool waitsAsTheLoopDoes, int codeLines) {
   const int console = acceptWithin(in);
   const int out = connectTo(peerPort);
   int idle[2][2];
@@ -110,6 +128,7 @@ void drain(int fd, int quietMs) {
       if (poll(fds.data(), fds.size(), kEncoderLoopDeadlineMs) < 0) _exit(1);
       if (fds[2].revents == 0) continue;
       got = recv(console, chunk, sizeof chunk, MSG_DONTWAIT);
+      if (codeLines > 0) codeSink = codeLine<0>(static_cast<unsigned>(got), codeLines);
     } else {
       got = read(console, chunk, sizeof chunk);
     }
@@ -210,11 +229,12 @@ struct Ratios {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s ENCODER [pairs] [rounds per pair]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s ENCODER [pairs] [rounds per pair] [code lines]\n", argv[0]);
     return 2;
   }
   const int pairs = argc > 2 ? std::atoi(argv[2]) : kDefaultPairs;
   const int rounds = argc > 3 ? std::atoi(argv[3]) : kDefaultRounds;
+  const int codeLines = argc > 4 ? std::clamp(std::atoi(argv[4]), 0, kMaxCodeLines) : 0;
   signal(SIGPIPE, SIG_IGN);
 
   const int peers = listening();
@@ -230,21 +250,24 @@ int main(int argc, char** argv) {
   drain(encoderPeer, 200);  // the greeting: the whole state, the mode and the clock
   const int encoderConsole = connectTo(std::atoi(line.substr(line.rfind(':') + 1).c_str()));
 
-  // The bare relay, and the one that waits as the encoder's loop does.
-  std::array<Relay, 2> relays;
+  // The bare relay, the one that waits as the encoder's loop does, and the one that runs code too.
+  std::vector<Relay> relays(codeLines > 0 ? 3 : 2);
   for (std::size_t r = 0; r < relays.size(); ++r) {
     const int in = listening();
-    if ((relays[r].pid = fork()) == 0) relay(in, portOf(peers), r == 1);
+    if ((relays[r].pid = fork()) == 0) relay(in, portOf(peers), r >= 1, r == 2 ? codeLines : 0);
     relays[r].console = connectTo(portOf(in));
     relays[r].peer = acceptWithin(peers);
     if (relays[r].console < 0 || relays[r].peer < 0) return 1;
   }
   if (encoderPeer < 0 || encoderConsole < 0) return 1;
 
-  std::array<Ratios, 3> ratios;  // encoder / bare, loop relay / bare, encoder / loop relay
+  // encoder / bare, loop relay / bare, encoder / loop relay, encoder / the relay that runs code
+  std::array<Ratios, 4> ratios;
+  const int legs = 1 + static_cast<int>(relays.size());
   int n = 0;
   for (int pair = 0; pair < pairs; ++pair) {
-    std::array<std::vector<double>, 3> times;  // via the encoder, the bare relay, the loop relay
+    // via the encoder, the bare relay, the loop relay, the one that runs code
+    std::array<std::vector<double>, 4> times;
     for (int i = 0; i < rounds; ++i) {
       // The round's number opens the text and is sent as it is: digits need no stuffing.
       const std::string marker = "#" + std::to_string(++n) + " ";
@@ -252,9 +275,9 @@ int main(int argc, char** argv) {
           "TXT0=\"" + marker + "Bom dia, Lisboa! A m\xFAsica n\xE3o p\xE1ra.\"\nENCODE\n";
       // Each leg starts from quiet: what one leaves running (the encoder's log and its reader)
       // must not fall on the other's time. The first leg changes every round.
-      for (int leg = 0; leg < 3; ++leg) {
+      for (int leg = 0; leg < legs; ++leg) {
         settle();
-        const int via = (i + leg) % 3;
+        const int via = (i + leg) % legs;
         const double took = via == 0
                                 ? round(encoderConsole, encoderPeer, batch, marker)
                                 : round(relays[via - 1].console, relays[via - 1].peer, batch, {});
@@ -265,15 +288,25 @@ int main(int argc, char** argv) {
     ratios[0].add(times[0], times[1]);
     ratios[1].add(times[2], times[1]);
     ratios[2].add(times[0], times[2]);
+    if (codeLines > 0) ratios[3].add(times[0], times[3]);
     std::printf(
         "pair %d: encoder %.1f us (p99 %.1f), relay %.1f us (p99 %.1f), "
         "loop relay %.1f us (p99 %.1f)\n",
         pair + 1, at(times[0], 0.5), at(times[0], 0.99), at(times[1], 0.5), at(times[1], 0.99),
         at(times[2], 0.5), at(times[2], 0.99));
+    if (codeLines > 0) {
+      std::printf("        relay running %d code lines %.1f us (p99 %.1f)\n", codeLines,
+                  at(times[3], 0.5), at(times[3], 0.99));
+    }
   }
   ratios[0].print("ENCODE to the last byte / bare relay", pairs, rounds);
   ratios[1].print("a relay waiting as the loop does / bare relay", pairs, rounds);
   ratios[2].print("ENCODE to the last byte / a relay waiting as the loop does", pairs, rounds);
+  if (codeLines > 0) {
+    const std::string what =
+        "ENCODE to the last byte / a relay running " + std::to_string(codeLines) + " code lines";
+    ratios[3].print(what.c_str(), pairs, rounds);
+  }
   for (const Relay& r : relays) close(r.console);
   kill(encoder, SIGTERM);
   waitpid(encoder, nullptr, 0);

@@ -3,11 +3,11 @@
 # the encoder's log on a pipe that another process reads (bench/EncodeRelayBench.cpp). Two more
 # ratios part that figure: a relay that waits in poll as the encoder's loop does, against the bare
 # one (the kernel's price of one loop), and the encoder against that relay (the encoder's work).
-#   bench/encode-relay.sh [build directory, default build] [pairs] [rounds per pair]
+#   bench/encode-relay.sh [build directory, default build] [pairs] [rounds per pair] [code lines]
 # On a machine that others load, each leg's wake-ups land on an idle or a busy core by chance,
 # and the relay's time alone then moves between 80 and 200 us: ORVANE_BENCH_CPU=0 keeps every
 # process of the bench on that one core, which gives the same ratio run after run.
 set -eu
 build="${1:-build}"
 pin=${ORVANE_BENCH_CPU:+taskset -c $ORVANE_BENCH_CPU}
-exec $pin "$build/bench/orvane_bench_encode_relay" "$build/encoder/orvane-encoder" "${2:-7}" "${3:-1000}"
+exec $pin "$build/bench/orvane_bench_encode_relay" "$build/encoder/orvane-encoder" "${2:-7}" "${3:-1000}" "${4:-0}"
