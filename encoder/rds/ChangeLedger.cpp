@@ -9,7 +9,7 @@ ChangeLedger::ChangeLedger(UnixClock clock) : clock_(std::move(clock)) {}
 void ChangeLedger::record(ChangeSource source, std::string_view address) {
   // Changed in place: a console's address stays the same from one change to the next.
   auto& entry = entries_[static_cast<std::size_t>(source)];
-  if (!entry) entry.emplace();
+  if (!entry) entry = Entry{};
   entry->unixMicros = clock_();
   entry->address.assign(address.substr(0, kMaxAddress));
   ++entry->changes;
