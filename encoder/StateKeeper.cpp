@@ -56,7 +56,7 @@ void settle(KeptAir& kept, RestoredAir& restored, const StateSettings& settings,
 
 AssignedFields everyFieldButIdentification() {
   AssignedFields fields;
-  for (std::size_t f = 0; f < static_cast<std::size_t>(OnAirField::Count); ++f) {
+  for (std::size_t f = 0; f < kOnAirFieldCount; ++f) {
     if (static_cast<OnAirField>(f) != OnAirField::ProgrammeIdentification) {
       fields.set(static_cast<OnAirField>(f));
     }

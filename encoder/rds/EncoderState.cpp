@@ -53,6 +53,8 @@ std::vector<std::string> EncoderState::replaceOnAir(const OnAirState& next,
   const OnAirState before = onAir_;
   onAir_ = next;
   assigned_ |= fields;
+  // A whole state replaced: whatever was derived from any field is made again.
+  for (std::uint64_t& revision : revisions_) ++revision;
   if (fields.has(OnAirField::TrafficFlags) && next.trafficAnnouncement) ++trafficGiven_;
   return describeChanges(before, onAir_);
 }
@@ -91,7 +93,10 @@ void EncoderState::hold(const Command& command) {
 void EncoderState::switchNow(const Command& command) {
   const bool on = command.number != 0;
   OnAirField field{};
-  if (fieldOf(command.keyword, field)) assigned_.set(field);
+  if (fieldOf(command.keyword, field)) {
+    assigned_.set(field);
+    touch(field);
+  }
   switch (command.keyword) {
     case Keyword::Group4A:
       onAir_.clockTimeGroups = on;
@@ -132,6 +137,9 @@ void EncoderState::encode() {
   release(pending_.radiotext[0], onAir_.radiotext[0]);
   release(pending_.radiotext[1], onAir_.radiotext[1]);
   assigned_ |= pending_.fields;
+  for (std::size_t i = 0; i < kOnAirFieldCount; ++i) {
+    if (pending_.fields.has(static_cast<OnAirField>(i))) touch(static_cast<OnAirField>(i));
+  }
   pending_ = {};
 }
 

@@ -46,6 +46,11 @@ class EncoderState {
   // Counts every TA=1 given, also one that changed nothing: a traffic announcement still running
   // is renewed by sending it again.
   [[nodiscard]] std::uint64_t trafficAnnouncementsGiven() const { return trafficGiven_; }
+  // Moves whenever `field` is given a value, whether or not that changed it: whoever derives
+  // something from a field need derive it again only when this moved.
+  [[nodiscard]] std::uint64_t revision(OnAirField field) const {
+    return revisions_[static_cast<std::size_t>(field)];
+  }
 
  private:
   struct Pending {
@@ -59,11 +64,13 @@ class EncoderState {
   void hold(const Command& command);
   void switchNow(const Command& command);
   void encode();
+  void touch(OnAirField field) { ++revisions_[static_cast<std::size_t>(field)]; }
 
   OnAirState onAir_;
   Pending pending_;
   AssignedFields assigned_;
   std::uint64_t trafficGiven_ = 0;
+  std::array<std::uint64_t, kOnAirFieldCount> revisions_{};
 };
 
 }  // namespace orvane

@@ -23,6 +23,8 @@ enum class OnAirField : std::size_t {
   Count
 };
 
+inline constexpr std::size_t kOnAirFieldCount = static_cast<std::size_t>(OnAirField::Count);
+
 // Which fields someone has given a value since the start, whether or not that changed what was on
 // air: a peer must be told an operator's TA=00 even when TA was already off here.
 class AssignedFields {
@@ -37,7 +39,7 @@ class AssignedFields {
   }
 
  private:
-  std::bitset<static_cast<std::size_t>(OnAirField::Count)> bits_;
+  std::bitset<kOnAirFieldCount> bits_;
 };
 
 // The field a console command gives a value to; none for ENCODE.

@@ -16,6 +16,7 @@ constexpr int kMinutesPerHalfHour = 30;
 constexpr int kCentisecondMicros = 10'000;
 // How often a finishing bridge looks whether the peers have taken the last bytes: no event says.
 constexpr int kFinishPollMs = 20;
+constexpr auto kServiceName = static_cast<std::size_t>(OnAirField::ServiceName);
 
 }  // namespace
 
@@ -81,7 +82,7 @@ bool UecpBridge::service(std::span<const pollfd> polled) {
     for (UecpTarget& target : targets_) target.setClockDue();
   }
   hour_ = hour;
-  wanted_ = wanted(now, unixNow);
+  refreshWanted(now, unixNow);
   for (std::size_t i = 0; i < targets_.size(); ++i) {
     targets_[i].service(i < polled.size() ? polled[i].revents : 0, wanted_, now);
   }
@@ -97,13 +98,30 @@ std::vector<std::string> UecpBridge::lagging() const {
 }
 
 // The name's frames are timed on the monotonic clock, so that a clock put back cannot hold one.
-UecpSnapshot UecpBridge::wanted(std::int64_t monotonicMicros, std::int64_t unixMicros) {
+void UecpBridge::refreshWanted(std::int64_t monotonicMicros, std::int64_t unixMicros) {
   const OnAirState& onAir = state_.onAir();
-  return uecpSnapshot(
-      onAir, state_.assigned(),
-      serviceName_.frameAt(serviceNameShown(onAir), onAir.timeInServiceName, monotonicMicros,
-                           unixMicros, frameHoldMicros(onAir.scrollSpeed)),
-      texts_);
+  // The frame is asked for only when it may have moved: a name given, or its time come.
+  const std::optional<std::int64_t> due = serviceName_.nextChange(onAir.timeInServiceName);
+  bool frameMoved = false;
+  if (madeFrom_[kServiceName] != state_.revision(OnAirField::ServiceName) ||
+      (due && monotonicMicros >= *due)) {
+    std::string frame =
+        serviceName_.frameAt(serviceNameShown(onAir), onAir.timeInServiceName, monotonicMicros,
+                             unixMicros, frameHoldMicros(onAir.scrollSpeed));
+    frameMoved = frame != frame_;
+    if (frameMoved) frame_ = std::move(frame);
+  }
+  for (std::size_t i = 0; i < kOnAirFieldCount; ++i) {
+    const auto field = static_cast<OnAirField>(i);
+    const std::uint64_t revision = state_.revision(field);
+    if (madeFrom_[i] == revision && !(field == OnAirField::ServiceName && frameMoved)) continue;
+    madeFrom_[i] = revision;
+    std::vector<std::string> elements;
+    if (state_.assigned().has(field)) elements = uecpElements(field, onAir, frame_, texts_);
+    if (elements == wanted_.elements[i]) continue;
+    wanted_.elements[i] = std::move(elements);
+    ++wanted_.revisions[i];
+  }
 }
 
 UecpClock UecpBridge::clockAt(std::int64_t unixMicros) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -47,7 +48,7 @@ class UecpBridge : public PollTask {
   [[nodiscard]] std::vector<std::string> lagging() const;
 
  private:
-  UecpSnapshot wanted(std::int64_t monotonicMicros, std::int64_t unixMicros);
+  void refreshWanted(std::int64_t monotonicMicros, std::int64_t unixMicros);
   [[nodiscard]] UecpClock clockAt(std::int64_t unixMicros) const;
 
   const EncoderState& state_;
@@ -55,7 +56,12 @@ class UecpBridge : public PollTask {
   const UecpTextMemory* texts_;
   TimedServiceName serviceName_;
   std::vector<UecpTarget> targets_;
-  UecpSnapshot wanted_;
+  // What the peers should hold, and the state's count for each field it was made from: a field's
+  // elements are made again only when that count or the name's frame moved. A client's text is
+  // remembered in the same turn as the change that put it on air, so it needs no count of its own.
+  UecpWanted wanted_;
+  std::array<std::optional<std::uint64_t>, kOnAirFieldCount> madeFrom_;
+  std::string frame_;
   std::optional<std::int64_t> hour_;  // the UTC hour the clocks were last set in
   std::optional<std::int64_t> finishBy_;
 };

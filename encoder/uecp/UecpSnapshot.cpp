@@ -1,7 +1,6 @@
 #include "UecpSnapshot.h"
 
 #include <algorithm>
-#include <functional>
 
 #include "GroupBuilder.h"
 #include "RdsCharset.h"
@@ -16,25 +15,30 @@ constexpr int kGroupsPerMessage = 24;
 constexpr int kMinTransmissions = 2;
 constexpr int kMaxTransmissions = 15;
 
-using Translate = std::function<std::string(std::string_view)>;  // Windows-1252 to the RDS set
+std::string toRds(const UecpTextMemory* texts, std::string_view windows1252) {
+  return texts != nullptr ? texts->rdsText(windows1252) : rdsText(windows1252);
+}
 
 // The two lines as a buffer of two messages that the peer sends in turn, the first replacing
 // whatever it held; an empty line is left out, as the software encoder skips it.
-std::vector<std::string> radiotext(const OnAirState& state, const Translate& toRds) {
+std::vector<std::string> radiotext(const OnAirState& state, const UecpTextMemory* texts) {
   std::vector<std::string> elements;
   for (const std::string& line : state.radiotext) {
     if (line.empty()) continue;
     UecpRadiotextSetting setting;
     setting.append = !elements.empty();
     setting.transmissions = uecpTransmissionsFor(line.size());
-    elements.push_back(uecpRadiotext(toRds(line), setting));
+    elements.push_back(uecpRadiotext(toRds(texts, line), setting));
   }
   if (elements.empty()) elements.push_back(uecpRadiotextClear());
   return elements;
 }
 
-std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
-                                     const std::string& serviceNameFrame, const Translate& toRds) {
+}  // namespace
+
+std::vector<std::string> uecpElements(OnAirField field, const OnAirState& state,
+                                      const std::string& serviceNameFrame,
+                                      const UecpTextMemory* texts) {
   switch (field) {
     case OnAirField::ProgrammeIdentification:
       if (!state.programmeIdentification) return {};
@@ -42,9 +46,9 @@ std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
     case OnAirField::ProgrammeType:
       return {uecpProgrammeType(state.programmeType)};
     case OnAirField::ServiceName:
-      return {uecpServiceName(toRds(serviceNameFrame))};
+      return {uecpServiceName(toRds(texts, serviceNameFrame))};
     case OnAirField::Radiotext:
-      return radiotext(state, toRds);
+      return radiotext(state, texts);
     case OnAirField::ProgrammeItem:
       // Day 0 (a number of 0): no programme item.
       return {uecpProgrammeItem(
@@ -67,17 +71,12 @@ std::vector<std::string> elementsFor(OnAirField field, const OnAirState& state,
   return {};
 }
 
-}  // namespace
-
 UecpSnapshot uecpSnapshot(const OnAirState& state, const AssignedFields& assigned,
                           const std::string& serviceNameFrame, const UecpTextMemory* texts) {
-  const Translate toRds = [texts](std::string_view text) {
-    return texts != nullptr ? texts->rdsText(text) : rdsText(text);
-  };
   UecpSnapshot snapshot;
   for (std::size_t i = 0; i < snapshot.size(); ++i) {
     const auto field = static_cast<OnAirField>(i);
-    if (assigned.has(field)) snapshot[i] = elementsFor(field, state, serviceNameFrame, toRds);
+    if (assigned.has(field)) snapshot[i] = uecpElements(field, state, serviceNameFrame, texts);
   }
   return snapshot;
 }

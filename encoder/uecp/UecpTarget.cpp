@@ -55,7 +55,7 @@ std::optional<std::int64_t> UecpTarget::deadline() const {
   return std::nullopt;
 }
 
-void UecpTarget::service(short revents, const UecpSnapshot& wanted, std::int64_t now) {
+void UecpTarget::service(short revents, const UecpWanted& wanted, std::int64_t now) {
   if (status_ == Status::Down && now >= retryAt_) connect(now);
   if (status_ == Status::LookingUp) lookedUp(now);
   if (status_ == Status::Connecting) {
@@ -79,9 +79,11 @@ void UecpTarget::service(short revents, const UecpSnapshot& wanted, std::int64_t
   if (waiting_ && now - lastProgress_ >= kStallMicros) fail("não recebe o que lhe é enviado", now);
 }
 
-bool UecpTarget::holds(const UecpSnapshot& wanted) const {
-  return status_ == Status::Up && unsent_.empty() && !clockDue_ && sent_ == wanted &&
-         bytesInFlight(link_.get()) == 0;
+bool UecpTarget::holds(const UecpWanted& wanted) const {
+  for (std::size_t i = 0; i < kOnAirFieldCount; ++i) {
+    if (!wanted.elements[i].empty() && wanted.revisions[i] != sent_[i]) return false;
+  }
+  return status_ == Status::Up && unsent_.empty() && !clockDue_ && bytesInFlight(link_.get()) == 0;
 }
 
 void UecpTarget::connect(std::int64_t now) {
@@ -228,15 +230,15 @@ void UecpTarget::logRefusal(const UecpFrame& frame, std::string_view element) {
 
 // The peer is asked to answer every frame, so that a refusal can be logged; then its clock, then
 // every field that differs from what it was sent.
-void UecpTarget::fill(const UecpSnapshot& wanted) {
+void UecpTarget::fill(const UecpWanted& wanted) {
   if (!modeSent_) add(uecpCommunicationMode(UecpMode::AnswerEveryFrame));
   modeSent_ = true;
   if (clockDue_) add(uecpClockSet(clock_()));
   clockDue_ = false;
-  for (std::size_t i = 0; i < wanted.size(); ++i) {
-    if (wanted[i].empty() || wanted[i] == sent_[i]) continue;
-    for (const std::string& element : wanted[i]) add(element);
-    sent_[i] = wanted[i];
+  for (std::size_t i = 0; i < kOnAirFieldCount; ++i) {
+    if (wanted.elements[i].empty() || wanted.revisions[i] == sent_[i]) continue;
+    for (const std::string& element : wanted.elements[i]) add(element);
+    sent_[i] = wanted.revisions[i];
   }
 }
 
@@ -250,7 +252,7 @@ void UecpTarget::add(const std::string& element) {
 
 // Whatever the link takes, the latest state follows at once: a flush that empties the buffer
 // fills it again, since no event will come to say that the link has room.
-void UecpTarget::send(const UecpSnapshot& wanted, std::int64_t now) {
+void UecpTarget::send(const UecpWanted& wanted, std::int64_t now) {
   while (status_ == Status::Up) {
     if (unsent_.empty()) fill(wanted);
     if (unsent_.empty()) return;

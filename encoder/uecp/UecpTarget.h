@@ -47,13 +47,13 @@ class UecpTarget {
   [[nodiscard]] std::optional<std::int64_t> deadline() const;
 
   // One turn: makes the link, reads the peer's answers, sends what it lacks of `wanted`.
-  void service(short revents, const UecpSnapshot& wanted, std::int64_t now);
+  void service(short revents, const UecpWanted& wanted, std::int64_t now);
 
   // The peer's clock is to be set again at the next chance.
   void setClockDue() { clockDue_ = true; }
 
   // True once the peer has taken everything of `wanted`, down to the last byte.
-  [[nodiscard]] bool holds(const UecpSnapshot& wanted) const;
+  [[nodiscard]] bool holds(const UecpWanted& wanted) const;
 
   [[nodiscard]] const std::string& name() const { return setting_.name; }
   [[nodiscard]] const UecpTargetSetting& setting() const { return setting_; }
@@ -81,9 +81,9 @@ class UecpTarget {
   void readAnswers(std::int64_t now);
   void readAnswer(const UecpFrame& frame);
   void logRefusal(const UecpFrame& frame, std::string_view element);
-  void fill(const UecpSnapshot& wanted);
+  void fill(const UecpWanted& wanted);
   void add(const std::string& element);
-  void send(const UecpSnapshot& wanted, std::int64_t now);
+  void send(const UecpWanted& wanted, std::int64_t now);
   void flush(std::int64_t now);
   void watchProgress(std::int64_t now);
 
@@ -113,7 +113,8 @@ class UecpTarget {
   std::uint64_t connections_ = 0;
   bool confirmed_ = false;  // the peer is known to be there: it answered, or the link says so
 
-  UecpSnapshot sent_;  // what the peer has been sent since the link was made
+  // Which of the wanted counts the peer has been sent since the link was made; 0: nothing.
+  std::array<std::uint64_t, kOnAirFieldCount> sent_{};
   bool clockDue_ = true;
   bool modeSent_ = false;
   std::string unsent_;

@@ -444,6 +444,24 @@ TEST(UecpBridge, AClockPutBackDoesNotHoldTheNameOnPeers) {
   EXPECT_TRUE(rig.run({&peer}, [&] { return peer.view.serviceName == "ORVANE  "; }));
 }
 
+// What a door or a UECP client puts on air replaces the state whole, not a command at a time;
+// it reaches the peers as a console's ENCODE does.
+TEST(UecpBridge, WhatAnotherDoorPutsOnAirReachesThePeersToo) {
+  BridgeRig rig;
+  LoopbackPeer peer;
+  peer.start();
+  rig.add(peer, 0);
+  ASSERT_TRUE(rig.run({&peer}, [&] { return peer.view.serviceName == "RÁDIO   "; }));
+  OnAirState next = rig.state.onAir();
+  next.programmeType = 10;
+  next.music = false;
+  AssignedFields fields;
+  fields.set(OnAirField::ProgrammeType);
+  fields.set(OnAirField::Music);
+  (void)rig.state.replaceOnAir(next, fields);
+  EXPECT_TRUE(rig.run({&peer}, [&] { return peer.view.pty == 10 && peer.view.music == 0; }));
+}
+
 // A serial line is a target like any other: a pseudo-terminal stands in for the encoder's port.
 TEST(UecpBridge, ASerialLineGetsTheStateToo) {
   BridgeRig rig;
