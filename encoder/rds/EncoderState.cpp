@@ -24,6 +24,25 @@ bool waitsForEncode(Keyword keyword) {
   }
 }
 
+// The values a console's command can change, alone: the rest of the air (the doors' texts, the
+// tags, the other networks) is left at its start values on both sides of a change, where it
+// compares equal and is not described. Copying the whole air twice stood between an ENCODE and
+// its UECP frame.
+void copyConsoleValues(const OnAirState& from, OnAirState& to) {
+  to.programmeType = from.programmeType;
+  to.programmeServiceName = from.programmeServiceName;
+  to.scrollingServiceName = from.scrollingServiceName;
+  to.radiotext = from.radiotext;
+  to.programmeItemTime = from.programmeItemTime;
+  to.clockTimeGroups = from.clockTimeGroups;
+  to.programmeItemGroups = from.programmeItemGroups;
+  to.decoderIdentification = from.decoderIdentification;
+  to.timeInServiceName = from.timeInServiceName;
+  to.trafficAnnouncement = from.trafficAnnouncement;
+  to.trafficProgramme = from.trafficProgramme;
+  to.music = from.music;
+}
+
 }  // namespace
 
 std::vector<std::string> EncoderState::apply(const Command& command) {
@@ -37,14 +56,14 @@ std::shared_ptr<const OnAirChange> EncoderState::applyUndescribed(const Command&
     return nullptr;
   }
   auto change = std::make_shared<OnAirChange>();
-  change->before = onAir_;
+  copyConsoleValues(onAir_, change->before);
   if (command.keyword == Keyword::Encode) {
     encode();
   } else {
     switchNow(command);
   }
-  if (change->before == onAir_) return nullptr;
-  change->after = onAir_;
+  copyConsoleValues(onAir_, change->after);
+  if (change->before == change->after) return nullptr;
   return change;
 }
 
