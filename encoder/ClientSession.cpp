@@ -10,22 +10,22 @@ ClientSession::ClientSession(EncoderState& state, AirLog& log, bool echo)
 
 std::string ClientSession::receive(std::string_view bytes) {
   std::string replies;
-  for (const auto& piece : assembler_.feed(bytes)) {
-    if (piece.kind == LineAssembler::Piece::Kind::Overlong) {
+  assembler_.feed(bytes, [this, &replies](LineAssembler::Piece::Kind kind, std::string_view line) {
+    if (kind == LineAssembler::Piece::Kind::Overlong) {
       const Refusal overlong{Refusal::Kind::InvalidValue,
                              "linha com mais de " + std::to_string(LineAssembler::kMaxLineLength) +
                                  " bytes, ignorada"};
       replies += windows1252FromUtf8(consoleRefusal(overlong)) + "\n";
     } else {
-      replies += handleLine(piece.text);
+      replies += handleLine(line);
     }
-  }
+  });
   return replies;
 }
 
 // An empty line carries no command and gets no reply: it is what a person testing by hand sends
 // by pressing Enter once too often.
-std::string ClientSession::handleLine(const std::string& line) {
+std::string ClientSession::handleLine(std::string_view line) {
   if (line.empty()) return {};
   const ParseResult result = parseCommand(line);
   if (const auto* refusal = std::get_if<Refusal>(&result)) {
@@ -36,7 +36,7 @@ std::string ClientSession::handleLine(const std::string& line) {
     airChanged_ = true;
     log_.writeLater([change = std::move(change)] { return change->describe(); });
   }
-  return echo_ ? "OK: " + line + "\n" : std::string{};
+  return echo_ ? "OK: " + std::string(line) + "\n" : std::string{};
 }
 
 }  // namespace orvane

@@ -29,7 +29,7 @@ class ClientSession {
   [[nodiscard]] bool midLine() const { return assembler_.midLine(); }
 
  private:
-  std::string handleLine(const std::string& line);
+  std::string handleLine(std::string_view line);
 
   LineAssembler assembler_;
   EncoderState& state_;

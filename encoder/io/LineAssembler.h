@@ -31,17 +31,77 @@ class LineAssembler {
   // Takes the next bytes as they came off the socket and returns what they completed, in order.
   [[nodiscard]] std::vector<Piece> feed(std::string_view bytes);
 
+  // As above, but hands each piece to `take(Piece::Kind, std::string_view line)` as it is
+  // completed; the line's bytes last until `take` returns. A line that came whole in one read
+  // is handed over where it lies, with no copy: a command is on its way to the air while this
+  // runs.
+  template <class Take>
+  void feed(std::string_view bytes, Take&& take);
+
   // True while part of a line is waiting for its ending.
   [[nodiscard]] bool midLine() const { return !current_.empty() || discarding_; }
 
  private:
-  void endLine(std::vector<Piece>& out);
-  void takeRun(std::string_view run, std::vector<Piece>& out);
+  [[nodiscard]] bool isEnding(char c) const {
+    return c == '\n' || (c == '\r' && ending_ == Ending::AnyOfCrLf);
+  }
+  template <class Take>
+  static void takeLine(std::string_view line, Take& take);
 
   Ending ending_;
   std::string current_;
   bool discarding_ = false;
   bool afterCarriageReturn_ = false;  // a line feed now only completes the CR LF ending
 };
+
+// One byte of room beyond the bound holds the carriage return that may still turn out to be part
+// of a CRLF ending. Part of a line is kept up to the bound and one byte more, after which the
+// line is reported once and the rest of it thrown away.
+template <class Take>
+void LineAssembler::feed(std::string_view bytes, Take&& take) {
+  for (std::size_t at = 0; at < bytes.size();) {
+    const char c = bytes[at];
+    const bool lineFeedOfCrLf = c == '\n' && afterCarriageReturn_;
+    afterCarriageReturn_ = false;
+    if (lineFeedOfCrLf) {
+      ++at;
+      continue;
+    }
+    if (isEnding(c)) {
+      afterCarriageReturn_ = c == '\r';
+      if (!discarding_) takeLine(current_, take);
+      discarding_ = false;
+      current_.clear();
+      ++at;
+      continue;
+    }
+    std::size_t runEnd = at + 1;
+    while (runEnd < bytes.size() && !isEnding(bytes[runEnd])) ++runEnd;
+    const std::string_view run = bytes.substr(at, runEnd - at);
+    at = runEnd;
+    if (discarding_) continue;
+    if (current_.empty() && runEnd < bytes.size()) {
+      afterCarriageReturn_ = bytes[runEnd] == '\r';
+      ++at;
+      takeLine(run, take);
+    } else if (current_.size() + run.size() <= kMaxLineLength + 1) {
+      current_.append(run);
+    } else {
+      current_.clear();
+      discarding_ = true;
+      take(Piece::Kind::Overlong, std::string_view{});
+    }
+  }
+}
+
+template <class Take>
+void LineAssembler::takeLine(std::string_view line, Take& take) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (line.size() > kMaxLineLength) {
+    take(Piece::Kind::Overlong, std::string_view{});
+  } else {
+    take(Piece::Kind::Line, line);
+  }
+}
 
 }  // namespace orvane
