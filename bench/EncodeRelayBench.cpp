@@ -4,9 +4,11 @@
 // another process reads, as the journal does under systemd, so that its reader competes for the
 // CPU as it does on a station's machine. A second relay waits as the encoder's loop does (poll,
 // then a read that does not block), which parts the kernel's price of one loop for everything
-// from the encoder's own work. Rounds take turns among the three, so that load from elsewhere
-// falls on each alike; each set of series gives one ratio of each kind.
-// Given a number of code lines, a third relay waits as the loop does and then runs that many
+// from the encoder's own work. A third relay waits so too and writes a log line after each
+// forward into a pipe that a process of its own reads: what the log and its reader cost on their
+// own. Rounds take turns among them all, so that load from elsewhere falls on each alike; each set
+// of series gives one ratio of each kind.
+// Given a number of code lines, a fourth relay waits as the loop does and then runs that many
 // 64-byte lines of code, each once, between its read and its write: on a machine whose other
 // processes take the caches, what a command costs beyond the loop is the code it brings back, and
 // the encoder against that relay says how many lines' worth its path is.
@@ -27,7 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -55,6 +57,10 @@ template <int I>
   return x;
 }
 volatile unsigned codeSink;
+
+// As long as the line the encoder logs for each round's change.
+constexpr std::string_view kLogLine =
+    "2026-12-08 14:02:19  RTXT1 \"#1 Bom dia, Lisboa! A mÃºsica nÃ£o pÃ¡ra.\"\n";
 
 int listening() {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -108,10 +114,26 @@ void drain(int fd, int quietMs) {
   }
 }
 
+// A pipe whose other end a process of its own reads, as the journal reads a service's output;
+// returns the end to write to.
+int pipeWithReader(pid_t& reader) {
+  int log[2];
+  if (pipe(log) != 0) return -1;
+  if ((reader = fork()) == 0) {
+    close(log[1]);
+    drain(log[0], -1);
+    _exit(0);
+  }
+  close(log[0]);
+  return log[1];
+}
+
 // The bare relay: one connection in, one out, bytes across as they come. `waitsAsTheLoopDoes`
 // makes it wait as the encoder's loop does, in poll over as many descriptors with a deadline and
 // then a read that does not block; what that costs is the kernel's price of one loop for all.
-[[noreturn]] void relay(int in, int peerPort, bool waitsAsTheLoopDoes, int codeLines) {
+// Given a `log`, it writes a line there after each forward, as long as the encoder's line about a
+// new radiotext, for a reader of its own.
+[[noreturn]] void relay(int in, int peerPort, bool waitsAsTheLoopDoes, int codeLines, int log) {
   const int console = acceptWithin(in);
   const int out = connectTo(peerPort);
   int idle[2][2];
@@ -138,6 +160,7 @@ void drain(int fd, int quietMs) {
       if (n <= 0) _exit(1);
       sent += n;
     }
+    if (log >= 0 && write(log, kLogLine.data(), kLogLine.size()) < 0) _exit(1);
   }
   _exit(0);
 }
@@ -250,24 +273,31 @@ int main(int argc, char** argv) {
   drain(encoderPeer, 200);  // the greeting: the whole state, the mode and the clock
   const int encoderConsole = connectTo(std::atoi(line.substr(line.rfind(':') + 1).c_str()));
 
-  // The bare relay, the one that waits as the encoder's loop does, and the one that runs code too.
-  std::vector<Relay> relays(codeLines > 0 ? 3 : 2);
+  // The bare relay, the one that waits as the encoder's loop does, the one that logs too, and the
+  // one that runs code.
+  std::vector<Relay> relays(codeLines > 0 ? 4 : 3);
+  pid_t relayReader = -1;
+  const int relayLog = pipeWithReader(relayReader);
+  if (relayLog < 0) return 1;
   for (std::size_t r = 0; r < relays.size(); ++r) {
     const int in = listening();
-    if ((relays[r].pid = fork()) == 0) relay(in, portOf(peers), r >= 1, r == 2 ? codeLines : 0);
+    if ((relays[r].pid = fork()) == 0) {
+      relay(in, portOf(peers), r >= 1, r == 3 ? codeLines : 0, r == 2 ? relayLog : -1);
+    }
     relays[r].console = connectTo(portOf(in));
     relays[r].peer = acceptWithin(peers);
     if (relays[r].console < 0 || relays[r].peer < 0) return 1;
   }
   if (encoderPeer < 0 || encoderConsole < 0) return 1;
 
-  // encoder / bare, loop relay / bare, encoder / loop relay, encoder / the relay that runs code
-  std::array<Ratios, 4> ratios;
+  // encoder / bare, loop relay / bare, encoder / loop relay, encoder / the relay that runs code,
+  // logging relay / loop relay, encoder / logging relay
+  std::array<Ratios, 6> ratios;
   const int legs = 1 + static_cast<int>(relays.size());
   int n = 0;
   for (int pair = 0; pair < pairs; ++pair) {
-    // via the encoder, the bare relay, the loop relay, the one that runs code
-    std::array<std::vector<double>, 4> times;
+    // via the encoder, the bare relay, the loop relay, the logging one, the one that runs code
+    std::array<std::vector<double>, 5> times;
     for (int i = 0; i < rounds; ++i) {
       // The round's number opens the text and is sent as it is: digits need no stuffing.
       const std::string marker = "#" + std::to_string(++n) + " ";
@@ -288,29 +318,35 @@ int main(int argc, char** argv) {
     ratios[0].add(times[0], times[1]);
     ratios[1].add(times[2], times[1]);
     ratios[2].add(times[0], times[2]);
-    if (codeLines > 0) ratios[3].add(times[0], times[3]);
+    if (codeLines > 0) ratios[3].add(times[0], times[4]);
+    ratios[4].add(times[3], times[2]);
+    ratios[5].add(times[0], times[3]);
     std::printf(
         "pair %d: encoder %.1f us (p99 %.1f), relay %.1f us (p99 %.1f), "
-        "loop relay %.1f us (p99 %.1f)\n",
+        "loop relay %.1f us (p99 %.1f), logging relay %.1f us (p99 %.1f)\n",
         pair + 1, at(times[0], 0.5), at(times[0], 0.99), at(times[1], 0.5), at(times[1], 0.99),
-        at(times[2], 0.5), at(times[2], 0.99));
+        at(times[2], 0.5), at(times[2], 0.99), at(times[3], 0.5), at(times[3], 0.99));
     if (codeLines > 0) {
       std::printf("        relay running %d code lines %.1f us (p99 %.1f)\n", codeLines,
-                  at(times[3], 0.5), at(times[3], 0.99));
+                  at(times[4], 0.5), at(times[4], 0.99));
     }
   }
   ratios[0].print("ENCODE to the last byte / bare relay", pairs, rounds);
   ratios[1].print("a relay waiting as the loop does / bare relay", pairs, rounds);
   ratios[2].print("ENCODE to the last byte / a relay waiting as the loop does", pairs, rounds);
+  ratios[4].print("a relay that also logs / a relay waiting as the loop does", pairs, rounds);
+  ratios[5].print("ENCODE to the last byte / a relay that also logs", pairs, rounds);
   if (codeLines > 0) {
     const std::string what =
         "ENCODE to the last byte / a relay running " + std::to_string(codeLines) + " code lines";
     ratios[3].print(what.c_str(), pairs, rounds);
   }
   for (const Relay& r : relays) close(r.console);
+  close(relayLog);
   kill(encoder, SIGTERM);
   waitpid(encoder, nullptr, 0);
   waitpid(reader, nullptr, 0);
   for (const Relay& r : relays) waitpid(r.pid, nullptr, 0);
+  waitpid(relayReader, nullptr, 0);
   return 0;
 }

@@ -2,7 +2,8 @@
 # ENCODE to the last byte of its UECP frame at a peer, as a ratio to a bare two-hop relay, with
 # the encoder's log on a pipe that another process reads (bench/EncodeRelayBench.cpp). Two more
 # ratios part that figure: a relay that waits in poll as the encoder's loop does, against the bare
-# one (the kernel's price of one loop), and the encoder against that relay (the encoder's work).
+# one (the kernel's price of one loop), and the encoder against that relay (the encoder's work);
+# two more a relay that also logs each forward to a pipe with a reader (the log's own price).
 #   bench/encode-relay.sh [build directory, default build] [pairs] [rounds per pair] [code lines]
 # On a machine that others load, each leg's wake-ups land on an idle or a busy core by chance,
 # and the relay's time alone then moves between 80 and 200 us: ORVANE_BENCH_CPU=0 keeps every
