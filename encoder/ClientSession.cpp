@@ -8,7 +8,7 @@ namespace orvane {
 ClientSession::ClientSession(EncoderState& state, AirLog& log, bool echo)
     : state_(state), log_(log), echo_(echo) {}
 
-std::string ClientSession::receive(std::string_view bytes) {
+[[gnu::hot]] std::string ClientSession::receive(std::string_view bytes) {
   std::string replies;
   assembler_.feed(bytes, [this, &replies](LineAssembler::Piece::Kind kind, std::string_view line) {
     if (kind == LineAssembler::Piece::Kind::Overlong) {
@@ -25,7 +25,7 @@ std::string ClientSession::receive(std::string_view bytes) {
 
 // An empty line carries no command and gets no reply: it is what a person testing by hand sends
 // by pressing Enter once too often.
-std::string ClientSession::handleLine(std::string_view line) {
+[[gnu::hot]] std::string ClientSession::handleLine(std::string_view line) {
   if (line.empty()) return {};
   const ParseResult result = parseCommand(line);
   if (const auto* refusal = std::get_if<Refusal>(&result)) {

@@ -55,7 +55,9 @@ void EncoderServer::replaceTasks(std::vector<PollTask*> tasks) {
 // once reconnects finds its old place already free. The tasks take their turns after the console,
 // and never more than short ones, so that they cannot hold a command's reply back for long. The
 // log's lines of a turn go out at its end, after the replies and the frames to UECP peers.
-bool EncoderServer::run() {
+// What a command runs through up to its UECP frame is marked hot, to lie on few pages of code
+// (docs/encoder.md, "Decisions"): a function added to that way should be marked too.
+[[gnu::hot]] bool EncoderServer::run() {
   for (;;) {
     if (nextTasks_) {
       tasks_ = std::move(*nextTasks_);
@@ -99,7 +101,7 @@ int EncoderServer::addTaskWaits(std::vector<pollfd>& fds, int timeoutMs) {
   return timeoutMs;
 }
 
-bool EncoderServer::serviceTasks(const std::vector<pollfd>& fds) {
+[[gnu::hot]] bool EncoderServer::serviceTasks(const std::vector<pollfd>& fds) {
   std::size_t first = kLoopFds;
   // Replaced tasks may be gone already.
   for (std::size_t i = 0; i < tasks_.size() && !nextTasks_; ++i) {
@@ -154,7 +156,7 @@ void EncoderServer::refuseBusy(FileDescriptor socket) {
   }
 }
 
-void EncoderServer::serveClient(short events) {
+[[gnu::hot]] void EncoderServer::serveClient(short events) {
   if (!client_->inputEnded && (events & (POLLIN | POLLHUP | POLLERR)) != 0) readFromClient();
   if (client_ && !client_->unsent.empty() && (events & POLLOUT) != 0) flushToClient();
   if (client_ && client_->inputEnded && (events & (POLLHUP | POLLERR)) != 0) {
@@ -162,7 +164,7 @@ void EncoderServer::serveClient(short events) {
   }
 }
 
-void EncoderServer::readFromClient() {
+[[gnu::hot]] void EncoderServer::readFromClient() {
   std::array<char, kReadChunk> buffer;
   const ssize_t got = recv(client_->socket.get(), buffer.data(), buffer.size(), MSG_DONTWAIT);
   if (got < 0 && wouldBlock()) return;
@@ -181,7 +183,7 @@ void EncoderServer::readFromClient() {
   }
 }
 
-void EncoderServer::flushToClient() {
+[[gnu::hot]] void EncoderServer::flushToClient() {
   while (!client_->unsent.empty()) {
     const ssize_t sent =
         send(client_->socket.get(), client_->unsent.data(), client_->unsent.size(), kSendFlags);

@@ -66,7 +66,7 @@ void AirLog::write(const std::vector<std::string>& lines) {
   }
 }
 
-void AirLog::writeLater(std::function<std::vector<std::string>()> lines) {
+[[gnu::hot]] void AirLog::writeLater(std::function<std::vector<std::string>()> lines) {
   if (held_) {
     later_.push_back([this, make = std::move(lines)] { write(make()); });
   } else {
@@ -121,7 +121,7 @@ PollTask::Wait AirLog::wait() {
 }
 
 // Writing is tried whatever poll found: the stream says itself when it can take no more.
-bool AirLog::service(std::span<const pollfd>) {
+[[gnu::hot]] bool AirLog::service(std::span<const pollfd>) {
   if (held_) return true;
   makeLater();
   out_.flush();

@@ -58,7 +58,7 @@ class LineAssembler {
 // of a CRLF ending. Part of a line is kept up to the bound and one byte more, after which the
 // line is reported once and the rest of it thrown away.
 template <class Take>
-void LineAssembler::feed(std::string_view bytes, Take&& take) {
+[[gnu::hot]] void LineAssembler::feed(std::string_view bytes, Take&& take) {
   for (std::size_t at = 0; at < bytes.size();) {
     const char c = bytes[at];
     const bool lineFeedOfCrLf = c == '\n' && afterCarriageReturn_;
@@ -95,7 +95,7 @@ void LineAssembler::feed(std::string_view bytes, Take&& take) {
 }
 
 template <class Take>
-void LineAssembler::takeLine(std::string_view line, Take& take) {
+[[gnu::hot]] void LineAssembler::takeLine(std::string_view line, Take& take) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   if (line.size() > kMaxLineLength) {
     take(Piece::Kind::Overlong, std::string_view{});

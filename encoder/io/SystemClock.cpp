@@ -6,12 +6,12 @@
 
 namespace orvane {
 
-std::int64_t monotonicMicros() {
+[[gnu::hot]] std::int64_t monotonicMicros() {
   using namespace std::chrono;
   return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::int64_t unixMicros() {
+[[gnu::hot]] std::int64_t unixMicros() {
   using namespace std::chrono;
   return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
 }

@@ -6,7 +6,7 @@ namespace orvane {
 
 ChangeLedger::ChangeLedger(UnixClock clock) : clock_(std::move(clock)) {}
 
-void ChangeLedger::record(ChangeSource source, std::string_view address) {
+[[gnu::hot]] void ChangeLedger::record(ChangeSource source, std::string_view address) {
   // Changed in place: a console's address stays the same from one change to the next.
   auto& entry = entries_[static_cast<std::size_t>(source)];
   if (!entry) entry = Entry{};

@@ -84,7 +84,7 @@ bool inRange(const Hex& hex, int low, int high) {
   return hex.status == Hex::Status::Ok && hex.value >= low && hex.value <= high;
 }
 
-ParseResult parseByte(const Syntax& syntax, std::string_view value) {
+[[gnu::hot]] ParseResult parseByte(const Syntax& syntax, std::string_view value) {
   const Hex hex = readHex(value);
   if (hex.status == Hex::Status::NotHex) return fail(syntax, value, "não é hexadecimal");
   if (!inRange(hex, 0, syntax.max)) {
@@ -96,7 +96,7 @@ ParseResult parseByte(const Syntax& syntax, std::string_view value) {
 }
 
 // DD+HHMM, each pair a hex byte: day 5 at 10:30 is 05+0A1E.
-ParseResult parseTime(const Syntax& syntax, std::string_view value) {
+[[gnu::hot]] ParseResult parseTime(const Syntax& syntax, std::string_view value) {
   const auto plus = value.find('+');
   const bool shaped = plus != std::string_view::npos && value.size() - plus == 5;
   const Hex day = readHex(shaped ? value.substr(0, plus) : "");
@@ -117,7 +117,7 @@ ParseResult parseTime(const Syntax& syntax, std::string_view value) {
 
 // Nothing inside the quotes is escaped, so the text runs to the last quote of the line and may
 // hold quotes of its own.
-ParseResult parseText(const Syntax& syntax, std::string_view value) {
+[[gnu::hot]] ParseResult parseText(const Syntax& syntax, std::string_view value) {
   if (value.size() < 2 || value.front() != '"' || value.back() != '"') {
     return fail(syntax, value, "o texto tem de vir entre aspas");
   }
@@ -142,7 +142,7 @@ ParseResult parseText(const Syntax& syntax, std::string_view value) {
 
 // The console sends its DI field as typed; a code taken from the settings file keeps the blanks
 // that stood before it ("DI= 3"), so leading blanks and tabs are skipped.
-ParseResult parseDecoder(const Syntax& syntax, std::string_view value) {
+[[gnu::hot]] ParseResult parseDecoder(const Syntax& syntax, std::string_view value) {
   const auto start = value.find_first_not_of(" \t");
   const Hex hex = readHex(start == std::string_view::npos ? "" : value.substr(start));
   if (!inRange(hex, 0, kMaxDecoderIdentification))
@@ -150,7 +150,7 @@ ParseResult parseDecoder(const Syntax& syntax, std::string_view value) {
   return commandOf(syntax, hex.value);
 }
 
-ParseResult parseValue(const Syntax& syntax, std::string_view value) {
+[[gnu::hot]] ParseResult parseValue(const Syntax& syntax, std::string_view value) {
   switch (syntax.kind) {
     case ValueKind::Byte:
       return parseByte(syntax, value);
@@ -169,7 +169,7 @@ ParseResult parseValue(const Syntax& syntax, std::string_view value) {
 
 }  // namespace
 
-ParseResult parseCommand(std::string_view line) {
+[[gnu::hot]] ParseResult parseCommand(std::string_view line) {
   const auto equals = line.find('=');
   const std::string_view name = line.substr(0, equals);
   for (const Syntax& syntax : kSyntax) {

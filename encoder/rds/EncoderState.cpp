@@ -28,7 +28,7 @@ bool waitsForEncode(Keyword keyword) {
 // tags, the other networks) is left at its start values on both sides of a change, where it
 // compares equal and is not described. Copying the whole air twice stood between an ENCODE and
 // its UECP frame.
-void copyConsoleValues(const OnAirState& from, OnAirState& to) {
+[[gnu::hot]] void copyConsoleValues(const OnAirState& from, OnAirState& to) {
   to.programmeType = from.programmeType;
   to.programmeServiceName = from.programmeServiceName;
   to.scrollingServiceName = from.scrollingServiceName;
@@ -50,7 +50,8 @@ std::vector<std::string> EncoderState::apply(const Command& command) {
   return change ? change->describe() : std::vector<std::string>{};
 }
 
-std::shared_ptr<const OnAirChange> EncoderState::applyUndescribed(const Command& command) {
+[[gnu::hot]] std::shared_ptr<const OnAirChange> EncoderState::applyUndescribed(
+    const Command& command) {
   if (waitsForEncode(command.keyword)) {
     hold(command);
     return nullptr;
@@ -85,7 +86,7 @@ bool EncoderState::discardPending() {
   return had;
 }
 
-void EncoderState::hold(const Command& command) {
+[[gnu::hot]] void EncoderState::hold(const Command& command) {
   OnAirField field{};
   if (fieldOf(command.keyword, field)) pending_.fields.set(field);
   switch (command.keyword) {
@@ -109,7 +110,7 @@ void EncoderState::hold(const Command& command) {
   }
 }
 
-void EncoderState::switchNow(const Command& command) {
+[[gnu::hot]] void EncoderState::switchNow(const Command& command) {
   const bool on = command.number != 0;
   OnAirField field{};
   if (fieldOf(command.keyword, field)) {
@@ -144,7 +145,7 @@ void EncoderState::switchNow(const Command& command) {
   }
 }
 
-void EncoderState::encode() {
+[[gnu::hot]] void EncoderState::encode() {
   auto release = [](auto& pending, auto& onAir) {
     if (pending) onAir = std::move(*pending);
   };

@@ -54,7 +54,7 @@ struct OnAirState {
   };
   std::optional<SongTags> songTags;
 
-  bool operator==(const OnAirState&) const = default;
+  [[gnu::hot]] bool operator==(const OnAirState&) const = default;
 };
 
 }  // namespace orvane

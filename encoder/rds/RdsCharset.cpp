@@ -52,7 +52,7 @@ std::uint8_t rdsCharacter(char windows1252) {
   return fromAscii(c);
 }
 
-std::string rdsText(std::string_view windows1252) {
+[[gnu::hot]] std::string rdsText(std::string_view windows1252) {
   std::string out(windows1252.size(), ' ');
   for (std::size_t i = 0; i < windows1252.size(); ++i) {
     out[i] = static_cast<char>(rdsCharacter(windows1252[i]));

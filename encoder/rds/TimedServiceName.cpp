@@ -53,7 +53,7 @@ std::string TimedServiceName::frameAt(std::string_view name, bool timeInName,
   return frames_[index_];
 }
 
-std::optional<std::int64_t> TimedServiceName::nextChange(bool timeInName) const {
+[[gnu::hot]] std::optional<std::int64_t> TimedServiceName::nextChange(bool timeInName) const {
   std::optional<std::int64_t> next;
   auto earliest = [&next](std::int64_t when) { next = next ? std::min(*next, when) : when; };
   if (frames_.size() > 1) earliest(since_ + hold_);

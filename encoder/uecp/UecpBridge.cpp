@@ -74,7 +74,7 @@ PollTask::Wait UecpBridge::wait() {
   return wait;
 }
 
-bool UecpBridge::service(std::span<const pollfd> polled) {
+[[gnu::hot]] bool UecpBridge::service(std::span<const pollfd> polled) {
   const std::int64_t now = clocks_.monotonicMicros();
   const std::int64_t unixNow = clocks_.unixMicros();
   const std::int64_t hour = unixNow / kMicrosPerHour;
@@ -98,7 +98,7 @@ std::vector<std::string> UecpBridge::lagging() const {
 }
 
 // The name's frames are timed on the monotonic clock, so that a clock put back cannot hold one.
-void UecpBridge::refreshWanted(std::int64_t monotonicMicros, std::int64_t unixMicros) {
+[[gnu::hot]] void UecpBridge::refreshWanted(std::int64_t monotonicMicros, std::int64_t unixMicros) {
   const OnAirState& onAir = state_.onAir();
   // The frame is asked for only when it may have moved: a name given, or its time come.
   const std::optional<std::int64_t> due = serviceName_.nextChange(onAir.timeInServiceName);

@@ -26,7 +26,7 @@ constexpr std::array<std::uint16_t, 256> kTable = makeTable();
 
 }  // namespace
 
-std::uint16_t uecpCrc(std::string_view bytes) {
+[[gnu::hot]] std::uint16_t uecpCrc(std::string_view bytes) {
   std::uint16_t reg = kStart;
   for (char c : bytes) {
     const auto index = static_cast<std::uint8_t>((reg >> 8) ^ static_cast<std::uint8_t>(c));

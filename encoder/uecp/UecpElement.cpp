@@ -24,7 +24,7 @@ char byte(unsigned value) {
 }
 
 // MEC, data set and service, then the element's own bytes.
-std::string addressed(UecpCode code, const std::string& data) {
+[[gnu::hot]] std::string addressed(UecpCode code, const std::string& data) {
   std::string element{byte(static_cast<unsigned>(code)), byte(kUecpCurrentDataSet),
                       byte(kUecpMainService)};
   element += data;
@@ -150,40 +150,40 @@ std::string uecpProgrammeIdentification(std::uint16_t pi) {
   return addressed(UecpCode::ProgrammeIdentification, twoBytes(pi));
 }
 
-std::string uecpServiceName(std::string_view eightCharacters) {
+[[gnu::hot]] std::string uecpServiceName(std::string_view eightCharacters) {
   std::string name(eightCharacters.substr(0, kServiceNameLength));
   name.resize(kServiceNameLength, ' ');
   return addressed(UecpCode::ServiceName, name);
 }
 
-std::string uecpProgrammeTypeName(std::string_view eightCharacters) {
+[[gnu::hot]] std::string uecpProgrammeTypeName(std::string_view eightCharacters) {
   std::string name(eightCharacters.substr(0, kProgrammeTypeNameLength));
   name.resize(kProgrammeTypeNameLength, ' ');
   return addressed(UecpCode::ProgrammeTypeName, name);
 }
 
-std::string uecpTrafficFlags(bool announcement, bool programme) {
+[[gnu::hot]] std::string uecpTrafficFlags(bool announcement, bool programme) {
   return addressed(UecpCode::TrafficFlags,
                    oneByte((programme ? 2U : 0U) | (announcement ? 1U : 0U)));
 }
 
-std::string uecpDecoderIdentification(int code) {
+[[gnu::hot]] std::string uecpDecoderIdentification(int code) {
   return addressed(UecpCode::DecoderIdentification, oneByte(static_cast<unsigned>(code) & 0x0F));
 }
 
-std::string uecpMusic(bool music) {
+[[gnu::hot]] std::string uecpMusic(bool music) {
   return addressed(UecpCode::Music, oneByte(music ? 1 : 0));
 }
 
-std::string uecpProgrammeItem(std::uint16_t pin) {
+[[gnu::hot]] std::string uecpProgrammeItem(std::uint16_t pin) {
   return addressed(UecpCode::ProgrammeItem, twoBytes(pin));
 }
 
-std::string uecpProgrammeType(int code) {
+[[gnu::hot]] std::string uecpProgrammeType(int code) {
   return addressed(UecpCode::ProgrammeType, oneByte(static_cast<unsigned>(code) & 0x1F));
 }
 
-std::string uecpRadiotext(std::string_view text, const UecpRadiotextSetting& setting) {
+[[gnu::hot]] std::string uecpRadiotext(std::string_view text, const UecpRadiotextSetting& setting) {
   text = text.substr(0, kMaxRadiotextLength);
   const unsigned transmissions =
       static_cast<unsigned>(std::clamp(setting.transmissions, 0, kMaxTransmissions));
@@ -198,7 +198,7 @@ std::string uecpRadiotext(std::string_view text, const UecpRadiotextSetting& set
 }
 
 // A MEL of 0 empties the encoder's radiotext buffer.
-std::string uecpRadiotextClear() {
+[[gnu::hot]] std::string uecpRadiotextClear() {
   return addressed(UecpCode::Radiotext, oneByte(0));
 }
 
@@ -227,7 +227,7 @@ std::optional<int> uecpOffsetHalfHours(std::uint8_t coded) {
   return sign != 0 ? -halfHours : halfHours;
 }
 
-std::string uecpClockTimeSwitch(bool on) {
+[[gnu::hot]] std::string uecpClockTimeSwitch(bool on) {
   return {byte(static_cast<unsigned>(UecpCode::ClockTimeSwitch)), byte(on ? 1 : 0)};
 }
 

@@ -12,7 +12,7 @@ constexpr std::size_t kMaxUecpFrameOnLine = 2 * kMaxUecpFrameBody + 2;
 
 }  // namespace
 
-bool appendUecpFrame(std::string& out, const UecpFrame& frame) {
+[[gnu::hot]] bool appendUecpFrame(std::string& out, const UecpFrame& frame) {
   if (frame.message.size() > kMaxUecpMessage) return false;
   const unsigned address = (frame.address.site & UecpAddress::kMaxSite) << 6 |
                            (frame.address.encoder & UecpAddress::kMaxEncoder);

@@ -36,9 +36,9 @@ std::vector<std::string> radiotext(const OnAirState& state, const UecpTextMemory
 
 }  // namespace
 
-std::vector<std::string> uecpElements(OnAirField field, const OnAirState& state,
-                                      const std::string& serviceNameFrame,
-                                      const UecpTextMemory* texts) {
+[[gnu::hot]] std::vector<std::string> uecpElements(OnAirField field, const OnAirState& state,
+                                                   const std::string& serviceNameFrame,
+                                                   const UecpTextMemory* texts) {
   switch (field) {
     case OnAirField::ProgrammeIdentification:
       if (!state.programmeIdentification) return {};

@@ -55,7 +55,7 @@ std::optional<std::int64_t> UecpTarget::deadline() const {
   return std::nullopt;
 }
 
-void UecpTarget::service(short revents, const UecpWanted& wanted, std::int64_t now) {
+[[gnu::hot]] void UecpTarget::service(short revents, const UecpWanted& wanted, std::int64_t now) {
   if (status_ == Status::Down && now >= retryAt_) connect(now);
   if (status_ == Status::LookingUp) lookedUp(now);
   if (status_ == Status::Connecting) {
@@ -230,7 +230,7 @@ void UecpTarget::logRefusal(const UecpFrame& frame, std::string_view element) {
 
 // The peer is asked to answer every frame, so that a refusal can be logged; then its clock, then
 // every field that differs from what it was sent.
-void UecpTarget::fill(const UecpWanted& wanted) {
+[[gnu::hot]] void UecpTarget::fill(const UecpWanted& wanted) {
   if (!modeSent_) add(uecpCommunicationMode(UecpMode::AnswerEveryFrame));
   modeSent_ = true;
   if (clockDue_) add(uecpClockSet(clock_()));
@@ -244,7 +244,7 @@ void UecpTarget::fill(const UecpWanted& wanted) {
 
 // One element a frame: some encoders read only the first element of a message field, and a
 // refusal then names the element it is about.
-void UecpTarget::add(const std::string& element) {
+[[gnu::hot]] void UecpTarget::add(const std::string& element) {
   sequence_ = sequence_ == kLastSequence ? 1 : static_cast<std::uint8_t>(sequence_ + 1);
   elementBySequence_[sequence_] = static_cast<std::uint8_t>(element[0]);
   appendUecpFrame(unsent_, {setting_.address, sequence_, element});
@@ -262,7 +262,7 @@ void UecpTarget::send(const UecpWanted& wanted, std::int64_t now) {
 }
 
 // Over UDP each frame is a datagram of its own, sent whole or not at all.
-void UecpTarget::flush(std::int64_t now) {
+[[gnu::hot]] void UecpTarget::flush(std::int64_t now) {
   while (!unsent_.empty()) {
     const std::size_t size =
         setting_.kind == UecpTargetSetting::Kind::Udp

@@ -16,7 +16,7 @@ void UecpTextMemory::remember(std::string_view rds) {
   if (texts_.size() > kTexts) texts_.pop_front();
 }
 
-std::string UecpTextMemory::rdsText(std::string_view windows1252) const {
+[[gnu::hot]] std::string UecpTextMemory::rdsText(std::string_view windows1252) const {
   const std::size_t end = windows1252.find_last_not_of(' ') + 1;
   const std::string_view text = windows1252.substr(0, end);
   for (const auto& [key, rds] : texts_) {
