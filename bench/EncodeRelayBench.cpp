@@ -11,8 +11,14 @@
 // Given a number of code lines, a fourth relay waits as the loop does and then runs that many
 // 64-byte lines of code, each once, between its read and its write: on a machine whose other
 // processes take the caches, what a command costs beyond the loop is the code it brings back, and
-// the encoder against that relay says how many lines' worth its path is.
+// the encoder against that relay says how many lines' worth its path is. Given a number of pages
+// (with or without code lines), that relay also reads a byte of each of that many 4 KiB pages of
+// memory it already holds, 64 KiB apart as a program's code and data lie: on a virtual machine
+// whose host takes back its page mappings now and then (seen here: every 512 ms), the first touch
+// of each page after that costs microseconds, and the 99th percentile is then set by how many pages
+// a command's path touches, not by the work done on them.
 //   orvane_bench_encode_relay ENCODER [pairs] [rounds per pair] [code lines, at most 512]
+//                             [pages, at most 256]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -48,6 +54,9 @@ constexpr int kEncoderLoopDeadlineMs = 27;
 // Code for the third relay: each instance fills one cache line of its own and hands on to the
 // next, so that `lines` of them are `lines` lines of code, run once each.
 constexpr int kMaxCodeLines = 512;
+// Far enough apart that the host maps each page back on its own, not with its neighbours.
+constexpr std::size_t kPageSpacing = 64 * 1024;
+constexpr int kMaxPages = 256;
 template <int I>
 [[gnu::noinline, gnu::aligned(64)]] unsigned codeLine(unsigned x, int lines) {
   x = (x ^ (x >> 7)) * (2u * I + 3u) + I;
@@ -57,6 +66,15 @@ template <int I>
   return x;
 }
 volatile unsigned codeSink;
+
+// Each page is written once before the rounds, so that every one is mapped when they start.
+unsigned touchPages(int pages) {
+  static std::vector<unsigned char> held(kMaxPages * kPageSpacing, 1);
+  unsigned sum = 0;
+  for (int page = 0; page < pages; ++page)
+    sum += held[static_cast<std::size_t>(page) * kPageSpacing];
+  return sum;
+}
 
 // As long as the line the encoder logs for each round's change.
 constexpr std::string_view kLogLine =
@@ -133,7 +151,9 @@ int pipeWithReader(pid_t& reader) {
 // then a read that does not block; what that costs is the kernel's price of one loop for all.
 // Given a `log`, it writes a line there after each forward, as long as the encoder's line about a
 // new radiotext, for a reader of its own.
-[[noreturn]] void relay(int in, int peerPort, bool waitsAsTheLoopDoes, int codeLines, int log) {
+[[noreturn]] void relay(int in, int peerPort, bool waitsAsTheLoopDoes, int codeLines, int pages,
+                        int log) {
+  touchPages(pages);
   const int console = acceptWithin(in);
   const int out = connectTo(peerPort);
   int idle[2][2];
@@ -151,6 +171,7 @@ int pipeWithReader(pid_t& reader) {
       if (fds[2].revents == 0) continue;
       got = recv(console, chunk, sizeof chunk, MSG_DONTWAIT);
       if (codeLines > 0) codeSink = codeLine<0>(static_cast<unsigned>(got), codeLines);
+      if (pages > 0) codeSink = codeSink + touchPages(pages);
     } else {
       got = read(console, chunk, sizeof chunk);
     }
@@ -252,12 +273,15 @@ struct Ratios {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s ENCODER [pairs] [rounds per pair] [code lines]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s ENCODER [pairs] [rounds per pair] [code lines] [pages]\n",
+                 argv[0]);
     return 2;
   }
   const int pairs = argc > 2 ? std::atoi(argv[2]) : kDefaultPairs;
   const int rounds = argc > 3 ? std::atoi(argv[3]) : kDefaultRounds;
   const int codeLines = argc > 4 ? std::clamp(std::atoi(argv[4]), 0, kMaxCodeLines) : 0;
+  const int pages = argc > 5 ? std::clamp(std::atoi(argv[5]), 0, kMaxPages) : 0;
+  const bool fourthRelay = codeLines > 0 || pages > 0;
   signal(SIGPIPE, SIG_IGN);
 
   const int peers = listening();
@@ -275,14 +299,15 @@ int main(int argc, char** argv) {
 
   // The bare relay, the one that waits as the encoder's loop does, the one that logs too, and the
   // one that runs code.
-  std::vector<Relay> relays(codeLines > 0 ? 4 : 3);
+  std::vector<Relay> relays(fourthRelay ? 4 : 3);
   pid_t relayReader = -1;
   const int relayLog = pipeWithReader(relayReader);
   if (relayLog < 0) return 1;
   for (std::size_t r = 0; r < relays.size(); ++r) {
     const int in = listening();
     if ((relays[r].pid = fork()) == 0) {
-      relay(in, portOf(peers), r >= 1, r == 3 ? codeLines : 0, r == 2 ? relayLog : -1);
+      relay(in, portOf(peers), r >= 1, r == 3 ? codeLines : 0, r == 3 ? pages : 0,
+            r == 2 ? relayLog : -1);
     }
     relays[r].console = connectTo(portOf(in));
     relays[r].peer = acceptWithin(peers);
@@ -318,7 +343,7 @@ int main(int argc, char** argv) {
     ratios[0].add(times[0], times[1]);
     ratios[1].add(times[2], times[1]);
     ratios[2].add(times[0], times[2]);
-    if (codeLines > 0) ratios[3].add(times[0], times[4]);
+    if (fourthRelay) ratios[3].add(times[0], times[4]);
     ratios[4].add(times[3], times[2]);
     ratios[5].add(times[0], times[3]);
     std::printf(
@@ -326,9 +351,9 @@ int main(int argc, char** argv) {
         "loop relay %.1f us (p99 %.1f), logging relay %.1f us (p99 %.1f)\n",
         pair + 1, at(times[0], 0.5), at(times[0], 0.99), at(times[1], 0.5), at(times[1], 0.99),
         at(times[2], 0.5), at(times[2], 0.99), at(times[3], 0.5), at(times[3], 0.99));
-    if (codeLines > 0) {
-      std::printf("        relay running %d code lines %.1f us (p99 %.1f)\n", codeLines,
-                  at(times[4], 0.5), at(times[4], 0.99));
+    if (fourthRelay) {
+      std::printf("        relay running %d code lines over %d pages %.1f us (p99 %.1f)\n",
+                  codeLines, pages, at(times[4], 0.5), at(times[4], 0.99));
     }
   }
   ratios[0].print("ENCODE to the last byte / bare relay", pairs, rounds);
@@ -336,9 +361,10 @@ int main(int argc, char** argv) {
   ratios[2].print("ENCODE to the last byte / a relay waiting as the loop does", pairs, rounds);
   ratios[4].print("a relay that also logs / a relay waiting as the loop does", pairs, rounds);
   ratios[5].print("ENCODE to the last byte / a relay that also logs", pairs, rounds);
-  if (codeLines > 0) {
-    const std::string what =
-        "ENCODE to the last byte / a relay running " + std::to_string(codeLines) + " code lines";
+  if (fourthRelay) {
+    const std::string what = "ENCODE to the last byte / a relay running " +
+                             std::to_string(codeLines) + " code lines over " +
+                             std::to_string(pages) + " pages";
     ratios[3].print(what.c_str(), pairs, rounds);
   }
   for (const Relay& r : relays) close(r.console);

@@ -5,10 +5,12 @@
 # one (the kernel's price of one loop), and the encoder against that relay (the encoder's work);
 # two more a relay that also logs each forward to a pipe with a reader (the log's own price).
 #   bench/encode-relay.sh [build directory, default build] [pairs] [rounds per pair] [code lines]
+#                         [pages]
 # On a machine that others load, each leg's wake-ups land on an idle or a busy core by chance,
 # and the relay's time alone then moves between 80 and 200 us: ORVANE_BENCH_CPU=0 keeps every
 # process of the bench on that one core, which gives the same ratio run after run.
 set -eu
 build="${1:-build}"
 pin=${ORVANE_BENCH_CPU:+taskset -c $ORVANE_BENCH_CPU}
-exec $pin "$build/bench/orvane_bench_encode_relay" "$build/encoder/orvane-encoder" "${2:-7}" "${3:-1000}" "${4:-0}"
+exec $pin "$build/bench/orvane_bench_encode_relay" "$build/encoder/orvane-encoder" \
+  "${2:-7}" "${3:-1000}" "${4:-0}" "${5:-0}"
