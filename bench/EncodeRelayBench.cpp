@@ -14,9 +14,10 @@
 // the encoder against that relay says how many lines' worth its path is. Given a number of pages
 // (with or without code lines), that relay also reads a byte of each of that many 4 KiB pages of
 // memory it already holds, 64 KiB apart as a program's code and data lie: on a virtual machine
-// whose host takes back its page mappings now and then (seen here: every 512 ms), the first touch
-// of each page after that costs microseconds, and the 99th percentile is then set by how many pages
-// a command's path touches, not by the work done on them.
+// where the host, or the kernel's own memory monitor (DAMON), sweeps page mappings now and then
+// (seen here: every 512 ms), the first touch of each page after that can cost microseconds, and
+// the 99th percentile is then set by how many pages a command's path touches, not by the work done
+// on them.
 //   orvane_bench_encode_relay ENCODER [pairs] [rounds per pair] [code lines, at most 512]
 //                             [pages, at most 256]
 #include <arpa/inet.h>
@@ -51,7 +52,7 @@ constexpr int kSettleMicros = 2000;
 constexpr std::size_t kEncoderLoopFds = 5;
 constexpr int kEncoderLoopDeadlineMs = 27;
 
-// Code for the third relay: each instance fills one cache line of its own and hands on to the
+// Code for the fourth relay: each instance fills one cache line of its own and hands on to the
 // next, so that `lines` of them are `lines` lines of code, run once each.
 constexpr int kMaxCodeLines = 512;
 // Far enough apart that the host maps each page back on its own, not with its neighbours.
