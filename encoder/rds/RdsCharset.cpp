@@ -28,7 +28,7 @@ constexpr std::array<std::uint8_t, 128> kHighHalf = {
 
 // The four ASCII positions where the RDS set has other characters: '$' has its own code higher
 // up, the grave accent and the tilde have look-alikes, the circumflex has none.
-std::uint8_t fromAscii(std::uint8_t c) {
+constexpr std::uint8_t fromAscii(std::uint8_t c) {
   switch (c) {
     case '$':
       return 0xAB;
@@ -43,19 +43,32 @@ std::uint8_t fromAscii(std::uint8_t c) {
   }
 }
 
-}  // namespace
-
-std::uint8_t rdsCharacter(char windows1252) {
-  const auto c = static_cast<std::uint8_t>(windows1252);
+constexpr std::uint8_t translated(std::uint8_t c) {
   if (c >= 0x80) return kHighHalf[c - 0x80];
   if (c < 0x20 || c == 0x7F) return kNone;
   return fromAscii(c);
 }
 
+// Every byte's code looked up at once: a command's radiotext is translated on its way to the
+// peers, and the branches for each byte cost more than the text's copy.
+constexpr std::array<std::uint8_t, 256> makeTable() {
+  std::array<std::uint8_t, 256> table{};
+  for (unsigned c = 0; c < table.size(); ++c) table[c] = translated(static_cast<std::uint8_t>(c));
+  return table;
+}
+
+constexpr std::array<std::uint8_t, 256> kTable = makeTable();
+
+}  // namespace
+
+std::uint8_t rdsCharacter(char windows1252) {
+  return kTable[static_cast<std::uint8_t>(windows1252)];
+}
+
 [[gnu::hot]] std::string rdsText(std::string_view windows1252) {
   std::string out(windows1252.size(), ' ');
   for (std::size_t i = 0; i < windows1252.size(); ++i) {
-    out[i] = static_cast<char>(rdsCharacter(windows1252[i]));
+    out[i] = static_cast<char>(kTable[static_cast<std::uint8_t>(windows1252[i])]);
   }
   return out;
 }
