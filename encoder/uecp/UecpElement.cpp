@@ -190,11 +190,18 @@ std::string uecpProgrammeIdentification(std::uint16_t pi) {
   const unsigned configuration =
       (setting.append ? kAppendBits << 5 : 0) | transmissions << 1 | (setting.toggle ? 1 : 0);
   const bool ended = text.size() < kMaxRadiotextLength;
-  std::string data{byte(static_cast<unsigned>(text.size() + 1 + (ended ? 1 : 0))),
-                   byte(configuration)};
-  data += text;
-  if (ended) data += kEndOfText;
-  return addressed(UecpCode::Radiotext, data);
+  // Made in one piece, as `addressed` lays it out: it is on the way from an ENCODE to its frame.
+  constexpr std::size_t kHead = 5;  // MEC, DSN, PSN, MEL, the buffer configuration
+  std::string element;
+  element.reserve(kHead + text.size() + 1);
+  element += byte(static_cast<unsigned>(UecpCode::Radiotext));
+  element += byte(kUecpCurrentDataSet);
+  element += byte(kUecpMainService);
+  element += byte(static_cast<unsigned>(text.size() + 1 + (ended ? 1 : 0)));
+  element += byte(configuration);
+  element += text;
+  if (ended) element += kEndOfText;
+  return element;
 }
 
 // A MEL of 0 empties the encoder's radiotext buffer.

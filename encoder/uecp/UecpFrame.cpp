@@ -12,19 +12,24 @@ constexpr std::size_t kMaxUecpFrameOnLine = 2 * kMaxUecpFrameBody + 2;
 
 }  // namespace
 
-[[gnu::hot]] bool appendUecpFrame(std::string& out, const UecpFrame& frame) {
-  if (frame.message.size() > kMaxUecpMessage) return false;
-  const unsigned address = (frame.address.site & UecpAddress::kMaxSite) << 6 |
-                           (frame.address.encoder & UecpAddress::kMaxEncoder);
+bool appendUecpFrame(std::string& out, const UecpFrame& frame) {
+  return appendUecpFrame(out, frame.address, frame.sequence, frame.message);
+}
+
+[[gnu::hot]] bool appendUecpFrame(std::string& out, UecpAddress to, std::uint8_t sequence,
+                                  std::string_view message) {
+  if (message.size() > kMaxUecpMessage) return false;
+  const unsigned address =
+      (to.site & UecpAddress::kMaxSite) << 6 | (to.encoder & UecpAddress::kMaxEncoder);
   // On the stack and appended once: frames are made by the thousand, a command's frame is on its
   // way to the peers while the command waits, and the largest is small.
   std::array<char, kMaxUecpFrameBody> body;
   std::size_t size = 0;
   body[size++] = static_cast<char>(address >> 8);
   body[size++] = static_cast<char>(address & 0xFF);
-  body[size++] = static_cast<char>(frame.sequence);
-  body[size++] = static_cast<char>(frame.message.size());
-  for (char c : frame.message) body[size++] = c;
+  body[size++] = static_cast<char>(sequence);
+  body[size++] = static_cast<char>(message.size());
+  for (char c : message) body[size++] = c;
   const std::uint16_t crc = uecpCrc({body.data(), size});
   body[size++] = static_cast<char>(crc >> 8);
   body[size++] = static_cast<char>(crc & 0xFF);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
@@ -44,5 +45,8 @@ struct UecpFrame {
 // Appends the frame as it goes on the line: STA, the stuffed body with its CRC, STP. False, and
 // nothing appended, for a message longer than MFL can say.
 bool appendUecpFrame(std::string& out, const UecpFrame& frame);
+// The same for a message held elsewhere, which a frame of its own would copy.
+bool appendUecpFrame(std::string& out, UecpAddress to, std::uint8_t sequence,
+                     std::string_view message);
 
 }  // namespace orvane

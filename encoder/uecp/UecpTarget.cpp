@@ -247,7 +247,7 @@ void UecpTarget::logRefusal(const UecpFrame& frame, std::string_view element) {
 [[gnu::hot]] void UecpTarget::add(const std::string& element) {
   sequence_ = sequence_ == kLastSequence ? 1 : static_cast<std::uint8_t>(sequence_ + 1);
   elementBySequence_[sequence_] = static_cast<std::uint8_t>(element[0]);
-  appendUecpFrame(unsent_, {setting_.address, sequence_, element});
+  appendUecpFrame(unsent_, setting_.address, sequence_, element);
 }
 
 // Whatever the link takes, the latest state follows at once: a flush that empties the buffer
