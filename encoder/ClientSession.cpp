@@ -27,12 +27,12 @@ ClientSession::ClientSession(EncoderState& state, AirLog& log, bool echo)
 // by pressing Enter once too often.
 [[gnu::hot]] std::string ClientSession::handleLine(std::string_view line) {
   if (line.empty()) return {};
-  const ParseResult result = parseCommand(line);
+  ParseResult result = parseCommand(line);
   if (const auto* refusal = std::get_if<Refusal>(&result)) {
     return windows1252FromUtf8(consoleRefusal(*refusal)) + "\n";
   }
   // Described once the turn has sent the change to the peers, in its place in the log.
-  if (auto change = state_.applyUndescribed(std::get<Command>(result))) {
+  if (auto change = state_.applyUndescribed(std::move(std::get<Command>(result)))) {
     airChanged_ = true;
     log_.writeLater([change = std::move(change)] { return change->describe(); });
   }

@@ -1,5 +1,7 @@
 #include "EncoderState.h"
 
+#include <utility>
+
 #include "OnAirText.h"
 
 namespace orvane {
@@ -27,20 +29,33 @@ bool waitsForEncode(Keyword keyword) {
 // The values a console's command can change, alone: the rest of the air (the doors' texts, the
 // tags, the other networks) is left at its start values on both sides of a change, where it
 // compares equal and is not described. Copying the whole air twice stood between an ENCODE and
-// its UECP frame.
+// its UECP frame, and so did comparing it. One list serves the copy and the comparison, so that
+// they cannot disagree on what a change is.
+template <typename State, typename Each>
+[[gnu::hot]] bool eachConsoleValue(State& one, const OnAirState& other, Each&& each) {
+  return each(one.programmeType, other.programmeType) &&
+         each(one.programmeServiceName, other.programmeServiceName) &&
+         each(one.scrollingServiceName, other.scrollingServiceName) &&
+         each(one.radiotext, other.radiotext) &&
+         each(one.programmeItemTime, other.programmeItemTime) &&
+         each(one.clockTimeGroups, other.clockTimeGroups) &&
+         each(one.programmeItemGroups, other.programmeItemGroups) &&
+         each(one.decoderIdentification, other.decoderIdentification) &&
+         each(one.timeInServiceName, other.timeInServiceName) &&
+         each(one.trafficAnnouncement, other.trafficAnnouncement) &&
+         each(one.trafficProgramme, other.trafficProgramme) && each(one.music, other.music);
+}
+
 [[gnu::hot]] void copyConsoleValues(const OnAirState& from, OnAirState& to) {
-  to.programmeType = from.programmeType;
-  to.programmeServiceName = from.programmeServiceName;
-  to.scrollingServiceName = from.scrollingServiceName;
-  to.radiotext = from.radiotext;
-  to.programmeItemTime = from.programmeItemTime;
-  to.clockTimeGroups = from.clockTimeGroups;
-  to.programmeItemGroups = from.programmeItemGroups;
-  to.decoderIdentification = from.decoderIdentification;
-  to.timeInServiceName = from.timeInServiceName;
-  to.trafficAnnouncement = from.trafficAnnouncement;
-  to.trafficProgramme = from.trafficProgramme;
-  to.music = from.music;
+  eachConsoleValue(to, from, [](auto& mine, const auto& theirs) {
+    mine = theirs;
+    return true;
+  });
+}
+
+[[gnu::hot]] bool sameConsoleValues(const OnAirState& one, const OnAirState& other) {
+  return eachConsoleValue(one, other,
+                          [](const auto& mine, const auto& theirs) { return mine == theirs; });
 }
 
 }  // namespace
@@ -50,10 +65,9 @@ std::vector<std::string> EncoderState::apply(const Command& command) {
   return change ? change->describe() : std::vector<std::string>{};
 }
 
-[[gnu::hot]] std::shared_ptr<const OnAirChange> EncoderState::applyUndescribed(
-    const Command& command) {
+[[gnu::hot]] std::shared_ptr<const OnAirChange> EncoderState::applyUndescribed(Command command) {
   if (waitsForEncode(command.keyword)) {
-    hold(command);
+    hold(std::move(command));
     return nullptr;
   }
   auto change = std::make_shared<OnAirChange>();
@@ -64,7 +78,7 @@ std::vector<std::string> EncoderState::apply(const Command& command) {
     switchNow(command);
   }
   copyConsoleValues(onAir_, change->after);
-  if (change->before == change->after) return nullptr;
+  if (sameConsoleValues(change->before, change->after)) return nullptr;
   return change;
 }
 
@@ -86,7 +100,7 @@ bool EncoderState::discardPending() {
   return had;
 }
 
-[[gnu::hot]] void EncoderState::hold(const Command& command) {
+[[gnu::hot]] void EncoderState::hold(Command&& command) {
   OnAirField field{};
   if (fieldOf(command.keyword, field)) pending_.fields.set(field);
   switch (command.keyword) {
@@ -97,13 +111,13 @@ bool EncoderState::discardPending() {
       pending_.programmeItemTime = command.time;
       break;
     case Keyword::Psn:
-      pending_.programmeServiceName = command.text;
+      pending_.programmeServiceName = std::move(command.text);
       break;
     case Keyword::Txt0:
-      pending_.radiotext[0] = command.text;
+      pending_.radiotext[0] = std::move(command.text);
       break;
     case Keyword::Txt1:
-      pending_.radiotext[1] = command.text;
+      pending_.radiotext[1] = std::move(command.text);
       break;
     default:
       break;

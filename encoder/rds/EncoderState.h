@@ -29,7 +29,8 @@ class EncoderState {
   // As `apply`, but the description is left to the caller, to be made when it holds nothing up;
   // none when nothing on air changed. A value held for ENCODE costs no copy of the state; a change
   // is made in place and shared, so that the log keeps it to the turn's end without moving it.
-  [[nodiscard]] std::shared_ptr<const OnAirChange> applyUndescribed(const Command& command);
+  // The command is taken whole, so that a text held for ENCODE is moved, not copied.
+  [[nodiscard]] std::shared_ptr<const OnAirChange> applyUndescribed(Command command);
 
   // Forgets whatever waits for ENCODE; true when there was something. Used when a client leaves
   // mid-batch, so that the rest of a broken batch cannot go on air with the next client's ENCODE.
@@ -61,7 +62,7 @@ class EncoderState {
     AssignedFields fields;
   };
 
-  void hold(const Command& command);
+  void hold(Command&& command);
   void switchNow(const Command& command);
   void encode();
   void touch(OnAirField field) { ++revisions_[static_cast<std::size_t>(field)]; }
