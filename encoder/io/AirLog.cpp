@@ -53,7 +53,7 @@ void AirLog::write(std::string_view line) {
 void AirLog::write(const std::vector<std::string>& lines) {
   if (lines.empty()) return;
   if (!later_.empty()) {
-    later_.push_back([this, lines] { write(lines); });
+    later_.push_back({[lines] { return lines; }, true});
     return;
   }
   const std::string when = stamp(clock_());
@@ -68,7 +68,7 @@ void AirLog::write(const std::vector<std::string>& lines) {
 
 [[gnu::hot]] void AirLog::writeLater(std::function<std::vector<std::string>()> lines) {
   if (held_) {
-    later_.push_back([this, make = std::move(lines)] { write(make()); });
+    later_.push_back({std::move(lines), true});
   } else {
     write(lines());
   }
@@ -78,7 +78,13 @@ void AirLog::write(const std::vector<std::string>& lines) {
 // does not allocate for it: a command's frame goes out in that turn.
 void AirLog::makeLater() {
   making_.swap(later_);
-  for (const auto& step : making_) step();
+  for (const auto& step : making_) {
+    if (step.stamped) {
+      write(step.lines());
+    } else {
+      for (const auto& line : step.lines()) writeUnstamped(line);
+    }
+  }
   making_.clear();
 }
 
@@ -93,7 +99,8 @@ void AirLog::release() {
 
 void AirLog::writeUnstamped(std::string_view line) {
   if (!later_.empty()) {
-    later_.push_back([this, text = std::string(line)] { writeUnstamped(text); });
+    later_.push_back(
+        {[text = std::string(line)] { return std::vector<std::string>{text}; }, false});
     return;
   }
   append(std::string(line) + "\n", kReportRoom);

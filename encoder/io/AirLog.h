@@ -118,9 +118,14 @@ class AirLog : public PollTask {
   std::uint64_t droppedTotal_ = 0;
   std::uint64_t suppressedTotal_ = 0;
   bool held_ = false;
-  // What a Hold put off, in order; while anything waits here, every line queues behind it.
-  std::vector<std::function<void()>> later_;
-  std::vector<std::function<void()>> making_;  // what makeLater is running
+  // What a Hold put off, in order; while anything waits here, every line queues behind it. The
+  // lines' own maker is kept as it came, not wrapped in another, which would allocate for it.
+  struct Later {
+    std::function<std::vector<std::string>()> lines;
+    bool stamped;
+  };
+  std::vector<Later> later_;
+  std::vector<Later> making_;  // what makeLater is running
 };
 
 }  // namespace orvane
