@@ -4,9 +4,9 @@
 #include <time.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
+#include "FixedDigits.h"
 #include "SystemClock.h"
 
 namespace orvane {
@@ -18,10 +18,9 @@ constexpr std::int64_t kMicrosPerMilli = 1000;
 constexpr std::int64_t kMicrosPerSecond = 1'000'000;
 
 std::string stamp(const WallClockTime& t) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
-  return buffer;
+  return decimalDigits(t.year, 4) + '-' + decimalDigits(t.month, 2) + '-' +
+         decimalDigits(t.day, 2) + ' ' + decimalDigits(t.hour, 2) + ':' +
+         decimalDigits(t.minute, 2) + ':' + decimalDigits(t.second, 2);
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
+#include "FixedDigits.h"
 #include "OnAirText.h"
 #include "RdsLimits.h"
 
@@ -18,9 +18,7 @@ constexpr int kMaxSongFieldLength = 256;
 constexpr int kMaxProgrammeIdentification = 0xFFFF;
 
 std::string hex(unsigned value, int digits) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%0*X", digits, value);
-  return text;
+  return hexDigits(value, digits);
 }
 
 std::string code(int value) {
@@ -44,9 +42,8 @@ std::string markers(const OnAirState& s) {
   for (const RtPlusTag& tag : tags.tags) {
     const bool marks = tag.contentType != 0 && tag.length > 0;
     for (int number : {tag.contentType, tag.start, tag.length - 1}) {
-      char text[8];
-      std::snprintf(text, sizeof text, "%s%02d", out.empty() ? "" : ",", marks ? number : 0);
-      out += text;
+      if (!out.empty()) out += ',';
+      out += decimalDigits(marks ? number : 0, 2);
     }
   }
   return out;

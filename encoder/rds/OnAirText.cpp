@@ -1,9 +1,9 @@
 #include "OnAirText.h"
 
-#include <cstdio>
 #include <string_view>
 
 #include "CodeNames.h"
+#include "FixedDigits.h"
 #include "OnAirFields.h"
 #include "ServiceName.h"
 #include "Windows1252.h"
@@ -12,15 +12,11 @@ namespace orvane {
 namespace {
 
 std::string hexByte(int value) {
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "%02X", static_cast<unsigned>(value));
-  return buffer;
+  return hexDigits(static_cast<unsigned>(value), 2);
 }
 
 std::string twoDigits(int value) {
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "%02d", value);
-  return buffer;
+  return decimalDigits(value, 2);
 }
 
 // A traffic announcement goes on air only with TP (see GroupScheduler), so the operator is told
@@ -55,9 +51,7 @@ std::string quotedText(const std::string& windows1252) {
 }
 
 std::string programmeIdentificationText(std::optional<std::uint16_t> code) {
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "%04X", static_cast<unsigned>(code.value_or(0)));
-  return code ? buffer : "do codificador";
+  return code ? hexDigits(*code, 4) : "do codificador";
 }
 
 std::string programmeTypeText(int code) {
