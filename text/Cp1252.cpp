@@ -15,6 +15,7 @@ constexpr std::array<char32_t, 32> kHighControls = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 0x98
 };
 
+constexpr unsigned char kFirstNonAscii = 0x80;
 constexpr char32_t kFirstHighControl = 0x80;
 constexpr char32_t kLastHighControl = 0x9F;
 constexpr char32_t kLastLatin1 = 0xFF;
@@ -98,10 +99,20 @@ std::string cp1252FromUtf8(std::string_view utf8, bool* lossless) {
   return out;
 }
 
+// Runs of ASCII, most of any text, go across whole: the air log converts every change it
+// describes.
 std::string utf8FromCp1252(std::string_view cp1252) {
   std::string out;
   out.reserve(cp1252.size() * 2);
-  for (const char c : cp1252) appendUtf8(out, codePointOfCp1252(static_cast<unsigned char>(c)));
+  for (std::size_t i = 0; i < cp1252.size();) {
+    std::size_t ascii = i;
+    while (ascii < cp1252.size() && static_cast<unsigned char>(cp1252[ascii]) < kFirstNonAscii)
+      ++ascii;
+    out.append(cp1252, i, ascii - i);
+    if (ascii == cp1252.size()) break;
+    appendUtf8(out, codePointOfCp1252(static_cast<unsigned char>(cp1252[ascii])));
+    i = ascii + 1;
+  }
   return out;
 }
 
