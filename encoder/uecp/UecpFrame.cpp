@@ -1,6 +1,7 @@
 #include "UecpFrame.h"
 
 #include <array>
+#include <cstring>
 
 #include "UecpCrc.h"
 
@@ -29,7 +30,8 @@ bool appendUecpFrame(std::string& out, const UecpFrame& frame) {
   body[size++] = static_cast<char>(address & 0xFF);
   body[size++] = static_cast<char>(sequence);
   body[size++] = static_cast<char>(message.size());
-  for (char c : message) body[size++] = c;
+  std::memcpy(body.data() + size, message.data(), message.size());
+  size += message.size();
   const std::uint16_t crc = uecpCrc({body.data(), size});
   body[size++] = static_cast<char>(crc >> 8);
   body[size++] = static_cast<char>(crc & 0xFF);
