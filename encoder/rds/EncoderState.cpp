@@ -70,7 +70,10 @@ std::vector<std::string> EncoderState::apply(const Command& command) {
     hold(std::move(command));
     return nullptr;
   }
-  auto change = std::make_shared<OnAirChange>();
+  // The last change is made again in place once the log has described it and let it go: its
+  // texts keep their room, so the copies below allocate nothing.
+  if (!lastChange_ || lastChange_.use_count() > 1) lastChange_ = std::make_shared<OnAirChange>();
+  const std::shared_ptr<OnAirChange>& change = lastChange_;
   copyConsoleValues(onAir_, change->before);
   if (command.keyword == Keyword::Encode) {
     encode();

@@ -29,6 +29,7 @@ class EncoderState {
   // As `apply`, but the description is left to the caller, to be made when it holds nothing up;
   // none when nothing on air changed. A value held for ENCODE costs no copy of the state; a change
   // is made in place and shared, so that the log keeps it to the turn's end without moving it.
+  // Once every holder has let it go, the next change is made in its place.
   // The command is taken whole, so that a text held for ENCODE is moved, not copied.
   [[nodiscard]] std::shared_ptr<const OnAirChange> applyUndescribed(Command command);
 
@@ -72,6 +73,7 @@ class EncoderState {
   AssignedFields assigned_;
   std::uint64_t trafficGiven_ = 0;
   std::array<std::uint64_t, kOnAirFieldCount> revisions_{};
+  std::shared_ptr<OnAirChange> lastChange_;  // given out by applyUndescribed
 };
 
 }  // namespace orvane
