@@ -18,6 +18,8 @@
 // (seen here: every 512 ms), the first touch of each page after that can cost microseconds, and
 // the 99th percentile is then set by how many pages a command's path touches, not by the work done
 // on them.
+// With ORVANE_BENCH_BASELINE naming an earlier build's encoder, that one takes its turns too, and
+// the two are compared with each other round by round: before and after in the same run.
 //   orvane_bench_encode_relay ENCODER [pairs] [rounds per pair] [code lines, at most 512]
 //                             [pages, at most 256]
 #include <arpa/inet.h>
@@ -243,6 +245,33 @@ double round(int console, int peer, const std::string& batch, const std::string&
       .count();
 }
 
+// An encoder with its console link and its peer, the greeting already read.
+struct EncoderLeg {
+  pid_t pid = -1;
+  pid_t reader = -1;
+  int console = -1;
+  int peer = -1;
+};
+
+EncoderLeg startEncoderLeg(const char* path, int peers) {
+  EncoderLeg leg;
+  int announce[2];
+  if (pipe(announce) != 0) return leg;
+  leg.pid = startEncoder(path, portOf(peers), announce, leg.reader);
+  char first[256] = {};
+  pollfd said{announce[0], POLLIN, 0};
+  const bool announced =
+      poll(&said, 1, kPatienceMs) == 1 && read(announce[0], first, sizeof first - 1) > 0;
+  close(announce[0]);
+  if (!announced) return leg;
+  const std::string line = first;
+  leg.peer = acceptWithin(peers);
+  if (leg.peer < 0) return leg;
+  drain(leg.peer, 200);  // the greeting: the whole state, the mode and the clock
+  leg.console = connectTo(std::atoi(line.substr(line.rfind(':') + 1).c_str()));
+  return leg;
+}
+
 double at(std::vector<double> values, double share) {
   std::sort(values.begin(), values.end());
   return values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
@@ -286,17 +315,13 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   const int peers = listening();
-  int announce[2];
-  if (pipe(announce) != 0) return 1;
-  pid_t reader = -1;
-  const pid_t encoder = startEncoder(argv[1], portOf(peers), announce, reader);
-  char first[256] = {};
-  pollfd said{announce[0], POLLIN, 0};
-  if (poll(&said, 1, kPatienceMs) != 1 || read(announce[0], first, sizeof first - 1) <= 0) return 1;
-  const std::string line = first;
-  const int encoderPeer = acceptWithin(peers);
-  drain(encoderPeer, 200);  // the greeting: the whole state, the mode and the clock
-  const int encoderConsole = connectTo(std::atoi(line.substr(line.rfind(':') + 1).c_str()));
+  EncoderLeg encoder = startEncoderLeg(argv[1], peers);
+  // An earlier build, when given, takes turns with the rest: its figures and this build's then
+  // come from the same minutes of the machine, whose speed moves from one run to the next.
+  const char* baselinePath = std::getenv("ORVANE_BENCH_BASELINE");
+  const bool withBaseline = baselinePath != nullptr && *baselinePath != '\0';
+  EncoderLeg baseline = withBaseline ? startEncoderLeg(baselinePath, peers) : EncoderLeg{};
+  if (encoder.console < 0 || (withBaseline && baseline.console < 0)) return 1;
 
   // The bare relay, the one that waits as the encoder's loop does, the one that logs too, and the
   // one that runs code.
@@ -314,16 +339,19 @@ int main(int argc, char** argv) {
     relays[r].peer = acceptWithin(peers);
     if (relays[r].console < 0 || relays[r].peer < 0) return 1;
   }
-  if (encoderPeer < 0 || encoderConsole < 0) return 1;
-
   // encoder / bare, loop relay / bare, encoder / loop relay, encoder / the relay that runs code,
-  // logging relay / loop relay, encoder / logging relay
-  std::array<Ratios, 6> ratios;
-  const int legs = 1 + static_cast<int>(relays.size());
+  // logging relay / loop relay, encoder / logging relay, encoder / baseline, baseline / bare
+  std::array<Ratios, 8> ratios;
+  // via the encoder, the bare relay, the loop relay, the logging one, the one that runs code, the
+  // baseline encoder
+  constexpr int kBaselineLeg = 5;
+  std::vector<int> legs{0, 1, 2, 3};
+  if (fourthRelay) legs.push_back(4);
+  if (withBaseline) legs.push_back(kBaselineLeg);
+  const auto legCount = static_cast<int>(legs.size());
   int n = 0;
   for (int pair = 0; pair < pairs; ++pair) {
-    // via the encoder, the bare relay, the loop relay, the logging one, the one that runs code
-    std::array<std::vector<double>, 5> times;
+    std::array<std::vector<double>, 6> times;
     for (int i = 0; i < rounds; ++i) {
       // The round's number opens the text and is sent as it is: digits need no stuffing.
       const std::string marker = "#" + std::to_string(++n) + " ";
@@ -331,12 +359,16 @@ int main(int argc, char** argv) {
           "TXT0=\"" + marker + "Bom dia, Lisboa! A m\xFAsica n\xE3o p\xE1ra.\"\nENCODE\n";
       // Each leg starts from quiet: what one leaves running (the encoder's log and its reader)
       // must not fall on the other's time. The first leg changes every round.
-      for (int leg = 0; leg < legs; ++leg) {
+      for (int leg = 0; leg < legCount; ++leg) {
         settle();
-        const int via = (i + leg) % legs;
-        const double took = via == 0
-                                ? round(encoderConsole, encoderPeer, batch, marker)
-                                : round(relays[via - 1].console, relays[via - 1].peer, batch, {});
+        const int via = legs[static_cast<std::size_t>((i + leg) % legCount)];
+        double took = 0;
+        if (via == 0 || via == kBaselineLeg) {
+          const EncoderLeg& through = via == 0 ? encoder : baseline;
+          took = round(through.console, through.peer, batch, marker);
+        } else {
+          took = round(relays[via - 1].console, relays[via - 1].peer, batch, {});
+        }
         if (took < 0) return 1;
         times[via].push_back(took);
       }
@@ -347,6 +379,10 @@ int main(int argc, char** argv) {
     if (fourthRelay) ratios[3].add(times[0], times[4]);
     ratios[4].add(times[3], times[2]);
     ratios[5].add(times[0], times[3]);
+    if (withBaseline) {
+      ratios[6].add(times[0], times[kBaselineLeg]);
+      ratios[7].add(times[kBaselineLeg], times[1]);
+    }
     std::printf(
         "pair %d: encoder %.1f us (p99 %.1f), relay %.1f us (p99 %.1f), "
         "loop relay %.1f us (p99 %.1f), logging relay %.1f us (p99 %.1f)\n",
@@ -355,6 +391,10 @@ int main(int argc, char** argv) {
     if (fourthRelay) {
       std::printf("        relay running %d code lines over %d pages %.1f us (p99 %.1f)\n",
                   codeLines, pages, at(times[4], 0.5), at(times[4], 0.99));
+    }
+    if (withBaseline) {
+      std::printf("        baseline encoder %.1f us (p99 %.1f)\n", at(times[kBaselineLeg], 0.5),
+                  at(times[kBaselineLeg], 0.99));
     }
   }
   ratios[0].print("ENCODE to the last byte / bare relay", pairs, rounds);
@@ -368,11 +408,18 @@ int main(int argc, char** argv) {
                              std::to_string(pages) + " pages";
     ratios[3].print(what.c_str(), pairs, rounds);
   }
+  if (withBaseline) {
+    ratios[7].print("the baseline's ENCODE to the last byte / bare relay", pairs, rounds);
+    ratios[6].print("ENCODE to the last byte / the baseline's", pairs, rounds);
+  }
   for (const Relay& r : relays) close(r.console);
   close(relayLog);
-  kill(encoder, SIGTERM);
-  waitpid(encoder, nullptr, 0);
-  waitpid(reader, nullptr, 0);
+  for (const EncoderLeg* leg : {&encoder, &baseline}) {
+    if (leg->pid < 0) continue;
+    kill(leg->pid, SIGTERM);
+    waitpid(leg->pid, nullptr, 0);
+    waitpid(leg->reader, nullptr, 0);
+  }
   for (const Relay& r : relays) waitpid(r.pid, nullptr, 0);
   waitpid(relayReader, nullptr, 0);
   return 0;

@@ -9,6 +9,8 @@
 # On a machine that others load, each leg's wake-ups land on an idle or a busy core by chance,
 # and the relay's time alone then moves between 80 and 200 us: ORVANE_BENCH_CPU=0 keeps every
 # process of the bench on that one core, which gives the same ratio run after run.
+# ORVANE_BENCH_BASELINE=path/to/an/earlier/orvane-encoder runs that build in the same rounds, for
+# a before and after from the same minutes: this machine's speed moves between runs.
 set -eu
 build="${1:-build}"
 pin=${ORVANE_BENCH_CPU:+taskset -c $ORVANE_BENCH_CPU}
