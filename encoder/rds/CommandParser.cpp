@@ -1,8 +1,8 @@
 #include "CommandParser.h"
 
 #include <array>
-#include <cstdio>
 
+#include "FixedDigits.h"
 #include "PrintableQuote.h"
 
 namespace orvane {
@@ -34,9 +34,7 @@ constexpr std::array<Syntax, 13> kSyntax = {{
 }};
 
 std::string hexByte(int value) {
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "%02X", static_cast<unsigned>(value));
-  return buffer;
+  return hexDigits(static_cast<unsigned>(value), 2);
 }
 
 Refusal fail(const Syntax& syntax, std::string_view value, std::string_view why) {
