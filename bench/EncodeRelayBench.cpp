@@ -20,6 +20,9 @@
 // on them.
 // With ORVANE_BENCH_BASELINE naming an earlier build's encoder, that one takes its turns too, and
 // the two are compared with each other round by round: before and after in the same run.
+// ORVANE_BENCH_SETTLE_US sets the pause before each leg (2000 us unless given). On a virtual
+// machine whose host runs others while this one sleeps, what a leg finds still in the caches
+// depends on how long it slept: a shorter pause says how much of a ratio is code fetched again.
 //   orvane_bench_encode_relay ENCODER [pairs] [rounds per pair] [code lines, at most 512]
 //                             [pages, at most 256]
 #include <arpa/inet.h>
@@ -116,7 +119,11 @@ int connectTo(int port) {
 }
 
 void settle() {
-  const timespec pause{0, kSettleMicros * 1000L};
+  static const char* const given = std::getenv("ORVANE_BENCH_SETTLE_US");
+  static const long micros = given != nullptr ? std::max(0L, std::atol(given)) : kSettleMicros;
+  constexpr long kMicrosPerSecond = 1'000'000;
+  constexpr long kNanosPerMicro = 1'000;
+  const timespec pause{micros / kMicrosPerSecond, micros % kMicrosPerSecond * kNanosPerMicro};
   nanosleep(&pause, nullptr);
 }
 

@@ -11,6 +11,8 @@
 # process of the bench on that one core, which gives the same ratio run after run.
 # ORVANE_BENCH_BASELINE=path/to/an/earlier/orvane-encoder runs that build in the same rounds, for
 # a before and after from the same minutes: this machine's speed moves between runs.
+# ORVANE_BENCH_SETTLE_US=200 pauses 200 us instead of 2 ms before each leg: with less time asleep,
+# less of each leg's code has been taken from the caches by the time it runs.
 set -eu
 build="${1:-build}"
 pin=${ORVANE_BENCH_CPU:+taskset -c $ORVANE_BENCH_CPU}
