@@ -45,6 +45,7 @@ void GroupScheduler::resume(const Continuity& continuity,
 
 RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
   RdsGroup group = choose(state, time);
+  if (state.programmeTypeName.empty()) typeNameMissed_ = true;
   const unsigned typeAndVersion = group.blocks[1] >> kTypeAndVersionShift;
   recentNames_ =
       (recentNames_ << 1 | (typeAndVersion == 0 ? 1 : 0)) & ((1u << (kNameWindow - 1)) - 1);
@@ -109,7 +110,8 @@ void GroupScheduler::advance() {
 std::optional<SlotKind> GroupScheduler::editWaiting(const OnAirState& state) {
   if (nameSent_ && nameShown(state) != name_) return SlotKind::ServiceName;
   if (radiotext_.editWaiting(radiotextLines(state))) return SlotKind::Radiotext;
-  if (typeNameSent_ && !state.programmeTypeName.empty() && state.programmeTypeName != typeName_) {
+  if ((typeNameSent_ || typeNameMissed_) && !state.programmeTypeName.empty() &&
+      state.programmeTypeName != typeName_) {
     return SlotKind::TypeName;
   }
   return std::nullopt;

@@ -317,6 +317,23 @@ TEST(GroupScheduler, AnEditTakesTheNextGroupYetTheNameKeepsItsRate) {
   }
 }
 
+// A first programme type name, given while none was on air, is as much an edit as a new one;
+// one that was there when the encoder started waits for its place after the first names.
+TEST(GroupScheduler, AFirstTypeNameGivenOnAirTakesTheNextGroup) {
+  OnAir air;
+  air.state.programmeServiceName = "ORVANE";
+  air.state.radiotext = {"Bom dia", ""};
+  air.run(3);
+  air.state.programmeTypeName = "FADO";
+  const RdsGroup& next = air.step();
+  EXPECT_EQ(std::tuple(typeOf(next), next.blocks[1] & 1u), std::tuple(10u, 0u));
+
+  OnAir started;
+  started.state.programmeServiceName = "ORVANE";
+  started.state.programmeTypeName = "FADO";
+  EXPECT_EQ(typeOf(started.step()), 0u);
+}
+
 // A name of up to eight characters goes out as typed, so an operator's own centring stays. A
 // longer one runs through frames of whole words, a word too long cut in pieces of eight, each
 // frame on for a hold; so does the time of day, at every :00 and :30.
