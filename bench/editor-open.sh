@@ -2,14 +2,22 @@
 # The list editor opening a long list against a QTreeView over a plain model, one opening of each
 # in turn (bench/EditorOpenBench.cpp): each pair's ratio of time and of memory held while open.
 #   bench/editor-open.sh [build directory, default build] [pairs, default 7] [lines, default 1000000]
+# Needs a display: run it under xvfb-run when there is none.
 set -eu
 bench="${1:-build}/bench/orvane_bench_editor_open"
 pairs="${2:-7}"
 lines="${3:-1000000}"
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
+# A run that fails (with no display, Qt gives up) must stop the bench, not become a ratio of nothing.
+run() {
+  "$bench" "$1" "$lines" 2>/dev/null ||
+    { echo "editor-open: the $1 run failed; with no display, run it under xvfb-run" >&2; exit 1; }
+}
 for _ in $(seq "$pairs"); do
-  printf '%s %s\n' "$("$bench" editor "$lines" 2>/dev/null)" "$("$bench" plain "$lines" 2>/dev/null)"
+  editor=$(run editor)
+  plain=$(run plain)
+  printf '%s %s\n' "$editor" "$plain"
 done >"$out"
 # Fields: editor ms, kB, peak kB, then the same for the plain view.
 awk -v lines="$lines" '
