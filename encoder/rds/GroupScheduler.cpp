@@ -45,7 +45,7 @@ void GroupScheduler::resume(const Continuity& continuity,
 
 RdsGroup GroupScheduler::next(const OnAirState& state, const GroupTime& time) {
   RdsGroup group = choose(state, time);
-  if (state.programmeTypeName.empty()) typeNameMissed_ = true;
+  if (state.programmeTypeName.empty()) typeNameEditIsNews_ = true;
   const unsigned typeAndVersion = group.blocks[1] >> kTypeAndVersionShift;
   recentNames_ =
       (recentNames_ << 1 | (typeAndVersion == 0 ? 1 : 0)) & ((1u << (kNameWindow - 1)) - 1);
@@ -110,7 +110,7 @@ void GroupScheduler::advance() {
 std::optional<SlotKind> GroupScheduler::editWaiting(const OnAirState& state) {
   if (nameSent_ && nameShown(state) != name_) return SlotKind::ServiceName;
   if (radiotext_.editWaiting(radiotextLines(state))) return SlotKind::Radiotext;
-  if ((typeNameSent_ || typeNameMissed_) && !state.programmeTypeName.empty() &&
+  if (typeNameEditIsNews_ && !state.programmeTypeName.empty() &&
       state.programmeTypeName != typeName_) {
     return SlotKind::TypeName;
   }
@@ -280,7 +280,7 @@ RdsGroup GroupScheduler::serviceName(const OnAirState& state, const GroupHeader&
 
 // Eight characters, padded with blanks, in two groups of four.
 RdsGroup GroupScheduler::typeName(const OnAirState& state, const GroupHeader& header) {
-  typeNameSent_ = true;
+  typeNameEditIsNews_ = true;
   if (state.programmeTypeName != typeName_) {
     typeName_ = state.programmeTypeName;
     typeNameB_ = !typeNameB_;

@@ -155,10 +155,9 @@ class GroupScheduler {
 
   std::string typeName_;  // the name on air, whose A/B flag flips when it changes
   bool typeNameB_ = false;
-  bool typeNameSent_ = false;
-  // Groups have gone out with no type name to send: the first one given is then an edit, while
-  // one kept from before a start still waits for its place after the first names.
-  bool typeNameMissed_ = false;
+  // A new type name is an edit once one has gone out, or once groups have gone out with none to
+  // send; one kept from before a start still waits for its place after the first names.
+  bool typeNameEditIsNews_ = false;
   int typeNameSegment_ = 0;
 
   std::string longName_;  // the long name on air, whose transmission starts again when it changes
